@@ -1,0 +1,149 @@
+#include "qtsingleapplication.h"
+
+#include "writelog.h"
+#include "zupref.h"
+
+#include <QCryptographicHash>
+#include <QDataStream>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QWidget>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+namespace {
+
+// Sent back once a message has been read, so the sender knows it arrived
+// before it exits.
+constexpr char kAck = '\x06';
+
+QString currentUser()
+{
+#ifdef Q_OS_UNIX
+    return QString::number(::getuid());
+#else
+    return qEnvironmentVariable("USERNAME");
+#endif
+}
+
+} // namespace
+
+QtSingleApplication::QtSingleApplication(const QString &id, int &argc, char **argv)
+    : ZuApplication(argc, argv)
+    , m_id(id.isEmpty() ? ZuPref::appCode() : id)
+{
+}
+
+QtSingleApplication::~QtSingleApplication() = default;
+
+QString QtSingleApplication::serverName(const QString &key)
+{
+    // Socket paths are short on some systems; a digest keeps any key usable.
+    const QByteArray seed = (currentUser() + QLatin1Char('\n') + key).toUtf8();
+    const QByteArray digest = QCryptographicHash::hash(seed, QCryptographicHash::Sha1).toHex().left(24);
+    return QStringLiteral("zufc-") + QString::fromLatin1(digest);
+}
+
+QString QtSingleApplication::startMessage() const
+{
+    return arguments().mid(1).join(QLatin1Char(' '));
+}
+
+bool QtSingleApplication::isRunning(const QString &key)
+{
+    const QString name = serverName(key.isNull() ? m_id : key);
+    if (m_server && m_server->serverName() == name)
+        return false;
+    if (sendMessage(key.isNull() ? m_id : key, startMessage(), 5000))
+        return true;
+    if (!listen(name))
+        WriteLog(QStringLiteral("QtSingleApplication: cannot listen on %s\n"), name.toLocal8Bit().constData());
+    return false;
+}
+
+bool QtSingleApplication::listen(const QString &name)
+{
+    auto *server = new QLocalServer(this);
+    server->setSocketOptions(QLocalServer::UserAccessOption);
+    bool ok = server->listen(name);
+    if (!ok && server->serverError() == QAbstractSocket::AddressInUseError) {
+        // Nobody answered on it a moment ago, so it is left over from a copy
+        // that crashed.
+        QLocalServer::removeServer(name);
+        ok = server->listen(name);
+    }
+    if (!ok) {
+        delete server;
+        return false;
+    }
+    delete m_server;
+    m_server = server;
+    connect(m_server, &QLocalServer::newConnection, this, &QtSingleApplication::onNewConnection);
+    return true;
+}
+
+bool QtSingleApplication::sendMessage(const QString &key, const QString &message, int timeoutMs)
+{
+    QLocalSocket socket;
+    socket.connectToServer(serverName(key));
+    if (!socket.waitForConnected(timeoutMs))
+        return false;
+    QByteArray payload;
+    QDataStream stream(&payload, QIODevice::WriteOnly);
+    stream << message;
+    socket.write(payload);
+    if (!socket.waitForBytesWritten(timeoutMs))
+        return false;
+    // A copy that is alive but too busy to read still counts as running.
+    if (socket.bytesAvailable() == 0)
+        socket.waitForReadyRead(timeoutMs);
+    socket.disconnectFromServer();
+    return true;
+}
+
+void QtSingleApplication::onNewConnection()
+{
+    while (QLocalSocket *socket = m_server->nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+            QDataStream stream(socket);
+            stream.startTransaction();
+            QString message;
+            stream >> message;
+            if (!stream.commitTransaction())
+                return; // the rest is still on its way
+            socket->write(&kAck, 1);
+            socket->flush();
+            emit messageCmd(message);
+            if (m_activateOnMessage)
+                activateWindow();
+        });
+    }
+}
+
+void QtSingleApplication::setActivationWindow(QWidget *window, bool activateOnMessage)
+{
+    m_activationWindow = window;
+    m_activateOnMessage = activateOnMessage;
+}
+
+void QtSingleApplication::activateWindow()
+{
+    if (!m_activationWindow)
+        return;
+    m_activationWindow->setWindowState(m_activationWindow->windowState() & ~Qt::WindowMinimized);
+    m_activationWindow->show();
+    m_activationWindow->raise();
+    m_activationWindow->activateWindow();
+}
+
+void QtSingleApplication::notifyUpdater(const QString &command, const QString &value)
+{
+    const QString key = ZuPref::appCode() + QStringLiteral("_update");
+    if (m_server && m_server->serverName() == serverName(key))
+        return; // this is the updater
+    // Only an updater that runs right now listens; a missing one is no error.
+    sendMessage(key, command + QStringLiteral(":::") + value, 500);
+}

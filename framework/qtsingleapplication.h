@@ -1,0 +1,55 @@
+#pragma once
+// Application object that knows whether a copy of itself (per user and
+// key) already runs, and passes a later start's command line to it.
+
+#include "zuapplication.h"
+
+#include <QPointer>
+#include <QString>
+
+class QLocalServer;
+class QWidget;
+
+class QtSingleApplication : public ZuApplication
+{
+    Q_OBJECT
+public:
+    // An empty `id` stands for the product's own key.
+    QtSingleApplication(const QString &id, int &argc, char **argv);
+    ~QtSingleApplication() override;
+
+    // True when a copy started with `key` (null: this application's id)
+    // runs; this start's command line is then handed to it. Otherwise this
+    // process becomes the copy that later starts find.
+    bool isRunning(const QString &key = QString());
+    // Sends `message` to the copy running under `key`; false when none
+    // answered within `timeoutMs`.
+    static bool sendMessage(const QString &key, const QString &message, int timeoutMs = 5000);
+
+    // `window` is brought forward whenever a later start reports in.
+    void setActivationWindow(QWidget *window, bool activateOnMessage = true);
+    QWidget *activationWindow() const { return m_activationWindow; }
+    void activateWindow();
+
+    QString id() const { return m_id; }
+    // The text a later start delivers: its arguments after the program name,
+    // separated by single blanks.
+    QString startMessage() const;
+    // Name of the local socket for `key` of the current user.
+    static QString serverName(const QString &key);
+
+signals:
+    void messageCmd(const QString &message);
+
+protected:
+    void notifyUpdater(const QString &command, const QString &value) override;
+
+private:
+    bool listen(const QString &name);
+    void onNewConnection();
+
+    QString m_id;
+    QLocalServer *m_server = nullptr;
+    QPointer<QWidget> m_activationWindow;
+    bool m_activateOnMessage = true;
+};

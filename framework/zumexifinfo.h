@@ -1,0 +1,56 @@
+#ifndef ZUMEXIFINFO_H
+#define ZUMEXIFINFO_H
+
+#include <QString>
+#include <array>
+
+// Reads a photo's EXIF orientation and camera settings once, as display texts.
+//
+// Every failure (no such file, not an image, no EXIF block, corrupt or hostile
+// metadata) leaves the reader empty: Orientation() returns 0 and every
+// property() an empty string. Nothing ever throws out of this class.
+class ZumExifInfo
+{
+public:
+    // The numbering is stored in album files through the photo records, so new
+    // fields may only be appended, never renumbered.
+    enum PROPERTY_TYPE {
+        EquipmentMake = 0,          // "Canon"
+        CameraModel = 1,            // "Canon EOS 600D"
+        Software = 2,               // firmware or editing program
+        CompressedBitsPerPixel = 3, // "4 bits/pixel"
+        ExposureTime = 4,           // "1/125 s", "0.4 s", "2 s"
+        FNumber = 5,                // "f/2.8"
+        ExposureMode = 6,           // "Auto", "Manual", "Auto bracket"
+        ExposureBias = 7,           // "+0.7 EV", "0 EV", "-1.3 EV"
+        MaxAperture = 8,            // "f/3.5", from the APEX value
+        DateTaken = 9,              // "2012-05-03 14:22:10"
+        IsoSpeed = 10,              // "ISO 400"
+        FocalLength = 11,           // "50 mm", "4.3 mm"
+        Flash = 12,                 // "Fired, auto mode", "Did not fire", ...
+        MeteringMode = 13,          // "Spot", "Pattern", ...
+        WhiteBalance = 14,          // "Auto", "Manual"
+        OrientationText = 15,       // "Rotate 90° clockwise", ...
+        PropertyCount = 16
+    };
+
+    explicit ZumExifInfo(const QString& path);
+
+    // The EXIF orientation code 1..8, or 0 when the photo has none (or a
+    // value outside the standard's range).
+    int Orientation() const { return m_orientation; }
+
+    QString property(PROPERTY_TYPE type) const;
+
+    // The tag values as texts, exposed for tests and the property panel.
+    static QString exposureTimeText(double seconds);
+    static QString fNumberText(double fNumber);
+    static QString exposureBiasText(double ev);
+    static QString apexApertureText(double apex);
+
+private:
+    int m_orientation = 0;
+    std::array<QString, PropertyCount> m_properties;
+};
+
+#endif // ZUMEXIFINFO_H

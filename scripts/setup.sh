@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Installs what Reelwright needs on Debian 12, builds it, then either starts
+# the program ("run") or runs every test ("test"). The one place that knows
+# Debian package names.
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${REELWRIGHT_BUILD_DIR:-$here/build}
+mode=${1:-run}
+shift || true
+
+packages=(
+    build-essential cmake ninja-build pkg-config
+    qt6-base-dev libqt6opengl6-dev qt6-tools-dev qt6-l10n-tools qt6-image-formats-plugins
+    libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
+    libopenal-dev libgl-dev libgl1-mesa-dri libexiv2-dev
+    xvfb xauth
+)
+
+install_packages() {
+    local missing=()
+    for p in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    local sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    echo "Installing: ${missing[*]}"
+    "${sudo[@]}" apt-get update -q
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+build_all() {
+    local generator=()
+    [ -f "$build/CMakeCache.txt" ] || generator=(-G Ninja)
+    cmake -S "$here" -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    cmake --build "$build" --parallel "$(nproc)"
+}
+
+case "$mode" in
+run)
+    install_packages
+    build_all
+    # Until the album editor's main window exists, the runnable program is the
+    # photo inspector: it prints what an import reads from each photo.
+    photos=("$@")
+    [ ${#photos[@]} -gt 0 ] || photos=("$here"/../shared/media/*.jpg)
+    exec "$build/bin/reelwright-inspect" "${photos[@]}"
+    ;;
+test)
+    install_packages
+    build_all
+    cd "$build"
+    exec xvfb-run -a -s "-screen 0 1920x1080x24" env ALSOFT_DRIVERS=null \
+        ctest --output-on-failure --parallel 2
+    ;;
+*)
+    echo "usage: $0 run [photo...] | test" >&2
+    exit 2
+    ;;
+esac
