@@ -9,6 +9,8 @@
 #include <QLocalSocket>
 #include <QWidget>
 
+#include <memory>
+
 #ifdef Q_OS_UNIX
 #include <unistd.h>
 #endif
@@ -53,35 +55,41 @@ QString QtSingleApplication::startMessage() const
 
 bool QtSingleApplication::isRunning(const QString &key)
 {
-    const QString name = serverName(key.isNull() ? m_id : key);
+    const QString effectiveKey = key.isNull() ? m_id : key;
+    const QString name = serverName(effectiveKey);
     if (m_server && m_server->serverName() == name)
         return false;
-    if (sendMessage(key.isNull() ? m_id : key, startMessage(), 5000))
+    if (sendMessage(effectiveKey, startMessage(), 5000))
         return true;
-    if (!listen(name))
-        WriteLog(QStringLiteral("QtSingleApplication: cannot listen on %s\n"), name.toLocal8Bit().constData());
+    switch (listen(name)) {
+    case ListenResult::Listening:
+        return false;
+    case ListenResult::NameTaken:
+        // Another copy may have started in the same moment and won the name;
+        // only when it does not answer either is the socket a crashed copy's.
+        if (sendMessage(effectiveKey, startMessage(), 1000))
+            return true;
+        QLocalServer::removeServer(name);
+        if (listen(name) == ListenResult::Listening)
+            return false;
+        break;
+    case ListenResult::Failed:
+        break;
+    }
+    WriteLog(QStringLiteral("QtSingleApplication: cannot listen on %s\n"), name.toLocal8Bit().constData());
     return false;
 }
 
-bool QtSingleApplication::listen(const QString &name)
+QtSingleApplication::ListenResult QtSingleApplication::listen(const QString &name)
 {
-    auto *server = new QLocalServer(this);
+    auto server = std::make_unique<QLocalServer>(this);
     server->setSocketOptions(QLocalServer::UserAccessOption);
-    bool ok = server->listen(name);
-    if (!ok && server->serverError() == QAbstractSocket::AddressInUseError) {
-        // Nobody answered on it a moment ago, so it is left over from a copy
-        // that crashed.
-        QLocalServer::removeServer(name);
-        ok = server->listen(name);
-    }
-    if (!ok) {
-        delete server;
-        return false;
-    }
-    delete m_server;
-    m_server = server;
-    connect(m_server, &QLocalServer::newConnection, this, &QtSingleApplication::onNewConnection);
-    return true;
+    if (!server->listen(name))
+        return server->serverError() == QAbstractSocket::AddressInUseError ? ListenResult::NameTaken
+                                                                           : ListenResult::Failed;
+    m_server.reset(server.release());
+    connect(m_server.get(), &QLocalServer::newConnection, this, &QtSingleApplication::onNewConnection);
+    return ListenResult::Listening;
 }
 
 bool QtSingleApplication::sendMessage(const QString &key, const QString &message, int timeoutMs)

@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <QString>
 
+#include <memory>
+
 class QLocalServer;
 class QWidget;
 
@@ -45,11 +47,12 @@ protected:
     void notifyUpdater(const QString &command, const QString &value) override;
 
 private:
-    bool listen(const QString &name);
+    enum class ListenResult { Listening, NameTaken, Failed };
+    ListenResult listen(const QString &name);
     void onNewConnection();
 
     QString m_id;
-    QLocalServer *m_server = nullptr;
+    std::unique_ptr<QLocalServer> m_server;
     QPointer<QWidget> m_activationWindow;
     bool m_activateOnMessage = true;
 };

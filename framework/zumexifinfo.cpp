@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 
 #include <exiv2/exiv2.hpp>
 
@@ -46,7 +47,12 @@ QString tr(const char* text)
 QString cleanText(const std::string& raw)
 {
     const std::string::size_type end = raw.find('\0');
-    QString text = QString::fromUtf8(raw.data(), qsizetype(end == std::string::npos ? raw.size() : end));
+    const QByteArray bytes(raw.data(), qsizetype(end == std::string::npos ? raw.size() : end));
+    // EXIF says ASCII; cameras and editors write UTF-8 or Latin-1 beyond it.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError())
+        text = QString::fromLatin1(bytes);
     text.removeIf([](QChar c) { return c.category() == QChar::Other_Control; });
     text = text.simplified();
     constexpr qsizetype maxLength = 200;

@@ -12,13 +12,13 @@
 class ZumExifInfo
 {
 public:
-    // The numbering is stored in album files through the photo records, so new
-    // fields may only be appended, never renumbered.
+    // Photo records and the property panel index their texts by these
+    // numbers; 0..8 are the nine the panel shows.
     enum PROPERTY_TYPE {
         EquipmentMake = 0,          // "Canon"
         CameraModel = 1,            // "Canon EOS 600D"
         Software = 2,               // firmware or editing program
-        CompressedBitsPerPixel = 3, // "4 bits/pixel"
+        CompressedBitsPerPixel = 3, // "4", "2.5"
         ExposureTime = 4,           // "1/125 s", "0.4 s", "2 s"
         FNumber = 5,                // "f/2.8"
         ExposureMode = 6,           // "Auto", "Manual", "Auto bracket"

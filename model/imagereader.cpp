@@ -99,8 +99,10 @@ bool fileIsCompleteJpeg(QFile& file)
         file.unmap(mapped);
         return complete;
     }
-    const QByteArray bytes = file.readAll();
+    const qint64 position = file.pos();
     file.seek(0);
+    const QByteArray bytes = file.readAll();
+    file.seek(position);
     return jpegIsComplete(reinterpret_cast<const uchar*>(bytes.constData()), bytes.size());
 }
 
@@ -133,33 +135,36 @@ public:
         return true;
     }
 
-    // The stored size, known from the header for most formats.
+    // The stored size: from the header until decode(), then from the image
+    // unless that was decoded reduced.
     QSize size() const { return m_size; }
 
     // Decodes the image no smaller than `atLeast` (full size when empty).
     QImage decode(QSize atLeast = QSize())
     {
+        bool reduced = false;
         if (m_size.isValid() && !atLeast.isEmpty()
             && m_reader.supportsOption(QImageIOHandler::ScaledSize)) {
             // Powers of two are what the JPEG decoder reduces by exactly.
-            for (int divisor = 8; divisor > 1; divisor /= 2) {
-                const QSize reduced(m_size.width() / divisor, m_size.height() / divisor);
-                if (reduced.width() >= atLeast.width() && reduced.height() >= atLeast.height()) {
-                    m_reader.setScaledSize(reduced);
-                    break;
+            for (int divisor = 8; divisor > 1 && !reduced; divisor /= 2) {
+                const QSize smaller(m_size.width() / divisor, m_size.height() / divisor);
+                if (smaller.width() >= atLeast.width() && smaller.height() >= atLeast.height()) {
+                    m_reader.setScaledSize(smaller);
+                    reduced = true;
                 }
             }
         }
         QImage image = m_reader.read();
         if (image.isNull())
             return {};
-        if (!m_size.isValid()) {
+        if (!reduced) {
             if (!fitsAllocationLimit(image.size()))
                 return {};
             m_size = image.size();
-        }
-        if (m_format == QImage::Format_Invalid)
             m_format = image.format();
+        } else if (m_format == QImage::Format_Invalid) {
+            m_format = image.format();
+        }
         return image;
     }
 
@@ -265,19 +270,17 @@ bool ImageReader::parse(ImageInfo& info)
 
     // Both thumbnails come from the same decode: the plain one fits the
     // stored size into 80 x 60, the turned one the turned size.
-    QSize plainFit, turnedFit, atLeast;
+    QSize atLeast;
     if (source.size().isValid()) {
-        plainFit = thumbnailFit(source.size());
-        turnedFit = thumbnailFit(source.size().transposed());
-        atLeast = plainFit.expandedTo(turnedFit.transposed()).expandedTo(QSize(1, 1));
+        const QSize plain = thumbnailFit(source.size());
+        const QSize turnedStored = thumbnailFit(source.size().transposed()).transposed();
+        atLeast = plain.expandedTo(turnedStored).expandedTo(QSize(1, 1));
     }
     const QImage decoded = source.decode(atLeast);
     if (decoded.isNull())
         return false;
-    if (!plainFit.isValid()) {
-        plainFit = thumbnailFit(source.size());
-        turnedFit = thumbnailFit(source.size().transposed());
-    }
+    const QSize plainFit = thumbnailFit(source.size());
+    const QSize turnedFit = thumbnailFit(source.size().transposed());
 
     ImageInfo result = info;
     result.width = source.size().width();
@@ -337,23 +340,29 @@ bool ImageReader::read(const QString& path, AVPicture& picture, int width, int h
             return false;
     }
 
-    for (int y = 0; y < height; ++y)
-        std::memset(picture.data[0] + qint64(y) * picture.linesize[0], 0, std::size_t(picture.linesize[0]));
-
+    // One pass over the picture: opaque black bars, the photo's rows with
+    // alpha forced to 255, and zeros in any padding past the last pixel.
     // Row 0 of the picture is the bottom of the photo, as OpenGL expects.
-    if (!scaled.isNull()) {
-        const int top = (height - scaled.height()) / 2;
-        const int left = (width - scaled.width()) / 2 * 4;
-        const int rows = scaled.height();
-        for (int y = 0; y < rows; ++y) {
-            std::memcpy(picture.data[0] + qint64(top + y) * picture.linesize[0] + left,
-                        scaled.constScanLine(rows - 1 - y), std::size_t(scaled.width()) * 4);
-        }
-    }
+    // The words are little-endian 0xAARRGGBB, so bytes B, G, R, A in memory.
+    constexpr quint32 OpaqueBlack = 0xFF000000u;
+    const int photoRows = scaled.isNull() ? 0 : scaled.height();
+    const int photoColumns = scaled.isNull() ? 0 : scaled.width();
+    const int top = (height - photoRows) / 2;
+    const int left = (width - photoColumns) / 2;
     for (int y = 0; y < height; ++y) {
-        uint8_t* row = picture.data[0] + qint64(y) * picture.linesize[0];
-        for (int x = 0; x < width; ++x)
-            row[x * 4 + 3] = 255;
+        uint8_t* line = picture.data[0] + qint64(y) * picture.linesize[0];
+        auto* row = reinterpret_cast<quint32*>(line);
+        const bool photoRow = y >= top && y < top + photoRows;
+        const int barEnd = photoRow ? left : width;
+        std::fill(row, row + barEnd, OpaqueBlack);
+        if (photoRow) {
+            const auto* source = reinterpret_cast<const quint32*>(scaled.constScanLine(photoRows - 1 - (y - top)));
+            quint32* target = row + left;
+            for (int x = 0; x < photoColumns; ++x)
+                target[x] = source[x] | OpaqueBlack;
+            std::fill(row + left + photoColumns, row + width, OpaqueBlack);
+        }
+        std::memset(line + std::size_t(width) * 4, 0, std::size_t(picture.linesize[0]) - std::size_t(width) * 4);
     }
     return true;
 }

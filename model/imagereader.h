@@ -13,10 +13,11 @@
 // orientation is never applied here (the renderer turns photos by imageType).
 //
 // A file that is missing, empty, not an image, cut short, or claims a size
-// beyond Qt's image allocation limit (QImageReader::allocationLimit(), by
-// default 256 MB at 4 bytes per pixel, so 8000 x 6000 loads) is refused with
-// false, and the record or picture is left as it was. Nothing is shown or
-// logged; the operations are reentrant.
+// beyond Qt's image allocation limit counted at 4 bytes per pixel
+// (QImageReader::allocationLimit(), which this module raises to 256 MB when
+// the program loads, so 8000 x 6000 = 192 MB loads) is refused with false,
+// and the record or picture is left as it was. Nothing is shown or logged;
+// the operations are reentrant.
 class ImageReader
 {
 public:

