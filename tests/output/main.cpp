@@ -1,0 +1,183 @@
+// The output test program: the encoder writer and the zirc converter.
+
+#include "ffmpegptr.h"
+#include "outputtests.h"
+
+#include <QCoreApplication>
+#include <QTest>
+
+#include <cmath>
+#include <cstring>
+#include <utility>
+
+extern "C" {
+#include <libavutil/log.h>
+}
+
+RenderParam renderParam(int width, int height, double frameRate, int sampleRate, int channels)
+{
+    RenderParam param;
+    param.width = width;
+    param.height = height;
+    param.frameRate = frameRate;
+    param.aspectRatio = double(width) / height;
+    param.sampleRate = sampleRate;
+    param.channels = channels;
+    return param;
+}
+
+std::vector<short> sineWave(int samplesPerChannel, int channels, int sampleRate)
+{
+    std::vector<short> samples(std::size_t(samplesPerChannel) * std::size_t(channels));
+    for (int i = 0; i < samplesPerChannel; ++i) {
+        const double value = std::sin(2.0 * M_PI * 440.0 * i / sampleRate) * 12000.0;
+        for (int c = 0; c < channels; ++c)
+            samples[std::size_t(i * channels + c)] = short(c == 0 ? value : value / 2);
+    }
+    return samples;
+}
+
+AVPicture testPicture(int width, int height, int index)
+{
+    AVPicture picture{};
+    allocatePicture(picture, AV_PIX_FMT_RGBA, width, height);
+    const uint8_t colours[4][3] = {{200, 30, 30}, {30, 180, 40}, {40, 50, 210}, {120, 120, 120}};
+    const int square = height / 6;
+    const int sx = (index * 4) % (width - square), sy = height / 2 - square / 2;
+    for (int y = 0; y < height; ++y) {
+        uint8_t* row = picture.data[0] + y * picture.linesize[0];
+        for (int x = 0; x < width; ++x) {
+            const uint8_t* c = colours[(y >= height / 2 ? 2 : 0) + (x >= width / 2 ? 1 : 0)];
+            const bool inSquare = x >= sx && x < sx + square && y >= sy && y < sy + square;
+            row[4 * x + 0] = inSquare ? 250 : c[0];
+            row[4 * x + 1] = inSquare ? 250 : c[1];
+            row[4 * x + 2] = inSquare ? 250 : c[2];
+            row[4 * x + 3] = 255;
+        }
+    }
+    return picture;
+}
+
+DecodedFile::DecodedFile(DecodedFile&& other) noexcept
+    : opened(other.opened), hasVideo(other.hasVideo), videoFrames(other.videoFrames),
+      ptsIncreasing(other.ptsIncreasing), width(other.width), height(other.height), firstFrame(other.firstFrame),
+      audioSamples(other.audioSamples), audioChannels(other.audioChannels), firstSamples(std::move(other.firstSamples))
+{
+    std::memset(&other.firstFrame, 0, sizeof other.firstFrame);
+}
+
+DecodedFile::~DecodedFile()
+{
+    freePicture(firstFrame);
+}
+
+namespace {
+
+struct StreamDecoder {
+    int index = -1;
+    CodecContextPtr codec;
+};
+
+void takeFrames(DecodedFile& out, StreamDecoder& d, AVFrame* frame, int64_t& lastPts)
+{
+    while (avcodec_receive_frame(d.codec.get(), frame) >= 0) {
+        if (d.codec->codec_type == AVMEDIA_TYPE_VIDEO) {
+            const int64_t pts = frame->best_effort_timestamp;
+            if (out.videoFrames > 0 && (pts == AV_NOPTS_VALUE || pts <= lastPts))
+                out.ptsIncreasing = false;
+            lastPts = pts;
+            if (out.videoFrames == 0) {
+                out.width = frame->width;
+                out.height = frame->height;
+                allocatePicture(out.firstFrame, AV_PIX_FMT_RGBA, frame->width, frame->height);
+                SwsContextPtr sws(sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format),
+                                                 frame->width, frame->height, AV_PIX_FMT_RGBA, SWS_BICUBIC, nullptr,
+                                                 nullptr, nullptr));
+                sws_scale(sws.get(), frame->data, frame->linesize, 0, frame->height, out.firstFrame.data,
+                          out.firstFrame.linesize);
+            }
+            ++out.videoFrames;
+        } else {
+            out.audioChannels = frame->ch_layout.nb_channels;
+            if (frame->format == AV_SAMPLE_FMT_S16 && out.firstSamples.size() < 4096) {
+                const short* s = reinterpret_cast<const short*>(frame->data[0]);
+                const std::size_t count = std::size_t(frame->nb_samples * out.audioChannels);
+                for (std::size_t i = 0; i < count && out.firstSamples.size() < 4096; ++i)
+                    out.firstSamples.push_back(s[i]);
+            }
+            out.audioSamples += frame->nb_samples;
+        }
+        av_frame_unref(frame);
+    }
+}
+
+} // namespace
+
+DecodedFile decodeFile(const QString& path)
+{
+    DecodedFile out;
+    AVFormatContext* raw = nullptr;
+    if (avformat_open_input(&raw, path.toUtf8().constData(), nullptr, nullptr) < 0)
+        return out;
+    InputContextPtr ic(raw);
+    if (avformat_find_stream_info(ic.get(), nullptr) < 0)
+        return out;
+    out.opened = true;
+    std::vector<StreamDecoder> decoders(ic->nb_streams);
+    for (unsigned i = 0; i < ic->nb_streams; ++i) {
+        const AVCodecParameters* par = ic->streams[i]->codecpar;
+        if (par->codec_type != AVMEDIA_TYPE_VIDEO && par->codec_type != AVMEDIA_TYPE_AUDIO)
+            continue;
+        out.hasVideo = out.hasVideo || par->codec_type == AVMEDIA_TYPE_VIDEO;
+        const AVCodec* decoder = avcodec_find_decoder(par->codec_id);
+        CodecContextPtr codec(avcodec_alloc_context3(decoder));
+        avcodec_parameters_to_context(codec.get(), par);
+        codec->pkt_timebase = ic->streams[i]->time_base;
+        if (avcodec_open2(codec.get(), decoder, nullptr) < 0)
+            continue;
+        decoders[i].index = int(i);
+        decoders[i].codec = std::move(codec);
+    }
+    PacketPtr packet(av_packet_alloc());
+    FramePtr frame(av_frame_alloc());
+    int64_t lastPts = AV_NOPTS_VALUE;
+    while (av_read_frame(ic.get(), packet.get()) >= 0) {
+        StreamDecoder& d = decoders[std::size_t(packet->stream_index)];
+        if (d.codec && avcodec_send_packet(d.codec.get(), packet.get()) >= 0)
+            takeFrames(out, d, frame.get(), lastPts);
+        av_packet_unref(packet.get());
+    }
+    for (StreamDecoder& d : decoders) {
+        if (!d.codec)
+            continue;
+        avcodec_send_packet(d.codec.get(), nullptr);
+        takeFrames(out, d, frame.get(), lastPts);
+    }
+    return out;
+}
+
+double meanDifference(const AVPicture& a, const AVPicture& b, int width, int height)
+{
+    if (!a.data[0] || !b.data[0])
+        return 1e9;
+    double sum = 0;
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* ra = a.data[0] + y * a.linesize[0];
+        const uint8_t* rb = b.data[0] + y * b.linesize[0];
+        for (int x = 0; x < width; ++x)
+            for (int c = 0; c < 3; ++c)
+                sum += std::abs(int(ra[4 * x + c]) - int(rb[4 * x + c]));
+    }
+    return sum / (double(width) * height * 3);
+}
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    av_log_set_level(AV_LOG_ERROR);
+    int failures = 0;
+    const std::unique_ptr<QObject> suites[] = {makeAVWriterTests(), makeZircTests()};
+    for (const auto& suite : suites)
+        failures += QTest::qExec(suite.get(), argc, argv);
+    return failures == 0 ? 0 : 1;
+}

@@ -1,0 +1,47 @@
+#pragma once
+// Shared pieces of the output test program: generated pictures and sound, and
+// a decoder that reads a written file back with libavformat.
+
+#include "avpicture.h"
+#include "storyboard.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+std::unique_ptr<QObject> makeAVWriterTests();
+std::unique_ptr<QObject> makeZircTests();
+
+RenderParam renderParam(int width, int height, double frameRate, int sampleRate, int channels);
+
+// Interleaved 16-bit samples of a 440 Hz tone.
+std::vector<short> sineWave(int samplesPerChannel, int channels, int sampleRate);
+
+// An RGBA picture: four coloured quadrants and a white square whose place
+// depends on `index`. The caller frees it with freePicture.
+AVPicture testPicture(int width, int height, int index);
+
+struct DecodedFile {
+    bool opened = false;
+    bool hasVideo = false;
+    int videoFrames = 0;
+    bool ptsIncreasing = true;
+    int width = 0;
+    int height = 0;
+    AVPicture firstFrame{}; // RGBA, owned
+    qint64 audioSamples = 0; // per channel
+    int audioChannels = 0;
+    std::vector<short> firstSamples; // up to 4096 interleaved values, when the sound decodes to S16
+    DecodedFile() = default;
+    DecodedFile(DecodedFile&& other) noexcept;
+    DecodedFile(const DecodedFile&) = delete;
+    ~DecodedFile();
+};
+
+// Decodes every stream of a file to the end.
+DecodedFile decodeFile(const QString& path);
+
+// Mean absolute difference of the R, G and B bytes of two RGBA pictures.
+double meanDifference(const AVPicture& a, const AVPicture& b, int width, int height);

@@ -1,0 +1,249 @@
+// The encoder writer: sound framing, failures, and files decoded back.
+
+#include "avpipewriter.h"
+#include "avwriter.h"
+#include "outputtests.h"
+
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+
+class TestAVWriter : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+
+private slots:
+    void carryAcrossBlocks();
+    void exactFrameBlock();
+    void pictureWithoutVideoStream();
+    void openFailures_data();
+    void openFailures();
+    void closeTwice();
+    void roundTrip_data();
+    void roundTrip();
+    void resampledSound();
+    void profileArgumentList();
+    void pipeWriterActivity();
+};
+
+void TestAVWriter::carryAcrossBlocks()
+{
+    AVWriter writer;
+    QVERIFY2(writer.open(QString(), renderParam(160, 120, 25, 44100, 2),
+                         {"-vn", "-acodec", "mp2", "-ar", "44100", "-ac", "2", "-y", path("carry.mp2")}),
+             qPrintable(writer.errorString()));
+    QCOMPARE(writer.audioFrameBytes(), 4608);
+    const std::vector<short> block = sineWave(3528 / 4, 2, 44100);
+    QVERIFY(writer.writeAudioBuffer(block.data(), 3528));
+    QCOMPARE(writer.audioFramesEncoded(), qint64(0));
+    QCOMPARE(writer.audioCarryBytes(), 3528);
+    QVERIFY(writer.writeAudioBuffer(block.data(), 3528));
+    QCOMPARE(writer.audioFramesEncoded(), qint64(1));
+    QCOMPARE(writer.audioCarryBytes(), 2448);
+    QVERIFY(writer.writeAudioBuffer(block.data(), 3528));
+    QCOMPARE(writer.audioFramesEncoded(), qint64(2));
+    QCOMPARE(writer.audioCarryBytes(), 1368);
+    writer.close();
+    // 3 x 882 samples given: two whole frames and the padded rest.
+    const DecodedFile decoded = decodeFile(path("carry.mp2"));
+    QCOMPARE(decoded.audioSamples, qint64(3 * 1152));
+}
+
+void TestAVWriter::exactFrameBlock()
+{
+    AVWriter writer;
+    QVERIFY(writer.open(QString(), renderParam(160, 120, 25, 44100, 2),
+                        {"-vn", "-acodec", "mp2", "-ar", "44100", "-ac", "2", "-y", path("exact.mp2")}));
+    const std::vector<short> block = sineWave(1152, 2, 44100);
+    QVERIFY(writer.writeAudioBuffer(block.data(), 4608));
+    QCOMPARE(writer.audioFramesEncoded(), qint64(1));
+    QCOMPARE(writer.audioCarryBytes(), 0);
+}
+
+void TestAVWriter::pictureWithoutVideoStream()
+{
+    AVPicture picture;
+    QVERIFY(allocatePicture(picture, AV_PIX_FMT_RGBA, 160, 120));
+    AVWriter closed;
+    QVERIFY(!closed.writeVideoFrame(picture));
+    QVERIFY(!closed.writeAudioBuffer(reinterpret_cast<const short*>(picture.data[0]), 4));
+
+    AVWriter writer;
+    QVERIFY(writer.open(QString(), renderParam(160, 120, 25, 44100, 2),
+                        {"-vn", "-acodec", "mp2", "-ar", "44100", "-ac", "2", "-y", path("novideo.mkv")}));
+    QVERIFY(!writer.writeVideoFrame(picture));
+    QCOMPARE(writer.videoFramesEncoded(), qint64(0));
+    const std::vector<short> sound = sineWave(4410, 2, 44100);
+    QVERIFY(writer.writeAudioBuffer(sound.data(), int(sound.size() * 2)));
+    writer.close();
+    freePicture(picture);
+    const DecodedFile decoded = decodeFile(path("novideo.mkv"));
+    QVERIFY(decoded.opened);
+    QCOMPARE(decoded.videoFrames, 0);
+    QVERIFY(!decoded.hasVideo);
+}
+
+void TestAVWriter::openFailures_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("no output name") << QStringList{"-s", "160x120", "-vcodec", "mpeg4"}
+                                    << "At least one output file must be specified";
+    QTest::newRow("malformed size") << QStringList{"-s", "161x120", "-y", path("bad.avi")}
+                                    << "Frame size must be a multiple of 2";
+    QTest::newRow("encoder refuses") << QStringList{"-s", "160x120", "-vcodec", "h263", "-y", path("refused.avi")}
+                                     << "Could not open the video encoder 'h263'";
+    QTest::newRow("unopenable file") << QStringList{"-s", "160x120", "-y", path("missing/folder/out.avi")}
+                                     << QString("Could not open '%1'").arg(path("missing/folder/out.avi"));
+}
+
+void TestAVWriter::openFailures()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, error);
+    AVWriter writer;
+    QVERIFY(!writer.open(QString(), renderParam(160, 120, 25, 44100, 2), args));
+    QVERIFY2(writer.errorString().startsWith(error), qPrintable(writer.errorString()));
+    QVERIFY(!writer.isOpen());
+}
+
+void TestAVWriter::closeTwice()
+{
+    AVWriter writer;
+    QVERIFY(writer.open(QString(), renderParam(160, 120, 25, 44100, 2),
+                        {"-s", "160x120", "-vcodec", "mpeg4", "-an", "-y", path("twice.avi")}));
+    AVPicture picture;
+    QVERIFY(allocatePicture(picture, AV_PIX_FMT_RGBA, 160, 120));
+    QVERIFY(writer.writeVideoFrame(picture));
+    writer.close();
+    const qint64 size = QFileInfo(path("twice.avi")).size();
+    QVERIFY(size > 0);
+    writer.close();
+    QCOMPARE(QFileInfo(path("twice.avi")).size(), size);
+    QVERIFY(!writer.writeVideoFrame(picture));
+    freePicture(picture);
+}
+
+void TestAVWriter::roundTrip_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QStringList>("codecArgs");
+    QTest::addColumn<bool>("exactSound");
+    QTest::newRow("mkv mpeg4 b-frames mp2") << "trip.mkv"
+                                            << QStringList{"-vcodec", "mpeg4", "-bf", "2", "-qscale", "3", "-acodec",
+                                                           "mp2", "-ab", "192000"}
+                                            << false;
+    QTest::newRow("mp4 libx264 aac") << "trip.mp4"
+                                     << QStringList{"-vcodec", "libx264", "-crf", "18", "-acodec", "aac"}
+                                     << false;
+    QTest::newRow("avi mjpeg pcm") << "trip.avi"
+                                   << QStringList{"-vcodec", "mjpeg", "-qscale", "2", "-acodec", "pcm_s16le"}
+                                   << true;
+}
+
+void TestAVWriter::roundTrip()
+{
+    QFETCH(QString, file);
+    QFETCH(QStringList, codecArgs);
+    QFETCH(bool, exactSound);
+    const int width = 160, height = 120, frames = 30, rate = 44100, channels = 2;
+    QStringList args{"-s", "160x120", "-r", "25"};
+    args << codecArgs << QStringList{"-ar", "44100", "-ac", "2", "-y", path(file)};
+    AVWriter writer;
+    QVERIFY2(writer.open(QString(), renderParam(width, height, 25, rate, channels), args),
+             qPrintable(writer.errorString()));
+
+    // One video frame of sound per picture, handed over in uneven blocks.
+    const int samplesPerFrame = rate / 25;
+    const std::vector<short> sound = sineWave(samplesPerFrame * frames, channels, rate);
+    AVPicture first{};
+    int offset = 0;
+    for (int i = 0; i < frames; ++i) {
+        AVPicture picture = testPicture(width, height, i);
+        QVERIFY(writer.writeVideoFrame(picture));
+        if (i == 0)
+            first = picture;
+        else
+            freePicture(picture);
+        const int bytes = (i % 2 == 0 ? samplesPerFrame - 100 : samplesPerFrame + 100) * channels * 2;
+        QVERIFY(writer.writeAudioBuffer(sound.data() + offset / 2, bytes));
+        offset += bytes;
+    }
+    writer.close();
+
+    const DecodedFile decoded = decodeFile(path(file));
+    QVERIFY(decoded.opened);
+    QCOMPARE(decoded.videoFrames, frames);
+    QVERIFY(decoded.ptsIncreasing);
+    QCOMPARE(decoded.width, width);
+    QCOMPARE(decoded.height, height);
+    const double difference = meanDifference(first, decoded.firstFrame, width, height);
+    QVERIFY2(difference < 6.0, qPrintable(QString::number(difference)));
+    freePicture(first);
+
+    const qint64 given = qint64(samplesPerFrame) * frames;
+    if (exactSound) {
+        QCOMPARE(decoded.audioSamples, given);
+        QVERIFY(decoded.firstSamples == std::vector<short>(sound.begin(), sound.begin() + decoded.firstSamples.size()));
+    } else {
+        QVERIFY2(decoded.audioSamples >= given && decoded.audioSamples < given + writer.audioFrameBytes() / 4 + 1152,
+                 qPrintable(QString::number(decoded.audioSamples)));
+    }
+}
+
+void TestAVWriter::resampledSound()
+{
+    // The caller's 48 kHz stereo goes to an encoder fixed at 44.1 kHz mono.
+    AVWriter writer;
+    QVERIFY(writer.open(QString(), renderParam(160, 120, 25, 48000, 2),
+                        {"-vn", "-acodec", "mp2", "-ar", "44100", "-ac", "1", "-y", path("resampled.mkv")}));
+    QCOMPARE(writer.audioCodecContext()->sample_rate, 44100);
+    const std::vector<short> sound = sineWave(48000, 2, 48000);
+    for (int i = 0; i < 10; ++i)
+        QVERIFY(writer.writeAudioBuffer(sound.data() + i * 4800 * 2, 4800 * 4));
+    writer.close();
+    const DecodedFile decoded = decodeFile(path("resampled.mkv"));
+    QCOMPARE(decoded.audioChannels, 1);
+    QVERIFY2(decoded.audioSamples >= 44100 - 64 && decoded.audioSamples <= 44100 + 1152,
+             qPrintable(QString::number(decoded.audioSamples)));
+}
+
+void TestAVWriter::profileArgumentList()
+{
+    // The list a compile builds from an MP4 profile, in the profile's key order.
+    AVWriter writer;
+    QVERIFY2(writer.open(QString(), renderParam(640, 480, 25, 44100, 2),
+                         {"-s", "640x480", "-r", "25", "-ab", "128000", "-ac", "2", "-acodec", "aac", "-ar", "44100",
+                          "-b", "800000", "-vcodec", "mpeg4", "-aspect", "1.33333", "-y", path("My Photo Movie.mp4")}),
+             qPrintable(writer.errorString()));
+    const AVCodecContext* video = writer.videoCodecContext();
+    const AVCodecContext* audio = writer.audioCodecContext();
+    QVERIFY(video && audio);
+    QCOMPARE(video->width, 640);
+    QCOMPARE(video->bit_rate, int64_t(800000));
+    QCOMPARE(video->sample_aspect_ratio.num, 1);
+    QCOMPARE(video->sample_aspect_ratio.den, 1);
+    QCOMPARE(audio->bit_rate, int64_t(128000));
+    QCOMPARE(audio->ch_layout.nb_channels, 2);
+    QCOMPARE(audio->sample_fmt, AV_SAMPLE_FMT_FLTP);
+}
+
+void TestAVWriter::pipeWriterActivity()
+{
+    AVPipeWriter pipe;
+    QVERIFY(!pipe.isActive());
+    pipe.markActive();
+    QVERIFY(pipe.isActive());
+    QVERIFY(!pipe.isActive());
+}
+
+std::unique_ptr<QObject> makeAVWriterTests()
+{
+    return std::make_unique<TestAVWriter>();
+}
+
+#include "tst_avwriter.moc"
