@@ -10,6 +10,8 @@
 
 #include <exiv2/exiv2.hpp>
 
+std::unique_ptr<QObject> makeAudioReaderTests();
+
 QString mediaFile(const QString& name)
 {
     return QDir(QStringLiteral(REELWRIGHT_MEDIA_DIR)).filePath(name);
@@ -63,7 +65,7 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     int failures = 0;
     const std::unique_ptr<QObject> suites[] = {makeTimeFunctionsTests(), makeRecordsTests(), makeExifTests(),
-                                               makeImageReaderTests()};
+                                               makeImageReaderTests(), makeAudioReaderTests()};
     for (const auto& suite : suites)
         failures += QTest::qExec(suite.get(), argc, argv);
     return failures == 0 ? 0 : 1;

@@ -1,0 +1,629 @@
+#include "gldrawer.h"
+
+#include "writelog.h"
+
+#include <QDebug>
+#include <QOpenGLContext>
+#include <QOpenGLExtraFunctions>
+#include <QOpenGLFramebufferObject>
+#include <QOpenGLFunctions_2_0>
+#include <QOpenGLVersionFunctionsFactory>
+#include <QResizeEvent>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <numbers>
+#include <utility>
+
+namespace {
+
+constexpr std::size_t BytesPerPixel = 4;
+constexpr std::size_t AlphaByte = 3; // B, G, R, A
+
+// Opaque black as the bytes B, G, R, A = 0, 0, 0, 255 in memory.
+std::vector<unsigned char> opaqueBlack(int side)
+{
+    std::vector<unsigned char> pixels(std::size_t(side) * std::size_t(side) * BytesPerPixel, 0);
+    for (std::size_t i = AlphaByte; i < pixels.size(); i += BytesPerPixel)
+        pixels[i] = 255;
+    return pixels;
+}
+
+// Copies `count` BGRA pixels and replaces every alpha byte by what `alphaOf`
+// gives for the pixel's index.
+template <typename AlphaOf>
+void copyWithAlpha(const unsigned char* source, unsigned char* target, std::size_t count, AlphaOf alphaOf)
+{
+    std::memcpy(target, source, count * BytesPerPixel);
+    for (std::size_t i = 0; i < count; ++i)
+        target[i * BytesPerPixel + AlphaByte] = alphaOf(i);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+
+GLTextureSet::GLTextureSet(QOpenGLFunctions_2_0* gl, int count)
+    : m_gl(gl), m_names(std::size_t(std::max(count, 0)), 0)
+{
+    if (!m_names.empty())
+        m_gl->glGenTextures(GLsizei(m_names.size()), m_names.data());
+}
+
+GLTextureSet::~GLTextureSet()
+{
+    reset();
+}
+
+GLTextureSet::GLTextureSet(GLTextureSet&& other) noexcept
+    : m_gl(std::exchange(other.m_gl, nullptr)), m_names(std::exchange(other.m_names, {}))
+{
+}
+
+GLTextureSet& GLTextureSet::operator=(GLTextureSet&& other) noexcept
+{
+    if (this != &other) {
+        reset();
+        m_gl = std::exchange(other.m_gl, nullptr);
+        m_names = std::exchange(other.m_names, {});
+    }
+    return *this;
+}
+
+void GLTextureSet::reset()
+{
+    if (m_gl && !m_names.empty())
+        m_gl->glDeleteTextures(GLsizei(m_names.size()), m_names.data());
+    abandon();
+}
+
+void GLTextureSet::abandon()
+{
+    m_names.clear();
+    m_gl = nullptr;
+}
+
+GLDisplayList::GLDisplayList(QOpenGLFunctions_2_0* gl)
+    : m_gl(gl), m_name(gl->glGenLists(1))
+{
+}
+
+GLDisplayList::~GLDisplayList()
+{
+    reset();
+}
+
+GLDisplayList::GLDisplayList(GLDisplayList&& other) noexcept
+    : m_gl(std::exchange(other.m_gl, nullptr)), m_name(std::exchange(other.m_name, 0))
+{
+}
+
+GLDisplayList& GLDisplayList::operator=(GLDisplayList&& other) noexcept
+{
+    if (this != &other) {
+        reset();
+        m_gl = std::exchange(other.m_gl, nullptr);
+        m_name = std::exchange(other.m_name, 0);
+    }
+    return *this;
+}
+
+void GLDisplayList::reset()
+{
+    if (m_gl && m_name != 0)
+        m_gl->glDeleteLists(m_name, 1);
+    abandon();
+}
+
+void GLDisplayList::abandon()
+{
+    m_name = 0;
+    m_gl = nullptr;
+}
+
+// ---------------------------------------------------------------------------
+
+GLDrawer::GLDrawer(QWidget* parent)
+    : QOpenGLWidget(parent, Qt::FramelessWindowHint)
+{
+    // Display lists, texture coordinate generation and the matrix stack only
+    // exist in a compatibility profile; 2.0 is all that is called, and Mesa
+    // hands out its newest compatibility version for it.
+    QSurfaceFormat format = QSurfaceFormat::defaultFormat();
+    format.setRenderableType(QSurfaceFormat::OpenGL);
+    format.setProfile(QSurfaceFormat::CompatibilityProfile);
+    format.setVersion(2, 0);
+    setFormat(format);
+    m_commands.reserve(4);
+}
+
+GLDrawer::~GLDrawer()
+{
+    GLDrawer::release();
+    // QOpenGLWidget destroys the context after this object is gone; the slot
+    // must not run then.
+    disconnect(m_contextConnection);
+}
+
+bool GLDrawer::fail(const QString& message)
+{
+    m_errorString = message;
+    qWarning("GLDrawer: %s", qPrintable(message));
+    WriteLog(QStringLiteral("GLDrawer: %s"), message.toLocal8Bit().constData());
+    return false;
+}
+
+bool GLDrawer::ensureContext()
+{
+    if (!isValid()) {
+        // A widget that has not been shown has no context yet. QOpenGLWidget
+        // creates it (and its framebuffer) on a resize event, so a hidden
+        // drawer gets one the same way.
+        if (size().isEmpty())
+            resize(frameWidth > 0 && frameHeight > 0 ? QSize(frameWidth, frameHeight) : QSize(1, 1));
+        QResizeEvent event(size(), size());
+        QOpenGLWidget::resizeEvent(&event);
+    }
+    if (!isValid())
+        return fail(QStringLiteral("no OpenGL context could be created"));
+    if (QOpenGLContext::currentContext() != context())
+        makeCurrent();
+    if (!m_gl)
+        return fail(QStringLiteral("the OpenGL context has no fixed-function (2.0 compatibility) calls"));
+    return true;
+}
+
+void GLDrawer::initializeGL()
+{
+    disconnect(m_contextConnection);
+    m_contextConnection = connect(context(), &QOpenGLContext::aboutToBeDestroyed, this,
+                                  &GLDrawer::onContextAboutToBeDestroyed, Qt::DirectConnection);
+    m_gl = QOpenGLVersionFunctionsFactory::get<QOpenGLFunctions_2_0>(context());
+    if (m_gl && !m_gl->initializeOpenGLFunctions())
+        m_gl = nullptr;
+    if (!m_gl) {
+        fail(QStringLiteral("OpenGL %1.%2 context without fixed-function calls")
+                 .arg(context()->format().majorVersion())
+                 .arg(context()->format().minorVersion()));
+        return;
+    }
+    applyContextState();
+    if (m_keptClearColour)
+        m_gl->glClearColor(m_clearColour[0], m_clearColour[1], m_clearColour[2], m_clearColour[3]);
+    if (m_active && !createGLObjects()) {
+        destroyGLObjects();
+        m_active = false;
+    }
+}
+
+void GLDrawer::applyContextState()
+{
+    QOpenGLFunctions_2_0* gl = m_gl;
+    gl->glEnable(GL_POINT_SMOOTH);
+    gl->glEnable(GL_LINE_SMOOTH);
+    gl->glDisable(GL_DEPTH_TEST);
+    gl->glEnable(GL_BLEND);
+    // Colours blend source alpha over one minus source alpha. The frame's
+    // own alpha is composed with "over" as well, so it stays opaque where
+    // the background quad lies instead of taking the incoming photo's alpha.
+    gl->glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    gl->glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    gl->glEnable(GL_TEXTURE_2D);
+    gl->glShadeModel(GL_SMOOTH);
+    gl->glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    gl->glHint(GL_POLYGON_SMOOTH_HINT, GL_NICEST);
+    gl->glHint(GL_POINT_SMOOTH_HINT, GL_NICEST);
+    gl->glHint(GL_LINE_SMOOTH_HINT, GL_NICEST);
+    gl->glFrontFace(GL_CCW);
+    gl->glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    gl->glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    // Pictures and read-backs are tightly packed rows.
+    gl->glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    gl->glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    gl->glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    gl->glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+    gl->glMatrixMode(GL_MODELVIEW);
+    gl->glLoadIdentity();
+}
+
+void GLDrawer::applyFrameState()
+{
+    QOpenGLFunctions_2_0* gl = m_gl;
+    // Texture coordinates follow the object coordinates of the quad, which
+    // spans the frame around the origin, so that it shows exactly the
+    // picture in the middle of the texture, first row at the bottom edge.
+    const double side = m_textureSide;
+    const GLdouble sPlane[4] = {1.0 / side, 0.0, 0.0, (m_pictureX + frameWidth / 2.0) / side};
+    const GLdouble tPlane[4] = {0.0, 1.0 / side, 0.0, (m_pictureY + frameHeight / 2.0) / side};
+    gl->glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_OBJECT_LINEAR);
+    gl->glTexGendv(GL_S, GL_OBJECT_PLANE, sPlane);
+    gl->glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_OBJECT_LINEAR);
+    gl->glTexGendv(GL_T, GL_OBJECT_PLANE, tPlane);
+    gl->glEnable(GL_TEXTURE_GEN_S);
+    gl->glEnable(GL_TEXTURE_GEN_T);
+
+    // A quad of the frame's size at a distance of frameWidth fills the
+    // frustum exactly; coming closer (z > 0) enlarges it.
+    gl->glViewport(0, 0, frameWidth, frameHeight);
+    const double aspect = double(frameHeight) / double(frameWidth);
+    gl->glMatrixMode(GL_PROJECTION);
+    gl->glLoadIdentity();
+    gl->glFrustum(-1.0, 1.0, -aspect, aspect, 2.0, 10000.0);
+    // Upside down for a top-row-first read-back: the whole picture is turned
+    // over, not just the textures, so a photo drifting up or turning
+    // clockwise does the same in the read-back as on screen.
+    if (m_flipVertical)
+        gl->glScalef(1.0f, -1.0f, 1.0f);
+    gl->glMatrixMode(GL_MODELVIEW);
+    gl->glLoadIdentity();
+    gl->glTranslatef(0.0f, 0.0f, -float(frameWidth));
+}
+
+bool GLDrawer::createGLObjects()
+{
+    QOpenGLFunctions_2_0* gl = m_gl;
+    if (!gl)
+        return fail(QStringLiteral("the OpenGL context has no fixed-function (2.0 compatibility) calls"));
+    while (gl->glGetError() != GL_NO_ERROR) {
+    }
+
+    GLint maxTextureSize = 0;
+    gl->glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize);
+    int side = TextureSize;
+    while (side < std::max(frameWidth, frameHeight))
+        side *= 2;
+    if (side > maxTextureSize)
+        return fail(QStringLiteral("a %1 x %2 frame needs %3 x %3 textures, larger than this OpenGL allows (%4)")
+                        .arg(frameWidth)
+                        .arg(frameHeight)
+                        .arg(side)
+                        .arg(maxTextureSize));
+    m_textureSide = side;
+    m_pictureX = (side - frameWidth) / 2;
+    m_pictureY = (side - frameHeight) / 2;
+
+    const std::vector<unsigned char> black = opaqueBlack(side);
+    auto setUp = [&](GLuint name) {
+        gl->glBindTexture(GL_TEXTURE_2D, name);
+        gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        // Given as BGRA so that the pictures later uploaded in that layout
+        // need no conversion.
+        gl->glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, side, side, 0, GL_BGRA, GL_UNSIGNED_BYTE, black.data());
+    };
+    textures = GLTextureSet(gl, textureCount);
+    blankTexture = GLTextureSet(gl, 1);
+    for (int i = 0; i < textures.size(); ++i)
+        setUp(textures[i]);
+    setUp(blankTexture[0]);
+    displayList = GLDisplayList(gl);
+    if (displayList.empty())
+        return fail(QStringLiteral("no display list could be made"));
+
+    QOpenGLFramebufferObjectFormat bufferFormat;
+    bufferFormat.setAttachment(QOpenGLFramebufferObject::NoAttachment);
+    bufferFormat.setInternalTextureFormat(GL_RGBA8);
+    m_frameBuffer = std::make_unique<QOpenGLFramebufferObject>(QSize(frameWidth, frameHeight), bufferFormat);
+    if (!m_frameBuffer->isValid())
+        return fail(QStringLiteral("no %1 x %2 framebuffer object could be made").arg(frameWidth).arg(frameHeight));
+    m_frameBuffer->bind();
+    gl->glViewport(0, 0, frameWidth, frameHeight);
+    gl->glClear(GL_COLOR_BUFFER_BIT);
+    m_hasFrame = false;
+    if (m_keptFrame.size() == std::size_t(frameWidth) * std::size_t(frameHeight) * BytesPerPixel) {
+        gl->glBindTexture(GL_TEXTURE_2D, m_frameBuffer->texture());
+        gl->glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, frameWidth, frameHeight, GL_RGBA, GL_UNSIGNED_BYTE,
+                            m_keptFrame.data());
+        m_hasFrame = true;
+    }
+    m_keptFrame = {};
+    gl->glBindTexture(GL_TEXTURE_2D, 0);
+
+    if (gl->glGetError() == GL_OUT_OF_MEMORY)
+        return fail(QStringLiteral("not enough graphics memory for a %1 x %2 frame").arg(frameWidth).arg(frameHeight));
+    return true;
+}
+
+void GLDrawer::destroyGLObjects()
+{
+    textures.reset();
+    blankTexture.reset();
+    displayList.reset();
+    m_frameBuffer.reset();
+    m_hasFrame = false;
+}
+
+void GLDrawer::onContextAboutToBeDestroyed()
+{
+    if (!m_gl)
+        return;
+    makeCurrent();
+    if (QOpenGLContext::currentContext() == context()) {
+        if (m_frameBuffer && m_hasFrame) {
+            m_keptFrame.resize(std::size_t(frameWidth) * std::size_t(frameHeight) * BytesPerPixel);
+            m_frameBuffer->bind();
+            m_gl->glReadPixels(0, 0, frameWidth, frameHeight, GL_RGBA, GL_UNSIGNED_BYTE, m_keptFrame.data());
+        }
+        m_gl->glGetFloatv(GL_COLOR_CLEAR_VALUE, m_clearColour.data());
+        m_keptClearColour = true;
+        destroyGLObjects();
+    } else {
+        // The names die with their context.
+        textures.abandon();
+        blankTexture.abandon();
+        displayList.abandon();
+        m_frameBuffer.reset();
+        m_hasFrame = false;
+    }
+    m_gl = nullptr;
+    m_recording = false;
+}
+
+bool GLDrawer::initialize(QSize size, int count, bool flipVertical)
+{
+    release();
+    m_errorString.clear();
+    m_keptFrame = {};
+    m_keptClearColour = false;
+    if (size.width() <= 0 || size.height() <= 0)
+        return fail(QStringLiteral("empty frame size %1 x %2").arg(size.width()).arg(size.height()));
+    if (count < 1)
+        return fail(QStringLiteral("no picture slots asked for"));
+
+    frameWidth = size.width();
+    frameHeight = size.height();
+    textureCount = count;
+    m_flipVertical = flipVertical;
+    const float halfWidth = float(frameWidth) / 2.0f;
+    const float halfHeight = float(frameHeight) / 2.0f;
+    quad = {{{-halfWidth, -halfHeight}, {halfWidth, -halfHeight}, {halfWidth, halfHeight}, {-halfWidth, halfHeight}}};
+
+    resize(size);
+    if (!ensureContext())
+        return false;
+    m_gl->glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    m_active = true;
+    if (!createGLObjects()) {
+        destroyGLObjects();
+        m_active = false;
+        return false;
+    }
+    resizeGL(width(), height());
+    return true;
+}
+
+void GLDrawer::release()
+{
+    m_recording = false;
+    m_commands.clear();
+    if (m_gl && isValid()) {
+        makeCurrent();
+        destroyGLObjects();
+    }
+    wipeBuffer = {};
+    m_keptFrame = {};
+    m_active = false;
+}
+
+void GLDrawer::prepareWipeBuffer()
+{
+    const std::size_t bytes = std::size_t(std::max(frameWidth, 0)) * std::size_t(std::max(frameHeight, 0)) * BytesPerPixel;
+    if (wipeBuffer.size() != bytes)
+        wipeBuffer.assign(bytes, 0);
+}
+
+void GLDrawer::prepareAlphaLUT(double progress, double softness)
+{
+    if (!std::isfinite(progress))
+        progress = 0.0;
+    if (!std::isfinite(softness))
+        softness = 0.0;
+    const double edge = std::sin(progress * std::numbers::pi) * softness;
+    // Kept as doubles: a huge softness must not overflow an int.
+    const double lo = std::trunc((progress - edge) * 255.0);
+    const double hi = std::trunc((progress + edge) * 255.0);
+    for (int i = 0; i < 256; ++i) {
+        if (i < lo)
+            alphaLUT[std::size_t(i)] = 0.0;
+        else if (i < hi)
+            alphaLUT[std::size_t(i)] = (i - lo) * 255.0 / (hi - lo);
+        else
+            alphaLUT[std::size_t(i)] = 255.0;
+    }
+}
+
+void GLDrawer::bindFrame(int slot, const void* bgra)
+{
+    if (!m_active || !bgra || slot < 0 || slot >= textures.size() || !ensureContext())
+        return;
+    m_gl->glBindTexture(GL_TEXTURE_2D, textures[slot]);
+    m_gl->glTexSubImage2D(GL_TEXTURE_2D, 0, m_pictureX, m_pictureY, frameWidth, frameHeight, GL_BGRA,
+                          GL_UNSIGNED_BYTE, bgra);
+}
+
+void GLDrawer::bindDissolveFrame(int slot, float alpha, const void* bgra)
+{
+    if (!m_active || !bgra)
+        return;
+    prepareWipeBuffer();
+    const float clamped = alpha >= 0.0f ? std::min(alpha, 1.0f) : 0.0f; // NaN too
+    const auto alphaByte = static_cast<unsigned char>(std::trunc(clamped * 255.0f));
+    copyWithAlpha(static_cast<const unsigned char*>(bgra), wipeBuffer.data(), wipeBuffer.size() / BytesPerPixel,
+                  [alphaByte](std::size_t) { return alphaByte; });
+    bindFrame(slot, wipeBuffer.data());
+}
+
+void GLDrawer::bindWipeFrame(int slot, float progress, float softness, const unsigned char* pattern, const void* bgra)
+{
+    if (!m_active || !bgra || !pattern)
+        return;
+    prepareWipeBuffer();
+    prepareAlphaLUT(progress, softness);
+    for (std::size_t i = 0; i < alphaLUT.size(); ++i)
+        m_alphaBytes[i] = static_cast<unsigned char>(std::clamp(std::trunc(alphaLUT[i]), 0.0, 255.0));
+    const std::array<unsigned char, 256>& table = m_alphaBytes;
+    copyWithAlpha(static_cast<const unsigned char*>(bgra), wipeBuffer.data(), wipeBuffer.size() / BytesPerPixel,
+                  [&table, pattern](std::size_t i) { return table[pattern[i]]; });
+    bindFrame(slot, wipeBuffer.data());
+}
+
+void GLDrawer::beginDraw()
+{
+    m_commands.clear();
+    m_recording = m_active && ensureContext();
+}
+
+void GLDrawer::drawFrame(int slot, int imageType, const GLTransform* fx)
+{
+    if (!m_recording || slot < 0 || slot >= textures.size())
+        return;
+    DrawCommand command;
+    command.slot = slot;
+    command.imageType = imageType;
+    if (fx) {
+        if (fx->kind == FxTranslate || fx->kind == FxRotate) {
+            command.hasTransform = true;
+            command.transform = *fx;
+        } else {
+            qDebug("Don't know what kind FX it is!");
+        }
+    }
+    m_commands.push_back(command);
+}
+
+void GLDrawer::drawQuad()
+{
+    QOpenGLFunctions_2_0* gl = m_gl;
+    const auto& first = quad[0];
+    const auto& third = quad[2];
+    gl->glBegin(GL_TRIANGLES);
+    gl->glVertex2f(first[0], first[1]);
+    gl->glVertex2f(first[0], third[1]);
+    gl->glVertex2f(third[0], third[1]);
+    gl->glVertex2f(first[0], first[1]);
+    gl->glVertex2f(third[0], third[1]);
+    gl->glVertex2f(third[0], first[1]);
+    gl->glEnd();
+}
+
+void GLDrawer::compileFrame()
+{
+    QOpenGLFunctions_2_0* gl = m_gl;
+    gl->glNewList(displayList.name(), GL_COMPILE);
+    gl->glBindTexture(GL_TEXTURE_2D, blankTexture[0]);
+    drawQuad();
+    for (const DrawCommand& command : m_commands) {
+        gl->glPushMatrix();
+        if (command.hasTransform) {
+            const float* v = command.transform.value;
+            if (command.transform.kind == FxTranslate)
+                gl->glTranslatef(v[0], v[1], v[2]);
+            else
+                gl->glRotatef(v[0], v[1], v[2], v[3]);
+        }
+        switch (command.imageType) {
+        case 1:
+        case 4:
+            gl->glRotatef(180.0f, 1.0f, 0.0f, 0.0f);
+            break;
+        case 2:
+        case 7:
+            gl->glRotatef(180.0f, 0.0f, 1.0f, 0.0f);
+            break;
+        case 3:
+        case 5:
+            gl->glRotatef(180.0f, 0.0f, 1.0f, 0.0f);
+            gl->glRotatef(180.0f, 1.0f, 0.0f, 0.0f);
+            break;
+        default:
+            break;
+        }
+        gl->glBindTexture(GL_TEXTURE_2D, textures[command.slot]);
+        drawQuad();
+        gl->glPopMatrix();
+    }
+    gl->glEndList();
+}
+
+void GLDrawer::endDraw()
+{
+    if (!m_recording)
+        return;
+    m_recording = false;
+    if (!m_active || !ensureContext() || !m_frameBuffer)
+        return;
+    QOpenGLFunctions_2_0* gl = m_gl;
+    m_frameBuffer->bind();
+    applyContextState();
+    applyFrameState();
+    gl->glClear(GL_COLOR_BUFFER_BIT);
+    compileFrame();
+    gl->glCallList(displayList.name());
+    gl->glBindTexture(GL_TEXTURE_2D, 0);
+    // The compile loop reads the frame straight after; it must be complete.
+    gl->glFinish();
+    m_hasFrame = true;
+    update();
+}
+
+bool GLDrawer::readFrame(unsigned format, unsigned type, void* dst)
+{
+    if (!dst)
+        return fail(QStringLiteral("no destination for the frame"));
+    if (!m_active || !m_frameBuffer)
+        return fail(QStringLiteral("the drawer has no frame to read"));
+    if (!ensureContext())
+        return false;
+    m_frameBuffer->bind();
+    m_gl->glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    m_gl->glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+    m_gl->glReadPixels(0, 0, frameWidth, frameHeight, GLenum(format), GLenum(type), dst);
+    return true;
+}
+
+void GLDrawer::setFrameViewport(const QRect& rect)
+{
+    m_frameViewport = rect;
+}
+
+void GLDrawer::resizeGL(int w, int h)
+{
+    if (h == 0)
+        h = 1;
+    QRect rect(0, 0, w, h);
+    if (frameWidth > 0 && frameHeight > 0) {
+        if (double(w) / double(h) > double(frameWidth) / double(frameHeight)) {
+            const int v = int(qint64(h) * frameWidth / frameHeight);
+            rect = QRect((w - v) / 2, 0, v, h);
+        } else {
+            const int v = int(qint64(w) * frameHeight / frameWidth);
+            rect = QRect(0, (h - v) / 2, w, v);
+        }
+    }
+    setFrameViewport(rect);
+}
+
+void GLDrawer::paintGL()
+{
+    QOpenGLContext* current = context();
+    current->functions()->glClear(GL_COLOR_BUFFER_BIT);
+    if (!m_frameBuffer || !m_hasFrame || m_frameViewport.isEmpty())
+        return;
+    // The frame viewport is in GL's orientation (origin lower left), in
+    // device-independent pixels; the widget's framebuffer has device pixels.
+    const qreal ratio = devicePixelRatioF();
+    const int x0 = qRound(m_frameViewport.x() * ratio);
+    const int y0 = qRound(m_frameViewport.y() * ratio);
+    const int x1 = qRound((m_frameViewport.x() + m_frameViewport.width()) * ratio);
+    const int y1 = qRound((m_frameViewport.y() + m_frameViewport.height()) * ratio);
+    QOpenGLExtraFunctions* extra = current->extraFunctions();
+    extra->glBindFramebuffer(GL_READ_FRAMEBUFFER, m_frameBuffer->handle());
+    extra->glBindFramebuffer(GL_DRAW_FRAMEBUFFER, defaultFramebufferObject());
+    // A frame composed upside down for read-back is shown upright.
+    extra->glBlitFramebuffer(0, 0, frameWidth, frameHeight, x0, m_flipVertical ? y1 : y0, x1,
+                             m_flipVertical ? y0 : y1, GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    extra->glBindFramebuffer(GL_FRAMEBUFFER, defaultFramebufferObject());
+}

@@ -1,0 +1,236 @@
+#pragma once
+// The OpenGL compositor: composes one output frame from at most two photo
+// pictures (the second blended over the first with a uniform or a
+// pattern-driven alpha), each moved, zoomed or turned by a GLTransform and
+// flipped by its imageType, at the exact output size.
+//
+// How the frame is made and where it lives
+// ----------------------------------------
+// The drawer is a QOpenGLWidget on a compatibility-profile context (display
+// lists, texture coordinate generation and the matrix stack are used). Every
+// frame is composed into a framebuffer object of exactly frameWidth x
+// frameHeight pixels that the drawer owns (the "frame buffer" below), not into
+// the widget's own framebuffer, whose size follows the widget and the screen's
+// device pixel ratio:
+//
+//   beginDraw() / drawFrame()  record the frame's draw commands;
+//   endDraw()                  compiles them into `displayList`, runs it into
+//                              the frame buffer and waits for it (glFinish), so
+//                              the finished frame is readable as soon as
+//                              endDraw returns; then schedules a repaint;
+//   readFrame()                reads the frame buffer (any widget state);
+//   paintGL()                  scales the frame buffer into the widget's
+//                              viewport (pillars or bars in the clear colour).
+//
+// Pictures are uploaded by the bind operations at once, outside the display
+// list, so the list holds only draw commands and never a copy of a picture.
+// A slot therefore holds one picture per frame: bind each slot before
+// endDraw, at most once.
+//
+// Hidden drawers. A drawer that is never shown renders and reads back like a
+// visible one: initialize() has QOpenGLWidget create its context and
+// framebuffer by handing it a resize event, which is how the widget sets
+// itself up when it gets a size. The compile loop should therefore stay
+// hidden; it need not be shown or moved off screen. This works under xcb
+// (also on Xvfb with Mesa's software renderer) and with the offscreen
+// platform plugin, where Qt 6.4 however crashes as soon as any QOpenGLWidget
+// is shown, so only hidden drawers are usable there.
+//
+// Context changes. Qt replaces the widget's context when it is reparented and
+// when a drawer set up while hidden is first shown on some platforms. The
+// drawer then frees its GL objects while the old context is still current,
+// keeps a copy of the last composed frame and the clear colour, and
+// recreates everything (GL state, textures, display list, frame buffer, the
+// kept frame) in initializeGL() of the new context. Subclasses that own GL
+// objects of their own should do the same.
+//
+// All operations must run on the GUI thread; each makes the context current
+// itself. Failures are reported by the bool results, errorString() and the
+// diagnostic log.
+
+#include <QOpenGLWidget>
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <qopengl.h>
+
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "storyboard.h"
+
+class QOpenGLFunctions_2_0;
+class QOpenGLFramebufferObject;
+
+// Texture names of one context, deleted together when the owner goes.
+// Deleting needs that context current; the drawer sees to it.
+class GLTextureSet
+{
+public:
+    GLTextureSet() = default;
+    GLTextureSet(QOpenGLFunctions_2_0* gl, int count);
+    ~GLTextureSet();
+    GLTextureSet(GLTextureSet&& other) noexcept;
+    GLTextureSet& operator=(GLTextureSet&& other) noexcept;
+    GLTextureSet(const GLTextureSet&) = delete;
+    GLTextureSet& operator=(const GLTextureSet&) = delete;
+
+    GLuint operator[](int index) const { return m_names[std::size_t(index)]; }
+    int size() const { return int(m_names.size()); }
+    bool empty() const { return m_names.empty(); }
+    // Deletes the names.
+    void reset();
+    // Forgets the names without deleting them: their context is going away
+    // and cannot be made current any more.
+    void abandon();
+
+private:
+    QOpenGLFunctions_2_0* m_gl = nullptr;
+    std::vector<GLuint> m_names;
+};
+
+// One display list name of one context, deleted when the owner goes.
+class GLDisplayList
+{
+public:
+    GLDisplayList() = default;
+    explicit GLDisplayList(QOpenGLFunctions_2_0* gl);
+    ~GLDisplayList();
+    GLDisplayList(GLDisplayList&& other) noexcept;
+    GLDisplayList& operator=(GLDisplayList&& other) noexcept;
+    GLDisplayList(const GLDisplayList&) = delete;
+    GLDisplayList& operator=(const GLDisplayList&) = delete;
+
+    GLuint name() const { return m_name; }
+    bool empty() const { return m_name == 0; }
+    void reset();
+    void abandon();
+
+private:
+    QOpenGLFunctions_2_0* m_gl = nullptr;
+    GLuint m_name = 0;
+};
+
+class GLDrawer : public QOpenGLWidget
+{
+    Q_OBJECT
+
+public:
+    // Side of the square picture textures. Frames up to this size in both
+    // directions use it; larger frames get the next power of two that holds
+    // them, as far as the OpenGL implementation allows.
+    static constexpr int TextureSize = 2048;
+
+    explicit GLDrawer(QWidget* parent = nullptr);
+    ~GLDrawer() override;
+
+    // Frees everything through release() (so an override runs too), then
+    // sets up a frame of `size` with `textureCount` picture slots; with
+    // `flipVertical` the frame is composed upside down so that readFrame()
+    // gives the top row first. Resizes the widget to the frame size. False
+    // when the size is empty or too large, or OpenGL cannot be used here.
+    bool initialize(QSize size, int textureCount, bool flipVertical);
+
+    // Uploads a tightly packed frameWidth x frameHeight BGRA picture, bottom
+    // row first, into the centre of the slot's texture.
+    void bindFrame(int slot, const void* bgra);
+    // The same with the alpha of every pixel set to trunc(alpha x 255);
+    // alpha is clamped to 0..1.
+    void bindDissolveFrame(int slot, float alpha, const void* bgra);
+    // The same with each pixel's alpha taken from the alpha table for
+    // (progress, softness) at the grey level of the pattern byte with the
+    // same index (a frameWidth x frameHeight GRAY8 picture).
+    void bindWipeFrame(int slot, float progress, float softness, const unsigned char* pattern, const void* bgra);
+    // Fills `alphaLUT`: grey levels below the soft edge 0, above it 255,
+    // a linear ramp across it; the edge is centred on progress x 255 and is
+    // widest halfway (sin(progress x pi) x softness x 255 either side).
+    void prepareAlphaLUT(double progress, double softness);
+    // Allocates `wipeBuffer` unless it exists.
+    void prepareWipeBuffer();
+
+    // Frees the GL objects and the wipe buffer. Subclasses that own more
+    // extend it and call this one.
+    virtual void release();
+    // Starts a frame: the black background quad.
+    virtual void beginDraw();
+    // Adds the slot's picture to the frame: moved by `fx` (may be null),
+    // then flipped for `imageType`.
+    virtual void drawFrame(int slot, int imageType, const GLTransform* fx);
+    // Composes the frame into the frame buffer, waits until it is finished
+    // and schedules a repaint of the widget.
+    virtual void endDraw();
+
+    // Reads the frame (frameWidth x frameHeight pixels, tightly packed rows,
+    // from the lower left corner up) with the given GL format and type. The
+    // compile loop asks for GL_RGBA / GL_UNSIGNED_BYTE, the fastest pair.
+    bool readFrame(unsigned format, unsigned type, void* dst);
+
+    QSize frameSize() const { return QSize(frameWidth, frameHeight); }
+    bool flipsVertically() const { return m_flipVertical; }
+    // Side of the picture textures in use (TextureSize for usual frames).
+    int textureSide() const { return m_textureSide; }
+    // Why the last failing operation failed; empty after a success.
+    QString errorString() const { return m_errorString; }
+
+protected:
+    void initializeGL() override;
+    // The camera of the widget: the largest rectangle of the frame's shape
+    // centred in w x h. Subclasses that compute it differently call
+    // setFrameViewport() with their own rectangle.
+    void resizeGL(int w, int h) override;
+    void paintGL() override;
+
+    // Where paintGL() shows the frame, in widget coordinates; outside it the
+    // widget shows the clear colour.
+    void setFrameViewport(const QRect& rect);
+    QRect frameViewport() const { return m_frameViewport; }
+
+    int frameWidth = -1;
+    int frameHeight = -1;
+    GLTextureSet textures;
+    int textureCount = 0;
+    GLTextureSet blankTexture;
+    GLDisplayList displayList;
+    std::array<double, 256> alphaLUT{};
+    std::vector<unsigned char> wipeBuffer;
+    std::array<std::array<float, 2>, 4> quad{};
+
+private:
+    // One photo quad of the frame being recorded.
+    struct DrawCommand {
+        int slot = 0;
+        int imageType = 0;
+        bool hasTransform = false;
+        GLTransform transform;
+    };
+
+    bool ensureContext();
+    bool createGLObjects();
+    void destroyGLObjects();
+    void applyContextState();
+    void applyFrameState();
+    void compileFrame();
+    void drawQuad();
+    void onContextAboutToBeDestroyed();
+    bool fail(const QString& message);
+
+    QOpenGLFunctions_2_0* m_gl = nullptr;
+    std::unique_ptr<QOpenGLFramebufferObject> m_frameBuffer;
+    std::vector<DrawCommand> m_commands;
+    std::array<unsigned char, 256> m_alphaBytes{};
+    // The last composed frame and clear colour, kept across a context change.
+    std::vector<unsigned char> m_keptFrame;
+    std::array<float, 4> m_clearColour{0.0f, 0.0f, 0.0f, 1.0f};
+    bool m_keptClearColour = false;
+    QRect m_frameViewport;
+    QString m_errorString;
+    QMetaObject::Connection m_contextConnection;
+    int m_textureSide = TextureSize;
+    int m_pictureX = 0;
+    int m_pictureY = 0;
+    bool m_flipVertical = false;
+    bool m_active = false;    // initialize() succeeded and release() has not run
+    bool m_recording = false; // between beginDraw() and endDraw()
+    bool m_hasFrame = false;  // the frame buffer holds a composed frame
+};

@@ -1,0 +1,481 @@
+#include "storyboardrender.h"
+
+#include "gldrawer.h"
+#include "imagereader.h"
+#include "timefunctions.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+constexpr int kSoundFramesAhead = 256;
+constexpr float kWipeSoftness = 0.1f;
+
+double clamp01(double value)
+{
+    return std::clamp(value, 0.0, 1.0);
+}
+
+} // namespace
+
+StoryBoardRender::StoryBoardRender(QObject* parent)
+    : QThread(parent)
+    , sourceCache(AV_PIX_FMT_BGRA)
+    , patternCache(AV_PIX_FMT_GRAY8)
+{
+}
+
+StoryBoardRender::~StoryBoardRender()
+{
+    if (isRunning()) {
+        stop();
+        wait();
+    }
+    release();
+}
+
+bool StoryBoardRender::init(const RenderParam& param)
+{
+    release();
+    width = param.width;
+    height = param.height;
+    frameRate = param.frameRate;
+    aspectRatio = param.aspectRatio;
+    channels = param.channels;
+    sampleRate = param.sampleRate;
+    bitsPerSample = param.bitsPerSample;
+    currentAudio.channels = channels;
+    currentAudio.sampleRate = sampleRate;
+    currentAudio.bitsPerSample = bitsPerSample;
+
+    const qint64 bitsPerSecond = qint64(channels) * qint64(sampleRate) * qint64(bitsPerSample);
+    const double perFrame = frameRate > 0.0 ? std::trunc(double(bitsPerSecond) / frameRate / 8.0) : 0.0;
+    // The buffer holds 256 frames of it in an int, so that bounds it too.
+    const double largest = double(std::numeric_limits<int>::max() - SampleDecoding::slackBytes) / kSoundFramesAhead;
+    bytesPerFrame = int(std::clamp(perFrame, 0.0, largest));
+    sound.allocate(qint64(bytesPerFrame) * kSoundFramesAhead);
+
+    onStoryBoardDataChanged();
+    return true;
+}
+
+void StoryBoardRender::setStoryBoard(StoryBoardData* album)
+{
+    storyBoard = album;
+    onStoryBoardDataChanged();
+}
+
+void StoryBoardRender::onStoryBoardDataChanged()
+{
+    if (!storyBoard)
+        return;
+    totalFrames = secondToFrame(storyBoard->totalPhotoDuration(), frameRate);
+    slotFrames = (storyBoard->photoDuration() + storyBoard->transitionDuration()) * frameRate;
+    spanFrames = (storyBoard->photoDuration() + 2.0 * storyBoard->transitionDuration()) * frameRate;
+}
+
+void StoryBoardRender::release()
+{
+    prefetcher.clear();
+    pictureIndex.clear();
+    sourceCache.clear();
+    patternCache.clear();
+    sound.release();
+}
+
+QString StoryBoardRender::sourceKey(const ImageInfo& photo)
+{
+    return QStringLiteral("%1%2").arg(photo.filePath).arg(photo.imageType > 3 ? 1 : 0);
+}
+
+AVPicture* StoryBoardRender::GetCachedPicture(const QString& key)
+{
+    const auto it = pictureIndex.find(key);
+    return it == pictureIndex.end() ? nullptr : it->second;
+}
+
+void StoryBoardRender::fillBlack(FrameData& picture) const
+{
+    // An unreadable photo shows black rather than whatever the buffer held.
+    quint8* row = picture.picture.data[0];
+    for (int y = 0; y < height; ++y, row += picture.picture.linesize[0]) {
+        for (int x = 0; x < width; ++x) {
+            row[4 * x] = 0;
+            row[4 * x + 1] = 0;
+            row[4 * x + 2] = 0;
+            row[4 * x + 3] = 255;
+        }
+    }
+}
+
+AVPicture* StoryBoardRender::fetch(PictureCache& cache, const QString& key,
+                                   const std::function<void(FrameData&)>& read)
+{
+    if (AVPicture* hit = GetCachedPicture(key))
+        return hit;
+    QString evicted;
+    AVPicture* picture = cache.insert(
+        key, width, height,
+        [&](FrameData& target) {
+            if (std::shared_ptr<FrameData> ready = prefetcher.take(key); ready && ready->isAllocated()) {
+                const quint32 age = target.age;
+                target = std::move(*ready);
+                target.age = age;
+                return;
+            }
+            read(target);
+        },
+        &evicted);
+    if (!evicted.isEmpty())
+        pictureIndex.erase(evicted);
+    if (picture)
+        pictureIndex[key] = picture;
+    return picture;
+}
+
+AVPicture* StoryBoardRender::GetSourcePicture(const ImageInfo& photo)
+{
+    const bool turn = photo.imageType > 3;
+    return fetch(sourceCache, sourceKey(photo), [&](FrameData& target) {
+        if (!ImageReader::read(photo.filePath, target.picture, width, height, turn))
+            fillBlack(target);
+    });
+}
+
+AVPicture* StoryBoardRender::GetPatternPicture(const QString& path)
+{
+    return fetch(patternCache, path, [&](FrameData& target) {
+        // An unreadable pattern stays all zero: the incoming photo then
+        // appears at the very end, like a cut.
+        if (!ImageReader::readPattern(path, target.picture, width, height))
+            std::memset(target.picture.data[0], 0, std::size_t(target.picture.linesize[0]) * height);
+    });
+}
+
+void StoryBoardRender::prefetchPhoto(const ImageInfo& photo)
+{
+    const QString key = sourceKey(photo);
+    if (pictureIndex.count(key) || prefetcher.isRequested(key))
+        return;
+    const QString path = photo.filePath;
+    const bool turn = photo.imageType > 3;
+    const int w = width;
+    const int h = height;
+    prefetcher.request(key, [path, turn, w, h]() -> std::shared_ptr<FrameData> {
+        auto picture = std::make_shared<FrameData>();
+        if (!picture->allocate(AV_PIX_FMT_BGRA, w, h))
+            return nullptr;
+        // A failed read is left to the GUI thread, which paints it black.
+        return ImageReader::read(path, picture->picture, w, h, turn) ? picture : nullptr;
+    });
+}
+
+void StoryBoardRender::prefetchPattern(const QString& path)
+{
+    if (pictureIndex.count(path) || prefetcher.isRequested(path))
+        return;
+    const int w = width;
+    const int h = height;
+    prefetcher.request(path, [path, w, h]() -> std::shared_ptr<FrameData> {
+        auto picture = std::make_shared<FrameData>();
+        if (!picture->allocate(AV_PIX_FMT_GRAY8, w, h))
+            return nullptr;
+        return ImageReader::readPattern(path, picture->picture, w, h) ? picture : nullptr;
+    });
+}
+
+void StoryBoardRender::prefetchAround(int d, bool inTransition)
+{
+    const QList<ImageInfo>& photos = storyBoard->photos;
+    // While photo d is alone, the transition into d + 1 comes next; during
+    // that transition, the one after it.
+    const int next = inTransition ? d + 2 : d + 1;
+    if (next < photos.size())
+        prefetchPhoto(photos.at(next));
+    const int transition = inTransition ? d + 1 : d;
+    if (!storyBoard->dissolveOnly && !storyBoard->patternFiles.isEmpty() && transition + 1 < photos.size()
+        && storyBoard->transitionDuration() > 0.0)
+        prefetchPattern(storyBoard->patternFiles.at(transition % storyBoard->patternFiles.size()));
+}
+
+void StoryBoardRender::fxData(double t, const ImageInfo& photo, GLTransform& out) const
+{
+    out = GLTransform();
+    if (!storyBoard || !storyBoard->useZoom)
+        return;
+    out.kind = photo.fxStart.kind;
+    const auto lerp = [&](int i) {
+        const double a = photo.fxStart.value[i];
+        const double b = photo.fxEnd.value[i];
+        return a + (b - a) * t;
+    };
+    const double sx = width / 720.0;
+    const double sy = height / 540.0;
+    switch (out.kind) {
+    case FxTranslate:
+        out.value[0] = float(lerp(0) * sx);
+        out.value[1] = float(lerp(1) * sy);
+        out.value[2] = float(lerp(2) * sx);
+        out.value[3] = 0.0f;
+        break;
+    case FxRotate:
+        out.value[0] = float(lerp(0));
+        out.value[1] = float(lerp(1) * sx);
+        out.value[2] = float(lerp(2) * sy);
+        out.value[3] = float(lerp(3) * sx);
+        break;
+    default:
+        break;
+    }
+}
+
+void StoryBoardRender::seek(unsigned long frame, bool withAudio, GLDrawer* drawer)
+{
+    timings = Timings();
+    if (withAudio)
+        positionAudioReader(frame);
+    if (!drawer)
+        return;
+
+    clock.start();
+    drawer->beginDraw();
+    qint64 drawNs = clock.nsecsElapsed();
+    const auto finish = [&] {
+        clock.start();
+        drawer->endDraw();
+        timings.drawNs = drawNs + clock.nsecsElapsed();
+    };
+
+    if (!storyBoard || storyBoard->photos.isEmpty() || slotFrames <= 0.0
+        || frame >= secondToFrame(storyBoard->totalPhotoDuration(), frameRate)) {
+        finish();
+        return;
+    }
+
+    const QList<ImageInfo>& photos = storyBoard->photos;
+    const int n = int(photos.size());
+    const double F = frameRate;
+    const double P = storyBoard->photoDuration();
+    const double T = storyBoard->transitionDuration();
+    const double rawT = storyBoard->transitionSeconds;
+    const double N = double(frame);
+    const int d = int(std::trunc(N / slotFrames));
+    const double s = std::trunc(N - slotFrames * d);
+
+    const auto timed = [&](qint64& bucket, auto&& work) {
+        clock.start();
+        work();
+        bucket += clock.nsecsElapsed();
+    };
+
+    if (s < P * F) {
+        if (d <= n - 1) {
+            const ImageInfo& photo = photos.at(d);
+            AVPicture* picture = nullptr;
+            timed(timings.loadNs, [&] { picture = GetSourcePicture(photo); });
+            if (picture) {
+                timed(timings.uploadNs, [&] { drawer->bindFrame(0, picture->data[0]); });
+                GLTransform fx;
+                fxData((T * F + s + 0.5) / spanFrames, photo, fx);
+                timed(drawNs, [&] { drawer->drawFrame(0, photo.imageType, &fx); });
+            }
+            prefetchAround(d, false);
+        }
+    } else if (d <= n - 2) {
+        const ImageInfo& outgoing = photos.at(d);
+        const ImageInfo& incoming = photos.at(d + 1);
+        AVPicture* first = nullptr;
+        AVPicture* second = nullptr;
+        timed(timings.loadNs, [&] {
+            first = GetSourcePicture(outgoing);
+            second = GetSourcePicture(incoming);
+        });
+        // The second fetch may have evicted the first from a tiny cache;
+        // look it up again rather than use a reused buffer.
+        first = GetCachedPicture(sourceKey(outgoing));
+        const double h = rawT > 0.0 ? clamp01((s - F * P) / (F * rawT)) : 1.0;
+
+        if (first && second) {
+            const QStringList& patterns = storyBoard->patternFiles;
+            if (storyBoard->dissolveOnly || patterns.isEmpty()) {
+                timed(timings.uploadNs, [&] {
+                    drawer->bindFrame(0, first->data[0]);
+                    drawer->bindDissolveFrame(1, float(h), second->data[0]);
+                });
+            } else {
+                AVPicture* pattern = nullptr;
+                timed(timings.loadNs, [&] { pattern = GetPatternPicture(patterns.at(d % patterns.size())); });
+                timed(timings.uploadNs, [&] {
+                    drawer->bindFrame(0, first->data[0]);
+                    if (pattern)
+                        drawer->bindWipeFrame(1, float(1.0 - h), kWipeSoftness, pattern->data[0], second->data[0]);
+                    else
+                        drawer->bindDissolveFrame(1, float(h), second->data[0]);
+                });
+            }
+            GLTransform fx1;
+            fxData(clamp01((T * F + s + 0.5) / spanFrames), outgoing, fx1);
+            GLTransform fx2;
+            fxData(clamp01((s - P * F + 0.5) / spanFrames), incoming, fx2);
+            timed(drawNs, [&] {
+                drawer->drawFrame(0, outgoing.imageType, &fx1);
+                drawer->drawFrame(1, incoming.imageType, &fx2);
+            });
+        }
+        prefetchAround(d, true);
+    }
+    finish();
+}
+
+void StoryBoardRender::start()
+{
+    sound.length = 0;
+    sound.consumed = 0;
+    producedSinceLoop = 0;
+    QThread::start(QThread::InheritPriority);
+}
+
+void StoryBoardRender::stop()
+{
+    stopSemaphore.release(1);
+}
+
+void StoryBoardRender::run()
+{
+    // Tokens left over from earlier stops do not end this run.
+    stopSemaphore.tryAcquire(stopSemaphore.available());
+    for (;;) {
+        if (stopSemaphore.tryAcquire(1))
+            return;
+        if (!renderAudio()) {
+            // Buffer full: wait for the consumer without spinning a core,
+            // waking at once on a stop request.
+            if (stopSemaphore.tryAcquire(1, 2))
+                return;
+        }
+    }
+}
+
+void StoryBoardRender::openClip(int index)
+{
+    const AudioInfo& clip = storyBoard->audios.at(index);
+    currentAudio.startTime = clip.startTime;
+    currentAudio.endTime = clip.endTime;
+    reader.open(clip.filePath, currentAudio);
+    reader.seek(clip.startTime);
+    audioIndex = index + 1;
+}
+
+bool StoryBoardRender::renderAudio()
+{
+    if (!sound.mutex.tryLock()) {
+        QThread::msleep(1);
+        return true;
+    }
+    bool worked = false;
+    const int room = bytesPerFrame * kSoundFramesAhead;
+    if (sound.samples && sound.length < room) {
+        worked = true;
+        const int clipCount = storyBoard ? int(storyBoard->audios.size()) : 0;
+        if (clipCount == 0 || audioIndex > clipCount) {
+            char* bytes = reinterpret_cast<char*>(sound.samples);
+            std::memset(bytes + sound.length, 0, std::size_t(sound.capacity - sound.length));
+            sound.length = int(sound.capacity);
+        } else {
+            const int before = sound.length;
+            reader.decodeAudio(sound, bytesPerFrame);
+            producedSinceLoop += sound.length - before;
+            if (reader.endOfStream) {
+                if (audioIndex < clipCount) {
+                    openClip(audioIndex);
+                } else if (storyBoard->loopAudio && producedSinceLoop > 0) {
+                    producedSinceLoop = 0;
+                    openClip(0);
+                } else {
+                    // End of the track (or a loop of clips that give no
+                    // sound at all): silence from here on.
+                    audioIndex = clipCount + 1;
+                }
+            }
+        }
+    }
+    sound.mutex.unlock();
+    return worked;
+}
+
+void StoryBoardRender::positionAudioReader(unsigned long frame)
+{
+    if (!storyBoard || storyBoard->audios.isEmpty())
+        return;
+    audioIndex = std::numeric_limits<int>::max();
+    producedSinceLoop = 0;
+
+    const QList<AudioInfo>& clips = storyBoard->audios;
+    std::vector<quint64> lengths;
+    quint64 total = 0;
+    for (const AudioInfo& clip : clips) {
+        lengths.push_back(secondToFrame(clip.endTime - clip.startTime, frameRate));
+        total += lengths.back();
+    }
+    quint64 target = frame;
+    if (storyBoard->loopAudio) {
+        // Walking the loop round and round ends at the same clip as walking
+        // it once from the position within one round.
+        if (total == 0)
+            return;
+        target %= total;
+    }
+    quint64 start = 0;
+    for (int i = 0; i < clips.size(); ++i) {
+        if (target >= start && target < start + lengths[std::size_t(i)]) {
+            const AudioInfo& clip = clips.at(i);
+            currentAudio.startTime = clip.startTime;
+            currentAudio.endTime = clip.endTime;
+            reader.open(clip.filePath, currentAudio);
+            reader.seek(clip.startTime + frameToSecond((unsigned long)(target - start), frameRate));
+            audioIndex = i + 1;
+            return;
+        }
+        start += lengths[std::size_t(i)];
+    }
+}
+
+bool StoryBoardRender::takeSound(int& carry, const SoundSink& sink)
+{
+    for (;;) {
+        if (!sound.mutex.tryLock()) {
+            QThread::yieldCurrentThread();
+            continue;
+        }
+        const int length = sound.length;
+        const int consumed = sound.consumed;
+        // The carry can make a chunk up to 3 bytes longer than bytesPerFrame;
+        // wait for those too rather than hand out bytes past `length`.
+        const int n = bytesPerFrame + carry;
+        if (length - consumed >= n && sound.samples) {
+            carry = n % 4;
+            const int bytes = n - carry;
+            sink(reinterpret_cast<const char*>(sound.samples) + consumed, bytes);
+            sound.consumed = consumed + bytes;
+            if (sound.consumed == sound.length) {
+                sound.consumed = 0;
+                sound.length = 0;
+            }
+            sound.mutex.unlock();
+            return true;
+        }
+        if (length >= n && consumed > 0) {
+            char* bytes = reinterpret_cast<char*>(sound.samples);
+            std::memmove(bytes, bytes + consumed, std::size_t(length - consumed));
+            sound.length = length - consumed;
+            sound.consumed = 0;
+        }
+        sound.mutex.unlock();
+        if (!isRunning())
+            return false;
+        QThread::yieldCurrentThread();
+    }
+}

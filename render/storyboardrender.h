@@ -1,0 +1,121 @@
+#pragma once
+// Turns the album into numbered video frames, drawn on demand into a
+// GLDrawer, and one continuous sound track that its own thread decodes ahead
+// into a shared buffer. Frame N is a pure function of the album, the output
+// size and N.
+
+#include <QElapsedTimer>
+#include <QSemaphore>
+#include <QString>
+#include <QThread>
+
+#include <functional>
+#include <map>
+
+#include "audioreader.h"
+#include "picturecache.h"
+#include "pictureprefetcher.h"
+#include "storyboard.h"
+
+class GLDrawer;
+
+class StoryBoardRender : public QThread
+{
+    Q_OBJECT
+
+public:
+    // Where the time of the latest seek() went, for benchmarks.
+    struct Timings {
+        qint64 loadNs = 0;   // fetching pictures (cache, prefetch, decode)
+        qint64 uploadNs = 0; // the drawer's bind operations
+        qint64 drawNs = 0;   // recording and composing the frame
+    };
+
+    explicit StoryBoardRender(QObject* parent = nullptr);
+    // Stops the sound thread if it still runs, then frees everything.
+    ~StoryBoardRender() override;
+
+    // Takes the output format, empties the caches and allocates the sound
+    // buffer (256 frames of sound plus the decoder's slack).
+    bool init(const RenderParam& param);
+    // The album to render, owned by the caller; null for none.
+    void setStoryBoard(StoryBoardData* album);
+    StoryBoardData* storyBoardData() const { return storyBoard; }
+    // Recomputes the frame count and slot lengths after an album edit.
+    void onStoryBoardDataChanged();
+
+    // Draws frame `frame` into `drawer`; with `withAudio` the sound is first
+    // positioned there (only while the sound thread is stopped).
+    void seek(unsigned long frame, bool withAudio, GLDrawer* drawer);
+
+    // Starts the sound thread on an emptied buffer.
+    void start();
+    // Asks the sound thread to end; the caller then waits for it.
+    void stop();
+    // Frees the pictures and the sound buffer.
+    void release();
+
+    AVPicture* GetCachedPicture(const QString& key);
+    AVPicture* GetSourcePicture(const ImageInfo& photo);
+    AVPicture* GetPatternPicture(const QString& path);
+    void fxData(double t, const ImageInfo& photo, GLTransform& out) const;
+
+    // One round of the sound thread: decode a little more, or open the next
+    // clip, or add silence past the end of the track. False when the buffer
+    // had no room (nothing to do).
+    bool renderAudio();
+    void positionAudioReader(unsigned long frame);
+
+    // Consumer side, once per video frame: hands the next chunk of sound
+    // (bytesPerFrame on average, always whole 16-bit stereo sample frames,
+    // `carry` keeping the remainder between calls) to `sink`. Waits, yielding
+    // the processor, while the sound thread catches up; false when the sound
+    // thread is not running and the buffer cannot serve a chunk.
+    using SoundSink = std::function<void(const char* data, int bytes)>;
+    bool takeSound(int& carry, const SoundSink& sink);
+
+    const Timings& lastTimings() const { return timings; }
+    int photoCacheSize() const { return sourceCache.size(); }
+    int patternCacheSize() const { return patternCache.size(); }
+
+    static QString sourceKey(const ImageInfo& photo);
+
+    int width = 0;
+    int height = 0;
+    double frameRate = 25.0;
+    double aspectRatio = 4.0 / 3.0;
+    int channels = 2;
+    int sampleRate = 48000;
+    int bitsPerSample = 16;
+    quint32 totalFrames = 0;
+    SampleDecoding sound;
+    int bytesPerFrame = 0;
+    double slotFrames = 0.0;
+    double spanFrames = 0.0;
+
+protected:
+    void run() override;
+
+private:
+    void openClip(int index);
+    void fillBlack(FrameData& picture) const;
+    void prefetchAround(int photoIndex, bool inTransition);
+    void prefetchPhoto(const ImageInfo& photo);
+    void prefetchPattern(const QString& path);
+    AVPicture* fetch(PictureCache& cache, const QString& key, const std::function<void(FrameData&)>& read);
+
+    StoryBoardData* storyBoard = nullptr;
+    PictureCache sourceCache;
+    PictureCache patternCache;
+    std::map<QString, AVPicture*> pictureIndex;
+    PicturePrefetcher prefetcher;
+    int audioIndex = 0;
+    AudioReader reader;
+    AudioInfo currentAudio;
+    // Sound bytes produced since the track last started over; a looping track
+    // whose every clip is empty would otherwise restart for ever in silence.
+    qint64 producedSinceLoop = 0;
+    QSemaphore stopSemaphore;
+    Timings timings;
+    QElapsedTimer clock;
+};

@@ -1,0 +1,39 @@
+#pragma once
+// Shared pieces of the render test program.
+
+#include "avpicture.h"
+
+#include <QImage>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class GLDrawer;
+
+std::unique_ptr<QObject> makeGLDrawerTests();
+std::unique_ptr<QObject> makePatternTests();
+std::unique_ptr<QObject> makeStoryBoardRenderTests();
+
+QString mediaFile(const QString& name);
+// The wipe pattern folder of the build's application folder.
+QString patternFolder();
+
+// A BGRA picture, bottom row first, of `image` (top row first), laid out as
+// the image reader makes them.
+FrameData bgraPicture(const QImage& image);
+// A GRAY8 picture of the pattern file, as the renderer caches them.
+FrameData greyPattern(const QString& path, int width, int height);
+// The frame read back as an image, top row first whatever the drawer's
+// vertical flip.
+QImage readBack(GLDrawer& drawer);
+
+// Largest difference of any colour channel between two images of one size
+// (alpha ignored); 256 when the sizes differ.
+int maxDifference(const QImage& a, const QImage& b);
+bool nearColour(QRgb actual, QRgb expected, int tolerance);
+QString colourText(QRgb colour);
+
+// Offscreen platform: GL works for hidden widgets only; Qt 6.4 crashes when a
+// QOpenGLWidget is shown there.
+bool canShowGLWidgets();

@@ -1,0 +1,189 @@
+// A developer's window onto the renderer: shows an album of the given photos
+// frame by frame (slider, step buttons, play at the album's frame rate) so
+// transitions and the zoom path can be looked at, and writes chosen frames
+// to image files for a closer look.
+
+#include "gldrawer.h"
+#include "imagereader.h"
+#include "storyboardrender.h"
+#include "timefunctions.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <cstdio>
+
+namespace {
+
+// The zoom paths of an import: eight successive photos, eight directions.
+void setImportZoomPath(ImageInfo& photo, int counter)
+{
+    photo.fxStart = {FxTranslate, {-25.0f, -12.5f, 50.0f, 0.0f}};
+    photo.fxEnd = {FxTranslate, {25.0f, 12.5f, 100.0f, 0.0f}};
+    for (int bit = 0; bit < 3; ++bit) {
+        if (counter & (1 << bit))
+            std::swap(photo.fxStart.value[bit], photo.fxEnd.value[bit]);
+    }
+}
+
+bool saveFrame(GLDrawer& drawer, const QString& path)
+{
+    QImage image(drawer.frameSize(), QImage::Format_RGBA8888);
+    if (!drawer.readFrame(GL_RGBA, GL_UNSIGNED_BYTE, image.bits()))
+        return false;
+    // The drawer composes upside down for the read-back, so rows come top first.
+    return image.convertToFormat(QImage::Format_RGB32).save(path);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("reelwright-preview"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Renders an album of photos frame by frame."));
+    parser.addHelpOption();
+    const QCommandLineOption sizeOption(QStringLiteral("size"), QStringLiteral("Output size (default 1280x720)."),
+                                        QStringLiteral("WxH"), QStringLiteral("1280x720"));
+    const QCommandLineOption photoOption(QStringLiteral("photo-ms"), QStringLiteral("Photo duration (5000)."),
+                                         QStringLiteral("ms"), QStringLiteral("5000"));
+    const QCommandLineOption transitionOption(QStringLiteral("transition-ms"),
+                                              QStringLiteral("Transition duration (1500)."), QStringLiteral("ms"),
+                                              QStringLiteral("1500"));
+    const QCommandLineOption dissolveOption(QStringLiteral("dissolve"), QStringLiteral("Dissolves only, no wipes."));
+    const QCommandLineOption noZoomOption(QStringLiteral("no-zoom"), QStringLiteral("No zoom-and-drift."));
+    const QCommandLineOption shotOption(
+        QStringLiteral("shot"), QStringLiteral("Write frame N to FILE and quit after the last one (repeatable)."),
+        QStringLiteral("N:FILE"));
+    parser.addOptions({sizeOption, photoOption, transitionOption, dissolveOption, noZoomOption, shotOption});
+    parser.addPositionalArgument(QStringLiteral("photos"), QStringLiteral("Photos in play order."),
+                                 QStringLiteral("photo..."));
+    parser.process(app);
+
+    const QStringList sizeParts = parser.value(sizeOption).split(QLatin1Char('x'));
+    RenderParam param;
+    if (sizeParts.size() == 2) {
+        param.width = sizeParts[0].toInt() / 4 * 4;
+        param.height = sizeParts[1].toInt() / 2 * 2;
+    }
+    if (param.width <= 0 || param.height <= 0 || param.width > 2048 || param.height > 2048) {
+        std::fprintf(stderr, "reelwright-preview: --size must look like 1280x720 (at most 2048 each way)\n");
+        return 2;
+    }
+    param.aspectRatio = double(param.width) / param.height;
+
+    StoryBoardData album;
+    album.photoMs = qMax(40, parser.value(photoOption).toInt());
+    album.photoSeconds = album.photoMs / 1000.0;
+    album.transitionMs = qMax(0, parser.value(transitionOption).toInt());
+    album.transitionSeconds = album.transitionMs / 1000.0;
+    album.useTransition = album.transitionMs > 0;
+    album.dissolveOnly = parser.isSet(dissolveOption);
+    album.useZoom = !parser.isSet(noZoomOption);
+    int counter = 0;
+    for (const QString& path : parser.positionalArguments()) {
+        ImageInfo photo;
+        photo.filePath = QFileInfo(path).absoluteFilePath();
+        if (!ImageReader::parse(photo)) {
+            std::fprintf(stderr, "reelwright-preview: %s is not a readable image\n", qPrintable(path));
+            return 1;
+        }
+        photo.procs = exifSteps(photo);
+        photo.imageType = imageTypeOf(photo.procs);
+        setImportZoomPath(photo, counter++);
+        album.photos.append(photo);
+    }
+    if (album.photos.isEmpty()) {
+        std::fprintf(stderr, "reelwright-preview: no photos given (see --help)\n");
+        return 2;
+    }
+
+    StoryBoardRender render;
+    render.init(param);
+    render.setStoryBoard(&album);
+
+    QWidget window;
+    window.setWindowTitle(QStringLiteral("Reelwright renderer preview"));
+    auto* drawer = new GLDrawer(&window);
+    auto* slider = new QSlider(Qt::Horizontal, &window);
+    auto* time = new QLabel(&window);
+    auto* back = new QPushButton(QStringLiteral("<"), &window);
+    auto* play = new QPushButton(QStringLiteral("Play"), &window);
+    auto* forward = new QPushButton(QStringLiteral(">"), &window);
+    auto* controls = new QHBoxLayout;
+    controls->addWidget(back);
+    controls->addWidget(play);
+    controls->addWidget(forward);
+    controls->addWidget(slider, 1);
+    controls->addWidget(time);
+    auto* layout = new QVBoxLayout(&window);
+    layout->addWidget(drawer, 1);
+    layout->addLayout(controls);
+    slider->setRange(0, int(render.totalFrames) - 1);
+
+    if (!drawer->initialize(QSize(param.width, param.height), 2, true)) {
+        std::fprintf(stderr, "reelwright-preview: OpenGL is not usable: %s\n", qPrintable(drawer->errorString()));
+        return 1;
+    }
+    drawer->setMinimumSize(param.width / 2, param.height / 2);
+
+    const auto show = [&](int frame) {
+        render.seek((unsigned long)frame, false, drawer);
+        time->setText(frameToTimeString((unsigned long)frame, param.frameRate) + QStringLiteral(" / ")
+                      + frameToTimeString(render.totalFrames, param.frameRate) + QStringLiteral("  frame %1")
+                                                                                  .arg(frame));
+    };
+    QObject::connect(slider, &QSlider::valueChanged, show);
+    QObject::connect(back, &QPushButton::clicked, [&] { slider->setValue(slider->value() - 1); });
+    QObject::connect(forward, &QPushButton::clicked, [&] { slider->setValue(slider->value() + 1); });
+    QTimer player;
+    player.setInterval(int(1000.0 / param.frameRate));
+    QObject::connect(&player, &QTimer::timeout, [&] {
+        if (slider->value() >= slider->maximum())
+            player.stop();
+        else
+            slider->setValue(slider->value() + 1);
+    });
+    QObject::connect(play, &QPushButton::clicked, [&] {
+        if (player.isActive()) {
+            player.stop();
+            play->setText(QStringLiteral("Play"));
+        } else {
+            player.start();
+            play->setText(QStringLiteral("Pause"));
+        }
+    });
+
+    const QStringList shots = parser.values(shotOption);
+    if (!shots.isEmpty()) {
+        for (const QString& shot : shots) {
+            const int colon = shot.indexOf(QLatin1Char(':'));
+            bool ok = false;
+            const int frame = shot.left(colon).toInt(&ok);
+            if (colon < 1 || !ok || frame < 0) {
+                std::fprintf(stderr, "reelwright-preview: --shot wants N:FILE, not %s\n", qPrintable(shot));
+                return 2;
+            }
+            render.seek((unsigned long)frame, false, drawer);
+            if (!saveFrame(*drawer, shot.mid(colon + 1))) {
+                std::fprintf(stderr, "reelwright-preview: could not write %s\n", qPrintable(shot.mid(colon + 1)));
+                return 1;
+            }
+        }
+        return 0;
+    }
+
+    show(0);
+    window.resize(param.width * 3 / 4, param.height * 3 / 4 + 60);
+    window.show();
+    return app.exec();
+}
