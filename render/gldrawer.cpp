@@ -440,6 +440,8 @@ void GLDrawer::bindFrame(int slot, const void* bgra)
     if (!m_active || !bgra || slot < 0 || slot >= textures.size() || !ensureContext())
         return;
     m_gl->glBindTexture(GL_TEXTURE_2D, textures[slot]);
+    m_gl->glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    m_gl->glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     m_gl->glTexSubImage2D(GL_TEXTURE_2D, 0, m_pictureX, m_pictureY, frameWidth, frameHeight, GL_BGRA,
                           GL_UNSIGNED_BYTE, bgra);
 }

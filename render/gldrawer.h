@@ -170,7 +170,7 @@ public:
     bool flipsVertically() const { return m_flipVertical; }
     // Side of the picture textures in use (TextureSize for usual frames).
     int textureSide() const { return m_textureSide; }
-    // Why the last failing operation failed; empty after a success.
+    // Why the last operation that failed did so; initialize() clears it.
     QString errorString() const { return m_errorString; }
 
 protected:

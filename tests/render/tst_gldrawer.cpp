@@ -128,6 +128,7 @@ private slots:
     void widgetViewport();
     void contextChangeKeepsFrame();
     void releaseAndReinitialize();
+    void twoDrawersKeepTheirFrames();
     void badArgumentsChangeNothing();
 };
 
@@ -758,6 +759,27 @@ void GLDrawerTests::releaseAndReinitialize()
     drawer.drawFrame(1, 0, nullptr);
     drawer.endDraw();
     QVERIFY(maxDifference(readBack(drawer), quadrants(160, 120)) <= 1);
+}
+
+void GLDrawerTests::twoDrawersKeepTheirFrames()
+{
+    // The player and the compile loop live side by side, each with its own
+    // context; every operation must work on its own drawer's.
+    const FrameData first = bgraPicture(quadrants(Width, Height));
+    const FrameData second = bgraPicture(quadrants(160, 120).mirrored(true, false));
+    ProbeDrawer player, compiler;
+    QVERIFY(player.initialize(QSize(Width, Height), 2, false));
+    QVERIFY(compiler.initialize(QSize(160, 120), 2, true));
+    player.beginDraw();
+    compiler.beginDraw();
+    player.bindFrame(0, first.picture.data[0]);
+    compiler.bindFrame(0, second.picture.data[0]);
+    compiler.drawFrame(0, 0, nullptr);
+    player.drawFrame(0, 0, nullptr);
+    compiler.endDraw();
+    player.endDraw();
+    QVERIFY(maxDifference(readBack(player), quadrants(Width, Height)) <= 1);
+    QVERIFY(maxDifference(readBack(compiler), quadrants(160, 120).mirrored(true, false)) <= 1);
 }
 
 void GLDrawerTests::badArgumentsChangeNothing()
