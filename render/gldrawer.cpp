@@ -295,10 +295,9 @@ bool GLDrawer::createGLObjects()
         gl->glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, side, side, 0, GL_BGRA, GL_UNSIGNED_BYTE, black.data());
     };
     textures = GLTextureSet(gl, textureCount);
-    blankTexture = GLTextureSet(gl, 1);
     for (int i = 0; i < textures.size(); ++i)
         setUp(textures[i]);
-    setUp(blankTexture[0]);
+    m_slotOpaque.assign(std::size_t(textureCount), true);
     displayList = GLDisplayList(gl);
     if (displayList.empty())
         return fail(QStringLiteral("no display list could be made"));
@@ -330,7 +329,6 @@ bool GLDrawer::createGLObjects()
 void GLDrawer::destroyGLObjects()
 {
     textures.reset();
-    blankTexture.reset();
     displayList.reset();
     m_frameBuffer.reset();
     m_hasFrame = false;
@@ -353,7 +351,6 @@ void GLDrawer::onContextAboutToBeDestroyed()
     } else {
         // The names die with their context.
         textures.abandon();
-        blankTexture.abandon();
         displayList.abandon();
         m_frameBuffer.reset();
         m_hasFrame = false;
@@ -437,8 +434,21 @@ void GLDrawer::prepareAlphaLUT(double progress, double softness)
 
 void GLDrawer::bindFrame(int slot, const void* bgra)
 {
+    if (!bgra)
+        return;
+    const auto* bytes = static_cast<const unsigned char*>(bgra);
+    const std::size_t size = std::size_t(std::max(frameWidth, 0)) * std::size_t(std::max(frameHeight, 0)) * BytesPerPixel;
+    unsigned char alphas = 255;
+    for (std::size_t i = AlphaByte; i < size; i += BytesPerPixel)
+        alphas &= bytes[i];
+    upload(slot, bgra, alphas == 255);
+}
+
+void GLDrawer::upload(int slot, const void* bgra, bool opaque)
+{
     if (!m_active || !bgra || slot < 0 || slot >= textures.size() || !ensureContext())
         return;
+    m_slotOpaque[std::size_t(slot)] = opaque;
     m_gl->glBindTexture(GL_TEXTURE_2D, textures[slot]);
     m_gl->glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     m_gl->glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
@@ -455,7 +465,7 @@ void GLDrawer::bindDissolveFrame(int slot, float alpha, const void* bgra)
     const auto alphaByte = static_cast<unsigned char>(std::trunc(clamped * 255.0f));
     copyWithAlpha(static_cast<const unsigned char*>(bgra), wipeBuffer.data(), wipeBuffer.size() / BytesPerPixel,
                   [alphaByte](std::size_t) { return alphaByte; });
-    bindFrame(slot, wipeBuffer.data());
+    upload(slot, wipeBuffer.data(), alphaByte == 255);
 }
 
 void GLDrawer::bindWipeFrame(int slot, float progress, float softness, const unsigned char* pattern, const void* bgra)
@@ -469,7 +479,7 @@ void GLDrawer::bindWipeFrame(int slot, float progress, float softness, const uns
     const std::array<unsigned char, 256>& table = m_alphaBytes;
     copyWithAlpha(static_cast<const unsigned char*>(bgra), wipeBuffer.data(), wipeBuffer.size() / BytesPerPixel,
                   [&table, pattern](std::size_t i) { return table[pattern[i]]; });
-    bindFrame(slot, wipeBuffer.data());
+    upload(slot, wipeBuffer.data(), false);
 }
 
 void GLDrawer::beginDraw()
@@ -515,9 +525,21 @@ void GLDrawer::compileFrame()
 {
     QOpenGLFunctions_2_0* gl = m_gl;
     gl->glNewList(displayList.name(), GL_COMPILE);
-    gl->glBindTexture(GL_TEXTURE_2D, blankTexture[0]);
+    // The black background, whatever the clear colour.
+    gl->glDisable(GL_TEXTURE_2D);
+    gl->glDisable(GL_BLEND);
+    gl->glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
     drawQuad();
+    gl->glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    gl->glEnable(GL_TEXTURE_2D);
+    bool onBackground = true;
     for (const DrawCommand& command : m_commands) {
+        // Over opaque black an opaque photo blends to itself.
+        if (onBackground && m_slotOpaque[std::size_t(command.slot)])
+            gl->glDisable(GL_BLEND);
+        else
+            gl->glEnable(GL_BLEND);
+        onBackground = false;
         gl->glPushMatrix();
         if (command.hasTransform) {
             const float* v = command.transform.value;
@@ -547,6 +569,7 @@ void GLDrawer::compileFrame()
         drawQuad();
         gl->glPopMatrix();
     }
+    gl->glEnable(GL_BLEND);
     gl->glEndList();
 }
 

@@ -13,7 +13,8 @@
 // the widget's own framebuffer, whose size follows the widget and the screen's
 // device pixel ratio:
 //
-//   beginDraw() / drawFrame()  record the frame's draw commands;
+//   beginDraw() / drawFrame()  record the frame's draw commands: an opaque
+//                              black background quad, then the photos;
 //   endDraw()                  compiles them into `displayList`, runs it into
 //                              the frame buffer and waits for it (glFinish), so
 //                              the finished frame is readable as soon as
@@ -26,6 +27,11 @@
 // list, so the list holds only draw commands and never a copy of a picture.
 // A slot therefore holds one picture per frame: bind each slot before
 // endDraw, at most once.
+//
+// Software rendering (Mesa's llvmpipe) pays for every textured, blended
+// pixel, so the background is a plain black fill rather than a textured
+// quad, and a photo that lies directly on it and is fully opaque is drawn
+// without blending. Both give exactly the pixels blending would.
 //
 // Hidden drawers. A drawer that is never shown renders and reads back like a
 // visible one: initialize() has QOpenGLWidget create its context and
@@ -190,7 +196,6 @@ protected:
     int frameHeight = -1;
     GLTextureSet textures;
     int textureCount = 0;
-    GLTextureSet blankTexture;
     GLDisplayList displayList;
     std::array<double, 256> alphaLUT{};
     std::vector<unsigned char> wipeBuffer;
@@ -206,6 +211,7 @@ private:
     };
 
     bool ensureContext();
+    void upload(int slot, const void* bgra, bool opaque);
     bool createGLObjects();
     void destroyGLObjects();
     void applyContextState();
@@ -218,6 +224,7 @@ private:
     QOpenGLFunctions_2_0* m_gl = nullptr;
     std::unique_ptr<QOpenGLFramebufferObject> m_frameBuffer;
     std::vector<DrawCommand> m_commands;
+    std::vector<bool> m_slotOpaque; // every alpha byte of the slot's picture is 255
     std::array<unsigned char, 256> m_alphaBytes{};
     // The last composed frame and clear colour, kept across a context change.
     std::vector<unsigned char> m_keptFrame;

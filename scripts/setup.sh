@@ -42,10 +42,11 @@ run)
     install_packages
     build_all
     # Until the album editor's main window exists, the runnable program is the
-    # photo inspector: it prints what an import reads from each photo.
+    # renderer preview: the album of the given photos (or the samples), frame
+    # by frame, with transitions and zoom.
     photos=("$@")
     [ ${#photos[@]} -gt 0 ] || photos=("$here"/../shared/media/*.jpg)
-    exec "$build/bin/reelwright-inspect" "${photos[@]}"
+    exec "$build/bin/reelwright-preview" "${photos[@]}"
     ;;
 test)
     install_packages

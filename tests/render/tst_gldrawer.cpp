@@ -109,6 +109,8 @@ private slots:
     void plainFrameRowOrder();
     void dissolve_data();
     void dissolve();
+    void translucentPhotoOverBlack_data();
+    void translucentPhotoOverBlack();
     void wipeFollowsAlphaTable_data();
     void wipeFollowsAlphaTable();
     void wipeWithPatternFile_data();
@@ -263,6 +265,36 @@ void GLDrawerTests::dissolve()
     for (int y = 0; y < Height; y += 7)
         for (int x = 0; x < Width; x += 7)
             QCOMPARE(qAlpha(frame.pixel(x, y)), 255);
+}
+
+void GLDrawerTests::translucentPhotoOverBlack_data()
+{
+    QTest::addColumn<bool>("dissolve");
+    QTest::newRow("dissolve alpha 0.5") << true;
+    QTest::newRow("picture with alpha 128") << false;
+}
+
+void GLDrawerTests::translucentPhotoOverBlack()
+{
+    // A photo that is not opaque blends over the black background even when
+    // it is the only one.
+    QFETCH(bool, dissolve);
+    QImage white(Width, Height, QImage::Format_ARGB32);
+    white.fill(dissolve ? qRgba(255, 255, 255, 255) : qRgba(255, 255, 255, 128));
+    const FrameData picture = bgraPicture(white);
+    ProbeDrawer drawer;
+    QVERIFY(drawer.initialize(QSize(Width, Height), 2, true));
+    drawer.beginDraw();
+    if (dissolve)
+        drawer.bindDissolveFrame(0, 0.5f, picture.picture.data[0]);
+    else
+        drawer.bindFrame(0, picture.picture.data[0]);
+    drawer.drawFrame(0, 0, nullptr);
+    drawer.endDraw();
+    const QRgb pixel = readBack(drawer).pixel(Width / 2, Height / 2);
+    QVERIFY_COLOUR(pixel, qRgb(dissolve ? 127 : 128, dissolve ? 127 : 128, dissolve ? 127 : 128), 1,
+                   QStringLiteral("middle"));
+    QCOMPARE(qAlpha(pixel), 255);
 }
 
 void GLDrawerTests::wipeFollowsAlphaTable_data()
