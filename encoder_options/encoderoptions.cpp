@@ -128,7 +128,7 @@ int64_t parseDuration(const char* arg, const char* context)
 {
     int64_t us = 0;
     if (av_parse_time(&us, arg, 1) < 0)
-        fail("Invalid duration specification for %s: %s\n", context, arg);
+        fail("Invalid duration for %s: %s\n", context, arg);
     return us;
 }
 
@@ -318,7 +318,7 @@ static void opt_rec_timestamp(const char* arg)
 {
     int64_t us = 0;
     if (av_parse_time(&us, arg, 0) < 0)
-        fail("Invalid date specification: %s\n", arg);
+        fail("Invalid date: %s\n", arg);
     S().rec_timestamp = us / 1000000;
 }
 

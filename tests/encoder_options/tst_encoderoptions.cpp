@@ -244,7 +244,7 @@ void TestEncoderOptions::errorsAreResults_data()
                                    << QString("%1: no such file or directory\n").arg(path("none.avi"));
     QTest::newRow("invalid generic value") << QStringList{"-g", "many", "-y", out}
                                            << "Invalid value 'many' for option 'g'\n";
-    QTest::newRow("bad duration") << QStringList{"-ss", "soon"} << "Invalid duration specification for ss: soon\n";
+    QTest::newRow("bad duration") << QStringList{"-ss", "soon"} << "Invalid duration for ss: soon\n";
     QTest::newRow("bad rc_override") << QStringList{"-rc_override", "1,2", "-vcodec", "mpeg4", "-y", out}
                                      << "error parsing rc_override\n";
 }
