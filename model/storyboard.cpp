@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 
 extern "C" {
 #include <libavutil/mem.h>
@@ -220,4 +221,14 @@ QVector<IMAGEPROC> exifSteps(const ImageInfo& info)
     else if (info.exifRotation == 90)
         steps.append(TurnRight);
     return steps;
+}
+
+void applyImportZoomPath(ImageInfo& photo, int index)
+{
+    photo.fxStart = {FxTranslate, {-25.0f, -12.5f, 50.0f, 0.0f}};
+    photo.fxEnd = {FxTranslate, {25.0f, 12.5f, 100.0f, 0.0f}};
+    for (int bit = 0; bit < 3; ++bit) {
+        if (index & (1 << bit))
+            std::swap(photo.fxStart.value[bit], photo.fxEnd.value[bit]);
+    }
 }

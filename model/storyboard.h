@@ -168,6 +168,11 @@ int imageTypeOf(const QVector<IMAGEPROC>& procs);
 // the turn, each only when asked for.
 QVector<IMAGEPROC> exifSteps(const ImageInfo& info);
 
+// The slow zoom-and-drift an imported photo gets: from (-25, -12.5, 50) to
+// (25, 12.5, 100); bits 0, 1 and 2 of the import counter `index` exchange
+// the two x, y and z values, so successive photos move eight ways.
+void applyImportZoomPath(ImageInfo& photo, int index);
+
 Q_DECLARE_METATYPE(ImageInfo)
 Q_DECLARE_METATYPE(AudioInfo)
 Q_DECLARE_METATYPE(RenderParam)

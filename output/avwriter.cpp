@@ -50,8 +50,19 @@ AVWriter::~AVWriter()
 
 void AVWriter::fail(const QString& message)
 {
-    m_error = message;
+    // The first failure is the one that explains the others.
+    if (m_error.isEmpty())
+        m_error = message;
 }
+
+namespace {
+QString errorText(int err)
+{
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(err, text, sizeof text);
+    return QString::fromUtf8(text);
+}
+} // namespace
 
 int AVWriter::audioFrameBytes() const
 {
@@ -283,8 +294,10 @@ bool AVWriter::writeVideoFrame(const AVPicture& picture)
 bool AVWriter::encodeVideo(const AVFrame* frame)
 {
     const int err = avcodec_send_frame(m_videoCodec, frame);
-    if (err < 0)
+    if (err < 0) {
+        fail(QStringLiteral("The video encoder refused a picture: %1").arg(errorText(err)));
         return false;
+    }
     if (frame)
         ++m_videoFramesSent;
     return drainEncoder(m_videoCodec, m_videoSetup);
@@ -386,8 +399,11 @@ bool AVWriter::encodeAudio(int sampleCount, const short* samples)
 
 bool AVWriter::sendAudioFrame(const AVFrame* frame)
 {
-    if (avcodec_send_frame(m_audioCodec, frame) < 0)
+    const int err = avcodec_send_frame(m_audioCodec, frame);
+    if (err < 0) {
+        fail(QStringLiteral("The audio encoder refused a sound frame: %1").arg(errorText(err)));
         return false;
+    }
     if (frame)
         ++m_audioFramesSent;
     return drainEncoder(m_audioCodec, m_audioSetup);
@@ -427,8 +443,10 @@ bool AVWriter::drainEncoder(AVCodecContext* codec, int setupIndex)
         const int err = avcodec_receive_packet(codec, m_packet.get());
         if (err == AVERROR(EAGAIN) || err == AVERROR_EOF)
             return true;
-        if (err < 0)
+        if (err < 0) {
+            fail(QStringLiteral("Encoding failed: %1").arg(errorText(err)));
             return false;
+        }
         if (!writePacket(m_packet.get(), codec, setupIndex))
             return false;
     }
@@ -443,7 +461,10 @@ bool AVWriter::writePacket(AVPacket* packet, AVCodecContext* codec, int setupInd
     if (setup.bitstreamFilters.empty()) {
         av_packet_rescale_ts(packet, codec->time_base, setup.stream->time_base);
         packet->stream_index = setup.stream->index;
-        return av_interleaved_write_frame(oc, packet) >= 0;
+        const int err = av_interleaved_write_frame(oc, packet);
+        if (err < 0)
+            fail(QStringLiteral("Could not write to the output file: %1").arg(errorText(err)));
+        return err >= 0;
     }
     // Through the filter chain: each filter's output feeds the next one.
     std::vector<AVPacket*> pending{packet};
@@ -470,7 +491,11 @@ bool AVWriter::writePacket(AVPacket* packet, AVCodecContext* codec, int setupInd
     for (AVPacket* out : pending) {
         av_packet_rescale_ts(out, filteredBase, setup.stream->time_base);
         out->stream_index = setup.stream->index;
-        ok = av_interleaved_write_frame(oc, out) >= 0 && ok;
+        const int err = av_interleaved_write_frame(oc, out);
+        if (err < 0) {
+            fail(QStringLiteral("Could not write to the output file: %1").arg(errorText(err)));
+            ok = false;
+        }
         av_packet_free(&out);
     }
     return ok;
@@ -485,7 +510,9 @@ void AVWriter::close()
             flushAudio();
             if (m_videoCodec)
                 encodeVideo(nullptr);
-            av_write_trailer(m_output->context.get());
+            const int err = av_write_trailer(m_output->context.get());
+            if (err < 0)
+                fail(QStringLiteral("Could not finish the output file: %1").arg(errorText(err)));
         }
         m_output.reset();
     }

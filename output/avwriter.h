@@ -38,6 +38,9 @@ public:
     void close();
 
     bool isOpen() const { return m_output != nullptr; }
+    // Why open() failed, or the first failure of encoding or writing since
+    // (kept after close(), so a caller can tell a complete file from one cut
+    // short by a full disk).
     QString errorString() const { return m_error; }
     // Remarks of the option layer and of the writer meant for the user.
     QStringList messages() const { return m_messages; }

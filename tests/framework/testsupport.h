@@ -15,6 +15,7 @@ std::unique_ptr<QObject> makePreferencesTests();
 std::unique_ptr<QObject> makeZuFunctionsTests();
 std::unique_ptr<QObject> makePowerStateTests();
 std::unique_ptr<QObject> makeWidgetsTests();
+std::unique_ptr<QObject> makeProfilesTests();
 
 // Arguments main() understands when the tests start this program again as
 // a second copy.

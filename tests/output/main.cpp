@@ -3,7 +3,7 @@
 #include "ffmpegptr.h"
 #include "outputtests.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QTest>
 
 #include <cmath>
@@ -61,7 +61,9 @@ AVPicture testPicture(int width, int height, int index)
 DecodedFile::DecodedFile(DecodedFile&& other) noexcept
     : opened(other.opened), hasVideo(other.hasVideo), videoFrames(other.videoFrames),
       ptsIncreasing(other.ptsIncreasing), width(other.width), height(other.height), firstFrame(other.firstFrame),
-      audioSamples(other.audioSamples), audioChannels(other.audioChannels), firstSamples(std::move(other.firstSamples))
+      audioSamples(other.audioSamples), audioChannels(other.audioChannels), firstSamples(std::move(other.firstSamples)),
+      videoCodec(other.videoCodec), audioCodec(other.audioCodec), sampleRate(other.sampleRate),
+      frameChecksums(std::move(other.frameChecksums)), frames(std::move(other.frames))
 {
     std::memset(&other.firstFrame, 0, sizeof other.firstFrame);
 }
@@ -78,7 +80,33 @@ struct StreamDecoder {
     CodecContextPtr codec;
 };
 
-void takeFrames(DecodedFile& out, StreamDecoder& d, AVFrame* frame, int64_t& lastPts)
+QImage toImage(const AVFrame* frame)
+{
+    QImage image(frame->width, frame->height, QImage::Format_RGBA8888);
+    SwsContextPtr sws(sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format), frame->width,
+                                     frame->height, AV_PIX_FMT_RGBA, SWS_BICUBIC, nullptr, nullptr, nullptr));
+    uint8_t* planes[4] = {image.bits(), nullptr, nullptr, nullptr};
+    const int linesizes[4] = {int(image.bytesPerLine()), 0, 0, 0};
+    sws_scale(sws.get(), frame->data, frame->linesize, 0, frame->height, planes, linesizes);
+    return image;
+}
+
+quint64 checksum(const AVFrame* frame)
+{
+    quint64 sum = 1469598103934665603ull;
+    for (int plane = 0; plane < 3 && frame->data[plane]; ++plane) {
+        const int rows = plane == 0 ? frame->height : (frame->height + 1) / 2;
+        const int bytes = std::min(frame->linesize[plane], plane == 0 ? frame->width : (frame->width + 1) / 2);
+        for (int y = 0; y < rows; ++y) {
+            const uint8_t* row = frame->data[plane] + y * frame->linesize[plane];
+            for (int x = 0; x < bytes; ++x)
+                sum = (sum ^ row[x]) * 1099511628211ull;
+        }
+    }
+    return sum;
+}
+
+void takeFrames(DecodedFile& out, StreamDecoder& d, AVFrame* frame, int64_t& lastPts, const QList<int>& keep)
 {
     while (avcodec_receive_frame(d.codec.get(), frame) >= 0) {
         if (d.codec->codec_type == AVMEDIA_TYPE_VIDEO) {
@@ -96,9 +124,13 @@ void takeFrames(DecodedFile& out, StreamDecoder& d, AVFrame* frame, int64_t& las
                 sws_scale(sws.get(), frame->data, frame->linesize, 0, frame->height, out.firstFrame.data,
                           out.firstFrame.linesize);
             }
+            out.frameChecksums.push_back(checksum(frame));
+            if (keep.contains(out.videoFrames))
+                out.frames.insert(out.videoFrames, toImage(frame));
             ++out.videoFrames;
         } else {
             out.audioChannels = frame->ch_layout.nb_channels;
+            out.sampleRate = frame->sample_rate;
             if (frame->format == AV_SAMPLE_FMT_S16 && out.firstSamples.size() < 4096) {
                 const short* s = reinterpret_cast<const short*>(frame->data[0]);
                 const std::size_t count = std::size_t(frame->nb_samples * out.audioChannels);
@@ -113,7 +145,7 @@ void takeFrames(DecodedFile& out, StreamDecoder& d, AVFrame* frame, int64_t& las
 
 } // namespace
 
-DecodedFile decodeFile(const QString& path)
+DecodedFile decodeFile(const QString& path, const QList<int>& keep)
 {
     DecodedFile out;
     AVFormatContext* raw = nullptr;
@@ -129,6 +161,7 @@ DecodedFile decodeFile(const QString& path)
         if (par->codec_type != AVMEDIA_TYPE_VIDEO && par->codec_type != AVMEDIA_TYPE_AUDIO)
             continue;
         out.hasVideo = out.hasVideo || par->codec_type == AVMEDIA_TYPE_VIDEO;
+        (par->codec_type == AVMEDIA_TYPE_VIDEO ? out.videoCodec : out.audioCodec) = par->codec_id;
         const AVCodec* decoder = avcodec_find_decoder(par->codec_id);
         CodecContextPtr codec(avcodec_alloc_context3(decoder));
         avcodec_parameters_to_context(codec.get(), par);
@@ -144,14 +177,14 @@ DecodedFile decodeFile(const QString& path)
     while (av_read_frame(ic.get(), packet.get()) >= 0) {
         StreamDecoder& d = decoders[std::size_t(packet->stream_index)];
         if (d.codec && avcodec_send_packet(d.codec.get(), packet.get()) >= 0)
-            takeFrames(out, d, frame.get(), lastPts);
+            takeFrames(out, d, frame.get(), lastPts, keep);
         av_packet_unref(packet.get());
     }
     for (StreamDecoder& d : decoders) {
         if (!d.codec)
             continue;
         avcodec_send_packet(d.codec.get(), nullptr);
-        takeFrames(out, d, frame.get(), lastPts);
+        takeFrames(out, d, frame.get(), lastPts, keep);
     }
     return out;
 }
@@ -173,10 +206,11 @@ double meanDifference(const AVPicture& a, const AVPicture& b, int width, int hei
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    QApplication app(argc, argv);
     av_log_set_level(AV_LOG_ERROR);
     int failures = 0;
-    const std::unique_ptr<QObject> suites[] = {makeAVWriterTests(), makeZircTests()};
+    const std::unique_ptr<QObject> suites[] = {makeAVWriterTests(), makeZircTests(), makeCompileArgumentTests(),
+                                               makeCompileTests()};
     for (const auto& suite : suites)
         failures += QTest::qExec(suite.get(), argc, argv);
     return failures == 0 ? 0 : 1;

@@ -5,6 +5,8 @@
 #include "avpicture.h"
 #include "storyboard.h"
 
+#include <QImage>
+#include <QMap>
 #include <QObject>
 #include <QString>
 
@@ -13,6 +15,8 @@
 
 std::unique_ptr<QObject> makeAVWriterTests();
 std::unique_ptr<QObject> makeZircTests();
+std::unique_ptr<QObject> makeCompileArgumentTests();
+std::unique_ptr<QObject> makeCompileTests();
 
 RenderParam renderParam(int width, int height, double frameRate, int sampleRate, int channels);
 
@@ -34,14 +38,20 @@ struct DecodedFile {
     qint64 audioSamples = 0; // per channel
     int audioChannels = 0;
     std::vector<short> firstSamples; // up to 4096 interleaved values, when the sound decodes to S16
+    int videoCodec = 0; // AVCodecID
+    int audioCodec = 0;
+    int sampleRate = 0;
+    std::vector<quint64> frameChecksums; // one per decoded picture
+    QMap<int, QImage> frames;            // the pictures asked for, by number
     DecodedFile() = default;
     DecodedFile(DecodedFile&& other) noexcept;
     DecodedFile(const DecodedFile&) = delete;
     ~DecodedFile();
 };
 
-// Decodes every stream of a file to the end.
-DecodedFile decodeFile(const QString& path);
+// Decodes every stream of a file to the end, keeping the pictures numbered
+// in `keep` as images.
+DecodedFile decodeFile(const QString& path, const QList<int>& keep = {});
 
 // Mean absolute difference of the R, G and B bytes of two RGBA pictures.
 double meanDifference(const AVPicture& a, const AVPicture& b, int width, int height);

@@ -22,17 +22,6 @@
 
 namespace {
 
-// The zoom paths of an import: eight successive photos, eight directions.
-void setImportZoomPath(ImageInfo& photo, int counter)
-{
-    photo.fxStart = {FxTranslate, {-25.0f, -12.5f, 50.0f, 0.0f}};
-    photo.fxEnd = {FxTranslate, {25.0f, 12.5f, 100.0f, 0.0f}};
-    for (int bit = 0; bit < 3; ++bit) {
-        if (counter & (1 << bit))
-            std::swap(photo.fxStart.value[bit], photo.fxEnd.value[bit]);
-    }
-}
-
 bool saveFrame(GLDrawer& drawer, const QString& path)
 {
     QImage image(drawer.frameSize(), QImage::Format_RGBA8888);
@@ -99,7 +88,7 @@ int main(int argc, char* argv[])
         }
         photo.procs = exifSteps(photo);
         photo.imageType = imageTypeOf(photo.procs);
-        setImportZoomPath(photo, counter++);
+        applyImportZoomPath(photo, counter++);
         album.photos.append(photo);
     }
     if (album.photos.isEmpty()) {

@@ -1,0 +1,37 @@
+#include "filesfromurls.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+QStringList photoNameFilters()
+{
+    return {QStringLiteral("*.jpg"), QStringLiteral("*.jpeg"), QStringLiteral("*.bmp"), QStringLiteral("*.png"),
+            QStringLiteral("*.gif"), QStringLiteral("*.tiff"), QStringLiteral("*.xbm"), QStringLiteral("*.xpm")};
+}
+
+QStringList audioNameFilters()
+{
+    return {QStringLiteral("*.aac"), QStringLiteral("*.aif"), QStringLiteral("*.aiff"), QStringLiteral("*.ac3"),
+            QStringLiteral("*.ape"), QStringLiteral("*.au"),  QStringLiteral("*.flac"), QStringLiteral("*.mpa"),
+            QStringLiteral("*.mp2"), QStringLiteral("*.mp3"), QStringLiteral("*.ogg"),  QStringLiteral("*.ra"),
+            QStringLiteral("*.wav"), QStringLiteral("*.wma"), QStringLiteral("*.m4a")};
+}
+
+QStringList filesFromUrls(const QList<QUrl>& urls, const QStringList& nameFilters, bool acceptFolders)
+{
+    QStringList files;
+    for (const QUrl& url : urls) {
+        const QString path = url.toLocalFile();
+        const QFileInfo info(path);
+        if (acceptFolders && info.isDir()) {
+            const QFileInfoList entries =
+                QDir(path).entryInfoList(nameFilters, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot,
+                                         QDir::Name | QDir::IgnoreCase);
+            for (const QFileInfo& entry : entries)
+                files << entry.absoluteFilePath();
+        } else {
+            files << path;
+        }
+    }
+    return files;
+}

@@ -1,0 +1,263 @@
+#include "avwritermanager.h"
+
+#include "storyboardrender.h"
+
+#include <QDebug>
+#include <QFile>
+#include <QFileInfo>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
+
+AVWriterManager::AVWriterManager(QWidget* parent)
+    : GLDrawer(parent)
+{
+    m_frameTimer.setInterval(0);
+    connect(&m_frameTimer, &QTimer::timeout, this, &AVWriterManager::writeVideoAudio);
+    connect(&m_completionTimer, &QTimer::timeout, this, &AVWriterManager::checkCompileCompletion);
+}
+
+AVWriterManager::~AVWriterManager()
+{
+    m_frameTimer.stop();
+    m_completionTimer.stop();
+    clearVideoAudioWriter();
+    release();
+}
+
+bool AVWriterManager::init(const RenderParam& param)
+{
+    release();
+    m_param = param;
+    if (!initialize(QSize(param.width, param.height), 2, true)) {
+        m_failure = QStringLiteral("OpenGL cannot draw the video frames: %1").arg(errorString());
+        return false;
+    }
+    makeCurrent();
+    if (QOpenGLContext* context = QOpenGLContext::currentContext())
+        context->functions()->glClearColor(0.5f, 0.5f, 0.5f, 0.0f);
+    doneCurrent();
+    if (!allocatePicture(m_picture, AV_PIX_FMT_RGBA, param.width, param.height)) {
+        m_failure = QStringLiteral("Not enough memory for a %1 x %2 frame.").arg(param.width).arg(param.height);
+        return false;
+    }
+    return true;
+}
+
+void AVWriterManager::setVAWriter(std::unique_ptr<AVWriter> writer)
+{
+    m_writer = std::move(writer);
+}
+
+void AVWriterManager::clearVideoAudioWriter()
+{
+    m_videoPipeWriter.reset();
+    m_audioPipeWriter.reset();
+    m_writer.reset();
+    m_soundRemainder = 0;
+}
+
+void AVWriterManager::release()
+{
+    GLDrawer::release();
+    freePicture(m_picture);
+}
+
+quint32 AVWriterManager::totalFrames() const
+{
+    return m_render ? m_render->totalFrames : 0;
+}
+
+void AVWriterManager::start()
+{
+    m_timings = {};
+    m_videoCount = 0;
+    m_soundCount = 0;
+    m_ended = false;
+    if (m_render)
+        m_render->start();
+    m_frameTimer.start(0);
+}
+
+void AVWriterManager::stop()
+{
+    m_frameTimer.stop();
+    m_completionTimer.stop();
+    if (m_render) {
+        m_render->stop();
+        m_render->wait(2000);
+    }
+}
+
+void AVWriterManager::pause()
+{
+    m_frameTimer.stop();
+}
+
+void AVWriterManager::resume()
+{
+    if (!m_ended)
+        m_frameTimer.start(0);
+}
+
+void AVWriterManager::abort(const QString& reason)
+{
+    if (m_failure.isEmpty())
+        m_failure = reason;
+    m_frameTimer.stop();
+    if (!m_ended) {
+        m_ended = true;
+        emit compileEnd();
+    }
+}
+
+void AVWriterManager::writeVideo()
+{
+    if (!m_render || quint32(m_videoCount) >= totalFrames())
+        return;
+    m_clock.start();
+    m_render->seek(static_cast<unsigned long>(m_videoCount), false, this);
+    m_timings.renderNs += m_clock.nsecsElapsed();
+    m_clock.start();
+    const bool read = readFrame(GL_RGBA, GL_UNSIGNED_BYTE, m_picture.data[0]);
+    m_timings.readNs += m_clock.nsecsElapsed();
+    if (!read) {
+        abort(QStringLiteral("Frame %1 could not be drawn: %2").arg(m_videoCount).arg(errorString()));
+        return;
+    }
+    m_clock.start();
+    const bool encoded = !m_writer || m_writer->writeVideoFrame(m_picture);
+    m_timings.videoNs += m_clock.nsecsElapsed();
+    if (!encoded) {
+        abort(m_writer->errorString().isEmpty()
+                  ? QStringLiteral("Frame %1 could not be encoded.").arg(m_videoCount)
+                  : m_writer->errorString());
+        return;
+    }
+    ++m_videoCount;
+}
+
+void AVWriterManager::writeAudio()
+{
+    if (!m_render || quint32(m_soundCount) >= totalFrames())
+        return;
+    bool written = true;
+    m_clock.start();
+    const bool taken = m_render->takeSound(m_soundRemainder, [this, &written](const char* data, int bytes) {
+        if (m_writer)
+            written = m_writer->writeAudioBuffer(reinterpret_cast<const short*>(data), bytes);
+    });
+    m_timings.audioNs += m_clock.nsecsElapsed();
+    if (!taken) {
+        abort(QStringLiteral("The sound track ended before the last frame."));
+        return;
+    }
+    if (!written) {
+        abort(m_writer->errorString().isEmpty() ? QStringLiteral("The sound could not be encoded.")
+                                                : m_writer->errorString());
+        return;
+    }
+    ++m_soundCount;
+}
+
+void AVWriterManager::writeVideoAudio()
+{
+    if (m_ended)
+        return;
+    writeVideo();
+    if (m_ended)
+        return;
+    writeAudio();
+    if (m_ended)
+        return;
+    emit progressChanged(double(m_videoCount));
+    const quint32 total = totalFrames();
+    if (quint32(m_videoCount) >= total && quint32(m_soundCount) >= total) {
+        qDebug() << "All video frames have been wrotten!";
+        m_frameTimer.stop();
+        m_ended = true;
+        emit compileEnd();
+    }
+}
+
+void AVWriterManager::checkCompileCompletion()
+{
+    if (!m_videoPipeWriter)
+        return;
+    if (!m_videoPipeWriter->isActive() && (!m_audioPipeWriter || !m_audioPipeWriter->isActive())) {
+        qDebug() << "All writers are not actived, compile must be end!!!";
+        m_completionTimer.stop();
+        emit compileEnd();
+        return;
+    }
+    emit progressChanged(m_videoPipeWriter->progress());
+}
+
+bool AVWriterManager::begin(StoryBoardRender* render, const QString& outputFile, const QStringList& arguments)
+{
+    m_failure.clear();
+    m_writerMessages.clear();
+    m_outputFile = outputFile;
+    m_videoCount = 0;
+    m_soundCount = 0;
+    m_ended = false;
+    if (!render || render->totalFrames == 0) {
+        m_failure = QStringLiteral("The album has no frames to compile.");
+        return false;
+    }
+    RenderParam param;
+    param.width = render->width;
+    param.height = render->height;
+    param.frameRate = render->frameRate;
+    param.aspectRatio = render->aspectRatio;
+    param.channels = render->channels;
+    param.sampleRate = render->sampleRate;
+    param.bitsPerSample = render->bitsPerSample;
+
+    auto writer = std::make_unique<AVWriter>();
+    const bool opened = writer->open(outputFile, param, arguments);
+    m_writerMessages = writer->messages();
+    if (!opened) {
+        m_failure = writer->errorString();
+        writer.reset();
+        // The option layer may have created the file before it gave up.
+        if (QFileInfo(outputFile).size() == 0)
+            QFile::remove(outputFile);
+        return false;
+    }
+    setVAWriter(std::move(writer));
+    if (!init(param)) {
+        cancel();
+        return false;
+    }
+    setRenderer(render);
+    render->seek(0, true, this);
+    return true;
+}
+
+bool AVWriterManager::finish()
+{
+    stop();
+    if (m_writer) {
+        m_writer->close();
+        if (m_failure.isEmpty() && !m_writer->errorString().isEmpty())
+            m_failure = m_writer->errorString();
+    }
+    clearVideoAudioWriter();
+    const quint32 total = totalFrames();
+    if (m_failure.isEmpty() && (quint32(m_videoCount) < total || quint32(m_soundCount) < total))
+        m_failure = QStringLiteral("The compile stopped after %1 of %2 frames.").arg(m_videoCount).arg(total);
+    const QFileInfo file(m_outputFile);
+    if (m_failure.isEmpty() && !file.exists())
+        m_failure = QStringLiteral("The output file %1 was not created.").arg(m_outputFile);
+    else if (m_failure.isEmpty() && file.size() == 0)
+        m_failure = QStringLiteral("The output file %1 is empty.").arg(m_outputFile);
+    return m_failure.isEmpty();
+}
+
+void AVWriterManager::cancel()
+{
+    stop();
+    clearVideoAudioWriter();
+    if (!m_outputFile.isEmpty())
+        QFile::remove(m_outputFile);
+}

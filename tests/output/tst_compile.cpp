@@ -1,0 +1,402 @@
+// Whole compiles: the compile loop, the compile dialog, every shipped
+// profile through the real option layer, and the command-line renderer,
+// each checked by decoding the written file back.
+
+#include "avwritermanager.h"
+#include "compilearguments.h"
+#include "compileprogress.h"
+#include "imagereader.h"
+#include "outputtests.h"
+#include "storyboardrender.h"
+#include "zupowerstate.h"
+#include "zupref.h"
+#include "zuprofilemanager.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+extern "C" {
+#include <libavcodec/codec_id.h>
+}
+
+namespace {
+
+const QString s_media = QStringLiteral(REELWRIGHT_MEDIA_DIR);
+
+// A small, quick profile: MPEG-4 Part 2 and AAC at 320 x 180.
+ZumProfileData testProfile(const QString& name = QStringLiteral("Test"))
+{
+    ZumProfileData profile;
+    profile.properties = {{"/ext_name", "mp4"}, {"/name", name}, {"vcodec", "mpeg4"}, {"b", "3000000"},
+                          {"acodec", "aac"},    {"ab", "128000"}, {"ar", "48000"},    {"ac", "2"},
+                          {"s", "320x180"},     {"r", "25"}};
+    return profile;
+}
+
+QString writePhoto(const QString& path, QColor colour)
+{
+    QImage image(320, 240, QImage::Format_RGB32);
+    image.fill(colour);
+    image.save(path, "JPEG", 95);
+    return path;
+}
+
+bool near(QRgb pixel, int r, int g, int b, int tolerance = 24)
+{
+    return std::abs(qRed(pixel) - r) <= tolerance && std::abs(qGreen(pixel) - g) <= tolerance &&
+           std::abs(qBlue(pixel) - b) <= tolerance;
+}
+
+} // namespace
+
+class TestCompile : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    StoryBoardData m_album;
+    RenderParam m_param;
+    StoryBoardRender m_render;
+    std::vector<quint64> m_uninterrupted;
+
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+    // Runs the compile loop to its end; false when it does not end.
+    bool runLoop(AVWriterManager& loop, const QString& file, int pauseAfter = -1);
+
+private slots:
+    void initTestCase();
+    void init();
+    void loopEndToEnd();
+    void pauseResumeSameFrames();
+    void dialogSucceeds();
+    void dialogStopDeletesFile();
+    void dialogReportsFailures();
+    void deviceThumbnailAndPostTask();
+    void shippedProfiles_data();
+    void shippedProfiles();
+    void commandLineErrors_data();
+    void commandLineErrors();
+    void commandLineRender();
+    void cleanupTestCase();
+};
+
+void TestCompile::initTestCase()
+{
+    ZuPref::setAppDir(QStringLiteral(REELWRIGHT_APP_DIR));
+    QVERIFY(ZuProfileManager::instance()->loadTemplates(ZuPref::appDir() + QStringLiteral("/profiles")));
+    ZuPref::instance()->setValue(QStringLiteral("OutputPath"), m_dir.path());
+
+    for (const auto& [name, colour] : {std::pair{"red.jpg", QColor(220, 20, 20)}, {"blue.jpg", QColor(20, 20, 220)}}) {
+        ImageInfo photo;
+        photo.filePath = writePhoto(path(QString::fromLatin1(name)), colour);
+        QVERIFY(ImageReader::parse(photo));
+        m_album.photos << photo;
+    }
+    AudioInfo audio;
+    audio.filePath = s_media + QStringLiteral("/sad-mono-22k.wav");
+    QVERIFY(AudioReader::parse(audio));
+    m_album.audios << audio;
+    m_album.photoMs = 1000;
+    m_album.photoSeconds = 1.0;
+    m_album.transitionMs = 500;
+    m_album.transitionSeconds = 0.5;
+    m_album.dissolveOnly = true;
+    m_album.useZoom = false;
+
+    renderParamsFromProfile(m_param, testProfile());
+    QVERIFY(m_render.init(m_param));
+    m_render.setStoryBoard(&m_album);
+    m_render.onStoryBoardDataChanged();
+    QCOMPARE(m_render.totalFrames, 62u);
+}
+
+void TestCompile::init()
+{
+    ZuPref::instance()->setValue(QStringLiteral("AfterBurnAction"), 5);
+}
+
+void TestCompile::cleanupTestCase()
+{
+    ZuPowerState::setCommandRunner({});
+    ZuPowerState::setCountdownSeconds(30);
+}
+
+bool TestCompile::runLoop(AVWriterManager& loop, const QString& file, int pauseAfter)
+{
+    if (!loop.begin(&m_render, file, compileArguments(testProfile(), m_param, file)))
+        return false;
+    bool paused = false;
+    QObject::connect(&loop, &AVWriterManager::progressChanged, &loop, [&](double frames) {
+        if (int(frames) == pauseAfter && !paused) {
+            paused = true;
+            loop.pause();
+        }
+    });
+    QSignalSpy ended(&loop, &AVWriterManager::compileEnd);
+    loop.start();
+    if (pauseAfter >= 0) {
+        if (!QTest::qWaitFor([&] { return paused; }, 30000))
+            return false;
+        // The sound thread keeps going while paused; the frames must not.
+        QTest::qWait(300);
+        if (loop.videoCount() != pauseAfter || !ended.isEmpty())
+            return false;
+        loop.resume();
+    }
+    return ended.wait(60000) || ended.count() == 1;
+}
+
+void TestCompile::loopEndToEnd()
+{
+    const QString file = path(QStringLiteral("loop.mp4"));
+    AVWriterManager loop;
+    QSignalSpy progress(&loop, &AVWriterManager::progressChanged);
+    QSignalSpy ended(&loop, &AVWriterManager::compileEnd);
+    QVERIFY2(runLoop(loop, file), qPrintable(loop.failureReason()));
+    QVERIFY2(loop.finish(), qPrintable(loop.failureReason()));
+    QCOMPARE(ended.count(), 1);
+    QCOMPARE(progress.count(), 62);
+    QCOMPARE(progress.first().first().toDouble(), 1.0);
+    QCOMPARE(progress.last().first().toDouble(), 62.0);
+
+    const DecodedFile decoded = decodeFile(file, {0, 31});
+    QVERIFY(decoded.opened);
+    QCOMPARE(decoded.videoFrames, 62);
+    QCOMPARE(decoded.videoCodec, int(AV_CODEC_ID_MPEG4));
+    QCOMPARE(decoded.audioCodec, int(AV_CODEC_ID_AAC));
+    QCOMPARE(QSize(decoded.width, decoded.height), QSize(320, 180));
+    QCOMPARE(decoded.sampleRate, 48000);
+    QCOMPARE(decoded.audioChannels, 2);
+    const double soundSeconds = double(decoded.audioSamples) / 48000.0;
+    QVERIFY2(std::abs(soundSeconds - 62 / 25.0) <= 1 / 25.0, qPrintable(QString::number(soundSeconds)));
+    m_uninterrupted = decoded.frameChecksums;
+
+    // Frame 0: the red 4:3 photo letterboxed into 16:9, black pillars of 40 pixels.
+    const QImage first = decoded.frames.value(0);
+    QVERIFY(near(first.pixel(10, 90), 0, 0, 0));
+    QVERIFY(near(first.pixel(309, 90), 0, 0, 0));
+    QVERIFY(near(first.pixel(160, 20), 220, 20, 20, 40));
+    QVERIFY(near(first.pixel(160, 160), 220, 20, 20, 40));
+    // Halfway through the dissolve both photos show.
+    const QRgb middle = decoded.frames.value(31).pixel(160, 90);
+    QVERIFY2(qRed(middle) > 70 && qRed(middle) < 170 && qBlue(middle) > 70 && qBlue(middle) < 170,
+             qPrintable(QStringLiteral("%1,%2,%3").arg(qRed(middle)).arg(qGreen(middle)).arg(qBlue(middle))));
+}
+
+void TestCompile::pauseResumeSameFrames()
+{
+    QVERIFY(!m_uninterrupted.empty());
+    const QString file = path(QStringLiteral("paused.mp4"));
+    AVWriterManager loop;
+    QVERIFY2(runLoop(loop, file, 20), "the compile neither paused at frame 20 nor ended after resuming");
+    QVERIFY2(loop.finish(), qPrintable(loop.failureReason()));
+    const DecodedFile decoded = decodeFile(file);
+    QVERIFY(decoded.frameChecksums == m_uninterrupted);
+    QVERIFY(std::abs(double(decoded.audioSamples) / 48000.0 - 62 / 25.0) <= 1 / 25.0);
+}
+
+void TestCompile::dialogSucceeds()
+{
+    CompileProgress dialog;
+    QSignalSpy finished(&dialog, &CompileProgress::finished);
+    QVERIFY(dialog.init(&m_render, testProfile(), QStringLiteral("Dialog")));
+    QCOMPARE(dialog.outputFile(), path(QStringLiteral("Dialog.mp4")));
+    auto* pause = dialog.findChild<QPushButton*>(QStringLiteral("pause_resume"));
+    pause->click();
+    QCOMPARE(pause->text(), QStringLiteral("Resume"));
+    const int frames = dialog.compileLoop().videoCount();
+    QTest::qWait(200);
+    QCOMPARE(dialog.compileLoop().videoCount(), frames);
+    pause->click();
+    QCOMPARE(pause->text(), QStringLiteral("Pause"));
+
+    QVERIFY(finished.wait(60000));
+    QCOMPARE(finished.first().first().toBool(), true);
+    QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("label"))->text(), QStringLiteral("Created Successfully."));
+    QVERIFY(!dialog.findChild<QPushButton*>(QStringLiteral("stop"))->isVisibleTo(&dialog));
+    QVERIFY(dialog.findChild<QPushButton*>(QStringLiteral("close"))->isVisibleTo(&dialog));
+    // Escape after the end accepts and keeps the file.
+    dialog.reject();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(decodeFile(dialog.outputFile()).videoFrames, 62);
+
+    // The next compile of the same name gets the next free one.
+    CompileProgress second;
+    QVERIFY(second.init(&m_render, testProfile(), QStringLiteral("Dialog")));
+    QCOMPARE(second.outputFile(), path(QStringLiteral("Dialog(1).mp4")));
+    second.findChild<QPushButton*>(QStringLiteral("stop"))->click();
+}
+
+void TestCompile::dialogStopDeletesFile()
+{
+    CompileProgress dialog;
+    QVERIFY(dialog.init(&m_render, testProfile(), QStringLiteral("Stopped")));
+    QVERIFY(QTest::qWaitFor([&] { return dialog.compileLoop().videoCount() >= 10; }, 30000));
+    QVERIFY(QFile::exists(dialog.outputFile()));
+    dialog.findChild<QPushButton*>(QStringLiteral("stop"))->click();
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    QVERIFY(!QFile::exists(dialog.outputFile()));
+    QVERIFY(!m_render.isRunning());
+    QVERIFY(!dialog.compileLoop().isRunning());
+}
+
+void TestCompile::dialogReportsFailures()
+{
+    // The option layer refuses the codec: no frames run, nothing is left behind.
+    ZumProfileData bad = testProfile();
+    bad.properties[QStringLiteral("vcodec")] = QStringLiteral("nosuchcodec");
+    CompileProgress dialog;
+    QVERIFY(dialog.init(&m_render, bad, QStringLiteral("Refused")));
+    QVERIFY(dialog.isFinished());
+    QVERIFY(!dialog.succeeded());
+    const QString text = dialog.findChild<QLabel*>(QStringLiteral("label"))->text();
+    QVERIFY2(text.startsWith(QStringLiteral("Failed to create video.\n")) && text.contains("nosuchcodec"),
+             qPrintable(text));
+    QVERIFY(!QFile::exists(dialog.outputFile()));
+    QVERIFY(!m_render.isRunning());
+
+    // An output folder that cannot exist.
+    ZuPref::instance()->setValue(QStringLiteral("OutputPath"), QStringLiteral("/proc/version/videos"));
+    CompileProgress nowhere;
+    QVERIFY(nowhere.init(&m_render, testProfile(), QStringLiteral("Nowhere")));
+    ZuPref::instance()->setValue(QStringLiteral("OutputPath"), m_dir.path());
+    QVERIFY(!nowhere.succeeded());
+    QVERIFY(nowhere.failureReason().contains(QStringLiteral("/proc/version/videos")));
+}
+
+void TestCompile::deviceThumbnailAndPostTask()
+{
+    QStringList ran;
+    ZuPowerState::setCountdownSeconds(0);
+    ZuPowerState::setCommandRunner([&ran](const QStringList& argv, QString*) {
+        ran = argv;
+        return true;
+    });
+    ZuPref::instance()->setValue(QStringLiteral("AfterBurnAction"), 4);
+
+    CompileProgress dialog;
+    QSignalSpy finished(&dialog, &CompileProgress::finished);
+    QVERIFY(dialog.init(&m_render, testProfile(QStringLiteral("psp")), QStringLiteral("Device")));
+    QVERIFY(finished.wait(90000));
+    QVERIFY(dialog.succeeded());
+    QCOMPARE(ran, ZuPowerState::commandFor(ZuPowerState::ShutDown));
+    const QImage thumbnail(path(QStringLiteral("Device.THM")), "JPEG");
+    QCOMPARE(thumbnail.size(), QSize(160, 120));
+
+    // "Do nothing" and a failed compile leave the machine alone.
+    ran.clear();
+    ZuPref::instance()->setValue(QStringLiteral("AfterBurnAction"), 5);
+    CompileProgress quiet;
+    QSignalSpy quietFinished(&quiet, &CompileProgress::finished);
+    QVERIFY(quiet.init(&m_render, testProfile(), QStringLiteral("Quiet")));
+    QVERIFY(quietFinished.wait(60000));
+    QVERIFY(ran.isEmpty());
+    ZuPref::instance()->setValue(QStringLiteral("AfterBurnAction"), 1);
+    ZumProfileData bad = testProfile();
+    bad.properties[QStringLiteral("acodec")] = QStringLiteral("nosuchcodec");
+    CompileProgress failed;
+    QVERIFY(failed.init(&m_render, bad, QStringLiteral("Failed")));
+    QVERIFY(ran.isEmpty());
+}
+
+void TestCompile::shippedProfiles_data()
+{
+    QTest::addColumn<QString>("id");
+    for (const QString& id : ZuProfileManager::instance()->profileIds())
+        QTest::newRow(qPrintable(id)) << id;
+}
+
+// Every shipped profile opens the writer through the real option layer and
+// makes a file that decodes to its frame size with sound.
+void TestCompile::shippedProfiles()
+{
+    QFETCH(QString, id);
+    ZumProfileData profile;
+    profile.url = id;
+    QVERIFY(ZuProfileManager::instance()->getPresetData(profile));
+    RenderParam param;
+    renderParamsFromProfile(param, profile);
+    const QString file = uniqueOutputFile(m_dir.path(), id, profileExtension(profile));
+    AVWriter writer;
+    QVERIFY2(writer.open(file, param, compileArguments(profile, param, file)), qPrintable(writer.errorString()));
+    const int samplesPerFrame = int(param.sampleRate / param.frameRate);
+    const std::vector<short> sound = sineWave(samplesPerFrame, param.channels, param.sampleRate);
+    for (int i = 0; i < 8; ++i) {
+        AVPicture picture = testPicture(param.width, param.height, i);
+        QVERIFY2(writer.writeVideoFrame(picture), qPrintable(writer.errorString()));
+        freePicture(picture);
+        QVERIFY(writer.writeAudioBuffer(sound.data(), int(sound.size() * 2)));
+    }
+    writer.close();
+    QVERIFY2(writer.errorString().isEmpty(), qPrintable(writer.errorString()));
+    const DecodedFile decoded = decodeFile(file);
+    QVERIFY(decoded.opened);
+    QVERIFY2(decoded.videoFrames >= 6, qPrintable(QString::number(decoded.videoFrames)));
+    QCOMPARE(QSize(decoded.width, decoded.height), QSize(param.width, param.height));
+    QVERIFY(decoded.audioSamples > 0);
+}
+
+void TestCompile::commandLineErrors_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message");
+    const QString photo = s_media + QStringLiteral("/flower.jpg");
+    QFile notAudio(path(QStringLiteral("notes.mp3")));
+    notAudio.open(QIODevice::WriteOnly);
+    notAudio.write("these are not sounds");
+    notAudio.close();
+    QTest::newRow("no photos") << QStringList{} << "No photos given";
+    QTest::newRow("missing photo") << QStringList{path("missing.jpg")} << "Photo not found";
+    QTest::newRow("not a photo") << QStringList{path("notes.mp3")} << "Not a readable photo";
+    QTest::newRow("unreadable audio") << QStringList{photo, "-a", path("notes.mp3")} << "Not a readable audio file";
+    QTest::newRow("missing audio") << QStringList{photo, "-a", path("gone.mp3")} << "Audio file not found";
+    QTest::newRow("empty trim") << QStringList{photo, "-a", s_media + "/journeys-8s.m4a@6:2"} << "leaves nothing";
+    QTest::newRow("bad profile") << QStringList{photo, "-p", "nosuchprofile"} << "Unknown profile";
+    QTest::newRow("broken profile file") << QStringList{photo, "-p", path("notes.mp3")} << "Cannot use the profile file";
+    QTest::newRow("unwritable folder") << QStringList{photo, "-o", "/proc/version/out"} << "cannot be written";
+    QTest::newRow("bad name") << QStringList{photo, "-n", "a:b"} << "cannot be a file name";
+    QTest::newRow("bad duration") << QStringList{photo, "--photo-ms", "abc"} << "--photo-ms";
+}
+
+void TestCompile::commandLineErrors()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+    if (!arguments.contains("-o"))
+        arguments << "-o" << m_dir.path();
+    QProcess process;
+    process.start(QStringLiteral(REELWRIGHT_APP_DIR "/reelwright-render"), arguments);
+    QVERIFY(process.waitForFinished(60000));
+    QVERIFY(process.exitCode() != 0);
+    const QString errors = QString::fromLocal8Bit(process.readAllStandardError());
+    QVERIFY2(errors.contains(message), qPrintable(errors));
+}
+
+void TestCompile::commandLineRender()
+{
+    QProcess process;
+    process.start(QStringLiteral(REELWRIGHT_APP_DIR "/reelwright-render"),
+                  {s_media + "/flower.jpg", s_media + "/bird-exif6.jpg", "-a", s_media + "/journeys-8s.m4a@1:3",
+                   "--photo-ms", "1000", "--transition-ms", "500", "-o", path("cli"), "-n", "Command Line"});
+    QVERIFY(process.waitForFinished(120000));
+    const QStringList lines = QString::fromLocal8Bit(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
+    QCOMPARE(lines.last(), path("cli/Command Line.mp4"));
+    QCOMPARE(lines.at(lines.size() - 2), QStringLiteral("100%"));
+    const DecodedFile decoded = decodeFile(lines.last());
+    QCOMPARE(decoded.videoFrames, 62);
+    QCOMPARE(decoded.videoCodec, int(AV_CODEC_ID_H264));
+    QCOMPARE(QSize(decoded.width, decoded.height), QSize(1280, 720));
+    QVERIFY(std::abs(double(decoded.audioSamples) / decoded.sampleRate - 2.48) <= 0.04);
+}
+
+std::unique_ptr<QObject> makeCompileTests()
+{
+    return std::make_unique<TestCompile>();
+}
+
+#include "tst_compile.moc"
