@@ -50,6 +50,11 @@ void AVWriterManager::setVAWriter(std::unique_ptr<AVWriter> writer)
 
 void AVWriterManager::clearVideoAudioWriter()
 {
+    // What is queued is still part of the file the writer is about to finish.
+    if (m_queue) {
+        m_queue->finish();
+        m_queue.reset();
+    }
     m_videoPipeWriter.reset();
     m_audioPipeWriter.reset();
     m_writer.reset();
@@ -73,6 +78,8 @@ void AVWriterManager::start()
     m_videoCount = 0;
     m_soundCount = 0;
     m_ended = false;
+    if (m_writer && !m_queue)
+        m_queue = std::make_unique<EncodingQueue>(*m_writer, m_param.width, m_param.height);
     if (m_render)
         m_render->start();
     m_frameTimer.start(0);
@@ -115,17 +122,24 @@ void AVWriterManager::writeVideo()
     if (!m_render || quint32(m_videoCount) >= totalFrames())
         return;
     m_clock.start();
+    uint8_t* target = m_queue ? m_queue->acquireFrame() : m_picture.data[0];
+    m_timings.videoNs += m_clock.nsecsElapsed();
+    m_clock.start();
     m_render->seek(static_cast<unsigned long>(m_videoCount), false, this);
     m_timings.renderNs += m_clock.nsecsElapsed();
     m_clock.start();
-    const bool read = readFrame(GL_RGBA, GL_UNSIGNED_BYTE, m_picture.data[0]);
+    const bool read = readFrame(GL_RGBA, GL_UNSIGNED_BYTE, target);
     m_timings.readNs += m_clock.nsecsElapsed();
     if (!read) {
         abort(QStringLiteral("Frame %1 could not be drawn: %2").arg(m_videoCount).arg(errorString()));
         return;
     }
     m_clock.start();
-    const bool encoded = !m_writer || m_writer->writeVideoFrame(m_picture);
+    bool encoded = true;
+    if (m_queue)
+        m_queue->submitFrame(target);
+    else if (m_writer)
+        encoded = m_writer->writeVideoFrame(m_picture);
     m_timings.videoNs += m_clock.nsecsElapsed();
     if (!encoded) {
         abort(m_writer->errorString().isEmpty()
@@ -143,7 +157,9 @@ void AVWriterManager::writeAudio()
     bool written = true;
     m_clock.start();
     const bool taken = m_render->takeSound(m_soundRemainder, [this, &written](const char* data, int bytes) {
-        if (m_writer)
+        if (m_queue)
+            m_queue->submitSound(data, bytes);
+        else if (m_writer)
             written = m_writer->writeAudioBuffer(reinterpret_cast<const short*>(data), bytes);
     });
     m_timings.audioNs += m_clock.nsecsElapsed();
@@ -163,6 +179,10 @@ void AVWriterManager::writeVideoAudio()
 {
     if (m_ended)
         return;
+    if (m_queue && m_queue->failed()) {
+        abort(m_queue->errorString());
+        return;
+    }
     writeVideo();
     if (m_ended)
         return;
@@ -237,6 +257,11 @@ bool AVWriterManager::begin(StoryBoardRender* render, const QString& outputFile,
 bool AVWriterManager::finish()
 {
     stop();
+    if (m_queue) {
+        if (!m_queue->finish() && m_failure.isEmpty())
+            m_failure = m_queue->errorString();
+        m_queue.reset();
+    }
     if (m_writer) {
         m_writer->close();
         if (m_failure.isEmpty() && !m_writer->errorString().isEmpty())
@@ -257,6 +282,10 @@ bool AVWriterManager::finish()
 void AVWriterManager::cancel()
 {
     stop();
+    if (m_queue) {
+        m_queue->abandon();
+        m_queue.reset();
+    }
     clearVideoAudioWriter();
     if (!m_outputFile.isEmpty())
         QFile::remove(m_outputFile);

@@ -2,11 +2,14 @@
 // The compile loop: draws every frame of the album into its own hidden
 // OpenGL surface, reads it back and hands it to the encoder writer together
 // with the matching stretch of sound, one frame per tick of a zero-interval
-// timer on the GUI thread, while the renderer's sound thread decodes ahead.
+// timer on the GUI thread, while the renderer's sound thread decodes ahead
+// and the writer converts and encodes on a thread of its own (EncodingQueue),
+// a few frames behind.
 
 #include "avpicture.h"
 #include "avpipewriter.h"
 #include "avwriter.h"
+#include "encodingqueue.h"
 #include "gldrawer.h"
 #include "storyboard.h"
 
@@ -28,7 +31,7 @@ public:
     struct Timings {
         qint64 renderNs = 0; // the renderer drawing frames (pictures fetched, uploaded, composed)
         qint64 readNs = 0;   // reading frames back
-        qint64 videoNs = 0;  // the writer: pixel conversion, video encoding, muxing
+        qint64 videoNs = 0;  // handing frames over (waiting while the encoder is behind)
         qint64 audioNs = 0;  // waiting for and encoding sound
     };
 
@@ -97,6 +100,9 @@ private:
     std::unique_ptr<AVPipeWriter> m_videoPipeWriter;
     std::unique_ptr<AVPipeWriter> m_audioPipeWriter;
     std::unique_ptr<AVWriter> m_writer;
+    // Between start() and the end of the compile the writer is fed by this
+    // queue's thread and not touched from here.
+    std::unique_ptr<EncodingQueue> m_queue;
     int m_videoCount = 0;
     int m_soundCount = 0;
     int m_soundRemainder = 0;

@@ -298,6 +298,7 @@ bool GLDrawer::createGLObjects()
     for (int i = 0; i < textures.size(); ++i)
         setUp(textures[i]);
     m_slotOpaque.assign(std::size_t(textureCount), true);
+    m_slotContent.assign(std::size_t(textureCount), 0);
     displayList = GLDisplayList(gl);
     if (displayList.empty())
         return fail(QStringLiteral("no display list could be made"));
@@ -432,9 +433,12 @@ void GLDrawer::prepareAlphaLUT(double progress, double softness)
     }
 }
 
-void GLDrawer::bindFrame(int slot, const void* bgra)
+void GLDrawer::bindFrame(int slot, const void* bgra, quint64 contentId)
 {
-    if (!bgra)
+    if (!bgra || slot < 0 || slot >= int(m_slotContent.size()))
+        return;
+    // Most frames show the photo of the frame before; its texture is ready.
+    if (contentId != 0 && m_slotContent[std::size_t(slot)] == contentId)
         return;
     const auto* bytes = static_cast<const unsigned char*>(bgra);
     const std::size_t size = std::size_t(std::max(frameWidth, 0)) * std::size_t(std::max(frameHeight, 0)) * BytesPerPixel;
@@ -442,6 +446,8 @@ void GLDrawer::bindFrame(int slot, const void* bgra)
     for (std::size_t i = AlphaByte; i < size; i += BytesPerPixel)
         alphas &= bytes[i];
     upload(slot, bgra, alphas == 255);
+    if (m_active && slot < int(m_slotContent.size()))
+        m_slotContent[std::size_t(slot)] = contentId;
 }
 
 void GLDrawer::upload(int slot, const void* bgra, bool opaque)
@@ -449,6 +455,7 @@ void GLDrawer::upload(int slot, const void* bgra, bool opaque)
     if (!m_active || !bgra || slot < 0 || slot >= textures.size() || !ensureContext())
         return;
     m_slotOpaque[std::size_t(slot)] = opaque;
+    m_slotContent[std::size_t(slot)] = 0;
     m_gl->glBindTexture(GL_TEXTURE_2D, textures[slot]);
     m_gl->glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     m_gl->glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
@@ -525,11 +532,6 @@ void GLDrawer::compileFrame()
 {
     QOpenGLFunctions_2_0* gl = m_gl;
     gl->glNewList(displayList.name(), GL_COMPILE);
-    // The black background, whatever the clear colour.
-    gl->glDisable(GL_TEXTURE_2D);
-    gl->glDisable(GL_BLEND);
-    gl->glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
-    drawQuad();
     gl->glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     gl->glEnable(GL_TEXTURE_2D);
     bool onBackground = true;
@@ -584,7 +586,13 @@ void GLDrawer::endDraw()
     m_frameBuffer->bind();
     applyContextState();
     applyFrameState();
+    // The background is opaque black whatever the widget's clear colour;
+    // clearing to it costs far less than filling the frame with a quad.
+    GLfloat clearColour[4];
+    gl->glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColour);
+    gl->glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     gl->glClear(GL_COLOR_BUFFER_BIT);
+    gl->glClearColor(clearColour[0], clearColour[1], clearColour[2], clearColour[3]);
     compileFrame();
     gl->glCallList(displayList.name());
     gl->glBindTexture(GL_TEXTURE_2D, 0);

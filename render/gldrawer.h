@@ -140,7 +140,10 @@ public:
 
     // Uploads a tightly packed frameWidth x frameHeight BGRA picture, bottom
     // row first, into the centre of the slot's texture.
-    void bindFrame(int slot, const void* bgra);
+    // A non-zero `contentId` names the picture's content: binding the same
+    // id to the slot again keeps the texture as it is instead of uploading
+    // the picture anew (ids must be unique in the process; 0 always uploads).
+    void bindFrame(int slot, const void* bgra, quint64 contentId = 0);
     // The same with the alpha of every pixel set to trunc(alpha x 255);
     // alpha is clamped to 0..1.
     void bindDissolveFrame(int slot, float alpha, const void* bgra);
@@ -225,6 +228,7 @@ private:
     std::unique_ptr<QOpenGLFramebufferObject> m_frameBuffer;
     std::vector<DrawCommand> m_commands;
     std::vector<bool> m_slotOpaque; // every alpha byte of the slot's picture is 255
+    std::vector<quint64> m_slotContent; // contentId of what the slot's texture holds, 0 unknown
     std::array<unsigned char, 256> m_alphaBytes{};
     // The last composed frame and clear colour, kept across a context change.
     std::vector<unsigned char> m_keptFrame;

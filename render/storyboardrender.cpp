@@ -5,6 +5,7 @@
 #include "timefunctions.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -81,6 +82,7 @@ void StoryBoardRender::release()
 {
     prefetcher.clear();
     pictureIndex.clear();
+    pictureSerials.clear();
     sourceCache.clear();
     patternCache.clear();
     sound.release();
@@ -129,11 +131,24 @@ AVPicture* StoryBoardRender::fetch(PictureCache& cache, const QString& key,
             read(target);
         },
         &evicted);
-    if (!evicted.isEmpty())
+    if (!evicted.isEmpty()) {
         pictureIndex.erase(evicted);
-    if (picture)
+        pictureSerials.erase(evicted);
+    }
+    if (picture) {
         pictureIndex[key] = picture;
+        // Unique across every renderer of the process: a drawer may be
+        // handed pictures by more than one.
+        static std::atomic<quint64> lastSerial{0};
+        pictureSerials[key] = ++lastSerial;
+    }
     return picture;
+}
+
+quint64 StoryBoardRender::pictureSerial(const QString& key) const
+{
+    const auto it = pictureSerials.find(key);
+    return it == pictureSerials.end() ? 0 : it->second;
 }
 
 AVPicture* StoryBoardRender::GetSourcePicture(const ImageInfo& photo)
@@ -277,7 +292,7 @@ void StoryBoardRender::seek(unsigned long frame, bool withAudio, GLDrawer* drawe
             AVPicture* picture = nullptr;
             timed(timings.loadNs, [&] { picture = GetSourcePicture(photo); });
             if (picture) {
-                timed(timings.uploadNs, [&] { drawer->bindFrame(0, picture->data[0]); });
+                timed(timings.uploadNs, [&] { drawer->bindFrame(0, picture->data[0], pictureSerial(sourceKey(photo))); });
                 GLTransform fx;
                 fxData((T * F + s + 0.5) / spanFrames, photo, fx);
                 timed(drawNs, [&] { drawer->drawFrame(0, photo.imageType, &fx); });
@@ -302,14 +317,14 @@ void StoryBoardRender::seek(unsigned long frame, bool withAudio, GLDrawer* drawe
             const QStringList& patterns = storyBoard->patternFiles;
             if (storyBoard->dissolveOnly || patterns.isEmpty()) {
                 timed(timings.uploadNs, [&] {
-                    drawer->bindFrame(0, first->data[0]);
+                    drawer->bindFrame(0, first->data[0], pictureSerial(sourceKey(outgoing)));
                     drawer->bindDissolveFrame(1, float(h), second->data[0]);
                 });
             } else {
                 AVPicture* pattern = nullptr;
                 timed(timings.loadNs, [&] { pattern = GetPatternPicture(patterns.at(d % patterns.size())); });
                 timed(timings.uploadNs, [&] {
-                    drawer->bindFrame(0, first->data[0]);
+                    drawer->bindFrame(0, first->data[0], pictureSerial(sourceKey(outgoing)));
                     if (pattern)
                         drawer->bindWipeFrame(1, float(1.0 - h), kWipeSoftness, pattern->data[0], second->data[0]);
                     else

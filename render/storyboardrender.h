@@ -108,6 +108,10 @@ private:
     PictureCache sourceCache;
     PictureCache patternCache;
     std::map<QString, AVPicture*> pictureIndex;
+    // Which load of a cached picture it holds, so that a drawer can keep a
+    // texture that already shows it.
+    std::map<QString, quint64> pictureSerials;
+    quint64 pictureSerial(const QString& key) const;
     PicturePrefetcher prefetcher;
     int audioIndex = 0;
     AudioReader reader;

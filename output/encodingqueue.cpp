@@ -1,0 +1,136 @@
+#include "encodingqueue.h"
+
+#include "avpicture.h"
+#include "avwriter.h"
+
+EncodingQueue::EncodingQueue(AVWriter& writer, int width, int height, int frames)
+    : m_writer(writer), m_width(width), m_height(height)
+{
+    for (int i = 0; i < frames; ++i) {
+        m_buffers.emplace_back(std::size_t(width) * std::size_t(height) * 4);
+        m_free.push_back(i);
+    }
+    m_thread = std::thread([this] { run(); });
+}
+
+EncodingQueue::~EncodingQueue()
+{
+    abandon();
+}
+
+uint8_t* EncodingQueue::acquireFrame()
+{
+    std::unique_lock lock(m_mutex);
+    m_jobsDone.wait(lock, [this] { return !m_free.empty(); });
+    const int index = m_free.back();
+    m_free.pop_back();
+    return m_buffers[std::size_t(index)].data();
+}
+
+void EncodingQueue::submitFrame(uint8_t* frame)
+{
+    int index = 0;
+    while (m_buffers[std::size_t(index)].data() != frame)
+        ++index;
+    {
+        std::lock_guard lock(m_mutex);
+        m_jobs.push_back({index, {}});
+    }
+    m_jobsReady.notify_one();
+}
+
+void EncodingQueue::submitSound(const char* data, int bytes)
+{
+    if (bytes <= 0)
+        return;
+    Job job;
+    job.sound.assign(data, data + bytes);
+    {
+        std::lock_guard lock(m_mutex);
+        m_jobs.push_back(std::move(job));
+    }
+    m_jobsReady.notify_one();
+}
+
+void EncodingQueue::run()
+{
+    AVPicture picture{};
+    picture.linesize[0] = m_width * 4;
+    for (;;) {
+        Job job;
+        bool skip = false;
+        {
+            std::unique_lock lock(m_mutex);
+            m_jobsReady.wait(lock, [this] { return m_stopping || !m_jobs.empty(); });
+            if (m_jobs.empty())
+                return;
+            job = std::move(m_jobs.front());
+            m_jobs.pop_front();
+            skip = m_failed;
+        }
+        bool ok = true;
+        if (!skip) {
+            if (job.frame >= 0) {
+                picture.data[0] = m_buffers[std::size_t(job.frame)].data();
+                ok = m_writer.writeVideoFrame(picture);
+            } else {
+                ok = m_writer.writeAudioBuffer(reinterpret_cast<const short*>(job.sound.data()),
+                                               int(job.sound.size()));
+            }
+        }
+        {
+            std::lock_guard lock(m_mutex);
+            if (!ok && !m_failed) {
+                m_failed = true;
+                m_error = m_writer.errorString();
+                if (m_error.isEmpty())
+                    m_error = job.frame >= 0 ? QStringLiteral("A frame could not be encoded.")
+                                             : QStringLiteral("The sound could not be encoded.");
+            }
+            if (job.frame >= 0)
+                m_free.push_back(job.frame);
+        }
+        m_jobsDone.notify_all();
+    }
+}
+
+void EncodingQueue::end(bool dropQueued)
+{
+    {
+        std::unique_lock lock(m_mutex);
+        if (dropQueued) {
+            for (const Job& job : m_jobs)
+                if (job.frame >= 0)
+                    m_free.push_back(job.frame);
+            m_jobs.clear();
+        }
+        m_stopping = true;
+    }
+    m_jobsReady.notify_all();
+    m_jobsDone.notify_all();
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+bool EncodingQueue::finish()
+{
+    end(false);
+    return !failed();
+}
+
+void EncodingQueue::abandon()
+{
+    end(true);
+}
+
+bool EncodingQueue::failed() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_failed;
+}
+
+QString EncodingQueue::errorString() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_error;
+}

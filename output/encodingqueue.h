@@ -1,0 +1,68 @@
+#pragma once
+// Feeds an encoder writer from a thread of its own, so that the compile loop
+// draws the next frame while the previous one is converted, encoded and
+// written. Jobs are written strictly in the order they were handed over.
+
+#include <QString>
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+class AVWriter;
+
+class EncodingQueue
+{
+public:
+    // `frames` picture buffers of width x height RGBA pixels take turns.
+    EncodingQueue(AVWriter& writer, int width, int height, int frames = 8);
+    // Drops what is still queued and ends the thread.
+    ~EncodingQueue();
+    EncodingQueue(const EncodingQueue&) = delete;
+    EncodingQueue& operator=(const EncodingQueue&) = delete;
+
+    // A free picture buffer (tightly packed rows) for the next frame;
+    // waits while every buffer is queued.
+    uint8_t* acquireFrame();
+    // Queues a buffer from acquireFrame(), filled.
+    void submitFrame(uint8_t* frame);
+    // Queues a copy of `bytes` bytes of interleaved 16-bit sound.
+    void submitSound(const char* data, int bytes);
+
+    // Waits until everything queued is written, then ends the thread; the
+    // writer is the caller's alone again. False when a write failed.
+    bool finish();
+    // Drops what is queued, waits for the job in hand and ends the thread.
+    void abandon();
+
+    // Whether a write failed; from then on jobs are dropped unwritten.
+    bool failed() const;
+    QString errorString() const;
+
+private:
+    struct Job {
+        int frame = -1; // index of a picture buffer, or -1 for sound
+        std::vector<char> sound;
+    };
+
+    void run();
+    void end(bool dropQueued);
+
+    AVWriter& m_writer;
+    const int m_width;
+    const int m_height;
+    std::vector<std::vector<uint8_t>> m_buffers;
+
+    mutable std::mutex m_mutex;
+    std::condition_variable m_jobsReady;  // the worker waits for jobs
+    std::condition_variable m_jobsDone;   // the producer waits for buffers or the end
+    std::vector<int> m_free;
+    std::deque<Job> m_jobs;
+    bool m_stopping = false;
+    bool m_failed = false;
+    QString m_error;
+    std::thread m_thread;
+};
