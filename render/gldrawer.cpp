@@ -124,6 +124,12 @@ void GLDisplayList::abandon()
 
 // ---------------------------------------------------------------------------
 
+void GLDrawer::preferSingleRasterThread()
+{
+    if (!qEnvironmentVariableIsSet("LP_NUM_THREADS"))
+        qputenv("LP_NUM_THREADS", "1");
+}
+
 GLDrawer::GLDrawer(QWidget* parent)
     : QOpenGLWidget(parent, Qt::FramelessWindowHint)
 {

@@ -6,6 +6,7 @@
 #include "gldrawer.h"
 #include "imagereader.h"
 #include "storyboardrender.h"
+#include "benchphotos.h"
 #include "zupref.h"
 
 #include <QApplication>
@@ -22,22 +23,6 @@
 #include <vector>
 
 namespace {
-
-QString makePhoto(const QString& folder, int index)
-{
-    // Detail everywhere, so the JPEG decoder has real work to do.
-    QImage image(4000, 3000, QImage::Format_RGB32);
-    QRandomGenerator random(quint32(index + 1));
-    QPainter painter(&image);
-    painter.fillRect(image.rect(), QColor::fromHsv(index * 50 % 360, 120, 200));
-    for (int i = 0; i < 4000; ++i) {
-        painter.setPen(QColor::fromHsv(random.bounded(360), 200, random.bounded(256)));
-        painter.drawLine(random.bounded(4000), random.bounded(3000), random.bounded(4000), random.bounded(3000));
-    }
-    painter.end();
-    const QString path = QStringLiteral("%1/photo%2.jpg").arg(folder).arg(index);
-    return image.save(path, "JPEG", 90) ? path : QString();
-}
 
 struct Totals {
     qint64 load = 0, upload = 0, draw = 0, read = 0;
@@ -66,7 +51,7 @@ int main(int argc, char* argv[])
     StoryBoardData album;
     for (int i = 0; i < 6; ++i) {
         ImageInfo photo;
-        photo.filePath = makePhoto(dir.path(), i);
+        photo.filePath = makeBenchPhoto(dir.path(), i);
         if (photo.filePath.isEmpty() || !ImageReader::parse(photo)) {
             std::fprintf(stderr, "bench_render: could not make photo %d\n", i);
             return 1;

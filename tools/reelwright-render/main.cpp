@@ -7,6 +7,7 @@
 #include "audioreader.h"
 #include "compilearguments.h"
 #include "filesfromurls.h"
+#include "gldrawer.h"
 #include "imagereader.h"
 #include "storyboardrender.h"
 #include "zu.h"
@@ -157,7 +158,7 @@ void listProfiles()
 {
     ZuProfileManager* manager = ZuProfileManager::instance();
     for (const QString& group : manager->groups()) {
-        printLine(stdout, group + QLatin1Char(':'));
+        printLine(stdout, manager->groupName(group) + QLatin1Char(':'));
         for (const QString& id : manager->profileIdsOfGroup(group))
             printLine(stdout, QStringLiteral("  %1  %2").arg(id, -16).arg(manager->profileName(id)));
     }
@@ -185,6 +186,7 @@ int main(int argc, char* argv[])
                              "one, cannot be started (Debian packages xvfb and xauth).\n");
         return ExitFailure;
     }
+    GLDrawer::preferSingleRasterThread();
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("reelwright-render"));
 

@@ -1,0 +1,10 @@
+#pragma once
+// Photos for benchmarks: large JPEGs with detail everywhere, so that the
+// decoder, the compositor and the encoder all have real work to do.
+
+#include <QString>
+
+// Writes folder/photo<index>.jpg, 4000 x 3000; the same index always gives
+// the same picture. Returns its path, or an empty text when it could not be
+// written.
+QString makeBenchPhoto(const QString& folder, int index);
