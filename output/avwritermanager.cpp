@@ -241,7 +241,7 @@ bool AVWriterManager::begin(StoryBoardRender* render, const QString& outputFile,
         writer.reset();
         // The option layer may have created the file before it gave up.
         if (QFileInfo(outputFile).size() == 0)
-            QFile::remove(outputFile);
+            removeOutputFile();
         return false;
     }
     setVAWriter(std::move(writer));
@@ -276,6 +276,9 @@ bool AVWriterManager::finish()
         m_failure = QStringLiteral("The output file %1 was not created.").arg(m_outputFile);
     else if (m_failure.isEmpty() && file.size() == 0)
         m_failure = QStringLiteral("The output file %1 is empty.").arg(m_outputFile);
+    // A file cut short would only look like a video.
+    if (!m_failure.isEmpty())
+        removeOutputFile();
     return m_failure.isEmpty();
 }
 
@@ -287,6 +290,12 @@ void AVWriterManager::cancel()
         m_queue.reset();
     }
     clearVideoAudioWriter();
-    if (!m_outputFile.isEmpty())
+    removeOutputFile();
+}
+
+// Only what the compile wrote: an output named like a device stays.
+void AVWriterManager::removeOutputFile()
+{
+    if (!m_outputFile.isEmpty() && QFileInfo(m_outputFile).isFile())
         QFile::remove(m_outputFile);
 }

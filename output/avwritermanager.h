@@ -62,7 +62,8 @@ public:
     bool begin(StoryBoardRender* render, const QString& outputFile, const QStringList& arguments);
     // After compileEnd(): stops, finishes the file and checks it. False with
     // failureReason() when a frame or the sound could not be written, the
-    // compile ended early, or the file is missing or empty.
+    // compile ended early, or the file is missing or empty; a failed file is
+    // removed.
     bool finish();
     // Stops, closes the writer and deletes the unfinished file.
     void cancel();
@@ -90,6 +91,7 @@ public slots:
 
 private:
     void abort(const QString& reason);
+    void removeOutputFile();
     quint32 totalFrames() const;
 
     RenderParam m_param;

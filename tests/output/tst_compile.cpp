@@ -13,6 +13,7 @@
 #include "zuprofilemanager.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
@@ -72,6 +73,7 @@ private slots:
     void init();
     void loopEndToEnd();
     void pauseResumeSameFrames();
+    void writeFailureEndsCompile();
     void dialogSucceeds();
     void dialogStopDeletesFile();
     void dialogReportsFailures();
@@ -197,6 +199,27 @@ void TestCompile::pauseResumeSameFrames()
     const DecodedFile decoded = decodeFile(file);
     QVERIFY(decoded.frameChecksums == m_uninterrupted);
     QVERIFY(std::abs(double(decoded.audioSamples) / 48000.0 - 62 / 25.0) <= 1 / 25.0);
+}
+
+// A device that refuses every byte stands for a full disk: the compile fails
+// with the writer's reason instead of reporting success.
+void TestCompile::writeFailureEndsCompile()
+{
+    const QString full = QStringLiteral("/dev/full");
+    if (!QFileInfo(full).exists())
+        QSKIP("no /dev/full here");
+    QStringList arguments = compileArguments(testProfile(), m_param, full);
+    arguments.insert(arguments.size() - 2, QStringLiteral("-f"));
+    arguments.insert(arguments.size() - 2, QStringLiteral("mpegts"));
+    AVWriterManager loop;
+    QSignalSpy ended(&loop, &AVWriterManager::compileEnd);
+    QVERIFY2(loop.begin(&m_render, full, arguments), qPrintable(loop.failureReason()));
+    loop.start();
+    QVERIFY(ended.wait(60000));
+    QVERIFY(!loop.finish());
+    QVERIFY2(loop.failureReason().contains(QStringLiteral("No space left")), qPrintable(loop.failureReason()));
+    QVERIFY(QFileInfo(full).exists());
+    QVERIFY(!m_render.isRunning());
 }
 
 void TestCompile::dialogSucceeds()
