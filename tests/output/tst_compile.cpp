@@ -14,6 +14,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
@@ -83,6 +85,7 @@ private slots:
     void commandLineErrors_data();
     void commandLineErrors();
     void commandLineRender();
+    void commandLineMatchesLoop();
     void cleanupTestCase();
 };
 
@@ -415,6 +418,32 @@ void TestCompile::commandLineRender()
     QCOMPARE(decoded.videoCodec, int(AV_CODEC_ID_H264));
     QCOMPARE(QSize(decoded.width, decoded.height), QSize(1280, 720));
     QVERIFY(std::abs(double(decoded.audioSamples) / decoded.sampleRate - 2.48) <= 0.04);
+}
+
+// The same album and profile give the same frames from the command line as
+// from the compile loop the dialog drives.
+void TestCompile::commandLineMatchesLoop()
+{
+    QVERIFY(!m_uninterrupted.empty());
+    QFile profileFile(path(QStringLiteral("test-profile.json")));
+    QVERIFY(profileFile.open(QIODevice::WriteOnly));
+    QJsonObject properties;
+    const ZumProfileData profile = testProfile();
+    for (auto it = profile.properties.cbegin(); it != profile.properties.cend(); ++it)
+        properties.insert(it.key(), it.value().toString());
+    profileFile.write(QJsonDocument(QJsonObject{{"name", "Test"}, {"group", "general"}, {"properties", properties}})
+                          .toJson());
+    profileFile.close();
+
+    QProcess process;
+    process.start(QStringLiteral(REELWRIGHT_APP_DIR "/reelwright-render"),
+                  {path("red.jpg"), path("blue.jpg"), "-a", s_media + "/sad-mono-22k.wav", "--photo-ms", "1000",
+                   "--transition-ms", "500", "--dissolve-only", "--no-zoom", "-p", profileFile.fileName(), "-o",
+                   path("same"), "-q"});
+    QVERIFY(process.waitForFinished(120000));
+    QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
+    const DecodedFile decoded = decodeFile(path("same/My Photo Movie.mp4"));
+    QVERIFY(decoded.frameChecksums == m_uninterrupted);
 }
 
 std::unique_ptr<QObject> makeCompileTests()
