@@ -372,7 +372,7 @@ static void opt_frame_aspect_ratio(const char* arg)
         ar = std::strtod(arg, nullptr);
     }
     if (ar == 0 || !std::isfinite(ar))
-        fail("Incorrect aspect ratio specification.\n");
+        fail("Incorrect aspect ratio.\n");
     S().frame_aspect_ratio = float(ar);
 }
 

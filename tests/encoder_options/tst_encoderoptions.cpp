@@ -216,8 +216,8 @@ void TestEncoderOptions::errorsAreResults_data()
            "scale second.\n";
     QTest::newRow("negative bottom pad") << QStringList{"-padbottom", "-2"} << "Incorrect bottom pad size\n";
     QTest::newRow("odd right pad") << QStringList{"-padright", "3"} << "Right pad size must be a multiple of 2\n";
-    QTest::newRow("aspect zero") << QStringList{"-aspect", "0:3"} << "Incorrect aspect ratio specification.\n";
-    QTest::newRow("aspect text") << QStringList{"-aspect", "wide"} << "Incorrect aspect ratio specification.\n";
+    QTest::newRow("aspect zero") << QStringList{"-aspect", "0:3"} << "Incorrect aspect ratio.\n";
+    QTest::newRow("aspect text") << QStringList{"-aspect", "wide"} << "Incorrect aspect ratio.\n";
     QTest::newRow("frame rate") << QStringList{"-r", "fast"} << "Incorrect frame rate\n";
     QTest::newRow("unknown codec") << QStringList{"-vcodec", "nosuch"} << "Unknown codec 'nosuch'\n";
     QTest::newRow("codec of other type") << QStringList{"-acodec", "mpeg4"} << "Unknown codec 'mpeg4'\n";

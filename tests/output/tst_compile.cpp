@@ -31,7 +31,7 @@ namespace {
 
 const QString s_media = QStringLiteral(REELWRIGHT_MEDIA_DIR);
 
-// A small, quick profile: MPEG-4 Part 2 and AAC at 320 x 180.
+// A small, quick profile: MPEG-4 Visual and AAC at 320 x 180.
 ZumProfileData testProfile(const QString& name = QStringLiteral("Test"))
 {
     ZumProfileData profile;
