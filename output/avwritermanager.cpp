@@ -224,14 +224,7 @@ bool AVWriterManager::begin(StoryBoardRender* render, const QString& outputFile,
         m_failure = QStringLiteral("The album has no frames to compile.");
         return false;
     }
-    RenderParam param;
-    param.width = render->width;
-    param.height = render->height;
-    param.frameRate = render->frameRate;
-    param.aspectRatio = render->aspectRatio;
-    param.channels = render->channels;
-    param.sampleRate = render->sampleRate;
-    param.bitsPerSample = render->bitsPerSample;
+    const RenderParam param = render->renderParam();
 
     auto writer = std::make_unique<AVWriter>();
     const bool opened = writer->open(outputFile, param, arguments);

@@ -44,21 +44,13 @@ CompileProgress::~CompileProgress()
 
 QStringList CompileProgress::paramsFromProfile(const ZumProfileData& profile) const
 {
-    RenderParam param;
-    if (m_render) {
-        param.width = m_render->width;
-        param.height = m_render->height;
-    }
-    return profileArguments(profile, param);
+    return profileArguments(profile, m_render ? m_render->renderParam() : RenderParam());
 }
 
 bool CompileProgress::init(StoryBoardRender* render, const ZumProfileData& profile, const QString& baseName)
 {
     m_render = render;
-    RenderParam param;
-    param.width = render->width;
-    param.height = render->height;
-    param.frameRate = render->frameRate;
+    const RenderParam param = render->renderParam();
 
     QString folder = ZuPref::instance()->value(QStringLiteral("OutputPath")).toString();
     if (folder.isEmpty())

@@ -88,6 +88,19 @@ void StoryBoardRender::release()
     sound.release();
 }
 
+RenderParam StoryBoardRender::renderParam() const
+{
+    RenderParam param;
+    param.width = width;
+    param.height = height;
+    param.frameRate = frameRate;
+    param.aspectRatio = aspectRatio;
+    param.channels = channels;
+    param.sampleRate = sampleRate;
+    param.bitsPerSample = bitsPerSample;
+    return param;
+}
+
 QString StoryBoardRender::sourceKey(const ImageInfo& photo)
 {
     return QStringLiteral("%1%2").arg(photo.filePath).arg(photo.imageType > 3 ? 1 : 0);

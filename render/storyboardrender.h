@@ -38,6 +38,8 @@ public:
     // Takes the output format, empties the caches and allocates the sound
     // buffer (256 frames of sound plus the decoder's slack).
     bool init(const RenderParam& param);
+    // The output format in use, as init() took it.
+    RenderParam renderParam() const;
     // The album to render, owned by the caller; null for none.
     void setStoryBoard(StoryBoardData* album);
     StoryBoardData* storyBoardData() const { return storyBoard; }

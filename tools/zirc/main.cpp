@@ -44,6 +44,7 @@ private:
     bool openDecoder(int streamIndex, CodecContextPtr& decoder);
     void handleVideo(AVFrame* frame);
     void handleAudio(AVFrame* frame);
+    double secondsAfterStart(int streamIndex, const AVFrame* frame) const;
     void receive(AVCodecContext* decoder, bool video);
     int64_t lastSlot() const;
     void fillVideoUntil(int64_t count);
@@ -91,18 +92,24 @@ bool Converter::finished() const
     return m_videoDone && m_audioDone;
 }
 
+// A decoded frame's time in seconds after the requested start point.
+double Converter::secondsAfterStart(int streamIndex, const AVFrame* frame) const
+{
+    const AVStream* st = m_input->streams[streamIndex];
+    int64_t pts = frame->best_effort_timestamp;
+    if (pts == AV_NOPTS_VALUE)
+        pts = 0;
+    const int64_t origin = st->start_time != AV_NOPTS_VALUE ? st->start_time : 0;
+    return double(pts - origin) * av_q2d(st->time_base) - m_start;
+}
+
 // Pictures are placed on the output's constant frame rate: a picture late for
 // its slot is repeated, one early for a slot already filled is dropped.
 void Converter::handleVideo(AVFrame* frame)
 {
     if (m_videoDone)
         return;
-    const AVStream* st = m_input->streams[m_videoIndex];
-    int64_t pts = frame->best_effort_timestamp;
-    if (pts == AV_NOPTS_VALUE)
-        pts = 0;
-    const int64_t origin = st->start_time != AV_NOPTS_VALUE ? st->start_time : 0;
-    const double t = double(pts - origin) * av_q2d(st->time_base) - m_start;
+    const double t = secondsAfterStart(m_videoIndex, frame);
     const int64_t slot = std::llround(t * av_q2d(m_outputRate));
     if (slot < 0)
         return;
@@ -170,12 +177,7 @@ void Converter::handleAudio(AVFrame* frame)
     if (made <= 0)
         return;
 
-    const AVStream* st = m_input->streams[m_audioIndex];
-    int64_t pts = frame->best_effort_timestamp;
-    if (pts == AV_NOPTS_VALUE)
-        pts = 0;
-    const int64_t origin = st->start_time != AV_NOPTS_VALUE ? st->start_time : 0;
-    const double t = double(pts - origin) * av_q2d(st->time_base) - m_start;
+    const double t = secondsAfterStart(m_audioIndex, frame);
     int first = 0;
     if (t < 0)
         first = int(std::min<int64_t>(made, std::llround(-t * m_param.sampleRate)));
