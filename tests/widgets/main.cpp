@@ -1,0 +1,28 @@
+// The widgets test program: real widgets under Xvfb driven by QTest events.
+
+#include "widgetstests.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTest>
+
+QString mediaFile(const QString& name)
+{
+    return QDir(QStringLiteral(REELWRIGHT_MEDIA_DIR)).filePath(name);
+}
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    std::vector<std::unique_ptr<QObject>> suites;
+    // Clip slider bar and the audio order dialog
+
+    // Import dialog and photo strip
+
+    // Audio strip, media information panel, getting-started label
+
+    int failures = 0;
+    for (const auto& suite : suites)
+        failures += QTest::qExec(suite.get(), argc, argv);
+    return failures == 0 ? 0 : 1;
+}

@@ -1,0 +1,15 @@
+#pragma once
+// Shared pieces of the widgets test program.
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+// Clip slider bar and the audio order dialog
+
+// Import dialog and photo strip
+
+// Audio strip, media information panel, getting-started label
+
+QString mediaFile(const QString& name);
