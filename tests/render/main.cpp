@@ -9,6 +9,9 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QOpenGLContext>
+#include <QPixmap>
+#include <QScreen>
+#include <QWidget>
 #include <QTest>
 
 QString mediaFile(const QString& name)
@@ -75,6 +78,15 @@ bool nearColour(QRgb actual, QRgb expected, int tolerance)
 QString colourText(QRgb colour)
 {
     return QStringLiteral("#%1").arg(colour, 8, 16, QLatin1Char('0'));
+}
+
+QImage shownOnScreen(const QWidget& widget)
+{
+    QScreen* screen = widget.screen();
+    const QPoint origin = widget.mapTo(widget.window(), QPoint(0, 0));
+    const QPixmap grabbed = screen->grabWindow(widget.window()->winId(), origin.x(), origin.y(), widget.width(),
+                                               widget.height());
+    return grabbed.toImage().scaled(widget.size()).convertToFormat(QImage::Format_RGB32);
 }
 
 bool canShowGLWidgets()

@@ -10,6 +10,7 @@
 #include <memory>
 
 class GLDrawer;
+class QWidget;
 
 std::unique_ptr<QObject> makeGLDrawerTests();
 std::unique_ptr<QObject> makePatternTests();
@@ -33,6 +34,11 @@ QImage readBack(GLDrawer& drawer);
 int maxDifference(const QImage& a, const QImage& b);
 bool nearColour(QRgb actual, QRgb expected, int tolerance);
 QString colourText(QRgb colour);
+
+// What the screen shows of `widget` now (grabbed from the window system, so
+// it is what a person sees, after the window's compositing), at the
+// widget's size in device-independent pixels.
+QImage shownOnScreen(const QWidget& widget);
 
 // Offscreen platform: GL works for hidden widgets only; Qt 6.4 crashes when a
 // QOpenGLWidget is shown there.
