@@ -182,7 +182,7 @@ int main(int argc, char** argv)
 
     QApplication app(argc, argv);
     int failures = 0;
-    const std::unique_ptr<QObject> suites[] = {makeGLDrawerTests(), makePatternTests(), makeStoryBoardRenderTests(), makeALStreamTests()};
+    const std::unique_ptr<QObject> suites[] = {makeGLDrawerTests(), makePatternTests(), makeStoryBoardRenderTests(), makeALStreamTests(), makeAVPlayerTests()};
     for (const auto& suite : suites)
         failures += QTest::qExec(suite.get(), argc, argv);
     return failures == 0 ? 0 : 1;

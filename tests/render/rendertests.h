@@ -18,6 +18,7 @@ std::unique_ptr<QObject> makeGLDrawerTests();
 std::unique_ptr<QObject> makePatternTests();
 std::unique_ptr<QObject> makeStoryBoardRenderTests();
 std::unique_ptr<QObject> makeALStreamTests();
+std::unique_ptr<QObject> makeAVPlayerTests();
 
 QString mediaFile(const QString& name);
 // The wipe pattern folder of the build's application folder.
