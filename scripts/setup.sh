@@ -42,10 +42,11 @@ run)
     install_packages
     build_all
     # Until the album editor's main window exists, the runnable program is the
-    # renderer preview: the album of the given photos (or the samples), frame
-    # by frame, with transitions and zoom.
+    # renderer preview: the album of the given photos (or the samples with a
+    # sample song), frame by frame or playing with its sound, with transitions
+    # and zoom.
     photos=("$@")
-    [ ${#photos[@]} -gt 0 ] || photos=("$here"/../shared/media/*.jpg)
+    [ ${#photos[@]} -gt 0 ] || photos=("$here"/../shared/media/*.jpg -a "$here"/../shared/media/knolls-20s.ogg --loop)
     exec "$build/bin/reelwright-preview" "${photos[@]}"
     ;;
 test)

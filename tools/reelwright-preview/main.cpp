@@ -1,9 +1,11 @@
 // A developer's window onto the renderer: shows an album of the given photos
-// frame by frame (slider, step buttons, play at the album's frame rate) so
-// transitions and the zoom path can be looked at, and writes chosen frames
-// to image files for a closer look.
+// and music in the preview player, frame by frame (slider, step buttons) or
+// playing with its sound, so transitions, the zoom path and the sound track
+// can be looked at and listened to, and writes chosen frames to image files
+// for a closer look.
 
-#include "gldrawer.h"
+#include "audioreader.h"
+#include "avplayer.h"
 #include "imagereader.h"
 #include "storyboardrender.h"
 #include "timefunctions.h"
@@ -14,6 +16,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -27,7 +30,9 @@ bool saveFrame(GLDrawer& drawer, const QString& path)
     QImage image(drawer.frameSize(), QImage::Format_RGBA8888);
     if (!drawer.readFrame(GL_RGBA, GL_UNSIGNED_BYTE, image.bits()))
         return false;
-    // The drawer composes upside down for the read-back, so rows come top first.
+    // Rows come bottom first unless the drawer composes upside down.
+    if (!drawer.flipsVertically())
+        image.mirror(false, true);
     return image.convertToFormat(QImage::Format_RGB32).save(path);
 }
 
@@ -39,7 +44,7 @@ int main(int argc, char* argv[])
     QCoreApplication::setApplicationName(QStringLiteral("reelwright-preview"));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Renders an album of photos frame by frame."));
+    parser.setApplicationDescription(QStringLiteral("Shows and plays an album of photos and music."));
     parser.addHelpOption();
     const QCommandLineOption sizeOption(QStringLiteral("size"), QStringLiteral("Output size (default 1280x720)."),
                                         QStringLiteral("WxH"), QStringLiteral("1280x720"));
@@ -50,10 +55,16 @@ int main(int argc, char* argv[])
                                               QStringLiteral("1500"));
     const QCommandLineOption dissolveOption(QStringLiteral("dissolve"), QStringLiteral("Dissolves only, no wipes."));
     const QCommandLineOption noZoomOption(QStringLiteral("no-zoom"), QStringLiteral("No zoom-and-drift."));
+    const QCommandLineOption audioOption({QStringLiteral("a"), QStringLiteral("audio")},
+                                         QStringLiteral("A music file of the sound track (repeatable)."),
+                                         QStringLiteral("FILE"));
+    const QCommandLineOption loopOption(QStringLiteral("loop"), QStringLiteral("Loop the sound track."));
+    const QCommandLineOption playOption(QStringLiteral("play"), QStringLiteral("Start playing at once."));
     const QCommandLineOption shotOption(
         QStringLiteral("shot"), QStringLiteral("Write frame N to FILE and quit after the last one (repeatable)."),
         QStringLiteral("N:FILE"));
-    parser.addOptions({sizeOption, photoOption, transitionOption, dissolveOption, noZoomOption, shotOption});
+    parser.addOptions(
+        {sizeOption, photoOption, transitionOption, dissolveOption, noZoomOption, audioOption, loopOption, playOption, shotOption});
     parser.addPositionalArgument(QStringLiteral("photos"), QStringLiteral("Photos in play order."),
                                  QStringLiteral("photo..."));
     parser.process(app);
@@ -78,6 +89,7 @@ int main(int argc, char* argv[])
     album.useTransition = album.transitionMs > 0;
     album.dissolveOnly = parser.isSet(dissolveOption);
     album.useZoom = !parser.isSet(noZoomOption);
+    album.loopAudio = parser.isSet(loopOption);
     int counter = 0;
     for (const QString& path : parser.positionalArguments()) {
         ImageInfo photo;
@@ -95,6 +107,15 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "reelwright-preview: no photos given (see --help)\n");
         return 2;
     }
+    for (const QString& path : parser.values(audioOption)) {
+        AudioInfo clip;
+        clip.filePath = QFileInfo(path).absoluteFilePath();
+        if (!AudioReader::parse(clip)) {
+            std::fprintf(stderr, "reelwright-preview: %s is not a readable audio file\n", qPrintable(path));
+            return 1;
+        }
+        album.audios.append(clip);
+    }
 
     StoryBoardRender render;
     render.init(param);
@@ -102,54 +123,87 @@ int main(int argc, char* argv[])
 
     QWidget window;
     window.setWindowTitle(QStringLiteral("Reelwright renderer preview"));
-    auto* drawer = new GLDrawer(&window);
+    auto* player = new AVPlayer(&window);
     auto* slider = new QSlider(Qt::Horizontal, &window);
     auto* time = new QLabel(&window);
     auto* back = new QPushButton(QStringLiteral("<"), &window);
     auto* play = new QPushButton(QStringLiteral("Play"), &window);
     auto* forward = new QPushButton(QStringLiteral(">"), &window);
+    auto* volume = new QSlider(Qt::Horizontal, &window);
+    volume->setRange(0, 100);
+    volume->setValue(100);
+    volume->setMaximumWidth(100);
+    volume->setToolTip(QStringLiteral("Volume"));
     auto* controls = new QHBoxLayout;
     controls->addWidget(back);
     controls->addWidget(play);
     controls->addWidget(forward);
     controls->addWidget(slider, 1);
     controls->addWidget(time);
+    controls->addWidget(volume);
     auto* layout = new QVBoxLayout(&window);
-    layout->addWidget(drawer, 1);
+    layout->addWidget(player, 1);
     layout->addLayout(controls);
-    slider->setRange(0, int(render.totalFrames) - 1);
+    slider->setRange(0, qMax(0, int(render.totalFrames) - 1));
 
-    if (!drawer->initialize(QSize(param.width, param.height), 2, true)) {
-        std::fprintf(stderr, "reelwright-preview: OpenGL is not usable: %s\n", qPrintable(drawer->errorString()));
+    if (!player->init(param)) {
+        std::fprintf(stderr, "reelwright-preview: OpenGL is not usable: %s\n", qPrintable(player->errorString()));
         return 1;
     }
-    drawer->setMinimumSize(param.width / 2, param.height / 2);
+    player->render = &render;
+    player->setMinimumSize(param.width / 2, param.height / 2);
+    QObject::connect(volume, &QSlider::valueChanged, player, &AVPlayer::setVolume);
 
-    const auto show = [&](int frame) {
-        render.seek((unsigned long)frame, false, drawer);
-        time->setText(frameToTimeString((unsigned long)frame, param.frameRate) + QStringLiteral(" / ")
-                      + frameToTimeString(render.totalFrames, param.frameRate) + QStringLiteral("  frame %1")
-                                                                                  .arg(frame));
+    const auto showTime = [&](unsigned long frame) {
+        time->setText(frameToTimeString(frame, param.frameRate) + QStringLiteral(" / ")
+                      + frameToTimeString(render.totalFrames, param.frameRate)
+                      + QStringLiteral("  frame %1").arg(frame));
     };
-    QObject::connect(slider, &QSlider::valueChanged, show);
+    // The renderer's sound thread runs only while playing, started after the
+    // sound has been positioned at the frame shown.
+    QTimer progress;
+    progress.setInterval(40);
+    const auto pause = [&] {
+        if (!player->isPlaying())
+            return;
+        player->stop();
+        render.stop();
+        render.wait();
+        progress.stop();
+        play->setText(QStringLiteral("Play"));
+    };
+    const auto seek = [&](int frame) {
+        pause();
+        player->seek((unsigned long)frame);
+        showTime((unsigned long)frame);
+    };
+    QObject::connect(slider, &QSlider::valueChanged, seek);
     QObject::connect(back, &QPushButton::clicked, [&] { slider->setValue(slider->value() - 1); });
     QObject::connect(forward, &QPushButton::clicked, [&] { slider->setValue(slider->value() + 1); });
-    QTimer player;
-    player.setInterval(int(1000.0 / param.frameRate));
-    QObject::connect(&player, &QTimer::timeout, [&] {
-        if (slider->value() >= slider->maximum())
-            player.stop();
-        else
-            slider->setValue(slider->value() + 1);
+    QObject::connect(&progress, &QTimer::timeout, [&] {
+        const quint32 frame = player->currentFrame;
+        if (frame >= render.totalFrames) {
+            // The end: stop and go back to the start.
+            pause();
+            const QSignalBlocker blocker(slider);
+            slider->setValue(0);
+            seek(0);
+            return;
+        }
+        const QSignalBlocker blocker(slider);
+        slider->setValue(int(frame));
+        showTime(frame);
     });
     QObject::connect(play, &QPushButton::clicked, [&] {
-        if (player.isActive()) {
-            player.stop();
-            play->setText(QStringLiteral("Play"));
-        } else {
-            player.start();
-            play->setText(QStringLiteral("Pause"));
+        if (player->isPlaying()) {
+            pause();
+            return;
         }
+        render.seek(player->currentFrame, true, player);
+        render.start();
+        player->play();
+        progress.start();
+        play->setText(QStringLiteral("Pause"));
     });
 
     const QStringList shots = parser.values(shotOption);
@@ -162,8 +216,8 @@ int main(int argc, char* argv[])
                 std::fprintf(stderr, "reelwright-preview: --shot wants N:FILE, not %s\n", qPrintable(shot));
                 return 2;
             }
-            render.seek((unsigned long)frame, false, drawer);
-            if (!saveFrame(*drawer, shot.mid(colon + 1))) {
+            render.seek((unsigned long)frame, false, player);
+            if (!saveFrame(*player, shot.mid(colon + 1))) {
                 std::fprintf(stderr, "reelwright-preview: could not write %s\n", qPrintable(shot.mid(colon + 1)));
                 return 1;
             }
@@ -171,8 +225,12 @@ int main(int argc, char* argv[])
         return 0;
     }
 
-    show(0);
+    seek(0);
     window.resize(param.width * 3 / 4, param.height * 3 / 4 + 60);
     window.show();
-    return app.exec();
+    if (parser.isSet(playOption))
+        QTimer::singleShot(0, play, &QPushButton::click);
+    const int result = app.exec();
+    pause();
+    return result;
 }
