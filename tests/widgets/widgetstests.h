@@ -7,6 +7,7 @@
 #include <memory>
 
 // Clip slider bar and the audio order dialog
+std::unique_ptr<QObject> makeSliderBarTests();
 
 // Import dialog and photo strip
 
