@@ -98,7 +98,9 @@ int ZuSliderBar::xToPosition(int x) const
     const int width = trackWidth();
     if (width <= 0)
         return m_minimum;
-    return int(m_minimum + double(m_maximum - m_minimum) / width * (x - trackLeft()));
+    // Multiplied before dividing, so a pixel drawn for a position maps back
+    // to that position rather than one below it.
+    return m_minimum + int(double(qint64(m_maximum - m_minimum) * (x - trackLeft())) / width);
 }
 
 QRect ZuSliderBar::thumbRect() const
