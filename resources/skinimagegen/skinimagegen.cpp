@@ -101,7 +101,9 @@ Draw thumb(bool enabled)
     };
 }
 
-// Icons are 16 x 16, drawn in one colour on a transparent ground.
+// Icons are 16 x 16 on a transparent ground. The sound buttons show the
+// state the sound is in: the mute button a sounding speaker, the unmute
+// button a crossed-out one.
 constexpr int kIconSize = 16;
 
 void triangle(QPainter &p, double left, double top, double right, double bottom, const QColor &colour)
@@ -209,13 +211,13 @@ bool writeIcons(const QDir &dir)
     ok &= icon("stop", [](QPainter &p) { p.fillRect(QRectF(3, 3, 10, 10), kIcon); });
     ok &= icon("inpoint", [](QPainter &p) { bracket(p, true); });
     ok &= icon("outpoint", [](QPainter &p) { bracket(p, false); });
-    ok &= icon("mute", [](QPainter &p) {
+    ok &= icon("speakeroff", [](QPainter &p) {
         speaker(p);
         p.setPen(QPen(kStop, 1.6, Qt::SolidLine, Qt::RoundCap));
         p.drawLine(QPointF(10, 5.5), QPointF(15, 10.5));
         p.drawLine(QPointF(15, 5.5), QPointF(10, 10.5));
     });
-    ok &= icon("unmute", [](QPainter &p) {
+    ok &= icon("speaker", [](QPainter &p) {
         speaker(p);
         p.setPen(QPen(kIcon, 1.4, Qt::SolidLine, Qt::RoundCap));
         p.setBrush(Qt::NoBrush);

@@ -17,6 +17,7 @@ int main(int argc, char** argv)
     std::vector<std::unique_ptr<QObject>> suites;
     // Clip slider bar and the audio order dialog
     suites.push_back(makeSliderBarTests());
+    suites.push_back(makeAudioOrderTests());
 
     // Import dialog and photo strip
 
