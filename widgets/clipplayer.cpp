@@ -46,13 +46,18 @@ bool ClipPlayer::open(const QString &path)
 void ClipPlayer::start(double seconds)
 {
     m_stream.stop();
+    reposition(seconds);
+    queueFreeBuffers();
+    m_stream.play();
+}
+
+void ClipPlayer::reposition(double seconds)
+{
     m_reader.seek(seconds);
     m_samples.length = 0;
     m_samples.consumed = 0;
     m_remainder = 0;
     m_exhausted = false;
-    queueFreeBuffers();
-    m_stream.play();
 }
 
 int ClipPlayer::update()

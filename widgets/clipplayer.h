@@ -43,9 +43,12 @@ public:
     bool hasDevice() const { return m_stream.hasDevice(); }
     bool isPlaying() const { return m_stream.isPlaying(); }
 
-private:
-    // The next buffer's worth of sound, or silence once the file has ended.
+    // The feed behind start() and update(): positions the file, and hands
+    // out the sound of the next buffer (silence once the file has ended).
+    void reposition(double seconds);
     const QByteArray &nextChunk();
+
+private:
     void queueFreeBuffers();
 
     ALStream m_stream;

@@ -244,6 +244,37 @@ private slots:
         QCOMPARE(slider()->value(), 0);
     }
 
+    // What the buffers get is the file's sound from the position on, in
+    // order and unbroken, then silence.
+    void feedIsTheFilesSoundThenSilence()
+    {
+        const QString path = mediaFile("knolls-20s.ogg"); // longer than the 256 buffers
+        AudioReader reader;
+        QVERIFY(reader.open(path, ClipPlayer::targetFormat()));
+        reader.seek(1.5);
+        SampleDecoding decoded;
+        QVERIFY(decoded.allocate(1 << 20));
+        QByteArray expected;
+        while (!reader.endOfStream) {
+            reader.decodeAudio(decoded, ClipPlayer::chunkBytes());
+            expected.append(reinterpret_cast<const char *>(decoded.samples), decoded.length);
+            decoded.length = 0;
+        }
+        QVERIFY(expected.size() > 10 * ClipPlayer::chunkBytes());
+
+        ClipPlayer player("no such sound device");
+        QVERIFY(player.open(path));
+        player.reposition(1.5);
+        QByteArray fed;
+        while (fed.size() < expected.size() + 2 * ClipPlayer::chunkBytes()) {
+            const QByteArray &chunk = player.nextChunk();
+            QCOMPARE(chunk.size(), ClipPlayer::chunkBytes());
+            fed += chunk;
+        }
+        QVERIFY(fed.startsWith(expected));
+        QCOMPARE(fed.mid(expected.size()).count('\0'), fed.size() - expected.size());
+    }
+
     void noDeviceKeepsTimeByTheClock()
     {
         ClipPlayer player("no such sound device");
