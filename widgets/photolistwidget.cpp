@@ -549,9 +549,14 @@ void PhotoListWidget::dropEvent(QDropEvent* event)
         return;
     }
 
-    if (dropRow < count()) {
-        setCurrentRow(dropRow);
-        emit currentRowChanged(dropRow);
+    // A drop past the end lands after a new marker: the first dropped photo
+    // is made current, never the marker.
+    const int currentAfter = dropRow + dropRow % 2;
+    if (currentAfter < count()) {
+        const bool unchanged = currentRow() == currentAfter;
+        setCurrentRow(currentAfter);
+        if (unchanged)
+            emit currentRowChanged(currentAfter);
     }
     event->setDropAction(action);
     event->accept();
