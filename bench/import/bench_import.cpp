@@ -8,6 +8,7 @@
 // Run under a display (xvfb-run -a). Usage: bench_import [photos] [distinct]
 
 #include "benchphotos.h"
+#include "imagereader.h"
 #include "importprogress.h"
 #include "photolistwidget.h"
 #include "zumessagebox.h"
@@ -19,6 +20,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 #include <unistd.h>
@@ -26,6 +28,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <vector>
 
 namespace {
 
@@ -114,6 +117,21 @@ int main(int argc, char** argv)
         files << path;
     }
     std::printf("photo size on disk: %lld KB\n", QFileInfo(originals.first()).size() / 1024);
+
+    // The reader alone on one photo, for comparison: what one lane can do.
+    std::vector<double> parseMs;
+    for (int i = 0; i < 5; ++i) {
+        ImageInfo info;
+        info.filePath = originals.at(i % distinct);
+        QElapsedTimer clock;
+        clock.start();
+        ImageReader::parse(info);
+        parseMs.push_back(clock.nsecsElapsed() / 1e6);
+    }
+    std::sort(parseMs.begin(), parseMs.end());
+    const int lanes = std::clamp(QThread::idealThreadCount(), 1, InfoParser::MaxLanes);
+    std::printf("reader alone: %.1f ms per photo (median of 5); %d lanes could reach %.1f photos/s\n", parseMs[2],
+                lanes, lanes * 1000.0 / parseMs[2]);
 
     ZuMessageBox::setAnswerHook([](QMessageBox& box) {
         std::printf("report: %s\n", qPrintable(box.text()));
