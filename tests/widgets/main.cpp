@@ -20,6 +20,8 @@ int main(int argc, char** argv)
     suites.push_back(makeAudioOrderTests());
 
     // Import dialog and photo strip
+    suites.push_back(makeImportProgressTests());
+    suites.push_back(makePhotoListWidgetTests());
 
     // Audio strip, media information panel, getting-started label
 

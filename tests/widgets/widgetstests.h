@@ -11,6 +11,8 @@ std::unique_ptr<QObject> makeSliderBarTests();
 std::unique_ptr<QObject> makeAudioOrderTests();
 
 // Import dialog and photo strip
+std::unique_ptr<QObject> makeImportProgressTests();
+std::unique_ptr<QObject> makePhotoListWidgetTests();
 
 // Audio strip, media information panel, getting-started label
 
