@@ -11,5 +11,7 @@
 // Import dialog and photo strip
 
 // Audio strip, media information panel, getting-started label
+std::unique_ptr<QObject> makeAudioStripTests();
+std::unique_ptr<QObject> makeMediaInfoTests();
 
 QString mediaFile(const QString& name);
