@@ -6,7 +6,8 @@
 QStringList photoNameFilters()
 {
     return {QStringLiteral("*.jpg"), QStringLiteral("*.jpeg"), QStringLiteral("*.bmp"), QStringLiteral("*.png"),
-            QStringLiteral("*.gif"), QStringLiteral("*.tiff"), QStringLiteral("*.xbm"), QStringLiteral("*.xpm")};
+            QStringLiteral("*.gif"), QStringLiteral("*.tiff"), QStringLiteral("*.xbm"), QStringLiteral("*.xpm"),
+            QStringLiteral("*.tif"), QStringLiteral("*.webp")};
 }
 
 QStringList audioNameFilters()

@@ -11,6 +11,7 @@
 #include <exiv2/exiv2.hpp>
 
 std::unique_ptr<QObject> makeAudioReaderTests();
+std::unique_ptr<QObject> makeInfoParserTests();
 
 QString mediaFile(const QString& name)
 {
@@ -65,7 +66,8 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     int failures = 0;
     const std::unique_ptr<QObject> suites[] = {makeTimeFunctionsTests(), makeRecordsTests(), makeExifTests(),
-                                               makeImageReaderTests(), makeAudioReaderTests()};
+                                               makeImageReaderTests(), makeAudioReaderTests(),
+                                               makeInfoParserTests()};
     for (const auto& suite : suites)
         failures += QTest::qExec(suite.get(), argc, argv);
     return failures == 0 ? 0 : 1;

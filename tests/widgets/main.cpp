@@ -18,6 +18,7 @@ int main(int argc, char** argv)
     // Clip slider bar and the audio order dialog
 
     // Import dialog and photo strip
+    suites.push_back(makeImportProgressTests());
 
     // Audio strip, media information panel, getting-started label
     suites.push_back(makeAudioStripTests());

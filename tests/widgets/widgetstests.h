@@ -9,6 +9,7 @@
 // Clip slider bar and the audio order dialog
 
 // Import dialog and photo strip
+std::unique_ptr<QObject> makeImportProgressTests();
 
 // Audio strip, media information panel, getting-started label
 std::unique_ptr<QObject> makeAudioStripTests();

@@ -1,0 +1,232 @@
+#include "infoparser.h"
+
+#include "audioreader.h"
+#include "imagereader.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QMutexLocker>
+
+#include <algorithm>
+#include <memory>
+
+extern "C" {
+#include <libavformat/avformat.h>
+#include <libavutil/error.h>
+}
+
+namespace {
+
+struct FormatContextClose {
+    void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
+};
+
+enum class SoundCheck { NotReadable, NoSound, NoDecoder, HasSound };
+
+// What FFmpeg makes of a file the audio reader refused: not a container it
+// knows, a container without sound (a video-only ".m4a"), sound in a codec
+// without a decoder, or sound that is there but does not decode.
+SoundCheck checkSound(const QString& path)
+{
+    const QByteArray url = "file:" + QFileInfo(path).absoluteFilePath().toUtf8();
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "protocol_whitelist", "file", 0);
+    AVFormatContext* opened = nullptr;
+    const int ret = avformat_open_input(&opened, url.constData(), nullptr, &options);
+    av_dict_free(&options);
+    if (ret < 0)
+        return SoundCheck::NotReadable;
+    const std::unique_ptr<AVFormatContext, FormatContextClose> context(opened);
+    if (avformat_find_stream_info(context.get(), nullptr) < 0)
+        return SoundCheck::NotReadable;
+    const int found = av_find_best_stream(context.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+    if (found == AVERROR_STREAM_NOT_FOUND)
+        return SoundCheck::NoSound;
+    if (found == AVERROR_DECODER_NOT_FOUND)
+        return SoundCheck::NoDecoder;
+    return found < 0 ? SoundCheck::NotReadable : SoundCheck::HasSound;
+}
+
+// The seconds of sound a file really holds, from the time stamps of its
+// packets (read, not decoded, so a long file costs little), and in
+// `claimed` the length its headers tell; -1 when either cannot be told.
+double soundPresent(const QString& path, double* claimed)
+{
+    *claimed = -1.0;
+    const QByteArray url = "file:" + QFileInfo(path).absoluteFilePath().toUtf8();
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "protocol_whitelist", "file", 0);
+    AVFormatContext* opened = nullptr;
+    const int ret = avformat_open_input(&opened, url.constData(), nullptr, &options);
+    av_dict_free(&options);
+    if (ret < 0)
+        return -1.0;
+    const std::unique_ptr<AVFormatContext, FormatContextClose> context(opened);
+    if (avformat_find_stream_info(context.get(), nullptr) < 0)
+        return -1.0;
+    const int index = av_find_best_stream(context.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+    if (index < 0)
+        return -1.0;
+    const AVStream* stream = context->streams[index];
+    const double timeBase = av_q2d(stream->time_base);
+    if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
+        *claimed = double(stream->duration) * timeBase;
+    else if (context->duration != AV_NOPTS_VALUE && context->duration > 0)
+        *claimed = double(context->duration) / AV_TIME_BASE;
+    const int64_t start = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
+    const std::unique_ptr<AVPacket, void (*)(AVPacket*)> packet(av_packet_alloc(), [](AVPacket* p) {
+        av_packet_free(&p);
+    });
+    if (!packet)
+        return -1.0;
+    int64_t end = -1;
+    while (av_read_frame(context.get(), packet.get()) >= 0) {
+        if (packet->stream_index == index && packet->pts != AV_NOPTS_VALUE)
+            end = std::max(end, packet->pts + std::max<int64_t>(packet->duration, 0) - start);
+        av_packet_unref(packet.get());
+    }
+    return end < 0 ? -1.0 : double(end) * timeBase;
+}
+
+// Headers of a file cut short (an interrupted copy or download) still
+// promise the whole length; such a clip would play silence or end early
+// against an album timed to the promise.
+constexpr double MissingShare = 0.05;
+constexpr double MissingSecondsAllowed = 0.5;
+
+} // namespace
+
+InfoParser::InfoParser(const QStringList& files, bool isImage, QObject* parent)
+    : QThread(parent), isImage(isImage), files(files)
+{
+}
+
+InfoParser::~InfoParser()
+{
+    stop();
+    wait();
+}
+
+void InfoParser::stop()
+{
+    stopRequest.release();
+}
+
+void InfoParser::run()
+{
+    stopRequest.tryAcquire(stopRequest.available());
+    parsedCount.store(0, std::memory_order_release);
+    for (int i = 0; i < files.size(); ++i) {
+        if (stopRequest.tryAcquire())
+            return;
+        const QString& path = files.at(i);
+        if (isImage) {
+            ImageInfo info;
+            info.filePath = path;
+            const bool ok = ImageReader::parse(info);
+            const QString reason = ok ? QString() : failureReason(path, true);
+            QMutexLocker lock(&mutex);
+            if (ok)
+                images.append(info);
+            else
+                failed.append({path, reason});
+        } else {
+            AudioInfo info;
+            info.filePath = path;
+            bool ok = AudioReader::parse(info);
+            QString reason = ok ? QString() : failureReason(path, false);
+            if (ok) {
+                reason = soundCutShortReason(path);
+                ok = reason.isEmpty();
+            }
+            QMutexLocker lock(&mutex);
+            if (ok)
+                clips.append(info);
+            else
+                failed.append({path, reason});
+        }
+        parsedCount.store(i + 1, std::memory_order_release);
+    }
+}
+
+QStringList InfoParser::failedFileList() const
+{
+    QMutexLocker lock(&mutex);
+    QStringList paths;
+    for (const Failure& failure : failed)
+        paths << failure.path;
+    return paths;
+}
+
+QList<InfoParser::Failure> InfoParser::failures() const
+{
+    QMutexLocker lock(&mutex);
+    return failed;
+}
+
+QList<ImageInfo> InfoParser::succeededImageList()
+{
+    QMutexLocker lock(&mutex);
+    return std::exchange(images, {});
+}
+
+QList<AudioInfo> InfoParser::succeededAudioList()
+{
+    QMutexLocker lock(&mutex);
+    return std::exchange(clips, {});
+}
+
+QString InfoParser::soundCutShortReason(const QString& path)
+{
+    double claimed = -1.0;
+    const double present = soundPresent(path, &claimed);
+    if (present < 0.0 || claimed <= 0.0)
+        return {};
+    const double missing = claimed - present;
+    if (missing <= MissingSecondsAllowed || missing <= claimed * MissingShare)
+        return {};
+    return tr("The sound is cut short: %1 of its %2 seconds are there.")
+        .arg(present, 0, 'f', 1)
+        .arg(claimed, 0, 'f', 1);
+}
+
+QString InfoParser::failureReason(const QString& path, bool isImage)
+{
+    const QFileInfo file(path);
+    if (!file.exists())
+        return tr("The file no longer exists.");
+    if (file.isDir())
+        return tr("It is a folder, not a file.");
+    if (!file.isFile())
+        return tr("It is not an ordinary file.");
+    QFile probe(path);
+    if (!probe.open(QIODevice::ReadOnly))
+        return tr("The file cannot be opened.");
+    if (probe.size() == 0)
+        return tr("The file is empty.");
+    probe.close();
+
+    if (isImage) {
+        QImageReader reader(path);
+        reader.setDecideFormatFromContent(true);
+        if (!reader.canRead())
+            return tr("It is not a photo in a format this program reads.");
+        const QSize size = reader.size();
+        const qint64 limitMb = QImageReader::allocationLimit();
+        if (size.isValid() && limitMb > 0 && qint64(size.width()) * size.height() * 4 > limitMb * 1024 * 1024)
+            return tr("The photo is too large (%1 x %2 pixels).").arg(size.width()).arg(size.height());
+        return tr("The photo is damaged or cut short.");
+    }
+    switch (checkSound(path)) {
+    case SoundCheck::NotReadable:
+        return tr("It is not a sound file this program reads.");
+    case SoundCheck::NoSound:
+        return tr("It holds no sound.");
+    case SoundCheck::NoDecoder:
+        return tr("Its sound is in a format this program cannot play.");
+    case SoundCheck::HasSound:
+        break;
+    }
+    return tr("The sound is damaged or cut short.");
+}

@@ -1,0 +1,130 @@
+#include "importprogress.h"
+
+#include "photolistwidget.h"
+#include "ui_importprogress.h"
+#include "zu.h"
+#include "zumessagebox.h"
+
+#include <QDir>
+#include <QLayout>
+#include <QTextDocument>
+
+ImportProgress::ImportProgress(bool isImage, QWidget* parent)
+    : ZuDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
+      ui(std::make_unique<Ui::ImportProgressClass>()),
+      isImage(isImage)
+{
+    ui->setupUi(this);
+    setAllWindowTitle(tr("Import Progress"));
+    setFixedSize(450, 100);
+    // The label must have its real width before the first file name is
+    // elided to it, which is before the dialog is shown.
+    layout()->activate();
+    ui->progressBar->setRange(0, 100);
+    ui->progressBar->setValue(0);
+    timer.setInterval(ProgressIntervalMs);
+    connect(&timer, &QTimer::timeout, this, &ImportProgress::updateProgress);
+}
+
+ImportProgress::~ImportProgress()
+{
+    cancel();
+    parser.reset();
+}
+
+void ImportProgress::showFile(int index)
+{
+    ui->label->setText(
+        Zu::labelElidedText(ui->label, tr("Importing %1...").arg(QDir::toNativeSeparators(files.at(index)))));
+}
+
+void ImportProgress::parseFileList(const QStringList& list)
+{
+    if (list.isEmpty() || parser)
+        return;
+    files = list;
+    showFile(0);
+    parser = std::make_unique<InfoParser>(files, isImage);
+    parser->start(QThread::InheritPriority);
+    timer.start();
+}
+
+void ImportProgress::updateProgress()
+{
+    if (!parser || finished)
+        return;
+    const int c = parser->parsed();
+    const int n = int(files.size());
+
+    if (isImage) {
+        const QList<ImageInfo> images = parser->succeededImageList();
+        if (!images.isEmpty()) {
+            added = true;
+            if (auto* strip = qobject_cast<PhotoListWidget*>(parentWidget())) {
+                for (ImageInfo info : images)
+                    strip->addFile(info, true);
+            }
+        }
+    } else {
+        const QList<AudioInfo> clips = parser->succeededAudioList();
+        if (!clips.isEmpty()) {
+            added = true;
+            // AUDIO STRIP HAND-OVER: each clip goes to the parent
+            // AudioListWidget with addFile(clip), in order.
+        }
+    }
+
+    ui->progressBar->setValue(int(qint64(c) * 100 / n));
+    if (c < n) {
+        showFile(c);
+        return;
+    }
+
+    finished = true;
+    timer.stop();
+    parser->wait();
+    const QString report = failureReport(parser->failures());
+    if (!report.isEmpty())
+        ZuMessageBox::info(Qt::convertFromPlainText(report), QString(), this);
+    close();
+}
+
+QString ImportProgress::failureReport(const QList<InfoParser::Failure>& failures)
+{
+    if (failures.isEmpty())
+        return {};
+    QString text = tr("Some files have not been added to the list:\n");
+    for (const InfoParser::Failure& failure : failures)
+        text += QStringLiteral("%1\t%2\n").arg(QDir::toNativeSeparators(failure.path), failure.reason);
+    return text;
+}
+
+void ImportProgress::cancel()
+{
+    timer.stop();
+    if (parser) {
+        parser->stop();
+        parser->wait();
+    }
+    finished = true;
+}
+
+void ImportProgress::on_Cancel_clicked()
+{
+    cancel();
+    close();
+}
+
+void ImportProgress::reject()
+{
+    cancel();
+    ZuDialog::reject();
+}
+
+void ImportProgress::retranslate()
+{
+    ui->retranslateUi(this);
+    setAllWindowTitle(tr("Import Progress"));
+    if (parser && !finished)
+        showFile(std::min(parser->parsed(), int(files.size()) - 1));
+}
