@@ -1,6 +1,7 @@
 #include "audiolistwidget.h"
 
 #include "filesfromurls.h"
+#include "importprogress.h"
 #include "timefunctions.h"
 #include "zupref.h"
 
@@ -529,5 +530,9 @@ void AudioListWidget::dropEvent(QDropEvent* event)
 
 void AudioListWidget::importFiles(const QStringList& files)
 {
-    Q_UNUSED(files);
+    ImportProgress dialog(false, this);
+    dialog.parseFileList(files);
+    dialog.exec();
+    if (dialog.added)
+        finishItemsAdding();
 }

@@ -6,9 +6,15 @@
 #include "audiolistwidget.h"
 #include "audioreader.h"
 #include "timefunctions.h"
+#include "zumessagebox.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QDrag>
+#include <QFile>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QUrl>
 #include <QFileInfo>
 #include <QMimeData>
 #include <QSignalSpy>
@@ -318,6 +324,55 @@ private slots:
         QCOMPARE(action, Qt::IgnoreAction);
         QCOMPARE(names(strip->audios), kMedia.mid(0, 2));
         QCOMPARE(changing.count(), 0);
+    }
+
+    // Files and a folder dropped from outside go through the import dialog
+    // and land, in order, before the item under the pointer; the report
+    // names exactly the file that is not sound.
+    void dropFromOutside()
+    {
+        QTemporaryDir dir;
+        const QDir folder(dir.filePath(QStringLiteral("music")));
+        QVERIFY(folder.mkpath(QStringLiteral(".")));
+        QVERIFY(QFile::copy(mediaFile(kMedia[1]), folder.filePath(QStringLiteral("b tune.mp3"))));
+        QVERIFY(QFile::copy(mediaFile(kMedia[3]), folder.filePath(QStringLiteral("a \u00e9t\u00e9.m4a"))));
+        QFile text(folder.filePath(QStringLiteral("<c>.wav")));
+        QVERIFY(text.open(QIODevice::WriteOnly) && text.write("not sound\n") > 0);
+        text.close();
+        QFile other(folder.filePath(QStringLiteral("notes.txt")));
+        QVERIFY(other.open(QIODevice::WriteOnly));
+        other.close();
+        QStringList reports;
+        ZuMessageBox::setAnswerHook([&](QMessageBox& box) {
+            reports << box.text();
+            return QMessageBox::Ok;
+        });
+
+        strip->adjustOrder({probed(kMedia[0]), probed(kMedia[2])});
+        strip->show();
+        QVERIFY(QTest::qWaitForWindowExposed(strip.get()));
+        QSignalSpy changing(strip.get(), &AudioListWidget::audioListAboutToChange);
+        QSignalSpy changed(strip.get(), &AudioListWidget::audioListChanged);
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(folder.path()), QUrl::fromLocalFile(mediaFile(kMedia[2]))});
+        const QPoint at = strip->visualItemRect(strip->item(1)).center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(strip->viewport(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(strip->viewport(), &drop);
+        ZuMessageBox::setAnswerHook({});
+
+        QVERIFY(drop.isAccepted());
+        QCOMPARE(names(strip->audios), (QStringList{kMedia[0], "a \u00e9t\u00e9.m4a", "b tune.mp3", kMedia[2],
+                                                    kMedia[2]}));
+        QCOMPARE(changing.count(), 1);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(strip->currentRow(), 1);
+        QCOMPARE(reports.size(), 1);
+        QVERIFY(reports[0].contains(QStringLiteral("&lt;c&gt;.wav")));
+        QVERIFY(!reports[0].contains(QStringLiteral("tune")) && !reports[0].contains(QStringLiteral("notes")));
+        QVERIFY(strip->item(2)->toolTip().contains(QStringLiteral("#3&nbsp;<b>b tune.mp3</b>")));
     }
 
 private:
