@@ -444,8 +444,9 @@ void AudioListWidget::paintEvent(QPaintEvent* event)
         left = last.x() + last.width() + spacing() + 4;
     }
     const QRect box(QPoint(left, 3), QPoint(left + width - 1, viewport()->height() - 5));
-    painter.setPen(QPen(palette().color(QPalette::WindowText), 1, Qt::DashLine));
+    painter.setPen(QPen(palette().color(QPalette::Mid), 1, Qt::DashLine));
     painter.drawRect(box);
+    painter.setPen(palette().color(QPalette::Text));
     painter.drawText(box, Qt::AlignCenter | Qt::TextWordWrap, text);
 }
 
