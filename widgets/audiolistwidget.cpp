@@ -12,6 +12,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QHash>
 #include <QImage>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -49,6 +50,18 @@ public:
         }
     }
 };
+
+// The skin's cap images, read once per path: a long strip repaints every
+// item on each change of the time scale.
+QImage skinImage(const QString& name)
+{
+    static QHash<QString, QImage> cache;
+    const QString path = ZuPref::skinDir() + QStringLiteral("/app_reelwright/") + name;
+    auto found = cache.constFind(path);
+    if (found == cache.constEnd())
+        found = cache.insert(path, QImage(path));
+    return found.value();
+}
 
 QString fileNameOf(const AudioInfo& info)
 {
@@ -177,11 +190,11 @@ void AudioListWidget::setImageForItem(int row, int grayWidth)
     image.fill(Qt::white);
     QPainter painter(&image);
 
-    const QImage head(ZuPref::skinDir() + QStringLiteral("/app_reelwright/head.png"));
+    const QImage head = skinImage(QStringLiteral("head.png"));
     if (head.width() > 0)
         painter.drawImage(QRect(0, 3, head.width(), h - 6), head);
     if (head.width() < w) {
-        const QImage body(ZuPref::skinDir() + QStringLiteral("/app_reelwright/body.png"));
+        const QImage body = skinImage(QStringLiteral("body.png"));
         if (body.width() > 0) {
             for (int x = head.width(); x < w; x += body.width())
                 painter.drawImage(QRect(x, 3, body.width(), h - 6), body);
