@@ -19,6 +19,7 @@ int main(int argc, char** argv)
 
     // Import dialog and photo strip
     suites.push_back(makeImportProgressTests());
+    suites.push_back(makePhotoListWidgetTests());
 
     // Audio strip, media information panel, getting-started label
     suites.push_back(makeAudioStripTests());

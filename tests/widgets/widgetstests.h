@@ -10,6 +10,7 @@
 
 // Import dialog and photo strip
 std::unique_ptr<QObject> makeImportProgressTests();
+std::unique_ptr<QObject> makePhotoListWidgetTests();
 
 // Audio strip, media information panel, getting-started label
 std::unique_ptr<QObject> makeAudioStripTests();
