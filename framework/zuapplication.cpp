@@ -43,6 +43,10 @@ ZuApplication::ZuApplication(int &argc, char **argv)
     m_langModel->setCurrentLang(m_langModel->bestMatch(QLocale::system())->name());
     connect(m_langModel, &ZuLangItemModel::currentLangChanged, this, &ZuApplication::onLanguageChanged);
     connect(m_skinModel, &ZuSkinItemModel::currentSkinChanged, this, &ZuApplication::onSkinChanged);
+    // The built-in skin is current from the start without a change signal;
+    // its style sheet carries the looks of the skinnable widgets.
+    if (const ZuSkin *skin = m_skinModel->currentSkin())
+        setStyleSheet(skin->styleSheet());
 }
 
 ZuApplication::~ZuApplication()

@@ -2,6 +2,7 @@
 
 #include "writelog.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QOpenGLContext>
 #include <QOpenGLExtraFunctions>
@@ -178,6 +179,20 @@ bool GLDrawer::ensureContext()
     if (!m_gl)
         return fail(QStringLiteral("the OpenGL context has no fixed-function (2.0 compatibility) calls"));
     return true;
+}
+
+bool GLDrawer::event(QEvent* event)
+{
+    // QOpenGLWidget renews its context on this event when it changes
+    // windows; the same renewal makes the context of a drawer set up while
+    // hidden share with the window it is now shown in. With the
+    // application-wide shared context every context shares already.
+    if (event->type() == QEvent::Show && context() && !context()->shareContext() && window()->windowHandle()
+        && !QCoreApplication::testAttribute(Qt::AA_ShareOpenGLContexts)) {
+        QEvent windowChange(QEvent::WindowChangeInternal);
+        QOpenGLWidget::event(&windowChange);
+    }
+    return QOpenGLWidget::event(event);
 }
 
 void GLDrawer::initializeGL()

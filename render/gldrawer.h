@@ -42,8 +42,12 @@
 // platform plugin, where Qt 6.4 however crashes as soon as any QOpenGLWidget
 // is shown, so only hidden drawers are usable there.
 //
-// Context changes. Qt replaces the widget's context when it is reparented and
-// when a drawer set up while hidden is first shown on some platforms. The
+// Context changes. Qt replaces the widget's context when it is reparented.
+// A drawer set up before its window was first shown has a context that
+// shares with no window (the window had none yet), and the window's
+// compositor cannot read an unshared widget's picture: it would show black.
+// So when such a drawer is shown, it has Qt replace that context by one
+// that shares with the window, as reparenting would. The
 // drawer then frees its GL objects while the old context is still current,
 // keeps a copy of the last composed frame and the clear colour, and
 // recreates everything (GL state, textures, display list, frame buffer, the
@@ -191,6 +195,7 @@ public:
     QString errorString() const { return m_errorString; }
 
 protected:
+    bool event(QEvent* event) override;
     void initializeGL() override;
     // The camera of the widget: the largest rectangle of the frame's shape
     // centred in w x h. Subclasses that compute it differently call

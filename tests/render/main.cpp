@@ -7,9 +7,16 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QtEndian>
 #include <QGuiApplication>
 #include <QOpenGLContext>
+#include <QPixmap>
+#include <QScreen>
+#include <QWidget>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QVector>
 
 QString mediaFile(const QString& name)
 {
@@ -77,16 +84,105 @@ QString colourText(QRgb colour)
     return QStringLiteral("#%1").arg(colour, 8, 16, QLatin1Char('0'));
 }
 
+QImage shownOnScreen(const QWidget& widget)
+{
+    QScreen* screen = widget.screen();
+    const QPoint origin = widget.mapTo(widget.window(), QPoint(0, 0));
+    const QPixmap grabbed = screen->grabWindow(widget.window()->winId(), origin.x(), origin.y(), widget.width(),
+                                               widget.height());
+    return grabbed.toImage().scaled(widget.size()).convertToFormat(QImage::Format_RGB32);
+}
+
+// 16-bit PCM WAV whose sample i of each channel is value(i).
+QString writeWav(const QString& path, int rate, int channels, int frames, const std::function<qint16(int)>& value)
+{
+    QByteArray data;
+    data.reserve(frames * channels * 2);
+    for (int i = 0; i < frames; ++i) {
+        const qint16 v = qToLittleEndian(value(i));
+        for (int c = 0; c < channels; ++c)
+            data.append(reinterpret_cast<const char*>(&v), 2);
+    }
+    QByteArray header;
+    const auto u32 = [&](quint32 v) { v = qToLittleEndian(v); header.append(reinterpret_cast<const char*>(&v), 4); };
+    const auto u16 = [&](quint16 v) { v = qToLittleEndian(v); header.append(reinterpret_cast<const char*>(&v), 2); };
+    header.append("RIFF");
+    u32(quint32(36 + data.size()));
+    header.append("WAVEfmt ");
+    u32(16);
+    u16(1);
+    u16(quint16(channels));
+    u32(quint32(rate));
+    u32(quint32(rate * channels * 2));
+    u16(quint16(channels * 2));
+    u16(16);
+    header.append("data");
+    u32(quint32(data.size()));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(header + data) != header.size() + data.size())
+        return {};
+    return path;
+}
+
 bool canShowGLWidgets()
 {
     return QGuiApplication::platformName() != QLatin1String("offscreen");
 }
 
+namespace {
+QString g_playedSoundFile;
+}
+
+QString playedSoundFile()
+{
+    return g_playedSoundFile;
+}
+
+QVector<qint16> playedSamples()
+{
+    QFile file(g_playedSoundFile);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    // RIFF chunks after the 12-byte file header; the samples are in "data".
+    qsizetype at = 12;
+    while (at + 8 <= bytes.size()) {
+        const quint32 size = qFromLittleEndian<quint32>(bytes.constData() + at + 4);
+        if (bytes.mid(at, 4) == "data") {
+            const qsizetype available = std::min<qsizetype>(qsizetype(size), bytes.size() - at - 8);
+            QVector<qint16> samples(available / 2);
+            for (qsizetype i = 0; i < samples.size(); ++i)
+                samples[i] = qFromLittleEndian<qint16>(bytes.constData() + at + 8 + 2 * i);
+            return samples;
+        }
+        at += 8 + qsizetype(size);
+    }
+    return {};
+}
+
 int main(int argc, char** argv)
 {
+    // OpenAL Soft's wave writer stands for the sound device, so the tests
+    // can read back what was played: 16-bit stereo at 48 kHz, nothing added
+    // (no dither, no limiter), written as fast as a real device would play.
+    QTemporaryDir soundDir;
+    g_playedSoundFile = soundDir.filePath(QStringLiteral("played.wav"));
+    {
+        QFile conf(soundDir.filePath(QStringLiteral("alsoft.conf")));
+        if (!conf.open(QIODevice::WriteOnly))
+            return 1;
+        conf.write(QStringLiteral("[general]\nchannels = stereo\nsample-type = int16\nfrequency = 48000\n"
+                                  "dither = false\noutput-limiter = false\nhrtf = false\n"
+                                  "[wave]\nfile = %1\n")
+                       .arg(g_playedSoundFile)
+                       .toLocal8Bit());
+    }
+    qputenv("ALSOFT_CONF", soundDir.filePath(QStringLiteral("alsoft.conf")).toLocal8Bit());
+    qputenv("ALSOFT_DRIVERS", "wave");
+
     QApplication app(argc, argv);
     int failures = 0;
-    const std::unique_ptr<QObject> suites[] = {makeGLDrawerTests(), makePatternTests(), makeStoryBoardRenderTests()};
+    const std::unique_ptr<QObject> suites[] = {makeGLDrawerTests(), makePatternTests(), makeStoryBoardRenderTests(), makeALStreamTests()};
     for (const auto& suite : suites)
         failures += QTest::qExec(suite.get(), argc, argv);
     return failures == 0 ? 0 : 1;

@@ -6,14 +6,18 @@
 #include <QImage>
 #include <QObject>
 #include <QString>
+#include <QVector>
 
+#include <functional>
 #include <memory>
 
 class GLDrawer;
+class QWidget;
 
 std::unique_ptr<QObject> makeGLDrawerTests();
 std::unique_ptr<QObject> makePatternTests();
 std::unique_ptr<QObject> makeStoryBoardRenderTests();
+std::unique_ptr<QObject> makeALStreamTests();
 
 QString mediaFile(const QString& name);
 // The wipe pattern folder of the build's application folder.
@@ -33,6 +37,20 @@ QImage readBack(GLDrawer& drawer);
 int maxDifference(const QImage& a, const QImage& b);
 bool nearColour(QRgb actual, QRgb expected, int tolerance);
 QString colourText(QRgb colour);
+
+// What the screen shows of `widget` now (grabbed from the window system, so
+// it is what a person sees, after the window's compositing), at the
+// widget's size in device-independent pixels.
+QImage shownOnScreen(const QWidget& widget);
+
+// Writes a 16-bit PCM WAV file whose sample i of each channel is value(i);
+// its path, or an empty text on failure.
+QString writeWav(const QString& path, int rate, int channels, int frames, const std::function<qint16(int)>& value);
+
+// The file OpenAL's sound device (the wave writer) writes what it plays to,
+// complete once the device is closed; and its samples, interleaved stereo.
+QString playedSoundFile();
+QVector<qint16> playedSamples();
 
 // Offscreen platform: GL works for hidden widgets only; Qt 6.4 crashes when a
 // QOpenGLWidget is shown there.

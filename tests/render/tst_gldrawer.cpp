@@ -129,6 +129,7 @@ private slots:
     void widgetViewport_data();
     void widgetViewport();
     void contextChangeKeepsFrame();
+    void shownInWindowAfterHiddenSetUp();
     void releaseAndReinitialize();
     void twoDrawersKeepTheirFrames();
     void badArgumentsChangeNothing();
@@ -763,6 +764,34 @@ void GLDrawerTests::contextChangeKeepsFrame()
     QCOMPARE(clear[2], 0.75f);
     composeOne(drawer, second);
     QVERIFY(maxDifference(readBack(drawer), quadrants(Width, Height).mirrored(true, true)) <= 1);
+}
+
+void GLDrawerTests::shownInWindowAfterHiddenSetUp()
+{
+    if (!canShowGLWidgets())
+        QSKIP("Qt 6.4 crashes when a QOpenGLWidget is shown on the offscreen platform");
+    // Set up and drawn before its window is first shown, as a player is at
+    // start-up: the screen must show the frame, and the frames drawn later.
+    QWidget window;
+    ProbeDrawer* drawer = new ProbeDrawer;
+    drawer->setParent(&window);
+    QVERIFY(drawer->initialize(QSize(Width, Height), 2, false));
+    drawer->setClearColour(0.5f, 0.5f, 0.5f, 1.0f);
+    composeOne(*drawer, bgraPicture(quadrants(Width, Height)));
+    window.resize(Width, Height);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    const auto showsQuadrants = [drawer](bool mirrored) {
+        const QImage shown = shownOnScreen(*drawer);
+        const QRgb topLeft = mirrored ? White : Red;
+        const QRgb bottomRight = mirrored ? Red : White;
+        return nearColour(shown.pixel(Width / 4, Height / 4), topLeft, 2)
+            && nearColour(shown.pixel(Width * 3 / 4, Height * 3 / 4), bottomRight, 2);
+    };
+    QTRY_VERIFY2(showsQuadrants(false), qPrintable(colourText(shownOnScreen(*drawer).pixel(Width / 4, Height / 4))));
+    composeOne(*drawer, bgraPicture(quadrants(Width, Height).mirrored(true, true)));
+    QTRY_VERIFY(showsQuadrants(true));
 }
 
 void GLDrawerTests::releaseAndReinitialize()

@@ -16,6 +16,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     std::vector<std::unique_ptr<QObject>> suites;
     // Clip slider bar and the audio order dialog
+    suites.push_back(makeSliderBarTests());
+    suites.push_back(makeAudioOrderTests());
 
     // Import dialog and photo strip
     suites.push_back(makeImportProgressTests());

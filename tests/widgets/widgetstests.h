@@ -7,6 +7,8 @@
 #include <memory>
 
 // Clip slider bar and the audio order dialog
+std::unique_ptr<QObject> makeSliderBarTests();
+std::unique_ptr<QObject> makeAudioOrderTests();
 
 // Import dialog and photo strip
 std::unique_ptr<QObject> makeImportProgressTests();
