@@ -1,5 +1,6 @@
 #include "audiolistwidget.h"
 
+#include "adjustaudioorder.h"
 #include "filesfromurls.h"
 #include "importprogress.h"
 #include "timefunctions.h"
@@ -360,7 +361,14 @@ void AudioListWidget::retranslate()
 
 void AudioListWidget::on_itemDoubleClicked(QListWidgetItem* item)
 {
-    Q_UNUSED(item);
+    AdjustAudioOrder dialog(audios, this);
+    dialog.setCurrentIndex(std::max(0, row(item)));
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    // The preview plays from the album's list: it must stop before the
+    // list it plays from is replaced.
+    emit audioListAboutToChange();
+    adjustOrder(dialog.audioList());
 }
 
 void AudioListWidget::mousePressEvent(QMouseEvent* event)

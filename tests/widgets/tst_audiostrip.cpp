@@ -3,6 +3,7 @@
 
 #include "widgetstests.h"
 
+#include "adjustaudioorder.h"
 #include "audiolistwidget.h"
 #include "audioreader.h"
 #include "timefunctions.h"
@@ -10,7 +11,11 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QDrag>
+#include <QToolButton>
+#include <QTreeWidget>
 #include <QFile>
 #include <QMessageBox>
 #include <QTemporaryDir>
@@ -374,6 +379,45 @@ private slots:
         QVERIFY(reports[0].contains(QStringLiteral("&lt;c&gt;.wav")));
         QVERIFY(!reports[0].contains(QStringLiteral("tune")) && !reports[0].contains(QStringLiteral("notes")));
         QVERIFY(strip->item(2)->toolTip().contains(QStringLiteral("#3&nbsp;<b>b tune.mp3</b>")));
+    }
+
+    // A double-click opens "Edit Audio" on the clicked file; only an
+    // accepted dialog changes the strip.
+    void doubleClickEditsOrder_data()
+    {
+        QTest::addColumn<bool>("accept");
+        QTest::addColumn<QStringList>("order");
+        QTest::newRow("accepted") << true << QStringList{kMedia[0], kMedia[2], kMedia[1], kMedia[3]};
+        QTest::newRow("cancelled") << false << kMedia;
+    }
+    void doubleClickEditsOrder()
+    {
+        QFETCH(bool, accept);
+        QFETCH(QStringList, order);
+        QList<AudioInfo> list;
+        for (const QString& name : kMedia)
+            list << probed(name);
+        strip->adjustOrder(list);
+        strip->show();
+        QVERIFY(QTest::qWaitForWindowExposed(strip.get()));
+        QSignalSpy changed(strip.get(), &AudioListWidget::audioListChanged);
+        int currentInDialog = -1;
+        QTimer::singleShot(200, strip.get(), [&] {
+            auto* dialog = qobject_cast<AdjustAudioOrder*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            auto* tree = dialog->findChild<QTreeWidget*>(QStringLiteral("treeWidget"));
+            currentInDialog = tree->indexOfTopLevelItem(tree->currentItem());
+            QTest::mouseClick(dialog->findChild<QToolButton*>(QStringLiteral("moveUp")), Qt::LeftButton);
+            auto* buttons = dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+            QTest::mouseClick(buttons->button(accept ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel),
+                              Qt::LeftButton);
+        });
+        const QPoint onItem = strip->viewport()->mapTo(strip->window(), strip->visualItemRect(strip->item(2)).center());
+        QTest::mouseDClick(strip->window()->windowHandle(), Qt::LeftButton, {}, onItem);
+        QCOMPARE(currentInDialog, 2);
+        QCOMPARE(names(strip->audios), order);
+        QCOMPARE(changed.count(), accept ? 1 : 0);
     }
 
 private:
