@@ -1,5 +1,6 @@
 #include "importprogress.h"
 
+#include "audiolistwidget.h"
 #include "photolistwidget.h"
 #include "ui_importprogress.h"
 #include "zu.h"
@@ -69,8 +70,10 @@ void ImportProgress::updateProgress()
         const QList<AudioInfo> clips = parser->succeededAudioList();
         if (!clips.isEmpty()) {
             added = true;
-            // AUDIO STRIP HAND-OVER: each clip goes to the parent
-            // AudioListWidget with addFile(clip), in order.
+            if (auto* strip = qobject_cast<AudioListWidget*>(parentWidget())) {
+                for (const AudioInfo& clip : clips)
+                    strip->addFile(clip);
+            }
         }
     }
 

@@ -24,6 +24,8 @@ int main(int argc, char** argv)
     suites.push_back(makePhotoListWidgetTests());
 
     // Audio strip, media information panel, getting-started label
+    suites.push_back(makeAudioStripTests());
+    suites.push_back(makeMediaInfoTests());
 
     int failures = 0;
     for (const auto& suite : suites)

@@ -15,5 +15,7 @@ std::unique_ptr<QObject> makeImportProgressTests();
 std::unique_ptr<QObject> makePhotoListWidgetTests();
 
 // Audio strip, media information panel, getting-started label
+std::unique_ptr<QObject> makeAudioStripTests();
+std::unique_ptr<QObject> makeMediaInfoTests();
 
 QString mediaFile(const QString& name);

@@ -1,0 +1,82 @@
+#pragma once
+// The sound strip: the album's audio files drawn to the photo strip's time
+// scale, reordered by drag and drop or the move commands, fed by drops of
+// outside files through the import dialog.
+
+#include <QList>
+#include <QListWidget>
+#include <QPoint>
+#include <QStringList>
+
+#include "storyboard.h"
+
+class AudioListWidget : public QListWidget
+{
+    Q_OBJECT
+public:
+    explicit AudioListWidget(QWidget* parent = nullptr);
+    ~AudioListWidget() override;
+
+    // Accepted audio name patterns; every drop and folder expansion uses them.
+    static QStringList m_nameFilters;
+
+    // Inserts at insertRow without repainting or announcing; a batch ends
+    // with finishItemsAdding().
+    void addFile(const AudioInfo& info);
+    // Content x where the strip's items end; 0 when empty.
+    int pixelInRange() const;
+
+    void setImageForItem(int row, int grayWidth);
+    void setToolTipForItem(int row);
+
+    // The records in strip order.
+    QList<AudioInfo> audios;
+    // Seconds of audio per horizontal pixel, shared with the photo strip.
+    double durationPerPixel;
+
+public slots:
+    void finishItemsAdding();
+    void clear();
+    void setDurationPerPixel(int pixelRange, double durationPerPixel);
+    void updateItemsView();
+    void sort(SortType type, bool ascending);
+    void adjustOrder(const QList<AudioInfo>& list);
+    void selectionDelete(bool keepView);
+    void selectionMoveLeft();
+    void selectionMoveRight();
+    virtual void retranslate();
+
+signals:
+    void audioListAboutToChange();
+    void audioListChanged(const QList<AudioInfo>& audioList);
+    void contextMenu(QPoint pos);
+    void sizeChanged();
+
+protected slots:
+    void on_itemDoubleClicked(QListWidgetItem* item);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+    QPoint pressPos;
+    int insertRow = 0;
+    int pixelRange = 0;
+
+private:
+    QList<int> selectedRows() const;
+    // The rows named by an "AudioList" payload, or nothing when the payload
+    // is not the one this strip's running drag carries.
+    QList<int> rowsOfPayload(const QByteArray& payload) const;
+    void runDrag(const QList<int>& rows);
+    void importFiles(const QStringList& files);
+
+    // Rows of the drag this strip is running; empty when none.
+    QList<int> m_dragRows;
+};
