@@ -1,5 +1,7 @@
 #include "avwriter.h"
 
+#include "encoderoptions.h"
+
 #include <QByteArray>
 
 #include <algorithm>
@@ -87,6 +89,8 @@ bool AVWriter::open(const QString&, const RenderParam& param, const QStringList&
         argv.push_back(item.constData());
 
     FormatContextResult result = av_get_format_context(int(argv.size()), argv.data());
+    int volume = 256;
+    inspectOptionState([&volume](const OptionState& state) { volume = state.audio_volume; });
     for (const std::string& line : result.notes)
         m_messages << QString::fromUtf8(line.c_str()).trimmed();
     if (!result.outcome.ok()) {
@@ -97,7 +101,9 @@ bool AVWriter::open(const QString&, const RenderParam& param, const QStringList&
         fail(QStringLiteral("At least one output file must be specified"));
         return false;
     }
-    return open(std::move(result.output), param);
+    const bool opened = open(std::move(result.output), param);
+    m_volume = std::max(volume, 0);
+    return opened;
 }
 
 bool AVWriter::openEncoder(OutputStreamSetup& setup, AVDictionary* options, std::vector<bool>& used,
@@ -146,6 +152,7 @@ bool AVWriter::open(std::unique_ptr<OutputFile> output, const RenderParam& param
     close();
     m_error.clear();
     m_param = param;
+    m_volume = 256;
     if (!output || !output->context) {
         fail(QStringLiteral("At least one output file must be specified"));
         return false;
@@ -312,6 +319,14 @@ bool AVWriter::writeAudioBuffer(const short* samples, int byteCount)
         return false;
     if (byteCount <= 0 || !samples)
         return true;
+    if (m_volume != 256) {
+        // The sound arrives as 16-bit samples, so the volume is applied here,
+        // clipped at full scale.
+        m_scaled.assign(samples, samples + byteCount / 2);
+        for (short& sample : m_scaled)
+            sample = short(std::clamp((int(sample) * m_volume + 128) >> 8, -32768, 32767));
+        samples = m_scaled.data();
+    }
     if (!m_resampler)
         return cutIntoFrames(samples, byteCount);
 

@@ -92,6 +92,10 @@ private:
     // and the converter from S16 to the encoder's sample format.
     SwrContextPtr m_resampler;
     std::vector<short> m_resampled;
+    // The option layer's "vol" (256 leaves the sound as it is) and the
+    // scaled copy of a buffer.
+    int m_volume = 256;
+    std::vector<short> m_scaled;
     SwrContextPtr m_sampleConverter;
     std::vector<short> m_carry;
     int m_carryLength = 0; // bytes

@@ -12,6 +12,7 @@
 
 extern "C" {
 #include <libavutil/log.h>
+#include <libavutil/samplefmt.h>
 }
 
 RenderParam renderParam(int width, int height, double frameRate, int sampleRate, int channels)
@@ -63,6 +64,7 @@ DecodedFile::DecodedFile(DecodedFile&& other) noexcept
       ptsIncreasing(other.ptsIncreasing), width(other.width), height(other.height), firstFrame(other.firstFrame),
       audioSamples(other.audioSamples), audioChannels(other.audioChannels), firstSamples(std::move(other.firstSamples)),
       videoCodec(other.videoCodec), audioCodec(other.audioCodec), sampleRate(other.sampleRate),
+      frameRate(other.frameRate), audioPeak(other.audioPeak), videoBytes(other.videoBytes),
       frameChecksums(std::move(other.frameChecksums)), frames(std::move(other.frames))
 {
     std::memset(&other.firstFrame, 0, sizeof other.firstFrame);
@@ -106,6 +108,40 @@ quint64 checksum(const AVFrame* frame)
     return sum;
 }
 
+// Largest sample of a decoded sound frame, 1 = full scale.
+double peakOf(const AVFrame* frame)
+{
+    const auto format = AVSampleFormat(frame->format);
+    const bool planar = av_sample_fmt_is_planar(format);
+    const int channels = frame->ch_layout.nb_channels;
+    const int planes = planar ? channels : 1;
+    const int count = planar ? frame->nb_samples : frame->nb_samples * channels;
+    double peak = 0;
+    for (int p = 0; p < planes; ++p) {
+        for (int i = 0; i < count; ++i) {
+            double v = 0;
+            switch (av_get_packed_sample_fmt(format)) {
+            case AV_SAMPLE_FMT_S16:
+                v = reinterpret_cast<const short*>(frame->extended_data[p])[i] / 32768.0;
+                break;
+            case AV_SAMPLE_FMT_S32:
+                v = reinterpret_cast<const int*>(frame->extended_data[p])[i] / 2147483648.0;
+                break;
+            case AV_SAMPLE_FMT_FLT:
+                v = reinterpret_cast<const float*>(frame->extended_data[p])[i];
+                break;
+            case AV_SAMPLE_FMT_DBL:
+                v = reinterpret_cast<const double*>(frame->extended_data[p])[i];
+                break;
+            default:
+                break;
+            }
+            peak = std::max(peak, std::abs(v));
+        }
+    }
+    return peak;
+}
+
 void takeFrames(DecodedFile& out, StreamDecoder& d, AVFrame* frame, int64_t& lastPts, const QList<int>& keep)
 {
     while (avcodec_receive_frame(d.codec.get(), frame) >= 0) {
@@ -130,6 +166,7 @@ void takeFrames(DecodedFile& out, StreamDecoder& d, AVFrame* frame, int64_t& las
             ++out.videoFrames;
         } else {
             out.audioChannels = frame->ch_layout.nb_channels;
+            out.audioPeak = std::max(out.audioPeak, peakOf(frame));
             out.sampleRate = frame->sample_rate;
             if (frame->format == AV_SAMPLE_FMT_S16 && out.firstSamples.size() < 4096) {
                 const short* s = reinterpret_cast<const short*>(frame->data[0]);
@@ -162,6 +199,8 @@ DecodedFile decodeFile(const QString& path, const QList<int>& keep)
             continue;
         out.hasVideo = out.hasVideo || par->codec_type == AVMEDIA_TYPE_VIDEO;
         (par->codec_type == AVMEDIA_TYPE_VIDEO ? out.videoCodec : out.audioCodec) = par->codec_id;
+        if (par->codec_type == AVMEDIA_TYPE_VIDEO)
+            out.frameRate = av_q2d(ic->streams[i]->avg_frame_rate);
         const AVCodec* decoder = avcodec_find_decoder(par->codec_id);
         CodecContextPtr codec(avcodec_alloc_context3(decoder));
         avcodec_parameters_to_context(codec.get(), par);
@@ -176,6 +215,8 @@ DecodedFile decodeFile(const QString& path, const QList<int>& keep)
     int64_t lastPts = AV_NOPTS_VALUE;
     while (av_read_frame(ic.get(), packet.get()) >= 0) {
         StreamDecoder& d = decoders[std::size_t(packet->stream_index)];
+        if (d.codec && d.codec->codec_type == AVMEDIA_TYPE_VIDEO)
+            out.videoBytes += packet->size;
         if (d.codec && avcodec_send_packet(d.codec.get(), packet.get()) >= 0)
             takeFrames(out, d, frame.get(), lastPts, keep);
         av_packet_unref(packet.get());
@@ -210,7 +251,7 @@ int main(int argc, char** argv)
     av_log_set_level(AV_LOG_ERROR);
     int failures = 0;
     const std::unique_ptr<QObject> suites[] = {makeAVWriterTests(), makeZircTests(), makeCompileArgumentTests(),
-                                               makeCompileTests()};
+                                               makeCompileTests(), makeOutputSettingTests()};
     for (const auto& suite : suites)
         failures += QTest::qExec(suite.get(), argc, argv);
     return failures == 0 ? 0 : 1;

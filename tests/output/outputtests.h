@@ -17,6 +17,7 @@ std::unique_ptr<QObject> makeAVWriterTests();
 std::unique_ptr<QObject> makeZircTests();
 std::unique_ptr<QObject> makeCompileArgumentTests();
 std::unique_ptr<QObject> makeCompileTests();
+std::unique_ptr<QObject> makeOutputSettingTests();
 
 RenderParam renderParam(int width, int height, double frameRate, int sampleRate, int channels);
 
@@ -41,6 +42,9 @@ struct DecodedFile {
     int videoCodec = 0; // AVCodecID
     int audioCodec = 0;
     int sampleRate = 0;
+    double frameRate = 0;      // the video stream's average rate
+    double audioPeak = 0;      // largest sample, 1 = full scale
+    qint64 videoBytes = 0;     // size of the video packets
     std::vector<quint64> frameChecksums; // one per decoded picture
     QMap<int, QImage> frames;            // the pictures asked for, by number
     DecodedFile() = default;

@@ -46,10 +46,11 @@ void onSignal(int)
     s_interrupted = true;
 }
 
-// Thrown for anything that ends the run before the compile starts.
+// Thrown for anything that ends the run before the compile starts: the
+// command line or a file it names cannot be used.
 struct Failure {
     QString message;
-    int code = ExitFailure;
+    int code = ExitUsage;
 };
 
 void printLine(std::FILE* stream, const QString& text)
@@ -234,7 +235,9 @@ int main(int argc, char* argv[])
                                  QStringLiteral("PHOTO|FOLDER..."));
     parser.process(app);
     if (!parser.isSet(verboseOption)) {
-        av_log_set_level(AV_LOG_ERROR);
+        // The libraries' own lines ("[mp3 @ 0x...] ...") repeat what the
+        // one-line message says, in their terms.
+        av_log_set_level(AV_LOG_QUIET);
         QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
     }
 

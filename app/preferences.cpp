@@ -1,0 +1,146 @@
+#include "preferences.h"
+
+#include "ui_preferences.h"
+
+#include "zu.h"
+#include "zufolderdialog.h"
+#include "zumessagebox.h"
+#include "zupref.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QUrl>
+
+namespace {
+
+const QString kOutputPath = QStringLiteral("OutputPath");
+const QString kCheckEnable = QStringLiteral("auto_check_update_enable");
+const QString kCheckInterval = QStringLiteral("auto_check_update_interval");
+
+} // namespace
+
+Preferences::Preferences(QWidget *parent)
+    : ZuDialog(parent, Qt::MSWindowsFixedSizeDialogHint)
+    , ui(std::make_unique<Ui::PreferencesClass>())
+{
+    ui->setupUi(this);
+    setAllWindowTitle(tr("Preferences"));
+    setFixedSize(550, 480);
+    ZuPref *pref = ZuPref::instance();
+
+    QString folder = pref->value(kOutputPath).toString();
+    if (folder.isEmpty() || !Zu::isFolderNameValid(folder, true))
+        folder = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
+    if (folder.isEmpty() || !Zu::isFolderNameValid(folder, true))
+        folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    ui->lineEdit->setText(QDir::toNativeSeparators(folder));
+
+    ui->checkUpdate->setChecked(pref->value(kCheckEnable, true).toBool());
+    connect(ui->checkUpdate, &QCheckBox::toggled, ui->updateFreq, &QWidget::setEnabled);
+    ui->updateFreq->setCurrentIndex(indexOfInterval(pref->value(kCheckInterval, 1).toInt()));
+    ui->updateFreq->setEnabled(ui->checkUpdate->isChecked());
+
+    connect(ui->lineEdit, &QLineEdit::editingFinished, this, &Preferences::on_Settings_Changed);
+    connect(ui->checkUpdate, &QCheckBox::toggled, this, &Preferences::on_Settings_Changed);
+    connect(ui->updateFreq, &QComboBox::currentIndexChanged, this, &Preferences::on_Settings_Changed);
+    ui->buttonBox->button(QDialogButtonBox::Apply)->setEnabled(false);
+}
+
+Preferences::~Preferences() = default;
+
+int Preferences::indexOfInterval(int days)
+{
+    return days == 1 ? 0 : days == 30 ? 2 : 1;
+}
+
+int Preferences::intervalOfIndex(int index)
+{
+    return index == 0 ? 1 : index == 2 ? 30 : 7;
+}
+
+void Preferences::on_browse_clicked()
+{
+    const QString folder = ui->lineEdit->text();
+    // A relative name would be made in whatever folder the program runs in.
+    if (Zu::isFolderNameValid(folder, true) && !QDir(folder).exists())
+        QDir().mkpath(folder);
+    const QString chosen = ZuFolderDialog::getExistingDirectory(this, QString(), folder);
+    if (!chosen.isEmpty())
+        ui->lineEdit->setText(QDir::toNativeSeparators(chosen));
+}
+
+void Preferences::on_open_clicked()
+{
+    const QString folder = ui->lineEdit->text();
+    if (Zu::isFolderNameValid(folder, true) && !QDir(folder).exists())
+        QDir().mkpath(folder);
+    const QString path = QDir::toNativeSeparators(QDir(folder).absolutePath());
+    const bool exists = Zu::isFolderNameValid(folder, true) && QDir(folder).exists();
+    if (!exists || !QDesktopServices::openUrl(QUrl::fromLocalFile(QDir(folder).absolutePath())))
+        ZuMessageBox::alert(tr("Failed to open folder \"%1\".").arg(path), QString(), nullptr);
+}
+
+void Preferences::refuse(const QString &message)
+{
+    ui->tabWidget->setCurrentIndex(0);
+    ZuMessageBox::alert(message, QString(), nullptr);
+    ui->lineEdit->setFocus();
+    ui->lineEdit->selectAll();
+}
+
+bool Preferences::save()
+{
+    const QString folder = ui->lineEdit->text();
+    if (!Zu::isFolderNameValid(folder, true)) {
+        refuse(tr("The output folder is unavailable. Please choose another one."));
+        return false;
+    }
+    if (!Zu::isFolderWritable(folder)) {
+        refuse(tr("The output folder is read-only, please select other folder."));
+        return false;
+    }
+    ZuPref *pref = ZuPref::instance();
+    pref->setValue(kOutputPath, folder);
+    pref->setValue(kCheckEnable, ui->checkUpdate->isChecked());
+    pref->setValue(kCheckInterval, intervalOfIndex(ui->updateFreq->currentIndex()));
+    return true;
+}
+
+void Preferences::on_buttonBox_clicked(QAbstractButton *button)
+{
+    switch (ui->buttonBox->standardButton(button)) {
+    case QDialogButtonBox::Ok:
+        if (save())
+            accept();
+        break;
+    case QDialogButtonBox::Apply:
+        if (save())
+            ui->buttonBox->button(QDialogButtonBox::Apply)->setEnabled(false);
+        break;
+    case QDialogButtonBox::Cancel:
+        reject();
+        break;
+    default:
+        break;
+    }
+}
+
+void Preferences::on_Settings_Changed()
+{
+    ui->buttonBox->button(QDialogButtonBox::Apply)->setEnabled(true);
+}
+
+void Preferences::retranslate()
+{
+    const int frequency = ui->updateFreq->currentIndex();
+    const bool applyEnabled = ui->buttonBox->button(QDialogButtonBox::Apply)->isEnabled();
+    {
+        const QSignalBlocker block(ui->updateFreq);
+        ui->retranslateUi(this);
+        ui->updateFreq->setCurrentIndex(frequency);
+    }
+    ui->buttonBox->button(QDialogButtonBox::Apply)->setEnabled(applyEnabled);
+    setAllWindowTitle(tr("Preferences"));
+}

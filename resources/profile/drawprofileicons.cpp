@@ -1,0 +1,157 @@
+// Draws the icons of the output profile list: one per profile group and one
+// per container format, as named in the profile templates. Run at build
+// time, so the source tree holds no binary images.
+//
+//     drawprofileicons OUTPUT_FOLDER NAME.png...
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <map>
+
+namespace {
+
+constexpr int kSize = 32;
+
+void filmStrip(QPainter &p)
+{
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(45, 52, 64));
+    p.drawRoundedRect(QRectF(3, 5, 26, 22), 3, 3);
+    p.setBrush(QColor(235, 238, 242));
+    for (int i = 0; i < 5; ++i) {
+        p.drawRect(QRectF(5 + i * 5, 7, 2.5, 2.5));
+        p.drawRect(QRectF(5 + i * 5, 22.5, 2.5, 2.5));
+    }
+    p.setBrush(QColor(110, 170, 230));
+    p.drawRect(QRectF(6, 11, 9, 10));
+    p.setBrush(QColor(240, 180, 80));
+    p.drawRect(QRectF(17, 11, 9, 10));
+}
+
+void globe(QPainter &p)
+{
+    const QRectF ball(3.5, 3.5, 25, 25);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(60, 140, 220));
+    p.drawEllipse(ball);
+    p.setPen(QPen(QColor(235, 245, 255), 1.6));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(QRectF(10.5, 3.5, 11, 25));
+    p.drawLine(QPointF(16, 3.5), QPointF(16, 28.5));
+    p.drawLine(QPointF(3.5, 16), QPointF(28.5, 16));
+    p.drawArc(QRectF(5, -4, 22, 16), 200 * 16, 140 * 16);
+    p.drawArc(QRectF(5, 20, 22, 16), 20 * 16, 140 * 16);
+    p.setPen(QPen(QColor(30, 90, 160), 1.2));
+    p.drawEllipse(ball);
+}
+
+void disc(QPainter &p)
+{
+    QRadialGradient shine(QPointF(12, 12), 16);
+    shine.setColorAt(0, QColor(250, 250, 255));
+    shine.setColorAt(0.5, QColor(200, 210, 235));
+    shine.setColorAt(0.8, QColor(225, 200, 235));
+    shine.setColorAt(1, QColor(180, 190, 215));
+    p.setPen(QPen(QColor(110, 115, 135), 1.2));
+    p.setBrush(shine);
+    p.drawEllipse(QRectF(2.5, 2.5, 27, 27));
+    p.setBrush(QColor(245, 245, 248));
+    p.drawEllipse(QRectF(11, 11, 10, 10));
+    p.setBrush(Qt::white);
+    p.setPen(QPen(QColor(110, 115, 135), 1));
+    p.drawEllipse(QRectF(14, 14, 4, 4));
+}
+
+void handheld(QPainter &p)
+{
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(50, 55, 65));
+    p.drawRoundedRect(QRectF(9, 2, 14, 28), 3, 3);
+    p.setBrush(QColor(120, 200, 150));
+    p.drawRect(QRectF(11, 5, 10, 17));
+    p.setBrush(QColor(200, 205, 215));
+    p.drawEllipse(QRectF(14, 24, 4, 4));
+}
+
+// A tile in the format's colour with its short name.
+std::function<void(QPainter &)> tile(QColor colour, const QString &label)
+{
+    return [colour, label](QPainter &p) {
+        QLinearGradient fill(0, 2, 0, 30);
+        fill.setColorAt(0, colour.lighter(125));
+        fill.setColorAt(1, colour.darker(115));
+        p.setPen(QPen(colour.darker(150), 1));
+        p.setBrush(fill);
+        p.drawRoundedRect(QRectF(1.5, 4.5, 29, 23), 4, 4);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(255, 255, 255, 60));
+        p.drawRoundedRect(QRectF(3, 6, 26, 8), 3, 3);
+        QFont font(QStringLiteral("DejaVu Sans Condensed"));
+        font.setBold(true);
+        font.setPixelSize(label.size() > 3 ? 9 : 11);
+        font.setStretch(label.size() > 3 ? QFont::Condensed : QFont::SemiCondensed);
+        p.setFont(font);
+        p.setPen(Qt::white);
+        p.drawText(QRectF(1, 4, 30, 24), Qt::AlignCenter, label);
+    };
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    const std::map<QString, std::function<void(QPainter &)>> drawings = {
+        {QStringLiteral("general.png"), filmStrip},
+        {QStringLiteral("web.png"), globe},
+        {QStringLiteral("disc.png"), disc},
+        {QStringLiteral("devices.png"), handheld},
+        {QStringLiteral("mp4.png"), tile(QColor(40, 120, 200), QStringLiteral("MP4"))},
+        {QStringLiteral("avi.png"), tile(QColor(90, 90, 170), QStringLiteral("AVI"))},
+        {QStringLiteral("wmv.png"), tile(QColor(30, 150, 150), QStringLiteral("WMV"))},
+        {QStringLiteral("mov.png"), tile(QColor(120, 120, 130), QStringLiteral("MOV"))},
+        {QStringLiteral("mkv.png"), tile(QColor(150, 70, 160), QStringLiteral("MKV"))},
+        {QStringLiteral("flv.png"), tile(QColor(200, 60, 50), QStringLiteral("FLV"))},
+        {QStringLiteral("webm.png"), tile(QColor(60, 150, 70), QStringLiteral("WEBM"))},
+        {QStringLiteral("dvd.png"), tile(QColor(50, 50, 60), QStringLiteral("DVD"))},
+        {QStringLiteral("vcd.png"), tile(QColor(100, 80, 60), QStringLiteral("VCD"))},
+        {QStringLiteral("psp.png"), tile(QColor(20, 30, 80), QStringLiteral("PSP"))},
+        {QStringLiteral("phone.png"), tile(QColor(220, 130, 30), QStringLiteral("3GP"))},
+    };
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: drawprofileicons OUTPUT_FOLDER NAME.png...\n");
+        return 2;
+    }
+    const QDir folder(QString::fromLocal8Bit(argv[1]));
+    if (!QDir().mkpath(folder.path()))
+        return 1;
+    for (int i = 2; i < argc; ++i) {
+        const QString name = QString::fromLocal8Bit(argv[i]);
+        const auto drawing = drawings.find(name);
+        if (drawing == drawings.end()) {
+            std::fprintf(stderr, "drawprofileicons: no drawing for %s\n", argv[i]);
+            return 1;
+        }
+        QImage image(kSize, kSize, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        {
+            QPainter painter(&image);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.setRenderHint(QPainter::TextAntialiasing);
+            drawing->second(painter);
+        }
+        if (!image.save(folder.filePath(name), "PNG")) {
+            std::fprintf(stderr, "drawprofileicons: cannot write %s\n", qPrintable(folder.filePath(name)));
+            return 1;
+        }
+    }
+    return 0;
+}
