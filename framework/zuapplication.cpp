@@ -5,12 +5,14 @@
 #include "zumainwindow.h"
 #include "zupref.h"
 #include "zuskinitemmodel.h"
+#include "zuupdatecheck.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QMutex>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QTextStream>
 #include <QTranslator>
 
@@ -216,8 +218,20 @@ ZuPref *ZuApplication::pref()
     return ZuPref::instance();
 }
 
+ZuUpdateCheck *ZuApplication::updateCheck()
+{
+    if (!m_updateCheck)
+        m_updateCheck = new ZuUpdateCheck(this);
+    return m_updateCheck;
+}
+
 int ZuApplication::exec()
 {
+    ZuApplication *app = instance();
+    if (app && app->m_startSoftwareManage && app->mainWindow()) {
+        // Once the loop runs, so the window is up before anything starts.
+        QTimer::singleShot(0, app->updateCheck(), &ZuUpdateCheck::start);
+    }
     return QApplication::exec();
 }
 

@@ -14,6 +14,7 @@ class ZuLangItemModel;
 class ZuMainWindow;
 class ZuPref;
 class ZuSkinItemModel;
+class ZuUpdateCheck;
 
 class ZuApplication : public QApplication
 {
@@ -51,6 +52,8 @@ public:
     bool processCmdLine(int argc, char **argv);
     bool processCmdLine(const QStringList &arguments, QTextStream &out);
 
+    // With software management on (the default), exec() starts the automatic
+    // update check once a main window is set; the update wizard turns it off.
     void setStartSoftwareManage(bool on) { m_startSoftwareManage = on; }
     bool startSoftwareManage() const { return m_startSoftwareManage; }
 
@@ -61,6 +64,8 @@ public:
     static ZuPref *pref();
     ZuLangItemModel *langModel() const { return m_langModel; }
     ZuSkinItemModel *skinModel() const { return m_skinModel; }
+    // The automatic update check (created on first use).
+    ZuUpdateCheck *updateCheck();
 
     static int exec();
 
@@ -75,6 +80,7 @@ private:
     std::unique_ptr<ZuPref> m_pref;
     ZuLangItemModel *m_langModel;
     ZuSkinItemModel *m_skinModel;
+    ZuUpdateCheck *m_updateCheck = nullptr;
     QList<QTranslator *> m_translators;
     QPointer<ZuMainWindow> m_mainWindow;
     int m_zufcVersion = 0;
