@@ -131,28 +131,6 @@ private slots:
         QCOMPARE(player->currentFrame, 0u);
     }
 
-    void viewportKeepsFrameShape_data()
-    {
-        QTest::addColumn<QSize>("widget");
-        QTest::addColumn<QRect>("viewport");
-        QTest::newRow("wider") << QSize(401, 200) << QRect(67, 0, 266, 200);
-        QTest::newRow("taller") << QSize(200, 301) << QRect(0, 75, 200, 150);
-        QTest::newRow("zero height") << QSize(64, 0) << QRect(31, 0, 1, 1);
-    }
-
-    void viewportKeepsFrameShape()
-    {
-        QFETCH(QSize, widget);
-        QFETCH(QRect, viewport);
-        struct Probe : AVPlayer {
-            using AVPlayer::frameViewport;
-            using AVPlayer::resizeGL;
-        } player;
-        QVERIFY(player.init(output()));
-        player.resizeGL(widget.width(), widget.height());
-        QCOMPARE(player.frameViewport(), viewport);
-    }
-
     void heardSoundFollowsFrames_data()
     {
         QTest::addColumn<int>("channels");
