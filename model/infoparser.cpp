@@ -7,8 +7,11 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QMutexLocker>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
+#include <deque>
 #include <memory>
 
 extern "C" {
@@ -113,40 +116,60 @@ void InfoParser::stop()
     stopRequest.release();
 }
 
+InfoParser::Probe InfoParser::probe(const QString& path, bool isImage)
+{
+    Probe result;
+    if (isImage) {
+        result.image.filePath = path;
+        result.ok = ImageReader::parse(result.image);
+        if (!result.ok)
+            result.reason = failureReason(path, true);
+    } else {
+        result.clip.filePath = path;
+        result.ok = AudioReader::parse(result.clip);
+        result.reason = result.ok ? soundCutShortReason(path) : failureReason(path, false);
+        result.ok = result.reason.isEmpty();
+    }
+    return result;
+}
+
 void InfoParser::run()
 {
     stopRequest.tryAcquire(stopRequest.available());
     parsedCount.store(0, std::memory_order_release);
-    for (int i = 0; i < files.size(); ++i) {
-        if (stopRequest.tryAcquire())
-            return;
-        const QString& path = files.at(i);
-        if (isImage) {
-            ImageInfo info;
-            info.filePath = path;
-            const bool ok = ImageReader::parse(info);
-            const QString reason = ok ? QString() : failureReason(path, true);
-            QMutexLocker lock(&mutex);
-            if (ok)
-                images.append(info);
-            else
-                failed.append({path, reason});
-        } else {
-            AudioInfo info;
-            info.filePath = path;
-            bool ok = AudioReader::parse(info);
-            QString reason = ok ? QString() : failureReason(path, false);
-            if (ok) {
-                reason = soundCutShortReason(path);
-                ok = reason.isEmpty();
+
+    // Large photos take most of their time in the JPEG decoder, so files are
+    // probed on as many lanes as there are processors, and the results are
+    // still published strictly in the order of the list.
+    QThreadPool pool;
+    const int lanes = std::clamp(QThread::idealThreadCount(), 1, MaxLanes);
+    pool.setMaxThreadCount(lanes);
+    std::deque<QFuture<Probe>> inFlight;
+    int next = 0;
+    for (int done = 0; done < files.size(); ++done) {
+        while (next < files.size() && int(inFlight.size()) < lanes) {
+            if (stopRequest.tryAcquire()) {
+                // Files already being probed finish (they cannot be
+                // interrupted) and are dropped.
+                for (QFuture<Probe>& running : inFlight)
+                    running.waitForFinished();
+                return;
             }
-            QMutexLocker lock(&mutex);
-            if (ok)
-                clips.append(info);
-            else
-                failed.append({path, reason});
+            inFlight.push_back(QtConcurrent::run(&pool, &InfoParser::probe, files.at(next), isImage));
+            ++next;
         }
-        parsedCount.store(i + 1, std::memory_order_release);
+        const Probe result = inFlight.front().result();
+        inFlight.pop_front();
+        {
+            QMutexLocker lock(&mutex);
+            if (result.ok && isImage)
+                images.append(result.image);
+            else if (result.ok)
+                clips.append(result.clip);
+            else
+                failed.append({files.at(done), result.reason});
+        }
+        parsedCount.store(done + 1, std::memory_order_release);
     }
 }
 

@@ -12,10 +12,10 @@
 
 #include "storyboard.h"
 
-// The import worker: probes a list of photo or audio files one by one with
-// the image or audio reader, off the GUI thread, and keeps the records it
-// made until the import dialog takes them, together with every file it could
-// not use and why.
+// The import worker: probes a list of photo or audio files with the image or
+// audio reader, off the GUI thread, and keeps the records it made, in the
+// order of the list, until the import dialog takes them, together with every
+// file it could not use and why.
 class InfoParser : public QThread
 {
     Q_OBJECT
@@ -51,10 +51,21 @@ public:
     // claim, otherwise why it is refused.
     static QString soundCutShortReason(const QString& path);
 
+    // Most files probed at the same time, whatever the processor count.
+    static constexpr int MaxLanes = 4;
+
 protected:
     void run() override;
 
 private:
+    struct Probe {
+        bool ok = false;
+        ImageInfo image;
+        AudioInfo clip;
+        QString reason;
+    };
+    static Probe probe(const QString& path, bool isImage);
+
     const bool isImage;
     std::atomic<int> parsedCount{0};
     // A copy: implicitly shared with the caller's list and never changed,

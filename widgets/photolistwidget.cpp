@@ -130,15 +130,14 @@ void PhotoListWidget::setImageForItem(ImageInfo& info, QListWidgetItem* item)
 
 void PhotoListWidget::setImageForTrans(QListWidgetItem* item)
 {
+    // Loaded once per skin rather than once per marker.
     const QString path = ZuPref::skinDir() + QStringLiteral("/app_reelwright/transition.png");
-    static QString loadedPath;
-    static QPixmap picture;
-    if (path != loadedPath || picture.isNull()) {
-        picture = QPixmap::fromImage(
+    if (path != m_transPath || m_transPicture.isNull()) {
+        m_transPicture = QPixmap::fromImage(
             QImage(path).scaled(TransPictureSize, Qt::IgnoreAspectRatio, Qt::FastTransformation));
-        loadedPath = path;
+        m_transPath = path;
     }
-    item->setData(Qt::DecorationRole, picture);
+    item->setData(Qt::DecorationRole, m_transPicture);
 }
 
 void PhotoListWidget::setToolTip(const ImageInfo& info, QListWidgetItem* item)
@@ -452,10 +451,16 @@ void PhotoListWidget::mouseMoveEvent(QMouseEvent* event)
 
     auto* data = new QMimeData;
     data->setData(dragFormat, payload);
-    QDrag drag(this);
-    drag.setMimeData(data);
-    const Qt::DropAction action =
-        dragHook() ? dragHook()(drag) : drag.exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction);
+    // On the heap: Qt deletes a drag it has run itself, later.
+    auto* drag = new QDrag(this);
+    drag->setMimeData(data);
+    Qt::DropAction action;
+    if (dragHook()) {
+        action = dragHook()(*drag);
+        drag->deleteLater();
+    } else {
+        action = drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction);
+    }
     m_dragPayload.clear();
     m_dragRows.clear();
 
@@ -549,9 +554,14 @@ void PhotoListWidget::dropEvent(QDropEvent* event)
         return;
     }
 
-    if (dropRow < count()) {
-        setCurrentRow(dropRow);
-        emit currentRowChanged(dropRow);
+    // A drop past the end lands after a new marker: the first dropped photo
+    // is made current, never the marker.
+    const int currentAfter = dropRow + dropRow % 2;
+    if (currentAfter < count()) {
+        const bool unchanged = currentRow() == currentAfter;
+        setCurrentRow(currentAfter);
+        if (unchanged)
+            emit currentRowChanged(currentAfter);
     }
     event->setDropAction(action);
     event->accept();

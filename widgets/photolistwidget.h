@@ -8,16 +8,15 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QPixmap>
 #include <QListWidget>
 #include <QPoint>
-#include <QPointer>
 #include <QSize>
 #include <QStringList>
 
 #include <functional>
 
 class QDrag;
-class QMimeData;
 
 class PhotoListWidget : public QListWidget
 {
@@ -89,8 +88,6 @@ private:
     void refreshPhotoItem(int photoIndex);
     void forceRelayout();
     void selectRows(int first, int last);
-    void dropFromStrip(const QMimeData* data, Qt::DropAction action);
-    void dropFiles(const QList<QUrl>& urls);
     // The photo rows of a payload this strip made for the drag in progress;
     // empty for a foreign, stale or malformed one.
     QList<int> payloadRows(const QByteArray& payload) const;
@@ -102,4 +99,6 @@ private:
 
     QByteArray m_dragPayload; // the payload of this strip's drag in progress
     QList<int> m_dragRows;    // its photo rows, as they were at the start
+    QString m_transPath;
+    QPixmap m_transPicture;
 };

@@ -2,9 +2,10 @@
 // Photos for benchmarks: large JPEGs with detail everywhere, so that the
 // decoder, the compositor and the encoder all have real work to do.
 
+#include <QSize>
 #include <QString>
 
-// Writes folder/photo<index>.jpg, 4000 x 3000; the same index always gives
-// the same picture. Returns its path, or an empty text when it could not be
-// written.
-QString makeBenchPhoto(const QString& folder, int index);
+// Writes folder/photo<index>.jpg, 4000 x 3000 unless another size is given;
+// the same index and size always give the same picture. Returns its path, or
+// an empty text when it could not be written.
+QString makeBenchPhoto(const QString& folder, int index, QSize size = QSize(4000, 3000));
