@@ -91,6 +91,11 @@ AdjustAudioOrder::AdjustAudioOrder(const QList<AudioInfo> &list, QWidget *parent
 AdjustAudioOrder::~AdjustAudioOrder()
 {
     m_timer.stop();
+    // The form's widgets outlive this part of the dialog; what they signal
+    // while they are torn down must not reach it.
+    ui->treeWidget->blockSignals(true);
+    ui->sliderClipping->blockSignals(true);
+    ui->volume->blockSignals(true);
 }
 
 void AdjustAudioOrder::retranslate()
