@@ -1,10 +1,12 @@
 #include "updatertests.h"
 #include "zuapplication.h"
 #include "zulangitemmodel.h"
+#include "zumainwindow.h"
 #include "zupref.h"
 #include "zuupdatecheck.h"
 
 #include <QTest>
+#include <QTimer>
 
 class UpdateCheckTests : public QObject
 {
@@ -12,6 +14,7 @@ class UpdateCheckTests : public QObject
 private slots:
     void startsTheWizardOnlyWhenDue_data();
     void startsTheWizardOnlyWhenDue();
+    void theEventLoopStartsTheCheck();
 };
 
 void UpdateCheckTests::startsTheWizardOnlyWhenDue_data()
@@ -78,6 +81,25 @@ void UpdateCheckTests::startsTheWizardOnlyWhenDue()
                                            QCoreApplication::applicationVersion(), QStringLiteral("Reelwright"),
                                            address, zuApp->configFile()}));
     QVERIFY(!check.runIfDue(now.addSecs(60))); // checked just now
+}
+
+void UpdateCheckTests::theEventLoopStartsTheCheck()
+{
+    ZuPref::instance()->remove(ZuUpdateCheck::lastCheckKey());
+    ZuPref::instance()->setValue(QStringLiteral("update_service_url"), QStringLiteral("https://updates.invalid/soap"));
+    int launches = 0;
+    zuApp->updateCheck()->setLauncher([&](const QString &, const QStringList &) { return ++launches > 0; });
+    ZuMainWindow window;
+    zuApp->setMainWindow(&window);
+    for (const bool manage : {false, true}) {
+        zuApp->setStartSoftwareManage(manage); // the wizard itself turns it off
+        QTimer::singleShot(100, zuApp, &QCoreApplication::quit);
+        ZuApplication::exec();
+        QCOMPARE(launches, manage ? 1 : 0);
+    }
+    zuApp->setMainWindow(nullptr);
+    zuApp->updateCheck()->setLauncher({});
+    ZuPref::instance()->remove(QStringLiteral("update_service_url"));
 }
 
 std::unique_ptr<QObject> makeUpdateCheckTests()
