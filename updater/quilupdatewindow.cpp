@@ -71,7 +71,8 @@ quilUpdateWindow::quilUpdateWindow(QWidget *parent, Qt::WindowFlags flags)
     SetStatusBarVisible(false);
     setMyFixedSize(600, 400);
     enableRestoreFrameGeometry(true);
-    restoreFrameGeometry();
+    if (!restoreFrameGeometry())
+        Zu::moveCenter(this);
 
     m_timer.setInterval(1000);
     connect(&m_timer, &QTimer::timeout, this, &quilUpdateWindow::on_timer_update_time);
