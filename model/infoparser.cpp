@@ -113,7 +113,10 @@ InfoParser::~InfoParser()
 
 void InfoParser::stop()
 {
-    stopRequest.release();
+    // A stop asked before the thread has run is kept for it: a dialog torn
+    // down right after starting an import must not wait for the whole list.
+    if (!isFinished())
+        stopRequest.release();
 }
 
 InfoParser::Probe InfoParser::probe(const QString& path, bool isImage)
@@ -135,8 +138,14 @@ InfoParser::Probe InfoParser::probe(const QString& path, bool isImage)
 
 void InfoParser::run()
 {
-    stopRequest.tryAcquire(stopRequest.available());
     parsedCount.store(0, std::memory_order_release);
+    parse();
+    // Whatever stop requests are left belong to this run, not to a next one.
+    stopRequest.tryAcquire(stopRequest.available());
+}
+
+void InfoParser::parse()
+{
 
     // Large photos take most of their time in the JPEG decoder, so files are
     // probed on as many lanes as there are processors, and the results are
