@@ -7,7 +7,6 @@
 
 #include <QDir>
 #include <QLayout>
-#include <QTextDocument>
 
 ImportProgress::ImportProgress(bool isImage, QWidget* parent)
     : ZuDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
@@ -83,20 +82,22 @@ void ImportProgress::updateProgress()
     finished = true;
     timer.stop();
     parser->wait();
-    const QString report = failureReport(parser->failures());
-    if (!report.isEmpty())
-        ZuMessageBox::info(Qt::convertFromPlainText(report), QString(), this);
+    const QList<InfoParser::Failure> failures = parser->failures();
+    if (!failures.isEmpty())
+        ZuMessageBox::info(failureReport(failures), QString(), this);
     close();
 }
 
 QString ImportProgress::failureReport(const QList<InfoParser::Failure>& failures)
 {
-    if (failures.isEmpty())
-        return {};
-    QString text = tr("Some files have not been added to the list:\n");
+    // A table keeps each reason beside its path however long the paths are;
+    // everything from the files is escaped, so a name shows as it is written.
+    QString html = QStringLiteral("<p>") + tr("Some files have not been added to the list:\n").trimmed().toHtmlEscaped()
+        + QStringLiteral("</p><table cellspacing=\"0\" cellpadding=\"1\">");
     for (const InfoParser::Failure& failure : failures)
-        text += QStringLiteral("%1\t%2\n").arg(QDir::toNativeSeparators(failure.path), failure.reason);
-    return text;
+        html += QStringLiteral("<tr><td style=\"white-space:pre\">%1</td><td style=\"white-space:pre\">  %2</td></tr>")
+                    .arg(QDir::toNativeSeparators(failure.path).toHtmlEscaped(), failure.reason.toHtmlEscaped());
+    return html + QStringLiteral("</table>");
 }
 
 void ImportProgress::cancel()

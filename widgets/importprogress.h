@@ -32,7 +32,8 @@ public:
     // Starts parsing; the caller then runs exec() and reads `added`.
     void parseFileList(const QStringList& files);
 
-    // The report shown at the end for these failures (empty when none).
+    // The rich text the dialog shows at the end: each failed path beside its
+    // reason, everything from the files escaped.
     static QString failureReport(const QList<InfoParser::Failure>& failures);
 
     // Set once any record has been handed to the strip: the caller must
