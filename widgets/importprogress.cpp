@@ -94,10 +94,18 @@ QString ImportProgress::failureReport(const QList<InfoParser::Failure>& failures
     // everything from the files is escaped, so a name shows as it is written.
     QString html = QStringLiteral("<p>") + tr("Some files have not been added to the list:\n").trimmed().toHtmlEscaped()
         + QStringLiteral("</p><table cellspacing=\"0\" cellpadding=\"1\">");
-    for (const InfoParser::Failure& failure : failures)
+    // A box taller than the screen would hide its own button, so a long list
+    // is cut and the rest counted.
+    const qsizetype shown = failures.size() > MaxReportedFiles ? MaxReportedFiles - 1 : failures.size();
+    for (qsizetype i = 0; i < shown; ++i)
         html += QStringLiteral("<tr><td style=\"white-space:pre\">%1</td><td style=\"white-space:pre\">  %2</td></tr>")
-                    .arg(QDir::toNativeSeparators(failure.path).toHtmlEscaped(), failure.reason.toHtmlEscaped());
-    return html + QStringLiteral("</table>");
+                    .arg(QDir::toNativeSeparators(failures.at(i).path).toHtmlEscaped(),
+                         failures.at(i).reason.toHtmlEscaped());
+    html += QStringLiteral("</table>");
+    if (shown < failures.size())
+        html += QStringLiteral("<p>") + tr("... and %n more file(s).", nullptr, int(failures.size() - shown))
+            + QStringLiteral("</p>");
+    return html;
 }
 
 void ImportProgress::cancel()

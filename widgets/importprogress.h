@@ -22,6 +22,8 @@ class ImportProgress : public ZuDialog
 
 public:
     static constexpr int ProgressIntervalMs = 40;
+    // Lines of files the report lists before it only counts the rest.
+    static constexpr int MaxReportedFiles = 30;
 
     // `parent` is the strip that receives the records: a PhotoListWidget
     // when `isImage`, an AudioListWidget otherwise.
