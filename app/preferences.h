@@ -26,11 +26,15 @@ public:
     static int indexOfInterval(int days);
     static int intervalOfIndex(int index);
 
+    // Enables Apply. Connected in the constructor; a plain member rather
+    // than a slot so the form's connect-by-name does not look for an object
+    // called "Settings".
+    void on_Settings_Changed();
+
 public slots:
     void on_browse_clicked();
     void on_open_clicked();
     void on_buttonBox_clicked(QAbstractButton *button);
-    void on_Settings_Changed();
     void retranslate() override;
 
 private:

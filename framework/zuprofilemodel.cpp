@@ -120,7 +120,7 @@ QStandardItem *ZuProfileModel::makeGroupItem(const QString &group) const
     item->setData(true, IsGroupRole);
     // Headings only: a group is never a choice.
     item->setFlags(Qt::ItemIsEnabled);
-    const QString icon = recent ? QString() : m_manager->groupIcon(group);
+    const QString icon = recent ? QStringLiteral("recent.png") : m_manager->groupIcon(group);
     if (!icon.isEmpty() && !m_iconDir.isEmpty() && QFileInfo::exists(QDir(m_iconDir).filePath(icon)))
         item->setIcon(QIcon(QDir(m_iconDir).filePath(icon)));
     return item;

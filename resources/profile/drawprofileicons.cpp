@@ -69,6 +69,19 @@ void disc(QPainter &p)
     p.drawEllipse(QRectF(14, 14, 4, 4));
 }
 
+void recentClock(QPainter &p)
+{
+    p.setPen(QPen(QColor(70, 80, 95), 1.6));
+    p.setBrush(QColor(250, 250, 245));
+    p.drawEllipse(QRectF(3.5, 3.5, 25, 25));
+    p.setPen(QPen(QColor(70, 80, 95), 2.2, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(16, 16), QPointF(16, 8));
+    p.drawLine(QPointF(16, 16), QPointF(21.5, 19));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(210, 70, 60));
+    p.drawEllipse(QRectF(14.5, 14.5, 3, 3));
+}
+
 void handheld(QPainter &p)
 {
     p.setPen(Qt::NoPen);
@@ -110,6 +123,7 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     const std::map<QString, std::function<void(QPainter &)>> drawings = {
+        {QStringLiteral("recent.png"), recentClock},
         {QStringLiteral("general.png"), filmStrip},
         {QStringLiteral("web.png"), globe},
         {QStringLiteral("disc.png"), disc},

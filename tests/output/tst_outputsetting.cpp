@@ -143,6 +143,8 @@ void TestOutputSetting::init()
     for (const char* key : {"OutputPath", "OutputName", "last_profile_url", "last_profile_group", "recent_profiles",
                             "AdvanceShow"})
         pref()->remove(QLatin1String(key));
+    // Rows that leave the folder alone write here, not to the user's movies folder.
+    pref()->setValue(QStringLiteral("OutputPath"), m_dir.path());
 }
 
 void TestOutputSetting::cleanupTestCase()
@@ -176,6 +178,7 @@ void TestOutputSetting::startValues()
     QFETCH(QString, name);
     QFETCH(QString, folder);
     QFETCH(QString, profile);
+    pref()->remove(QStringLiteral("OutputPath"));
     pref()->setValue(QStringLiteral("OutputName"), storedName);
     pref()->setValue(QStringLiteral("OutputPath"), storedFolder);
     pref()->setValue(QStringLiteral("last_profile_url"), storedProfile);
@@ -216,6 +219,7 @@ void TestOutputSetting::okAndCancelChecks()
     QFETCH(QString, storedName);
     const auto dialog = openDialog();
     QVERIFY(dialog);
+    pref()->remove(QStringLiteral("OutputPath"));
     dialog->findChild<QLineEdit*>("lineEditOutputPath")->setText(folder);
     dialog->findChild<QLineEdit*>("lineEditFilename")->setText(name);
     auto* buttons = dialog->findChild<QDialogButtonBox*>("buttonBox");
