@@ -2,7 +2,6 @@
 
 #include "writelog.h"
 
-#include <QCoreApplication>
 #include <QDebug>
 #include <QOpenGLContext>
 #include <QOpenGLExtraFunctions>
@@ -185,10 +184,8 @@ bool GLDrawer::event(QEvent* event)
 {
     // QOpenGLWidget renews its context on this event when it changes
     // windows; the same renewal makes the context of a drawer set up while
-    // hidden share with the window it is now shown in. With the
-    // application-wide shared context every context shares already.
-    if (event->type() == QEvent::Show && context() && !context()->shareContext() && window()->windowHandle()
-        && !QCoreApplication::testAttribute(Qt::AA_ShareOpenGLContexts)) {
+    // hidden share with the window it is now shown in.
+    if (event->type() == QEvent::Show && context() && !context()->shareContext() && window()->windowHandle()) {
         QEvent windowChange(QEvent::WindowChangeInternal);
         QOpenGLWidget::event(&windowChange);
     }

@@ -8,6 +8,7 @@
 #include "zupref.h"
 #include "zuskinitemmodel.h"
 
+#include <QNetworkProxyFactory>
 #include <QtGlobal>
 
 int main(int argc, char **argv)
@@ -16,6 +17,9 @@ int main(int argc, char **argv)
         return 0;
 
     QtSingleApplication app(QString(), argc, argv);
+    // A proxy the desktop or the environment names is how this machine
+    // reaches the web.
+    QNetworkProxyFactory::setUseSystemConfiguration(true);
     app.setStartSoftwareManage(false);
     ZuApplication::pref()->setTanslucentWhenSkin(false);
     app.installTranslators();

@@ -1,5 +1,6 @@
 #include "quilupdatewindow.h"
 #include "ui_quilupdatewindow.h"
+#include "updatebanner.h"
 
 #include "quilols.h"
 #include "writelog.h"
@@ -61,10 +62,17 @@ quilUpdateWindow::quilUpdateWindow(QWidget *parent, Qt::WindowFlags flags)
     // remembered geometry is stored under this name.
     setObjectName(QStringLiteral("zufc_updatewindow"));
     ui->setupUi(this);
+    setWindowIcon(UpdateBanner::badgeIcon());
+    // The install text reads as part of the page, not as an input field.
+    QPalette textPalette = ui->textBrowser->palette();
+    textPalette.setColor(QPalette::Base, Qt::transparent);
+    ui->textBrowser->setPalette(textPalette);
+    ui->textBrowser->document()->setDocumentMargin(0);
     SetStatusBarVisible(false);
     setMyFixedSize(600, 400);
     enableRestoreFrameGeometry(true);
-    restoreFrameGeometry();
+    if (!restoreFrameGeometry())
+        Zu::moveCenter(this);
 
     m_timer.setInterval(1000);
     connect(&m_timer, &QTimer::timeout, this, &quilUpdateWindow::on_timer_update_time);
@@ -622,7 +630,9 @@ void quilUpdateWindow::retranslate()
     if (!ui)
         return; // called by the base before the form exists
     ui->retranslateUi(this);
-    setAllWindowTitle(m_productName + QLatin1Char(' ') + tr("Update Wizard"));
+    const QString title = m_productName + QLatin1Char(' ') + tr("Update Wizard");
+    setAllWindowTitle(title);
+    ui->banner->setTitle(title);
     updateTexts();
 }
 
@@ -631,10 +641,12 @@ void quilUpdateWindow::updateTexts()
     if (m_checking) {
         ui->label_name->setText(tr("Checking for updates..."));
         ui->label_version->clear();
+        ui->banner->setSubtitle(QString());
         ui->label_importance->clear();
     } else {
         ui->label_name->setText(tr("Find new version,update or not?"));
         ui->label_version->setText(tr("Version") + QLatin1Char(':') + m_version);
+        ui->banner->setSubtitle(m_version.isEmpty() ? QString() : tr("Version") + QLatin1Char(' ') + m_version);
         ui->label_importance->setText(tr("Importance:") + importanceText());
     }
     ui->download_status->setText(statusText());

@@ -82,7 +82,7 @@ QString toolTipLine(const QString& label, const QString& value)
 
 } // namespace
 
-QStringList AudioListWidget::m_nameFilters;
+QStringList AudioListWidget::m_nameFilters = audioNameFilters();
 
 AudioListWidget::AudioListWidget(QWidget* parent)
     : QListWidget(parent)
@@ -100,8 +100,6 @@ AudioListWidget::AudioListWidget(QWidget* parent)
     setFlow(QListView::LeftToRight);
     setWrapping(false);
     setItemDelegate(new AudioItemDelegate(this));
-    if (m_nameFilters.isEmpty())
-        m_nameFilters = audioNameFilters();
     connect(this, &QListWidget::itemDoubleClicked, this, &AudioListWidget::on_itemDoubleClicked);
 }
 

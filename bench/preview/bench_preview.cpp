@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -69,8 +70,49 @@ protected:
         }
     }
 
+    // Every event of the player, the top-level window here: its repaints
+    // with the window's composition and buffer swap.
+    bool event(QEvent* e) override
+    {
+        QElapsedTimer handling;
+        handling.start();
+        const bool result = AVPlayer::event(e);
+        if (measuring)
+            eventNs += handling.nsecsElapsed();
+        return result;
+    }
+
 public:
     qint64 paintNs = 0;
+    qint64 eventNs = 0;
+};
+
+// Times the refill ticks of the player's timer: from the timer event to the
+// end of the handlers of its timeout (the player's runs first).
+class TickTimer : public QObject
+{
+public:
+    explicit TickTimer(QTimer* timer)
+    {
+        timer->installEventFilter(this);
+        connect(timer, &QTimer::timeout, this, [this] {
+            if (started.isValid())
+                busyNs += started.nsecsElapsed();
+            started.invalidate();
+        });
+    }
+    qint64 busyNs = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Timer)
+            started.start();
+        return false;
+    }
+
+private:
+    QElapsedTimer started;
 };
 
 qint64 cpuNs(clockid_t clock)
@@ -139,6 +181,7 @@ int main(int argc, char* argv[])
         return 1;
     }
     player.render = &render;
+    TickTimer ticks(player.findChild<QTimer*>());
     // --window WxH shows the player at that size instead of the frame's.
     const qsizetype windowAt = args.indexOf(QStringLiteral("--window"));
     if (windowAt > 0 && windowAt + 1 < args.size()) {
@@ -231,10 +274,15 @@ int main(int argc, char* argv[])
                 steadyLongestGap / 1e6);
     std::printf("gaps                  median %.1f ms, 90th percentile %.1f ms, 99th %.1f ms\n", percentile(0.5),
                 percentile(0.9), percentile(0.99));
-    std::printf("GUI thread busy       %.1f %% of the time (whole process %.1f %% of one core)\n",
-                100.0 * threadNs / std::max<qint64>(wallNs, 1), 100.0 * processNs / std::max<qint64>(wallNs, 1));
-    std::printf("per shown frame       load %.2f ms, upload %.2f ms, compose %.2f ms, repaint %.2f ms (%d repaints),"
-                " GUI thread %.2f ms\n",
+    const double wall = std::max<qint64>(wallNs, 1);
+    std::printf("GUI thread busy       %.1f %% of the time (refill ticks %.1f %%, repaints and other events of the"
+                " player %.1f %%)\n",
+                100.0 * (ticks.busyNs + player.eventNs) / wall, 100.0 * ticks.busyNs / wall,
+                100.0 * player.eventNs / wall);
+    std::printf("processor time        GUI thread %.1f %%, whole process %.1f %% of one core\n",
+                100.0 * threadNs / wall, 100.0 * processNs / wall);
+    std::printf("per shown frame       load %.2f ms, upload %.2f ms, compose %.2f ms, blit %.2f ms (%d repaints),"
+                " GUI thread processor %.2f ms\n",
                 load / n, upload / n, compose / n, player.paintNs / std::max(player.repaints, 1) / 1e6,
                 player.repaints, threadNs / n);
     std::printf("composed to on screen %.2f ms on average (%d window updates)\n",

@@ -5,6 +5,9 @@
 #include <QPainter>
 #include <QRandomGenerator>
 
+#include <algorithm>
+#include <cmath>
+
 QString makeBenchPhoto(const QString& folder, int index, QSize size)
 {
     const int width = size.width(), height = size.height();
@@ -19,4 +22,32 @@ QString makeBenchPhoto(const QString& folder, int index, QSize size)
     painter.end();
     const QString path = QStringLiteral("%1/photo%2.jpg").arg(folder).arg(index);
     return image.save(path, "JPEG", 90) ? path : QString();
+}
+
+QString makeCameraLikePhoto(const QString& folder, int index, QSize size)
+{
+    const int width = size.width(), height = size.height();
+    QImage image(width, height, QImage::Format_RGB32);
+    QRandomGenerator random(quint32(1000 + index));
+    const double phase = index * 0.7;
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            const double light = 120 + 70 * std::sin(x / 310.0 + phase) * std::cos(y / 205.0) + 25 * std::sin((x - y) / 41.0);
+            const int grain = int(random.bounded(25)) - 12;
+            row[x] = qRgb(std::clamp(int(light) + grain, 0, 255), std::clamp(int(light * 0.8) + 30 + grain, 0, 255),
+                          std::clamp(int(255 - light) + grain, 0, 255));
+        }
+    }
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    for (int i = 0; i < 200; ++i) {
+        painter.setBrush(QColor::fromHsv(random.bounded(360), 90 + random.bounded(120), 90 + random.bounded(150), 200));
+        painter.drawEllipse(random.bounded(width), random.bounded(height), 40 + random.bounded(width / 8),
+                            40 + random.bounded(height / 8));
+    }
+    painter.end();
+    const QString path = QStringLiteral("%1/camera%2.jpg").arg(folder).arg(index);
+    return image.save(path, "JPEG", 92) ? path : QString();
 }

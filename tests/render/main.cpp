@@ -124,6 +124,42 @@ QString writeWav(const QString& path, int rate, int channels, int frames, const 
     return path;
 }
 
+// Sample i of the ramp is i % RampPeriod + 1: never 0, so it stands out
+// from silence, and every sample tells where in the track it comes from.
+qint16 ramp(qint64 i)
+{
+    return qint16(i % RampPeriod + 1);
+}
+
+// Stretches of sound (non-zero left samples) in played stereo samples:
+// first sample frame and length in sample frames.
+QVector<QPair<int, int>> stretches(const QVector<qint16>& played)
+{
+    QVector<QPair<int, int>> found;
+    for (int frame = 0; 2 * frame < played.size(); ++frame) {
+        if (played[2 * frame] == 0)
+            continue;
+        if (!found.isEmpty() && found.last().first + found.last().second >= frame - 2)
+            found.last().second = frame - found.last().first + 1;
+        else
+            found.append({frame, 1});
+    }
+    return found;
+}
+
+// Sample frames of `played` from `start` on that continue the ramp exactly
+// in both channels.
+int unbrokenFrom(const QVector<qint16>& played, int start)
+{
+    int length = 0;
+    for (int frame = start; 2 * frame + 1 < played.size(); ++frame, ++length) {
+        const qint16 expected = ramp(played[2 * start] - 1 + length);
+        if (played[2 * frame] != expected || played[2 * frame + 1] != expected)
+            break;
+    }
+    return length;
+}
+
 bool canShowGLWidgets()
 {
     return QGuiApplication::platformName() != QLatin1String("offscreen");

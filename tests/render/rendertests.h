@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QObject>
 #include <QString>
+#include <QPair>
 #include <QVector>
 
 #include <functional>
@@ -52,6 +53,17 @@ QString writeWav(const QString& path, int rate, int channels, int frames, const 
 // complete once the device is closed; and its samples, interleaved stereo.
 QString playedSoundFile();
 QVector<qint16> playedSamples();
+
+// Sample i of a test ramp is i % RampPeriod + 1: never 0, so it stands out
+// from silence, and each sample tells where in the track it comes from.
+constexpr int RampPeriod = 32000;
+qint16 ramp(qint64 i);
+// Stretches of sound (non-zero left samples) in played stereo samples, as
+// first sample frame and length in sample frames.
+QVector<QPair<int, int>> stretches(const QVector<qint16>& played);
+// Sample frames of `played` from `start` on that continue the ramp exactly
+// in both channels.
+int unbrokenFrom(const QVector<qint16>& played, int start);
 
 // Offscreen platform: GL works for hidden widgets only; Qt 6.4 crashes when a
 // QOpenGLWidget is shown there.

@@ -26,48 +26,11 @@ QString writePhoto(const QString& folder, const QString& name, QRgb colour)
     return image.save(path, "PNG") ? path : QString();
 }
 
-// Sample i of the ramp is i % RampPeriod + 1: never 0, so it stands out
-// from silence, and every sample tells where in the track it comes from.
-constexpr int RampPeriod = 32000;
-qint16 ramp(qint64 i)
-{
-    return qint16(i % RampPeriod + 1);
-}
-
 // Distance of two ramp positions, modulo its period.
 int rampDistance(qint64 a, qint64 b)
 {
     const int d = int(((a - b) % RampPeriod + RampPeriod) % RampPeriod);
     return std::min(d, RampPeriod - d);
-}
-
-// Stretches of sound (non-zero left samples) in played stereo samples:
-// first sample frame and length in sample frames.
-QVector<QPair<int, int>> stretches(const QVector<qint16>& played)
-{
-    QVector<QPair<int, int>> found;
-    for (int frame = 0; 2 * frame < played.size(); ++frame) {
-        if (played[2 * frame] == 0)
-            continue;
-        if (!found.isEmpty() && found.last().first + found.last().second >= frame - 2)
-            found.last().second = frame - found.last().first + 1;
-        else
-            found.append({frame, 1});
-    }
-    return found;
-}
-
-// Sample frames of `played` from `start` on that continue the ramp exactly
-// in both channels.
-int unbrokenFrom(const QVector<qint16>& played, int start)
-{
-    int length = 0;
-    for (int frame = start; 2 * frame + 1 < played.size(); ++frame, ++length) {
-        const qint16 expected = ramp(played[2 * start] - 1 + length);
-        if (played[2 * frame] != expected || played[2 * frame + 1] != expected)
-            break;
-    }
-    return length;
 }
 
 } // namespace
@@ -79,21 +42,22 @@ class AVPlayerTests : public QObject
     QTemporaryDir m_dir;
     QString m_red, m_green, m_ramp;
 
-    StoryBoardData album(const QStringList& photos, int photoMs)
+    // Photos of `photoMs` each, no transitions, no zoom; with `sound` the
+    // ramp as the sound track.
+    StoryBoardData album(const QStringList& photos, int photoMs, bool sound = false)
     {
         StoryBoardData data;
-        data.useZoom = false;
-        data.useTransition = false;
-        data.transitionMs = 0;
-        data.transitionSeconds = 0.0;
+        data.useZoom = data.useTransition = false;
         data.photoMs = photoMs;
         data.photoSeconds = photoMs / 1000.0;
         for (const QString& path : photos) {
-            ImageInfo photo;
-            photo.filePath = path;
-            photo.width = Width;
-            photo.height = Height;
-            data.photos.append(photo);
+            data.photos.append(ImageInfo());
+            data.photos.last().filePath = path;
+        }
+        if (sound) {
+            data.audios.append(AudioInfo());
+            data.audios.last().filePath = m_ramp;
+            data.audios.last().endTime = 20.0;
         }
         return data;
     }
@@ -167,28 +131,6 @@ private slots:
         QCOMPARE(player->currentFrame, 0u);
     }
 
-    void viewportKeepsFrameShape_data()
-    {
-        QTest::addColumn<QSize>("widget");
-        QTest::addColumn<QRect>("viewport");
-        QTest::newRow("wider") << QSize(401, 200) << QRect(67, 0, 266, 200);
-        QTest::newRow("taller") << QSize(200, 301) << QRect(0, 75, 200, 150);
-        QTest::newRow("zero height") << QSize(64, 0) << QRect(31, 0, 1, 1);
-    }
-
-    void viewportKeepsFrameShape()
-    {
-        QFETCH(QSize, widget);
-        QFETCH(QRect, viewport);
-        struct Probe : AVPlayer {
-            using AVPlayer::frameViewport;
-            using AVPlayer::resizeGL;
-        } player;
-        QVERIFY(player.init(output()));
-        player.resizeGL(widget.width(), widget.height());
-        QCOMPARE(player.frameViewport(), viewport);
-    }
-
     void heardSoundFollowsFrames_data()
     {
         QTest::addColumn<int>("channels");
@@ -203,11 +145,7 @@ private slots:
     {
         QFETCH(int, channels);
         QFETCH(double, frameRate);
-        StoryBoardData data = album({m_red}, 20000);
-        AudioInfo clip;
-        clip.filePath = m_ramp;
-        clip.endTime = 20.0;
-        data.audios = {clip};
+        StoryBoardData data = album({m_red}, 20000, true);
         StoryBoardRender render;
         render.init(output(channels, frameRate));
         render.setStoryBoard(&data);
@@ -254,11 +192,7 @@ private slots:
 
     void volumeZeroPlaysOnSilently()
     {
-        StoryBoardData data = album({m_red}, 20000);
-        AudioInfo clip;
-        clip.filePath = m_ramp;
-        clip.endTime = 20.0;
-        data.audios = {clip};
+        StoryBoardData data = album({m_red}, 20000, true);
         StoryBoardRender render;
         render.init(output());
         render.setStoryBoard(&data);

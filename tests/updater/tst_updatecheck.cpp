@@ -1,28 +1,12 @@
 #include "updatertests.h"
 #include "zuapplication.h"
 #include "zulangitemmodel.h"
+#include "zumainwindow.h"
 #include "zupref.h"
 #include "zuupdatecheck.h"
 
 #include <QTest>
-
-namespace {
-
-struct Launch
-{
-    QString program;
-    QStringList arguments;
-};
-
-void store(const QString &key, const QVariant &value)
-{
-    if (value.isValid())
-        ZuPref::instance()->setValue(key, value);
-    else
-        ZuPref::instance()->remove(key);
-}
-
-} // namespace
+#include <QTimer>
 
 class UpdateCheckTests : public QObject
 {
@@ -30,94 +14,92 @@ class UpdateCheckTests : public QObject
 private slots:
     void startsTheWizardOnlyWhenDue_data();
     void startsTheWizardOnlyWhenDue();
-    void aWizardThatDidNotStartIsTriedAgain();
-    void cleanup();
+    void theEventLoopStartsTheCheck();
 };
-
-void UpdateCheckTests::cleanup()
-{
-    for (const QString &key : {QStringLiteral("auto_check_update_enable"), QStringLiteral("auto_check_update_interval"),
-                               ZuUpdateCheck::serviceUrlKey(), ZuUpdateCheck::lastCheckKey()})
-        ZuPref::instance()->remove(key);
-}
 
 void UpdateCheckTests::startsTheWizardOnlyWhenDue_data()
 {
     QTest::addColumn<QVariant>("enabled");
-    QTest::addColumn<QVariant>("interval");
+    QTest::addColumn<int>("interval");      // 0: not stored
     QTest::addColumn<QString>("address");
-    QTest::addColumn<int>("hoursSinceLastCheck"); // -1: never checked
-    QTest::addColumn<bool>("started");
+    QTest::addColumn<int>("hoursSinceLast"); // -1: never checked
+    QTest::addColumn<bool>("due");
 
     const QString address = QStringLiteral("https://updates.invalid/soap");
-    QTest::newRow("never checked") << QVariant() << QVariant() << address << -1 << true;
-    QTest::newRow("a day passed") << QVariant(true) << QVariant(1) << address << 24 << true;
-    QTest::newRow("half a day passed") << QVariant(true) << QVariant(1) << address << 12 << false;
-    QTest::newRow("weekly, six days passed") << QVariant(true) << QVariant(7) << address << 6 * 24 << false;
-    QTest::newRow("weekly, eight days passed") << QVariant(true) << QVariant(7) << address << 8 * 24 << true;
-    QTest::newRow("monthly, a week passed") << QVariant(true) << QVariant(30) << address << 7 * 24 << false;
-    QTest::newRow("clock set back") << QVariant(true) << QVariant(7) << address << -48 << true;
-    QTest::newRow("disabled") << QVariant(false) << QVariant(1) << address << -1 << false;
-    QTest::newRow("no service address") << QVariant(true) << QVariant(1) << QString() << -1 << false;
-    QTest::newRow("blank service address") << QVariant(true) << QVariant(1) << QStringLiteral("  ") << -1 << false;
+    QTest::newRow("never checked") << QVariant() << 0 << address << -1 << true;
+    QTest::newRow("a day passed") << QVariant(true) << 1 << address << 24 << true;
+    QTest::newRow("half a day passed") << QVariant(true) << 1 << address << 12 << false;
+    QTest::newRow("weekly, six days") << QVariant(true) << 7 << address << 6 * 24 << false;
+    QTest::newRow("weekly, eight days") << QVariant(true) << 7 << address << 8 * 24 << true;
+    QTest::newRow("monthly, a week") << QVariant(true) << 30 << address << 7 * 24 << false;
+    QTest::newRow("clock set back") << QVariant(true) << 7 << address << -48 << true;
+    QTest::newRow("disabled") << QVariant(false) << 1 << address << -1 << false;
+    QTest::newRow("no service address") << QVariant(true) << 1 << QString() << -1 << false;
+    QTest::newRow("blank service address") << QVariant(true) << 1 << QStringLiteral(" ") << -1 << false;
 }
 
 void UpdateCheckTests::startsTheWizardOnlyWhenDue()
 {
     QFETCH(QVariant, enabled);
-    QFETCH(QVariant, interval);
+    QFETCH(int, interval);
     QFETCH(QString, address);
-    QFETCH(int, hoursSinceLastCheck);
-    QFETCH(bool, started);
+    QFETCH(int, hoursSinceLast);
+    QFETCH(bool, due);
 
+    ZuPref *pref = ZuPref::instance();
     const QDateTime now = QDateTime::currentDateTimeUtc();
-    const QString last =
-        hoursSinceLastCheck == -1 ? QString() : now.addSecs(-3600LL * hoursSinceLastCheck).toString(Qt::ISODate);
-    store(QStringLiteral("auto_check_update_enable"), enabled);
-    store(QStringLiteral("auto_check_update_interval"), interval);
-    store(ZuUpdateCheck::serviceUrlKey(), address);
-    store(ZuUpdateCheck::lastCheckKey(), last.isEmpty() ? QVariant() : QVariant(last));
+    const QString last = hoursSinceLast == -1 ? QString() : now.addSecs(-3600LL * hoursSinceLast).toString(Qt::ISODate);
+    for (const char *key : {"auto_check_update_enable", "auto_check_update_interval", "update_last_check"})
+        pref->remove(QLatin1String(key));
+    if (enabled.isValid())
+        pref->setValue(QStringLiteral("auto_check_update_enable"), enabled);
+    if (interval)
+        pref->setValue(QStringLiteral("auto_check_update_interval"), interval);
+    if (!last.isEmpty())
+        pref->setValue(ZuUpdateCheck::lastCheckKey(), last);
+    pref->setValue(QStringLiteral("update_service_url"), address);
 
-    QList<Launch> launches;
+    QList<QStringList> launched;
+    bool launches = false;
     ZuUpdateCheck check;
     check.setLauncher([&](const QString &program, const QStringList &arguments) {
-        launches.append({program, arguments});
-        return true;
+        launched.append(QStringList{program} + arguments);
+        return launches;
     });
-    QCOMPARE(check.runIfDue(now), started);
-    QCOMPARE(launches.size(), started ? 1 : 0);
-    const QString stored = ZuPref::instance()->value(ZuUpdateCheck::lastCheckKey()).toString();
-    if (!started) {
-        QCOMPARE(stored, last);
+    // A wizard that did not start leaves the check due.
+    QVERIFY(!check.runIfDue(now));
+    QCOMPARE(launched.size(), due ? 1 : 0);
+    QCOMPARE(pref->value(ZuUpdateCheck::lastCheckKey()).toString(), last);
+
+    launches = true;
+    QCOMPARE(check.runIfDue(now), due);
+    QCOMPARE(pref->value(ZuUpdateCheck::lastCheckKey()).toString(), due ? now.toString(Qt::ISODate) : last);
+    if (!due)
         return;
-    }
-    QCOMPARE(stored, now.toString(Qt::ISODate));
-    QCOMPARE(launches.first().program, ZuPref::appDir() + QStringLiteral("/quilupdate"));
-    const QStringList expected = {QStringLiteral("Default"),
-                                  zuApp->langModel()->currentLangName(),
-                                  QStringLiteral("reelwright"),
-                                  QCoreApplication::applicationVersion(),
-                                  QStringLiteral("Reelwright"),
-                                  address,
-                                  zuApp->configFile()};
-    QCOMPARE(launches.first().arguments, expected);
-    // Checked just now, so not due again.
-    QVERIFY(!check.runIfDue(now.addSecs(60)));
+    QCOMPARE(launched.last(), (QStringList{ZuPref::appDir() + QStringLiteral("/quilupdate"), QStringLiteral("Default"),
+                                           zuApp->langModel()->currentLangName(), QStringLiteral("reelwright"),
+                                           QCoreApplication::applicationVersion(), QStringLiteral("Reelwright"),
+                                           address, zuApp->configFile()}));
+    QVERIFY(!check.runIfDue(now.addSecs(60))); // checked just now
 }
 
-void UpdateCheckTests::aWizardThatDidNotStartIsTriedAgain()
+void UpdateCheckTests::theEventLoopStartsTheCheck()
 {
-    store(ZuUpdateCheck::serviceUrlKey(), QStringLiteral("http://127.0.0.1:9/soap"));
-    ZuUpdateCheck check;
-    int attempts = 0;
-    check.setLauncher([&](const QString &, const QStringList &) {
-        ++attempts;
-        return false;
-    });
-    QVERIFY(!check.runIfDue());
-    QVERIFY(!check.runIfDue());
-    QCOMPARE(attempts, 2);
-    QVERIFY(!ZuPref::instance()->contains(ZuUpdateCheck::lastCheckKey()));
+    ZuPref::instance()->remove(ZuUpdateCheck::lastCheckKey());
+    ZuPref::instance()->setValue(QStringLiteral("update_service_url"), QStringLiteral("https://updates.invalid/soap"));
+    int launches = 0;
+    zuApp->updateCheck()->setLauncher([&](const QString &, const QStringList &) { return ++launches > 0; });
+    ZuMainWindow window;
+    zuApp->setMainWindow(&window);
+    for (const bool manage : {false, true}) {
+        zuApp->setStartSoftwareManage(manage); // the wizard itself turns it off
+        QTimer::singleShot(100, zuApp, &QCoreApplication::quit);
+        ZuApplication::exec();
+        QCOMPARE(launches, manage ? 1 : 0);
+    }
+    zuApp->setMainWindow(nullptr);
+    zuApp->updateCheck()->setLauncher({});
+    ZuPref::instance()->remove(QStringLiteral("update_service_url"));
 }
 
 std::unique_ptr<QObject> makeUpdateCheckTests()

@@ -27,12 +27,12 @@ private slots:
                                               "-------------------------", "Equipment Make:", "Camera Model:",
                                               "Software:", "Compressed Bit-Per-Pixel:", "Exposure Time:",
                                               "F-Number:", "Exposure Mode:", "Exposure Bias:", "Max Aperture:"}
-                               << QStringList{"v1", "v2", "v3", "v4", "v5", "----------------", "v6", "v7", "v8",
+                               << QStringList{"<b>v1<b>", "v2", "v3", "v4", "v5", "----------------", "v6", "v7", "v8",
                                               "v9", "v10", "v11", "v12", "v13", "v14"};
         QTest::newRow("audio") << int(MediaInfoWidget::AudioFile)
                                << QStringList{"File Name:", "Format:", "Size:", "Channels:", "Sample Rate:",
                                               "Duration:"}
-                               << QStringList{"v1", "v2", "v3", "v15", "v16", "v17"};
+                               << QStringList{"<b>v1<b>", "v2", "v3", "v15", "v16", "v17"};
         QTest::newRow("nothing") << int(MediaInfoWidget::NoFile) << QStringList() << QStringList();
     }
     void rows()
@@ -42,7 +42,9 @@ private slots:
         QFETCH(QStringList, values);
         MediaInfoWidget panel;
         QStringList given;
-        for (int i = 1; i <= 17; ++i)
+        // File-derived values are shown as written, never read as markup.
+        given << QStringLiteral("<b>v1<b>");
+        for (int i = 2; i <= 17; ++i)
             given << QStringLiteral("v%1").arg(i);
         panel.setFileInfo(MediaInfoWidget::ImageFile, "stale");
         panel.setHtml();
@@ -58,17 +60,6 @@ private slots:
             expected << labels[i] + QLatin1Char('\n') + values[i];
         QCOMPARE(shown.join('\n'), expected.join('\n'));
         QCOMPARE(panel.width(), 280);
-    }
-
-    void escaping()
-    {
-        MediaInfoWidget panel;
-        panel.setFileInfo(MediaInfoWidget::ImageFile, "<b>x<b>.jpg", "JPG", "10x10", "1KB", "today",
-                          "<i>Maker</i> & Co");
-        panel.setHtml();
-        const QString text = panel.findChild<QTextEdit*>()->toPlainText();
-        QVERIFY(text.contains(QStringLiteral("<b>x<b>.jpg")));
-        QVERIFY(text.contains(QStringLiteral("<i>Maker</i> & Co")));
     }
 
     void gettingStartLanguage_data()

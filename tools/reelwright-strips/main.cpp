@@ -223,7 +223,11 @@ private:
         const int range = photoStrip->pixelInRange();
         const double total = album.totalPhotoDuration();
         audioStrip->setDurationPerPixel(range, total > 0 && range > 0 ? total / range : 1.0 / 33);
-        gettingStart->setVisible(album.photos.isEmpty());
+        if (gettingStart->isVisibleTo(this) != album.photos.isEmpty()) {
+            gettingStart->setVisible(album.photos.isEmpty());
+            // Without the picture the window shrinks to the strips.
+            QTimer::singleShot(0, this, [this] { resize(width(), sizeHint().height()); });
+        }
         status->setText(QStringLiteral("%1 photos, album %2 (%3 s per pixel); %4 sound files, %5 of sound")
                             .arg(album.photos.size())
                             .arg(secondToTimeString(int(total)))
@@ -300,7 +304,10 @@ int main(int argc, char* argv[])
     const QCommandLineOption selectOption(QStringLiteral("select"),
                                           QStringLiteral("Make this audio row current at start (0 is the first)."),
                                           QStringLiteral("row"));
-    parser.addOptions({panelOption, selectOption});
+    const QCommandLineOption selectPhotoOption(QStringLiteral("select-photo"),
+                                               QStringLiteral("Make this photo current at start (0 is the first)."),
+                                               QStringLiteral("photo"));
+    parser.addOptions({panelOption, selectOption, selectPhotoOption});
     parser.addPositionalArgument(QStringLiteral("paths"), QStringLiteral("Photos, sound files and folders."),
                                  QStringLiteral("path..."));
     parser.process(app);
@@ -312,6 +319,8 @@ int main(int argc, char* argv[])
         window.importPaths(paths);
         if (parser.isSet(selectOption))
             window.findChild<AudioListWidget*>()->setCurrentRow(parser.value(selectOption).toInt());
+        if (parser.isSet(selectPhotoOption))
+            window.findChild<PhotoListWidget*>()->setCurrentRow(2 * parser.value(selectPhotoOption).toInt());
         if (parser.isSet(panelOption))
             window.showPanel();
     });
