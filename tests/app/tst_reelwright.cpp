@@ -316,6 +316,13 @@ void TestReelwright::albumToVideo()
     QVERIFY2(first < difference(video.firstFrame, fitted(photos[1], frame))
                  && first < difference(video.firstFrame, fitted(photos[2], frame)),
              qPrintable(QString::number(first)));
+    // A language change rebuilds the texts but keeps the time displays.
+    const QString timeCode = child<QLabel>("timeCode")->text();
+    const QString length = child<QLineEdit>("photoLength")->text();
+    m_window->retranslate();
+    QCOMPARE(child<QLabel>("timeCode")->text(), timeCode);
+    QCOMPARE(child<QLineEdit>("photoLength")->text(), length);
+    QVERIFY(length != QStringLiteral("00:00:00"));
     // The preview goes on at the compile's size, with the album intact.
     QCOMPARE(m_window->player()->frameSize(), frame);
     QCOMPARE(album.photos.size(), 3);
