@@ -23,6 +23,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -93,6 +94,8 @@ private slots:
     void syncArithmetic_data();
     void syncArithmetic();
     void syncFillsSoundTrack();
+    void contextMenus_data();
+    void contextMenus();
     void afterBurnMenuMirrors_data();
     void afterBurnMenuMirrors();
     void deletedPhotoCompilesBlack();
@@ -445,6 +448,45 @@ void TestReelwright::syncFillsSoundTrack()
     const double gap = album.totalPhotoDuration() - album.totalAudioDuration();
     QVERIFY2(gap >= 0.0 && gap <= 2 * 0.04 + 1e-9, qPrintable(QString::number(gap)));
     QCOMPARE(child<QLineEdit>("photoLength")->text(), child<QLineEdit>("audioLength")->text());
+}
+
+void TestReelwright::contextMenus_data()
+{
+    QTest::addColumn<QString>("slot");
+    QTest::addColumn<bool>("onItem");
+    QTest::addColumn<QString>("items");
+    QTest::newRow("photo item") << "on_photoListContextMenu" << true
+                                << "&Delete,&Clear,|,&Select All,|,Turn Left,Turn Right,Mirror,Flip,"
+                                   "Auto Rotate All Photos,Auto Rotate Photos While Importing,Restore,|,Sort By,|,"
+                                   "Move Left,Move Right";
+    QTest::newRow("photo strip") << "on_photoListContextMenu" << false << "&Clear,|,&Select All,|,Sort By";
+    QTest::newRow("audio strip") << "on_audioListContextMenu" << false
+                                 << "&Delete,&Clear,|,&Select All,|,Sort By,|,Move Left,Move Right";
+}
+
+void TestReelwright::contextMenus()
+{
+    QFETCH(QString, slot);
+    QFETCH(bool, onItem);
+    QFETCH(QString, items);
+    QStringList shown;
+    auto* timer = new QTimer(this);
+    connect(timer, &QTimer::timeout, this, [&shown, timer] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        for (QAction* action : menu->actions())
+            shown << (action->isSeparator() ? QStringLiteral("|") : action->text());
+        menu->close();
+        timer->deleteLater();
+    });
+    timer->start(20);
+    const QPoint where = m_window->mapToGlobal(QPoint(200, 200));
+    if (slot == QStringLiteral("on_photoListContextMenu"))
+        QVERIFY(QMetaObject::invokeMethod(m_window.get(), qPrintable(slot), Q_ARG(bool, onItem), Q_ARG(QPoint, where)));
+    else
+        QVERIFY(QMetaObject::invokeMethod(m_window.get(), qPrintable(slot), Q_ARG(QPoint, where)));
+    QCOMPARE(shown.join(QLatin1Char(',')), items);
 }
 
 void TestReelwright::afterBurnMenuMirrors_data()
