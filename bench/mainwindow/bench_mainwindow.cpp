@@ -4,7 +4,8 @@
 // repaint of both strips. Also prints the window's construction time.
 // Run under a display (xvfb-run -a). Usage: bench_mainwindow [photos] [rounds]
 // With --show photo|sound… it instead shows the window with that album and
-// runs until closed (for looking at it).
+// runs until closed (for looking at it); REELWRIGHT_SHOW_MENU=menuEdit also
+// opens that menu.
 
 #include "audiolistwidget.h"
 #include "audioreader.h"
@@ -17,7 +18,9 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QMenu>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
@@ -62,6 +65,9 @@ int show(const QStringList& files)
     strip->finishItemsAdding();
     audioStrip->finishItemsAdding();
     window.seek(30);
+    if (const QString name = qEnvironmentVariable("REELWRIGHT_SHOW_MENU"); !name.isEmpty())
+        if (auto* menu = window.findChild<QMenu*>(name))
+            QTimer::singleShot(500, menu, [menu, &window] { menu->popup(window.mapToGlobal(QPoint(40, 30))); });
     return QApplication::exec();
 }
 
