@@ -3,6 +3,15 @@
 #include <QDir>
 #include <QFileInfo>
 
+const QString g_strPhotoFiles = QStringLiteral(
+    "JPG Files (*.jpg *.jpeg);;BMP Files (*.bmp);;PNG Files (*.png);;GIF Files (*.gif);;TIFF Files (*.tiff);;"
+    "XBP Files (*.xbm);;XPM Files (*.xpm);;");
+
+const QString g_strAudioFiles = QStringLiteral(
+    "AAC Files (*.aac);;AIF Files (*.aif *.aiff);;AC3 Files (*.ac3);;APE Files (*.ape);;AU Files (*.au);;"
+    "FLAC Files (*.flac);;MPA Files (*.mpa);;MP2 Files (*.mp2);;MP3 Files (*.mp3);;OGG Files (*.ogg);;"
+    "RA Files (*.ra);;WAV Files (*.wav);;WMA Files (*.wma);;M4A Files (*.m4a);;");
+
 QStringList photoNameFilters()
 {
     return {QStringLiteral("*.jpg"), QStringLiteral("*.jpeg"), QStringLiteral("*.bmp"), QStringLiteral("*.png"),

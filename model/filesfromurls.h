@@ -2,6 +2,7 @@
 // What a list of dropped or named files and folders means to an import.
 
 #include <QList>
+#include <QString>
 #include <QStringList>
 #include <QUrl>
 
@@ -9,6 +10,11 @@
 // dialogs show them.
 QStringList photoNameFilters();
 QStringList audioNameFilters();
+
+// One entry per format for the file dialogs, each ending in ";;". Patterns
+// within an entry are separated by blanks, the way the dialog splits them.
+extern const QString g_strPhotoFiles;
+extern const QString g_strAudioFiles;
 
 // The local files of `urls`, in order; with `acceptFolders` a folder stands
 // for its entries that match `nameFilters` (one level, hidden entries left

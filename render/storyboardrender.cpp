@@ -3,6 +3,7 @@
 #include "gldrawer.h"
 #include "imagereader.h"
 #include "timefunctions.h"
+#include "writelog.h"
 
 #include <algorithm>
 #include <atomic>
@@ -168,8 +169,12 @@ AVPicture* StoryBoardRender::GetSourcePicture(const ImageInfo& photo)
 {
     const bool turn = photo.imageType > 3;
     return fetch(sourceCache, sourceKey(photo), [&](FrameData& target) {
-        if (!ImageReader::read(photo.filePath, target.picture, width, height, turn))
+        if (!ImageReader::read(photo.filePath, target.picture, width, height, turn)) {
+            // The photo was readable at import; say why it now shows black.
+            WriteLog(QStringLiteral("StoryBoardRender: cannot read photo %s, drawn black\n"),
+                     photo.filePath.toLocal8Bit().constData());
             fillBlack(target);
+        }
     });
 }
 

@@ -20,13 +20,6 @@ namespace {
 
 const QString kAudioLastDir = QStringLiteral("AudioLastDir");
 
-// One entry per audio format for the file dialogs. Patterns are separated
-// by blanks, as the file dialog splits them.
-const QString g_strAudioFiles = QStringLiteral(
-    "AAC Files (*.aac);;AIF Files (*.aif *.aiff);;AC3 Files (*.ac3);;APE Files (*.ape);;AU Files (*.au);;"
-    "FLAC Files (*.flac);;MPA Files (*.mpa);;MP2 Files (*.mp2);;MP3 Files (*.mp3);;OGG Files (*.ogg);;"
-    "RA Files (*.ra);;WAV Files (*.wav);;WMA Files (*.wma);;M4A Files (*.m4a);;");
-
 AdjustAudioOrder::FileDialogHook &fileDialogHook()
 {
     static AdjustAudioOrder::FileDialogHook hook;

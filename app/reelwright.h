@@ -1,0 +1,153 @@
+#pragma once
+// The program's main window: the album with its two strips, the preview
+// player, the album settings and commands, and the launch of a compile.
+// Construction, enabling rules and the album-change refresh live in
+// reelwright.cpp, playback and compile in reelwright_playback.cpp, album
+// commands, imports and context menus in reelwright_commands.cpp.
+
+#include "storyboard.h"
+#include "storyboardrender.h"
+#include "zumainwindow.h"
+#include "zumprofiledata.h"
+
+#include <QList>
+#include <QPoint>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class AVPlayer;
+class MediaInfoWidget;
+class QAction;
+class QListWidgetItem;
+class QMenu;
+class QTimer;
+class Ui_ReelwrightClass;
+
+class Reelwright : public ZuMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit Reelwright(QWidget* parent = nullptr, Qt::WindowFlags flags = {});
+    ~Reelwright() override;
+
+    // Stands in for the multiple-file open dialog of the imports while set
+    // (tests answer it); an empty function restores the real dialog. The
+    // folder import uses ZuFolderDialog and its own hook.
+    using FileDialogHook = std::function<QStringList(QWidget* parent, const QString& caption, const QString& dir,
+                                                     const QString& filter)>;
+    static void setFileDialogHook(FileDialogHook hook);
+
+    // The filter texts of the photo and audio file dialogs.
+    static QString photoDialogFilter();
+    static QString audioDialogFilter();
+
+    // The per-photo duration in ms that makes `photoCount` photos fill
+    // `audioSeconds` of sound, or -1 when it would fall outside 1..999 s.
+    static int syncedPhotoMs(double audioSeconds, int photoCount, bool useTransition, double transitionSeconds,
+                             double frameRate);
+
+    // What the window shows and plays; for the program's tools and tests.
+    const StoryBoardData& storyBoardData() const { return album; }
+    StoryBoardRender& storyBoardRender() { return render; }
+    AVPlayer* player() const;
+    int currentPlayState() const { return playState; }
+
+    // Moves the preview to `frame` (clamped to the album), pausing first.
+    void seek(int frame);
+
+public slots:
+    void retranslate() override;
+    void updateProgress();
+    void onStoryBoardDataChanged();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private slots:
+    void on_play_clicked();
+    void on_pause_clicked();
+    void on_stop_clicked();
+    void on_previous_clicked();
+    void on_next_clicked();
+    void on_mute_clicked();
+    void on_unmute_clicked();
+    void on_volumePositionAction_triggered(int action);
+    void on_importPicture_clicked();
+    void on_importPictureDir_clicked();
+    void on_importAudio_clicked();
+    void on_deleteClip_clicked();
+    void on_clear_clicked();
+    void on_turnLeft_clicked();
+    void on_turnRight_clicked();
+    void on_mirror_clicked();
+    void on_flip_clicked();
+    void on_autoRotate_clicked();
+    void on_autoRotateAll_clicked();
+    void on_autoRotatewhileImporting_clicked(bool on);
+    void on_restore_clicked();
+    void on_moveLeft_clicked();
+    void on_moveRight_clicked();
+    void on_burn_clicked();
+    void on_sliderPosition_presssed();
+    void on_sliderPosition_released();
+    void on_sliderPositionAction_triggered(int action);
+    void on_sliderPosition_changed(int value);
+    void on_fileProperty();
+    void on_selectAll_clicked();
+    void on_preferences_clicked();
+    void on_adjustOrder_clicked();
+    void on_photoListWidget_item_clicked();
+    void on_audioListWidget_item_clicked();
+    void on_photoListWidget_row_changed(int row);
+    void on_audioListWidget_row_changed(int row);
+    void on_AfterBurnAction();
+    void on_sort();
+    void on_sortOrder();
+    void on_photoListContextMenu(bool onItem, QPoint pos);
+    void on_audioListContextMenu(QPoint pos);
+    void photoListChanged(const QList<ImageInfo>& list);
+    void audioListChanged(const QList<AudioInfo>& list);
+    void on_photoDur_changed(int ms);
+    void on_sync_clicked();
+    void on_transtionDur_changed(int ms);
+    void on_transition_changed(int state);
+    void on_dynamicZoom_changed(int state);
+    void on_transitionType_changed();
+    void on_audioSetting_changed();
+    void changeScrollRange();
+    void photoItemSelectChanged();
+    void audioItemSelectChanged();
+    void togglePlayPause();
+
+private:
+    void connectControls();
+    void buildAutoRotateMenu();
+    void applyInitialEnabling();
+    void applyRunningEnabling();
+    void mirrorAfterBurnAction();
+    void showPlayState(bool playing);
+    // Frames the audio strip spans at the output rate.
+    quint32 audioStripFrames() const;
+    // Runs the import dialog over `files` for the photo or the audio strip.
+    void importFiles(const QStringList& files, bool photos);
+    QStringList openFiles(const QString& dir, const QString& filter);
+    void showMediaInfoNone();
+    void sortFocusedStrip();
+
+    std::unique_ptr<Ui_ReelwrightClass> form;
+    int playState = 0;
+    QTimer* progressTimer = nullptr;
+    ZumProfileData profile;
+    RenderParam renderParam;
+    StoryBoardData album;
+    StoryBoardRender render;
+    MediaInfoWidget* mediaInfo = nullptr;
+    int focusList = -1;
+    QMenu* autoRotateMenu = nullptr;
+    QAction* autoRotateAction = nullptr;
+    QAction* autoRotateAllAction = nullptr;
+    double pixelsPerFrame = 1.0;
+};

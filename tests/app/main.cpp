@@ -1,0 +1,19 @@
+// The program's windows under Xvfb, driven by QTest events, OpenAL on its
+// null device.
+
+#include "apptests.h"
+
+#include <QApplication>
+#include <QTest>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    std::vector<std::unique_ptr<QObject>> suites;
+    suites.push_back(makeReelwrightTests());
+
+    int failures = 0;
+    for (const auto& suite : suites)
+        failures += QTest::qExec(suite.get(), argc, argv);
+    return failures == 0 ? 0 : 1;
+}

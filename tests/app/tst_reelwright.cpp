@@ -1,0 +1,528 @@
+// The main window under Xvfb: imports answered by the file-dialog hook,
+// playback on OpenAL's null device, compiles through the real output
+// settings and compile dialogs, the result read back with libavformat.
+
+#include "apptests.h"
+
+#include "avplayer.h"
+#include "compileprogress.h"
+#include "outputsetting.h"
+#include "reelwright.h"
+#include "timefunctions.h"
+#include "zufolderdialog.h"
+#include "zumessagebox.h"
+#include "zupref.h"
+#include "zuprofilemanager.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <cmath>
+#include <functional>
+
+namespace {
+
+QString media(const char* name)
+{
+    return QDir(QStringLiteral(REELWRIGHT_MEDIA_DIR)).filePath(QLatin1String(name));
+}
+
+// Mean absolute difference of two pictures brought to 32 x 18.
+double difference(const QImage& a, const QImage& b)
+{
+    const QImage x = a.scaled(32, 18).convertToFormat(QImage::Format_RGB32);
+    const QImage y = b.scaled(32, 18).convertToFormat(QImage::Format_RGB32);
+    double sum = 0;
+    for (int j = 0; j < 18; ++j)
+        for (int i = 0; i < 32; ++i) {
+            const QRgb p = x.pixel(i, j), q = y.pixel(i, j);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
+        }
+    return sum / (32 * 18 * 3);
+}
+
+// The photo as the album shows it undisturbed: fitted into the frame.
+QImage fitted(const QString& path, QSize frame)
+{
+    QImage canvas(frame, QImage::Format_RGB32);
+    canvas.fill(Qt::black);
+    const QImage photo = QImage(path).scaled(frame, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    QPainter(&canvas).drawImage((frame.width() - photo.width()) / 2, (frame.height() - photo.height()) / 2, photo);
+    return canvas;
+}
+
+struct CompileOutcome {
+    bool ran = false;
+    bool succeeded = false;
+    QString file;
+    QString label;
+};
+
+} // namespace
+
+class TestReelwright : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void cleanupTestCase();
+
+    void albumToVideo();
+    void enablingRules_data();
+    void enablingRules();
+    void syncArithmetic_data();
+    void syncArithmetic();
+    void syncFillsSoundTrack();
+    void afterBurnMenuMirrors_data();
+    void afterBurnMenuMirrors();
+    void deletedPhotoCompilesBlack();
+    void vanishedOutputFolderKeepsAlbum();
+
+private:
+    template <typename T>
+    T* child(const char* name) const
+    {
+        T* widget = m_window->findChild<T*>(QLatin1String(name));
+        if (!widget)
+            qFatal("no child %s", name);
+        return widget;
+    }
+    void click(const char* name) { QTest::mouseClick(child<QAbstractButton>(name), Qt::LeftButton); }
+    void importPhotos(const QStringList& files);
+    void importAudio(const QStringList& files);
+    void setSpin(const char* name, int value);
+    // Presses the compile button; the output settings dialog is accepted
+    // for `folder` (after `afterAccept` ran) and the compile dialog closed
+    // once it has finished.
+    CompileOutcome compile(const QString& folder, const std::function<void()>& afterAccept = {});
+    // Calls `answer` on the modal dialog of type T as soon as it is up,
+    // again and again until it returns true.
+    template <typename T>
+    void whenModal(std::function<bool(T*)> answer);
+    QStringList enabledOf(const QStringList& names) const;
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<ZuPref> m_pref;
+    std::unique_ptr<Reelwright> m_window;
+    QStringList m_messages;
+    QStringList m_answerFiles;
+    QStringList m_dialogDirs;
+    QStringList m_dialogFilters;
+};
+
+template <typename T>
+void TestReelwright::whenModal(std::function<bool(T*)> answer)
+{
+    auto* timer = new QTimer(this);
+    connect(timer, &QTimer::timeout, this, [timer, answer] {
+        if (T* dialog = qobject_cast<T*>(QApplication::activeModalWidget()))
+            if (answer(dialog))
+                timer->deleteLater();
+    });
+    timer->start(20);
+}
+
+void TestReelwright::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    ZuPref::setAppDir(QStringLiteral(REELWRIGHT_APP_DIR));
+    QVERIFY(ZuProfileManager::instance()->loadTemplates(ZuPref::appDir() + QStringLiteral("/profiles")));
+    ZuMessageBox::setAnswerHook([this](QMessageBox& box) {
+        m_messages << box.text();
+        return QMessageBox::Ok;
+    });
+    Reelwright::setFileDialogHook([this](QWidget*, const QString& caption, const QString& dir, const QString& filter) {
+        if (caption != QStringLiteral("Select one or more files"))
+            return QStringList();
+        m_dialogDirs << dir;
+        m_dialogFilters << filter;
+        return m_answerFiles;
+    });
+}
+
+void TestReelwright::init()
+{
+    m_pref = std::make_unique<ZuPref>(m_dir.filePath(QStringLiteral("settings-%1.ini").arg(QTest::currentTestFunction())));
+    ZuPref::setInstance(m_pref.get());
+    m_messages.clear();
+    m_dialogDirs.clear();
+    m_dialogFilters.clear();
+    m_window = std::make_unique<Reelwright>();
+    m_window->resize(1100, 760);
+    m_window->show();
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+}
+
+void TestReelwright::cleanup()
+{
+    m_window.reset();
+    ZuPref::setInstance(nullptr);
+    m_pref.reset();
+}
+
+void TestReelwright::cleanupTestCase()
+{
+    ZuMessageBox::setAnswerHook({});
+    Reelwright::setFileDialogHook({});
+}
+
+void TestReelwright::importPhotos(const QStringList& files)
+{
+    m_answerFiles = files;
+    click("importPicture");
+}
+
+void TestReelwright::importAudio(const QStringList& files)
+{
+    m_answerFiles = files;
+    click("importAudio");
+}
+
+void TestReelwright::setSpin(const char* name, int value)
+{
+    auto* spin = child<QSpinBox>(name);
+    spin->setFocus();
+    spin->selectAll();
+    QTest::keyClicks(spin, QString::number(value));
+    QTest::keyClick(spin, Qt::Key_Return);
+    QCOMPARE(spin->value(), value);
+}
+
+CompileOutcome TestReelwright::compile(const QString& folder, const std::function<void()>& afterAccept)
+{
+    CompileOutcome outcome;
+    whenModal<OutputSetting>([folder, afterAccept](OutputSetting* dialog) {
+        dialog->findChild<QLineEdit*>(QStringLiteral("lineEditOutputPath"))->setText(folder);
+        dialog->findChild<QLineEdit*>(QStringLiteral("lineEditFilename"))->setText(QStringLiteral("Album"));
+        dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))->button(QDialogButtonBox::Ok)->click();
+        if (afterAccept)
+            afterAccept();
+        return true;
+    });
+    whenModal<CompileProgress>([&outcome](CompileProgress* dialog) {
+        if (!dialog->isFinished())
+            return false;
+        outcome = {true, dialog->succeeded(), dialog->outputFile(),
+                   dialog->findChild<QLabel*>(QStringLiteral("label"))->text()};
+        dialog->findChild<QPushButton*>(QStringLiteral("close"))->click();
+        return true;
+    });
+    click("burn");
+    return outcome;
+}
+
+QStringList TestReelwright::enabledOf(const QStringList& names) const
+{
+    QStringList enabled;
+    for (const QString& name : names) {
+        QObject* object = m_window->findChild<QObject*>(name);
+        if (auto* widget = qobject_cast<QWidget*>(object); widget && widget->isEnabled() && widget->isVisibleTo(m_window.get()))
+            enabled << name;
+        if (auto* action = qobject_cast<QAction*>(object); action && action->isEnabled())
+            enabled << name;
+    }
+    return enabled;
+}
+
+void TestReelwright::albumToVideo()
+{
+    const QStringList photos = {media("flower.jpg"), media("raindrops.jpg"), media("bird-exif6.jpg")};
+    QVERIFY(child<QWidget>("gettingStart")->isVisible());
+    importPhotos(photos);
+    QCOMPARE(m_dialogDirs.value(0), QStandardPaths::writableLocation(QStandardPaths::PicturesLocation));
+    QVERIFY2(m_dialogFilters.value(0).startsWith(QStringLiteral("All Supported Files (*.jpg *.jpeg *.bmp")),
+             qPrintable(m_dialogFilters.value(0)));
+    QCOMPARE(m_pref->value(QStringLiteral("PhotoLastDir")).toString(), QDir::cleanPath(QStringLiteral(REELWRIGHT_MEDIA_DIR)));
+    importAudio({media("knolls-20s.ogg")});
+    QVERIFY(m_dialogFilters.value(1).contains(QStringLiteral("OGG Files (*.ogg);;")));
+    QCOMPARE(m_messages, QStringList());
+    const StoryBoardData& album = m_window->storyBoardData();
+    QCOMPARE(album.photos.size(), 3);
+    QCOMPARE(album.audios.size(), 1);
+    QVERIFY(!child<QWidget>("gettingStart")->isVisible());
+    QVERIFY(m_window->player()->isVisible());
+
+    setSpin("spinBox", 1400);
+    setSpin("spinBox_2", 600);
+    QCOMPARE(album.photoMs, 1400);
+    QCOMPARE(album.transitionSeconds, 0.6);
+    if (!child<QCheckBox>("checkBoxUseDynamicZoom")->isChecked())
+        click("checkBoxUseDynamicZoom");
+    click("radioButton");
+    QVERIFY(album.dissolveOnly);
+    click("radioButton_2");
+    QVERIFY(album.useZoom && album.useTransition && !album.dissolveOnly);
+    const quint32 total = m_window->storyBoardRender().totalFrames;
+    QCOMPARE(child<QLabel>("timeCode")->text(), QStringLiteral("00:00:00 / ") + frameToTimeString(total, 25.0));
+
+    // A second of playback moves picture, slider and time code; Space pauses.
+    click("play");
+    QCOMPARE(m_window->currentPlayState(), 1);
+    QVERIFY(!child<QWidget>("play")->isVisible() && child<QWidget>("pause")->isVisible());
+    QVERIFY(!child<QWidget>("spinBox")->isEnabled());
+    QTest::qWait(1000);
+    // Without a window manager nobody gives the focus back after a dialog.
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QTest::keyClick(m_window.get(), Qt::Key_Space);
+    QCOMPARE(m_window->currentPlayState(), 2);
+    const quint32 shown = m_window->player()->currentFrame;
+    QVERIFY2(shown >= 15 && shown <= 40, qPrintable(QString::number(shown)));
+    QCOMPARE(child<QSlider>("position")->value(), int(shown));
+    QCOMPARE(child<QLabel>("timeCode")->text().left(8), QStringLiteral("00:00:01"));
+    // The paused picture is on screen: a photo, not the empty frame.
+    const QImage screen = m_window->player()->grabFramebuffer();
+    QImage empty(screen.size(), QImage::Format_RGB32);
+    empty.fill(Qt::black);
+    QVERIFY(difference(screen, empty) > 20.0);
+    QTest::keyClick(m_window.get(), Qt::Key_Home);
+    QCOMPARE(m_window->player()->currentFrame, 0u);
+
+    const QString folder = m_dir.filePath(QStringLiteral("videos"));
+    const CompileOutcome outcome = compile(folder);
+    QVERIFY(outcome.ran);
+    QVERIFY2(outcome.succeeded, qPrintable(outcome.label));
+    QCOMPARE(outcome.file, folder + QStringLiteral("/Album.mp4"));
+    const DecodedVideo video = decodeVideo(outcome.file);
+    QVERIFY(video.opened);
+    QCOMPARE(video.frames, int(m_window->storyBoardRender().totalFrames));
+    QCOMPARE(QSize(video.width, video.height), QSize(1280, 720));
+    QVERIFY2(std::abs(video.soundSeconds - video.frames / video.frameRate) <= 1.0 / video.frameRate,
+             qPrintable(QStringLiteral("%1 s of sound, %2 frames").arg(video.soundSeconds).arg(video.frames)));
+    const QSize frame(1280, 720);
+    const double first = difference(video.firstFrame, fitted(photos[0], frame));
+    QVERIFY2(first < difference(video.firstFrame, fitted(photos[1], frame))
+                 && first < difference(video.firstFrame, fitted(photos[2], frame)),
+             qPrintable(QString::number(first)));
+    // The preview goes on at the compile's size, with the album intact.
+    QCOMPARE(m_window->player()->frameSize(), frame);
+    QCOMPARE(album.photos.size(), 3);
+    QVERIFY(child<QWidget>("play")->isEnabled());
+}
+
+void TestReelwright::enablingRules_data()
+{
+    QTest::addColumn<int>("photos");
+    QTest::addColumn<int>("clips");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QStringList>("enabled");
+    const QStringList none = {"spinBox", "spinBox_2", "checkBox", "checkBoxUseDynamicZoom", "adjustOrder",
+                              "radioButton", "radioButton_2"};
+    QTest::newRow("empty album") << 0 << 0 << "" << none;
+    QTest::newRow("photos only") << 3 << 0 << ""
+                                 << none + QStringList{"play", "burn", "actionCreateVideo", "actionPlayPause"};
+    QTest::newRow("clips only") << 0 << 1 << "" << none + QStringList{"checkBox_2"};
+    QTest::newRow("photos and clips")
+        << 3 << 1 << "" << none + QStringList{"play", "syncAlbum", "checkBox_2", "burn", "actionCreateVideo",
+                                              "actionPlayPause"};
+    QTest::newRow("playing") << 3 << 1 << "play"
+                             << QStringList{"pause", "stop", "burn", "actionCreateVideo", "actionPlayPause"};
+    QTest::newRow("first photo selected")
+        << 3 << 0 << "photo 0"
+        << none + QStringList{"play", "burn", "actionCreateVideo", "actionPlayPause", "moveRight", "deleteClip",
+                              "turnLeft", "restore", "actionDelete", "actionMoveRight", "actionSelectAll"};
+    QTest::newRow("middle photo selected")
+        << 3 << 0 << "photo 2"
+        << none + QStringList{"play", "burn", "actionCreateVideo", "actionPlayPause", "moveLeft", "moveRight",
+                              "deleteClip", "turnLeft", "restore", "actionDelete", "actionMoveLeft",
+                              "actionMoveRight", "actionSelectAll"};
+    QTest::newRow("all photos selected")
+        << 3 << 0 << "all photos"
+        << none + QStringList{"play", "burn", "actionCreateVideo", "actionPlayPause", "deleteClip", "turnLeft",
+                              "restore", "actionDelete", "actionSelectAll"};
+    QTest::newRow("clip selected")
+        << 3 << 1 << "clip 0"
+        << none + QStringList{"play", "syncAlbum", "checkBox_2", "burn", "actionCreateVideo", "actionPlayPause",
+                              "deleteClip", "actionDelete", "actionSelectAll"};
+}
+
+void TestReelwright::enablingRules()
+{
+    QFETCH(int, photos);
+    QFETCH(int, clips);
+    QFETCH(QString, action);
+    QFETCH(QStringList, enabled);
+    const QStringList all = {media("flower.jpg"), media("raindrops.jpg"), media("clock-portrait-exif3.jpg")};
+    if (photos > 0)
+        importPhotos(all.mid(0, photos));
+    if (clips > 0)
+        importAudio({media("journeys-8s.m4a")});
+    auto* photoStrip = child<QListWidget>("photoListWidget");
+    if (action == QStringLiteral("play")) {
+        click("play");
+    } else if (action.startsWith(QStringLiteral("photo "))) {
+        const int row = action.mid(6).toInt();
+        QTest::mouseClick(photoStrip->viewport(), Qt::LeftButton, {},
+                          photoStrip->visualItemRect(photoStrip->item(row)).center());
+    } else if (action == QStringLiteral("all photos")) {
+        photoStrip->setFocus();
+        QTest::keyClick(photoStrip, Qt::Key_A, Qt::ControlModifier);
+    } else if (action == QStringLiteral("clip 0")) {
+        auto* audioStrip = child<QListWidget>("audioListWidget");
+        QTest::mouseClick(audioStrip->viewport(), Qt::LeftButton, {},
+                          audioStrip->visualItemRect(audioStrip->item(0)).center());
+    }
+    const QStringList checked = {
+        "play", "pause", "stop", "burn", "syncAlbum", "checkBox_2", "spinBox", "spinBox_2", "checkBox",
+        "checkBoxUseDynamicZoom", "adjustOrder", "radioButton", "radioButton_2", "moveLeft", "moveRight",
+        "deleteClip", "turnLeft", "restore", "actionCreateVideo", "actionPlayPause", "actionDelete",
+        "actionMoveLeft", "actionMoveRight", "actionSelectAll"};
+    QStringList got = enabledOf(checked);
+    QStringList want = enabled;
+    got.sort();
+    want.sort();
+    QCOMPARE(got, want);
+    QCOMPARE(child<QWidget>("gettingStart")->isVisible(), photos + clips == 0);
+}
+
+void TestReelwright::syncArithmetic_data()
+{
+    QTest::addColumn<double>("audioSeconds");
+    QTest::addColumn<int>("photos");
+    QTest::addColumn<bool>("transitions");
+    QTest::addColumn<double>("frameRate");
+    QTest::addColumn<int>("ms");
+    QTest::newRow("4.65 s per photo") << 60.0 << 10 << true << 25.0 << 4680;
+    QTest::newRow("whole frames get one more") << 40.0 << 10 << false << 25.0 << 4040;
+    QTest::newRow("NTSC frame length") << 46.5 << 10 << false << 29.97 << 4653;
+    QTest::newRow("one photo ignores transitions") << 7.3 << 1 << true << 25.0 << 7320;
+    QTest::newRow("under a second per photo") << 5.0 << 10 << false << 25.0 << -1;
+    QTest::newRow("transitions eat the track") << 10.0 << 10 << true << 25.0 << -1;
+    QTest::newRow("over 999 s per photo") << 2000.0 << 2 << false << 25.0 << -1;
+}
+
+void TestReelwright::syncArithmetic()
+{
+    QFETCH(double, audioSeconds);
+    QFETCH(int, photos);
+    QFETCH(bool, transitions);
+    QFETCH(double, frameRate);
+    QFETCH(int, ms);
+    QCOMPARE(Reelwright::syncedPhotoMs(audioSeconds, photos, transitions, 1.5, frameRate), ms);
+}
+
+void TestReelwright::syncFillsSoundTrack()
+{
+    importPhotos({media("flower.jpg"), media("raindrops.jpg")});
+    importAudio({media("knolls-20s.ogg")});
+    const StoryBoardData& album = m_window->storyBoardData();
+    const int expected = Reelwright::syncedPhotoMs(album.totalAudioDuration(), 2, true, 1.5, 25.0);
+    QVERIFY(expected > 5000);
+    click("syncAlbum");
+    QCOMPARE(album.photoMs, expected);
+    QCOMPARE(child<QSpinBox>("spinBox")->value(), expected);
+    // The pictures now last at least as long as the sound, by under a frame
+    // per photo.
+    const double gap = album.totalPhotoDuration() - album.totalAudioDuration();
+    QVERIFY2(gap >= 0.0 && gap <= 2 * 0.04 + 1e-9, qPrintable(QString::number(gap)));
+    QCOMPARE(child<QLineEdit>("photoLength")->text(), child<QLineEdit>("audioLength")->text());
+}
+
+void TestReelwright::afterBurnMenuMirrors_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<int>("code");
+    QTest::newRow("do nothing") << "actionDoNothing" << 5;
+    QTest::newRow("exit") << "actionExitProgram" << 0;
+    QTest::newRow("stand by") << "actionStandBy" << 1;
+    QTest::newRow("hibernate") << "actionHibernate" << 2;
+    QTest::newRow("shut down") << "actionShutDown" << 4;
+}
+
+void TestReelwright::afterBurnMenuMirrors()
+{
+    QFETCH(QString, action);
+    QFETCH(int, code);
+    const QStringList actions = {"actionDoNothing", "actionExitProgram", "actionStandBy", "actionHibernate",
+                                 "actionShutDown"};
+    child<QAction>(qPrintable(action))->trigger();
+    QCOMPARE(m_pref->value(QStringLiteral("AfterBurnAction")).toInt(), code);
+    QStringList checked;
+    for (const QString& name : actions)
+        if (child<QAction>(qPrintable(name))->isChecked())
+            checked << name;
+    QCOMPARE(checked, QStringList{action});
+    // A new window reads the stored choice back.
+    m_window = std::make_unique<Reelwright>();
+    QVERIFY(child<QAction>(qPrintable(action))->isChecked());
+    QCOMPARE(child<QAction>("actionDoNothing")->isChecked(), action == QStringLiteral("actionDoNothing"));
+}
+
+void TestReelwright::deletedPhotoCompilesBlack()
+{
+    const QString doomed = m_dir.filePath(QStringLiteral("doomed.jpg"));
+    QVERIFY(QFile::copy(media("flower.jpg"), doomed));
+    importPhotos({doomed, media("raindrops.jpg")});
+    QVERIFY(QFile::remove(doomed));
+    setSpin("spinBox", 1000);
+    click("play");
+    QTest::qWait(400);
+    click("pause");
+    const QString log = QDir::tempPath() + QStringLiteral("/tst_app.1.log");
+    QFile::remove(log);
+
+    const CompileOutcome outcome = compile(m_dir.filePath(QStringLiteral("black")));
+    QVERIFY2(outcome.succeeded, qPrintable(outcome.label));
+    const DecodedVideo video = decodeVideo(outcome.file);
+    QCOMPARE(video.frames, int(m_window->storyBoardRender().totalFrames));
+    QImage black(video.firstFrame.size(), QImage::Format_RGB32);
+    black.fill(Qt::black);
+    QVERIFY(difference(video.firstFrame, black) < 3.0);
+    QFile file(log);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(QString::fromLocal8Bit(file.readAll()).contains(QStringLiteral("cannot read photo ") + doomed));
+    QCOMPARE(m_window->storyBoardData().photos.size(), 2);
+}
+
+void TestReelwright::vanishedOutputFolderKeepsAlbum()
+{
+    importPhotos({media("flower.jpg"), media("raindrops.jpg")});
+    const QString parent = m_dir.filePath(QStringLiteral("removable"));
+    const QString folder = parent + QStringLiteral("/videos");
+    QVERIFY(QDir().mkpath(folder));
+    // Between the settings and the compile the folder goes, and a file
+    // takes its parent's name, so it cannot come back.
+    const CompileOutcome outcome = compile(folder, [parent] {
+        QDir(parent).removeRecursively();
+        QFile blocker(parent);
+        blocker.open(QIODevice::WriteOnly);
+    });
+    QVERIFY(outcome.ran);
+    QVERIFY(!outcome.succeeded);
+    QVERIFY2(outcome.label.contains(QStringLiteral("cannot be created")), qPrintable(outcome.label));
+    QVERIFY(outcome.label.contains(QDir::toNativeSeparators(folder)));
+    QCOMPARE(m_window->storyBoardData().photos.size(), 2);
+    QVERIFY(child<QWidget>("burn")->isEnabled());
+    click("play");
+    QTest::qWait(200);
+    click("pause");
+    QVERIFY(m_window->player()->currentFrame > 0);
+}
+
+std::unique_ptr<QObject> makeReelwrightTests()
+{
+    return std::make_unique<TestReelwright>();
+}
+
+#include "tst_reelwright.moc"
