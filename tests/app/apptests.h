@@ -8,6 +8,7 @@
 #include <memory>
 
 std::unique_ptr<QObject> makeReelwrightTests();
+std::unique_ptr<QObject> makeStartupTests();
 
 // What libavformat reads back from a compiled file.
 struct DecodedVideo {

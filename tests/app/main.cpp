@@ -11,6 +11,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     std::vector<std::unique_ptr<QObject>> suites;
     suites.push_back(makeReelwrightTests());
+    suites.push_back(makeStartupTests());
 
     int failures = 0;
     for (const auto& suite : suites)

@@ -1,0 +1,143 @@
+// The built program started as a process (its own temporary and
+// configuration folders, so no other running copy interferes), and the
+// German catalogue reaching every open window.
+
+#include "apptests.h"
+
+#include "outputsetting.h"
+#include "reelwright.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QMenuBar>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTranslator>
+
+namespace {
+
+const QByteArray kLauncherText("command:close splash screen");
+
+QString program()
+{
+    return QStringLiteral(REELWRIGHT_APP_DIR "/reelwright");
+}
+
+// X windows whose title contains `title`, as the X server lists them.
+int windowsTitled(const QString& title)
+{
+    QProcess tree;
+    tree.start(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")});
+    if (!tree.waitForFinished(10000))
+        return -1;
+    return int(QString::fromUtf8(tree.readAllStandardOutput()).count(QLatin1Char('"') + title));
+}
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir home;
+
+    void prepare(QProcess& p, const QString& executable = program())
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("TMPDIR"), home.path());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+        env.insert(QStringLiteral("ALSOFT_DRIVERS"), QStringLiteral("null"));
+        env.insert(QStringLiteral("LANGUAGE"), QStringLiteral("en"));
+        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+        env.remove(QStringLiteral("REELWRIGHT_DEV_ALBUM"));
+        p.setProcessEnvironment(env);
+        p.setProgram(executable);
+    }
+
+private slots:
+    void secondStartLeavesTheFirstRunning()
+    {
+        QProcess first;
+        prepare(first);
+        first.start();
+        QVERIFY(first.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(first.peek(1024).contains(kLauncherText), 30000);
+        QCOMPARE(first.peek(1024), kLauncherText);
+
+        QProcess second;
+        prepare(second);
+        second.setArguments({QStringLiteral("ignored-argument")});
+        second.start();
+        QVERIFY(second.waitForFinished(20000));
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 0);
+        QVERIFY(second.readAllStandardOutput().isEmpty());
+        QCOMPARE(first.state(), QProcess::Running);
+
+        // SIGTERM ends the loop the way closing the window does.
+        first.terminate();
+        QVERIFY(first.waitForFinished(20000));
+        QCOMPARE(first.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(first.exitCode(), 0);
+        QCOMPARE(first.readAllStandardOutput(), kLauncherText + kLauncherText);
+    }
+
+    void brokenInstallation()
+    {
+        // The program alone, without pattern/ and profiles/ beside it.
+        const QString lonely = home.filePath(QStringLiteral("lonely/reelwright"));
+        QDir().mkpath(home.filePath(QStringLiteral("lonely")));
+        QVERIFY(QFile::copy(program(), lonely));
+
+        QProcess withArgument;
+        prepare(withArgument, lonely);
+        withArgument.setArguments({QStringLiteral("photo.jpg")});
+        withArgument.start();
+        QVERIFY(withArgument.waitForFinished(20000));
+        QCOMPARE(withArgument.exitCode(), 0);
+        QVERIFY(withArgument.readAllStandardOutput().isEmpty());
+
+        QProcess plain;
+        prepare(plain, lonely);
+        plain.start();
+        QVERIFY(plain.waitForStarted());
+        QTRY_COMPARE_WITH_TIMEOUT(windowsTitled(QStringLiteral("Error")), 1, 20000);
+        QCOMPARE(plain.state(), QProcess::Running);
+        plain.kill();
+        plain.waitForFinished();
+        QVERIFY(plain.readAllStandardOutput().isEmpty());
+    }
+
+    void germanReachesEveryOpenWindow()
+    {
+        Reelwright window;
+        window.show();
+        OutputSetting settings(&window);
+        settings.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QMenu* fileMenu = window.menuBar()->actions().first()->menu();
+        QCOMPARE(fileMenu->title(), QStringLiteral("&File"));
+        const QString englishTitle = settings.windowTitle();
+
+        QTranslator german;
+        QVERIFY(german.load(QStringLiteral(REELWRIGHT_APP_DIR "/translations/reelwright_de.qm")));
+        QApplication::installTranslator(&german);
+        QTRY_COMPARE(fileMenu->title(), QStringLiteral("&Datei"));
+        QVERIFY(settings.windowTitle().startsWith(QStringLiteral("Ausgabeeinstellungen")));
+        QVERIFY(window.findChild<QAction*>(QStringLiteral("actionCreateVideo"))->text().contains(u"Videodatei"));
+
+        QApplication::removeTranslator(&german);
+        QTRY_COMPARE(fileMenu->title(), QStringLiteral("&File"));
+        QCOMPARE(settings.windowTitle(), englishTitle);
+    }
+};
+
+} // namespace
+
+std::unique_ptr<QObject> makeStartupTests()
+{
+    return std::make_unique<TestStartup>();
+}
+
+#include "tst_startup.moc"
