@@ -12,7 +12,7 @@
 #include "zupref.h"
 
 #include <QDebug>
-#include <QIcon>
+#include <QLoggingCategory>
 #include <QMenu>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -25,13 +25,28 @@ namespace {
 const QString kFirstStart = QStringLiteral("FirstStart");
 const QString kAfterBurnAction = QStringLiteral("AfterBurnAction");
 
+// Many command slots follow the on_<name>_<signal> scheme without a widget
+// of that name (menu commands, strip notifications); they are connected by
+// hand, so the form's automatic connection would only warn about each one.
+QLoggingCategory::CategoryFilter previousLogFilter = nullptr;
+
+void quietSlotsByName(QLoggingCategory* category)
+{
+    if (previousLogFilter)
+        previousLogFilter(category);
+    if (qstrcmp(category->categoryName(), "qt.core.qmetaobject.connectslotsbyname") == 0)
+        category->setEnabled(QtWarningMsg, false);
+}
+
 } // namespace
 
 Reelwright::Reelwright(QWidget* parent, Qt::WindowFlags flags)
     : ZuMainWindow(parent, flags)
     , form(std::make_unique<Ui_ReelwrightClass>())
 {
+    previousLogFilter = QLoggingCategory::installFilter(quietSlotsByName);
     form->setupUi(this);
+    QLoggingCategory::installFilter(previousLogFilter);
     mediaInfo = new MediaInfoWidget(this);
     mediaInfo->hide();
     Zu::moveCenter(mediaInfo);

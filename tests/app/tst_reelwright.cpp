@@ -23,6 +23,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -93,6 +94,8 @@ private slots:
     void syncArithmetic_data();
     void syncArithmetic();
     void syncFillsSoundTrack();
+    void contextMenus_data();
+    void contextMenus();
     void afterBurnMenuMirrors_data();
     void afterBurnMenuMirrors();
     void deletedPhotoCompilesBlack();
@@ -290,7 +293,8 @@ void TestReelwright::albumToVideo()
     const quint32 shown = m_window->player()->currentFrame;
     QVERIFY2(shown >= 15 && shown <= 40, qPrintable(QString::number(shown)));
     QCOMPARE(child<QSlider>("position")->value(), int(shown));
-    QCOMPARE(child<QLabel>("timeCode")->text().left(8), QStringLiteral("00:00:01"));
+    QCOMPARE(child<QLabel>("timeCode")->text(),
+             frameToTimeString(shown, 25.0) + QStringLiteral(" / ") + frameToTimeString(total, 25.0));
     // The paused picture is on screen: a photo, not the empty frame.
     const QImage screen = m_window->player()->grabFramebuffer();
     QImage empty(screen.size(), QImage::Format_RGB32);
@@ -315,6 +319,13 @@ void TestReelwright::albumToVideo()
     QVERIFY2(first < difference(video.firstFrame, fitted(photos[1], frame))
                  && first < difference(video.firstFrame, fitted(photos[2], frame)),
              qPrintable(QString::number(first)));
+    // A language change rebuilds the texts but keeps the time displays.
+    const QString timeCode = child<QLabel>("timeCode")->text();
+    const QString length = child<QLineEdit>("photoLength")->text();
+    m_window->retranslate();
+    QCOMPARE(child<QLabel>("timeCode")->text(), timeCode);
+    QCOMPARE(child<QLineEdit>("photoLength")->text(), length);
+    QVERIFY(length != QStringLiteral("00:00:00"));
     // The preview goes on at the compile's size, with the album intact.
     QCOMPARE(m_window->player()->frameSize(), frame);
     QCOMPARE(album.photos.size(), 3);
@@ -437,6 +448,45 @@ void TestReelwright::syncFillsSoundTrack()
     const double gap = album.totalPhotoDuration() - album.totalAudioDuration();
     QVERIFY2(gap >= 0.0 && gap <= 2 * 0.04 + 1e-9, qPrintable(QString::number(gap)));
     QCOMPARE(child<QLineEdit>("photoLength")->text(), child<QLineEdit>("audioLength")->text());
+}
+
+void TestReelwright::contextMenus_data()
+{
+    QTest::addColumn<QString>("slot");
+    QTest::addColumn<bool>("onItem");
+    QTest::addColumn<QString>("items");
+    QTest::newRow("photo item") << "on_photoListContextMenu" << true
+                                << "&Delete,&Clear,|,&Select All,|,Turn Left,Turn Right,Mirror,Flip,"
+                                   "Auto Rotate All Photos,Auto Rotate Photos While Importing,Restore,|,Sort By,|,"
+                                   "Move Left,Move Right";
+    QTest::newRow("photo strip") << "on_photoListContextMenu" << false << "&Clear,|,&Select All,|,Sort By";
+    QTest::newRow("audio strip") << "on_audioListContextMenu" << false
+                                 << "&Delete,&Clear,|,&Select All,|,Sort By,|,Move Left,Move Right";
+}
+
+void TestReelwright::contextMenus()
+{
+    QFETCH(QString, slot);
+    QFETCH(bool, onItem);
+    QFETCH(QString, items);
+    QStringList shown;
+    auto* timer = new QTimer(this);
+    connect(timer, &QTimer::timeout, this, [&shown, timer] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        for (QAction* action : menu->actions())
+            shown << (action->isSeparator() ? QStringLiteral("|") : action->text());
+        menu->close();
+        timer->deleteLater();
+    });
+    timer->start(20);
+    const QPoint where = m_window->mapToGlobal(QPoint(200, 200));
+    if (slot == QStringLiteral("on_photoListContextMenu"))
+        QVERIFY(QMetaObject::invokeMethod(m_window.get(), qPrintable(slot), Q_ARG(bool, onItem), Q_ARG(QPoint, where)));
+    else
+        QVERIFY(QMetaObject::invokeMethod(m_window.get(), qPrintable(slot), Q_ARG(QPoint, where)));
+    QCOMPARE(shown.join(QLatin1Char(',')), items);
 }
 
 void TestReelwright::afterBurnMenuMirrors_data()
