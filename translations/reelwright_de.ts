@@ -524,7 +524,7 @@
 <context>
     <name>Reelwright</name>
     <message>
-        <location filename="../app/reelwright.cpp" line="+53" />
+        <location filename="../app/reelwright.cpp" line="+68" />
         <location line="+355" />
         <source>&amp;Preferences...</source>
         <translation>&amp;Einstellungen …</translation>
@@ -1427,6 +1427,175 @@
         <location line="+1" />
         <source>Start the program failed. Please re-install it.</source>
         <translation>Das Programm konnte nicht gestartet werden. Bitte installieren Sie es neu.</translation>
+    </message>
+</context>
+<context>
+    <name>quilUpdateWindow</name>
+    <message>
+        <location filename="../updater/quilupdatewindow.cpp" line="+186" />
+        <location line="+198" />
+        <source>Unable to connect validation server.
+Please check your network connection.</source>
+        <translation>Keine Verbindung zum Prüfserver möglich.
+Bitte prüfen Sie Ihre Netzwerkverbindung.</translation>
+    </message>
+    <message>
+        <location line="-181" />
+        <source>The current version you are using is the latest one.</source>
+        <translation>Sie verwenden bereits die neueste Version.</translation>
+    </message>
+    <message>
+        <location line="+177" />
+        <source>Update failed.</source>
+        <translation>Die Aktualisierung ist fehlgeschlagen.</translation>
+    </message>
+    <message>
+        <location line="+2" />
+        <location line="+4" />
+        <source>Download error!</source>
+        <translation>Fehler beim Herunterladen!</translation>
+    </message>
+    <message>
+        <location line="+52" />
+        <location line="+215" />
+        <source>Elapsed Time: %1</source>
+        <translation>Verstrichene Zeit: %1</translation>
+    </message>
+    <message>
+        <location line="-214" />
+        <location line="+215" />
+        <source>Remaining Time</source>
+        <translation>Verbleibende Zeit</translation>
+    </message>
+    <message>
+        <location line="-178" />
+        <source>The update package cannot be opened:
+%1</source>
+        <translation>Das Aktualisierungspaket kann nicht geöffnet werden:
+%1</translation>
+    </message>
+    <message>
+        <location line="+11" />
+        <source>Save File...</source>
+        <translation>Datei speichern …</translation>
+    </message>
+    <message>
+        <location line="+7" />
+        <source>Failed to save the installation files.</source>
+        <translation>Die Installationsdateien konnten nicht gespeichert werden.</translation>
+    </message>
+    <message>
+        <location line="+83" />
+        <source>Are you sure to quit update wizard?</source>
+        <translation>Möchten Sie den Aktualisierungsassistenten wirklich beenden?</translation>
+    </message>
+    <message>
+        <location line="+30" />
+        <source>Download failed!</source>
+        <translation>Herunterladen fehlgeschlagen!</translation>
+    </message>
+    <message>
+        <location line="+2" />
+        <source>Update Finished</source>
+        <translation>Aktualisierung abgeschlossen</translation>
+    </message>
+    <message>
+        <location line="+4" />
+        <source>Downloading updates, please wait...</source>
+        <translation>Aktualisierungen werden heruntergeladen, bitte warten …</translation>
+    </message>
+    <message>
+        <location line="+6" />
+        <source>High</source>
+        <translation>Hoch</translation>
+    </message>
+    <message>
+        <location line="+2" />
+        <source>Medium</source>
+        <translation>Mittel</translation>
+    </message>
+    <message>
+        <location line="+2" />
+        <source>Low</source>
+        <translation>Niedrig</translation>
+    </message>
+    <message>
+        <location line="+10" />
+        <source>Update Wizard</source>
+        <translation>Aktualisierungsassistent</translation>
+    </message>
+    <message>
+        <location line="+9" />
+        <source>Checking for updates...</source>
+        <translation>Suche nach Aktualisierungen …</translation>
+    </message>
+    <message>
+        <location line="+5" />
+        <source>Find new version,update or not?</source>
+        <translation>Eine neue Version ist verfügbar. Jetzt aktualisieren?</translation>
+    </message>
+    <message>
+        <location line="+1" />
+        <location line="+1" />
+        <source>Version</source>
+        <translation>Version</translation>
+    </message>
+    <message>
+        <location line="+1" />
+        <source>Importance:</source>
+        <translation>Wichtigkeit:</translation>
+    </message>
+</context>
+<context>
+    <name>quilUpdateWindow22</name>
+    <message>
+        <location line="+6" />
+        <source>Update installation needs to close %1. Click "Cancel" to install next time.</source>
+        <translation>Für die Installation der Aktualisierung muss %1 geschlossen werden. Klicken Sie auf „Abbrechen“, um beim nächsten Mal zu installieren.</translation>
+    </message>
+</context>
+<context>
+    <name>quilUpdateWindowClass</name>
+    <message>
+        <location filename="../updater/quilupdatewindow.ui" line="+102" />
+        <location line="+3" />
+        <source>Remind Me Later</source>
+        <translation>Später erinnern</translation>
+    </message>
+    <message>
+        <location line="+13" />
+        <location line="+3" />
+        <source>Update Now</source>
+        <translation>Jetzt aktualisieren</translation>
+    </message>
+    <message>
+        <location line="+126" />
+        <location line="+3" />
+        <location line="+107" />
+        <location line="+3" />
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <location line="-76" />
+        <source>Download finished, install now or not?</source>
+        <translation>Herunterladen abgeschlossen. Jetzt installieren?</translation>
+    </message>
+    <message>
+        <location line="+31" />
+        <source>Save Updates...</source>
+        <translation>Aktualisierungen speichern …</translation>
+    </message>
+    <message>
+        <location line="+3" />
+        <source>Save As...</source>
+        <translation>Speichern unter …</translation>
+    </message>
+    <message>
+        <location line="+20" />
+        <location line="+3" />
+        <source>Install</source>
+        <translation>Installieren</translation>
     </message>
 </context>
 </TS>
