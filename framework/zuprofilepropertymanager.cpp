@@ -89,6 +89,8 @@ QVariant ZuProfilePropertyManager::encoderForm(const QString &key, const QVarian
     if (value.typeId() == QMetaType::Bool)
         return value;
     QString text = value.toString().trimmed();
+    if (key == QLatin1String("r") && text.compare(QLatin1String("auto"), Qt::CaseInsensitive) == 0)
+        return QStringLiteral("Auto");
     if (text.isEmpty() || isAutoText(text))
         return text;
     if (key == QLatin1String("b") || key == QLatin1String("ab")) {

@@ -94,6 +94,8 @@ ZuProfilePropertyWidget::ZuProfilePropertyWidget(QWidget *parent, Qt::WindowFlag
     , m_ownRoot(new ZuProperty(QString(), this))
     , m_scroll(new QScrollArea(this))
 {
+    // The calculator signal is often connected queued.
+    qRegisterMetaType<ZuProperty *>();
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(6);
@@ -394,8 +396,17 @@ void ZuProfilePropertyWidget::commit(ZuProperty *item, const QVariant &value)
     const QVariant old = item->value();
     if (value.typeId() != QMetaType::Bool) {
         const QString text = value.toString().trimmed();
-        if (text == displayText(item->key()))
+        const QString key = item->key();
+        // "25" typed over "25fps" is no change, "130" over "50%" (128) is.
+        if (text == displayText(key)
+            || (ZuProfilePropertyManager::displayForm(key, text) == displayText(key)
+                && ZuProfilePropertyManager::encoderForm(key, text)
+                           .toString()
+                           .compare(ZuProfilePropertyManager::encoderForm(key, old).toString(), Qt::CaseInsensitive)
+                       == 0)) {
+            showValue(item);
             return;
+        }
         if (!ZuProfilePropertyManager::isAcceptable(item->key(), item->type(), text)) {
             // What cannot be encoded is not taken; the item shows its value again.
             showValue(item);

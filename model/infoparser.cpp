@@ -24,13 +24,15 @@ namespace {
 struct FormatContextClose {
     void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
 };
+using FormatContextPtr = std::unique_ptr<AVFormatContext, FormatContextClose>;
 
-enum class SoundCheck { NotReadable, NoSound, NoDecoder, HasSound };
+struct PacketFree {
+    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
+};
 
-// What FFmpeg makes of a file the audio reader refused: not a container it
-// knows, a container without sound (a video-only ".m4a"), sound in a codec
-// without a decoder, or sound that is there but does not decode.
-SoundCheck checkSound(const QString& path)
+// The file opened and its streams probed, local files only (as the audio
+// reader opens them); null when FFmpeg cannot read it.
+FormatContextPtr openMedia(const QString& path)
 {
     const QByteArray url = "file:" + QFileInfo(path).absoluteFilePath().toUtf8();
     AVDictionary* options = nullptr;
@@ -39,9 +41,22 @@ SoundCheck checkSound(const QString& path)
     const int ret = avformat_open_input(&opened, url.constData(), nullptr, &options);
     av_dict_free(&options);
     if (ret < 0)
-        return SoundCheck::NotReadable;
-    const std::unique_ptr<AVFormatContext, FormatContextClose> context(opened);
+        return {};
+    FormatContextPtr context(opened);
     if (avformat_find_stream_info(context.get(), nullptr) < 0)
+        return {};
+    return context;
+}
+
+enum class SoundCheck { NotReadable, NoSound, NoDecoder, HasSound };
+
+// What FFmpeg makes of a file the audio reader refused: not a container it
+// knows, a container without sound (a video-only ".m4a"), sound in a codec
+// without a decoder, or sound that is there but does not decode.
+SoundCheck checkSound(const QString& path)
+{
+    const FormatContextPtr context = openMedia(path);
+    if (!context)
         return SoundCheck::NotReadable;
     const int found = av_find_best_stream(context.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
     if (found == AVERROR_STREAM_NOT_FOUND)
@@ -57,16 +72,8 @@ SoundCheck checkSound(const QString& path)
 double soundPresent(const QString& path, double* claimed)
 {
     *claimed = -1.0;
-    const QByteArray url = "file:" + QFileInfo(path).absoluteFilePath().toUtf8();
-    AVDictionary* options = nullptr;
-    av_dict_set(&options, "protocol_whitelist", "file", 0);
-    AVFormatContext* opened = nullptr;
-    const int ret = avformat_open_input(&opened, url.constData(), nullptr, &options);
-    av_dict_free(&options);
-    if (ret < 0)
-        return -1.0;
-    const std::unique_ptr<AVFormatContext, FormatContextClose> context(opened);
-    if (avformat_find_stream_info(context.get(), nullptr) < 0)
+    const FormatContextPtr context = openMedia(path);
+    if (!context)
         return -1.0;
     const int index = av_find_best_stream(context.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
     if (index < 0)
@@ -78,9 +85,7 @@ double soundPresent(const QString& path, double* claimed)
     else if (context->duration != AV_NOPTS_VALUE && context->duration > 0)
         *claimed = double(context->duration) / AV_TIME_BASE;
     const int64_t start = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
-    const std::unique_ptr<AVPacket, void (*)(AVPacket*)> packet(av_packet_alloc(), [](AVPacket* p) {
-        av_packet_free(&p);
-    });
+    const std::unique_ptr<AVPacket, PacketFree> packet(av_packet_alloc());
     if (!packet)
         return -1.0;
     int64_t end = -1;
@@ -113,7 +118,10 @@ InfoParser::~InfoParser()
 
 void InfoParser::stop()
 {
-    stopRequest.release();
+    // A stop asked before the thread has run is kept for it: a dialog torn
+    // down right after starting an import must not wait for the whole list.
+    if (!isFinished())
+        stopRequest.release();
 }
 
 InfoParser::Probe InfoParser::probe(const QString& path, bool isImage)
@@ -135,8 +143,14 @@ InfoParser::Probe InfoParser::probe(const QString& path, bool isImage)
 
 void InfoParser::run()
 {
-    stopRequest.tryAcquire(stopRequest.available());
     parsedCount.store(0, std::memory_order_release);
+    parse();
+    // Whatever stop requests are left belong to this run, not to a next one.
+    stopRequest.tryAcquire(stopRequest.available());
+}
+
+void InfoParser::parse()
+{
 
     // Large photos take most of their time in the JPEG decoder, so files are
     // probed on as many lanes as there are processors, and the results are

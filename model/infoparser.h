@@ -31,7 +31,8 @@ public:
     // Stops the thread (after the file being probed) and waits for it.
     ~InfoParser() override;
 
-    // Asks the thread to stop before the next file.
+    // Asks the thread to stop before the next file; asked before start(),
+    // the run ends before the first one.
     void stop();
 
     // Files handled so far; also the index of the file being probed.
@@ -65,6 +66,7 @@ private:
         QString reason;
     };
     static Probe probe(const QString& path, bool isImage);
+    void parse();
 
     const bool isImage;
     std::atomic<int> parsedCount{0};

@@ -8,7 +8,6 @@
 
 #include <QDir>
 #include <QLayout>
-#include <QTextDocument>
 
 ImportProgress::ImportProgress(bool isImage, QWidget* parent)
     : ZuDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
@@ -86,20 +85,30 @@ void ImportProgress::updateProgress()
     finished = true;
     timer.stop();
     parser->wait();
-    const QString report = failureReport(parser->failures());
-    if (!report.isEmpty())
-        ZuMessageBox::info(Qt::convertFromPlainText(report), QString(), this);
+    const QList<InfoParser::Failure> failures = parser->failures();
+    if (!failures.isEmpty())
+        ZuMessageBox::info(failureReport(failures), QString(), this);
     close();
 }
 
 QString ImportProgress::failureReport(const QList<InfoParser::Failure>& failures)
 {
-    if (failures.isEmpty())
-        return {};
-    QString text = tr("Some files have not been added to the list:\n");
-    for (const InfoParser::Failure& failure : failures)
-        text += QStringLiteral("%1\t%2\n").arg(QDir::toNativeSeparators(failure.path), failure.reason);
-    return text;
+    // A table keeps each reason beside its path however long the paths are;
+    // everything from the files is escaped, so a name shows as it is written.
+    QString html = QStringLiteral("<p>") + tr("Some files have not been added to the list:\n").trimmed().toHtmlEscaped()
+        + QStringLiteral("</p><table cellspacing=\"0\" cellpadding=\"1\">");
+    // A box taller than the screen would hide its own button, so a long list
+    // is cut and the rest counted.
+    const qsizetype shown = failures.size() > MaxReportedFiles ? MaxReportedFiles - 1 : failures.size();
+    for (qsizetype i = 0; i < shown; ++i)
+        html += QStringLiteral("<tr><td style=\"white-space:pre\">%1</td><td style=\"white-space:pre\">  %2</td></tr>")
+                    .arg(QDir::toNativeSeparators(failures.at(i).path).toHtmlEscaped(),
+                         failures.at(i).reason.toHtmlEscaped());
+    html += QStringLiteral("</table>");
+    if (shown < failures.size())
+        html += QStringLiteral("<p>") + tr("... and %n more file(s).", nullptr, int(failures.size() - shown))
+            + QStringLiteral("</p>");
+    return html;
 }
 
 void ImportProgress::cancel()

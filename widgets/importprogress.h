@@ -22,6 +22,8 @@ class ImportProgress : public ZuDialog
 
 public:
     static constexpr int ProgressIntervalMs = 40;
+    // Lines of files the report lists before it only counts the rest.
+    static constexpr int MaxReportedFiles = 30;
 
     // `parent` is the strip that receives the records: a PhotoListWidget
     // when `isImage`, an AudioListWidget otherwise.
@@ -32,7 +34,8 @@ public:
     // Starts parsing; the caller then runs exec() and reads `added`.
     void parseFileList(const QStringList& files);
 
-    // The report shown at the end for these failures (empty when none).
+    // The rich text the dialog shows at the end: each failed path beside its
+    // reason, everything from the files escaped.
     static QString failureReport(const QList<InfoParser::Failure>& failures);
 
     // Set once any record has been handed to the strip: the caller must

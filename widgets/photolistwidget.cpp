@@ -19,7 +19,6 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QRandomGenerator>
-#include <QScrollBar>
 #include <QTransform>
 
 #include <algorithm>

@@ -58,7 +58,8 @@ int main(int argc, char **argv)
     int failures = 0;
     const std::unique_ptr<QObject> suites[] = {makeSingleInstanceTests(), makePreferencesTests(),
                                                makeZuFunctionsTests(), makePowerStateTests(),
-                                               makeWidgetsTests(), makeProfilesTests()};
+                                               makeWidgetsTests(), makeProfilesTests(),
+                                               makeProfileWidgetsTests()};
     for (const auto &suite : suites)
         failures += QTest::qExec(suite.get(), argc, argv);
     return failures == 0 ? 0 : 1;

@@ -16,6 +16,7 @@ std::unique_ptr<QObject> makeZuFunctionsTests();
 std::unique_ptr<QObject> makePowerStateTests();
 std::unique_ptr<QObject> makeWidgetsTests();
 std::unique_ptr<QObject> makeProfilesTests();
+std::unique_ptr<QObject> makeProfileWidgetsTests();
 
 // Arguments main() understands when the tests start this program again as
 // a second copy.

@@ -141,6 +141,17 @@ private slots:
         add(path("folder.ogg"), "It is a folder, not a file.");
         QCOMPARE(outcome(m_files, false), m_good + m_bad);
     }
+
+    // A stop asked before the thread runs is not lost: nothing is parsed.
+    void stopBeforeStart()
+    {
+        InfoParser parser(QStringList(20, mediaFile("flower.jpg")), true);
+        parser.stop();
+        parser.start();
+        QVERIFY(parser.wait(20000));
+        QCOMPARE(parser.parsed(), 0);
+        QVERIFY(parser.succeededImageList().isEmpty());
+    }
 };
 
 std::unique_ptr<QObject> makeInfoParserTests()

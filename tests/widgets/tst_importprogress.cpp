@@ -10,6 +10,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTextDocument>
 #include <QTimer>
 
 class ImportProgressTest : public QObject
@@ -61,6 +62,20 @@ private slots:
         QVERIFY(label.startsWith("Importing "));
         QVERIFY(percent >= 0 && percent < 100);
         QCOMPARE(dialog.size(), QSize(450, 100));
+    }
+
+    // A long report lists the first files and counts the rest.
+    void longReportIsCut()
+    {
+        QList<InfoParser::Failure> failures;
+        for (int i = 0; i < 35; ++i)
+            failures.append({QStringLiteral("/photos/bad%1.jpg").arg(i), QStringLiteral("The file is empty.")});
+        QTextDocument report;
+        report.setHtml(ImportProgress::failureReport(failures));
+        const QString text = report.toPlainText();
+        QCOMPARE(text.count("The file is empty."), ImportProgress::MaxReportedFiles - 1);
+        QVERIFY(text.contains("/photos/bad28.jpg") && !text.contains("/photos/bad29.jpg"));
+        QVERIFY(text.endsWith("... and 6 more file(s)."));
     }
 };
 

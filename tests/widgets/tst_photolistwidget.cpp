@@ -398,13 +398,13 @@ private slots:
         QCOMPARE(m_reports.size(), 1);
         QTextDocument report;
         report.setHtml(m_reports.first());
-        const QStringList lines = report.toPlainText().split('\n', Qt::SkipEmptyParts);
-        QCOMPARE(lines.size(), 3);
-        QCOMPARE(lines.at(0), "Some files have not been added to the list:");
-        QVERIFY(lines.at(1).startsWith(dir.filePath("trip/<b>bold<b>.jpg")));
-        QVERIFY(lines.at(1).endsWith("It is not a photo in a format this program reads."));
-        QVERIFY(lines.at(2).startsWith(dir.filePath("trip/deeper.jpg")));
-        QVERIFY(lines.at(2).endsWith("It is a folder, not a file."));
+        QStringList lines = report.toPlainText().split('\n', Qt::SkipEmptyParts);
+        for (QString& line : lines)
+            line = line.trimmed();
+        QCOMPARE(lines, QStringList({"Some files have not been added to the list:",
+                                     dir.filePath("trip/<b>bold<b>.jpg"),
+                                     "It is not a photo in a format this program reads.",
+                                     dir.filePath("trip/deeper.jpg"), "It is a folder, not a file."}));
         QTextDocument tip;
         tip.setHtml(strip.item(10)->toolTip());
         QVERIFY(tip.toPlainText().contains("<i>single<i> & co.png"));
