@@ -220,13 +220,13 @@
 <context>
     <name>ImportProgress</name>
     <message>
-        <location filename="../widgets/importprogress.cpp" line="+19" />
-        <location line="+111" />
+        <location filename="../widgets/importprogress.cpp" line="+18" />
+        <location line="+121" />
         <source>Import Progress</source>
         <translation>Import</translation>
     </message>
     <message>
-        <location line="-91" />
+        <location line="-101" />
         <source>Importing %1...</source>
         <translation>%1 wird importiert …</translation>
     </message>
@@ -236,6 +236,11 @@
 </source>
         <translation>Einige Dateien wurden nicht zur Liste hinzugefügt:
 </translation>
+    </message>
+    <message numerus="yes">
+        <location line="+11" />
+        <source>... and %n more file(s).</source>
+        <translation><numerusform>... und %n weitere Datei.</numerusform><numerusform>... und %n weitere Dateien.</numerusform></translation>
     </message>
 </context>
 <context>
@@ -414,7 +419,7 @@
 <context>
     <name>PhotoListWidget</name>
     <message>
-        <location filename="../widgets/photolistwidget.cpp" line="+148" />
+        <location filename="../widgets/photolistwidget.cpp" line="+147" />
         <source>Name</source>
         <translation>Name</translation>
     </message>
@@ -1151,14 +1156,14 @@
         <translation>Metadaten</translation>
     </message>
     <message>
-        <location line="+251" />
-        <location line="+182" />
+        <location line="+253" />
+        <location line="+191" />
         <source>%1:</source>
         <translation>%1:</translation>
     </message>
     <message>
-        <location line="-111" />
-        <location line="+118" />
+        <location line="-120" />
+        <location line="+127" />
         <source>Bit rate calculator</source>
         <translation>Bitratenrechner</translation>
     </message>
