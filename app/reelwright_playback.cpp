@@ -50,7 +50,8 @@ void Reelwright::on_pause_clicked()
     form->position->setTracking(true);
     progressTimer->stop();
     playState = 2;
-    applyRunningEnabling();
+    // The player may have moved on since the last progress tick.
+    updateProgress();
     showPlayState(false);
 }
 
