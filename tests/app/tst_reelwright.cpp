@@ -91,6 +91,8 @@ private slots:
     void albumToVideo();
     void enablingRules_data();
     void enablingRules();
+    void rowClickSeeks_data();
+    void rowClickSeeks();
     void syncArithmetic_data();
     void syncArithmetic();
     void syncFillsSoundTrack();
@@ -405,6 +407,41 @@ void TestReelwright::enablingRules()
     want.sort();
     QCOMPARE(got, want);
     QCOMPARE(child<QWidget>("gettingStart")->isVisible(), photos + clips == 0);
+}
+
+void TestReelwright::rowClickSeeks_data()
+{
+    QTest::addColumn<QString>("strip");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("frame"); // -1: the first clip's length in frames
+    // 5 s photos and 1.5 s transitions at 25 frames per second: 162.5
+    // frames from one photo's start to the next.
+    QTest::newRow("marker after photo 3") << "photoListWidget" << 7 << 612;
+    QTest::newRow("photo 2") << "photoListWidget" << 4 << 325;
+    QTest::newRow("first photo") << "photoListWidget" << 0 << 0;
+    QTest::newRow("second clip") << "audioListWidget" << 1 << -1;
+}
+
+void TestReelwright::rowClickSeeks()
+{
+    QFETCH(QString, strip);
+    QFETCH(int, row);
+    QFETCH(int, frame);
+    const QString fifth = m_dir.filePath(QStringLiteral("fifth.jpg"));
+    QVERIFY(QFile::exists(fifth) || QFile::copy(media("flower.jpg"), fifth));
+    importPhotos({media("flower.jpg"), media("raindrops.jpg"), media("bird-exif6.jpg"),
+                  media("clock-portrait-exif3.jpg"), fifth});
+    importAudio({media("journeys-8s.m4a"), media("elvish-15s.mp3")});
+    const StoryBoardData& album = m_window->storyBoardData();
+    if (frame < 0)
+        frame = int(secondToFrame(album.audios.at(0).endTime - album.audios.at(0).startTime, 25.0));
+    auto* list = child<QListWidget>(qPrintable(strip));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+    QCOMPARE(list->currentRow(), row);
+    QCOMPARE(m_window->player()->currentFrame, quint32(frame));
+    QCOMPARE(child<QSlider>("position")->value(), frame);
+    QCOMPARE(child<QWidget>("previous")->isEnabled(), row > 0);
+    QCOMPARE(child<QWidget>("next")->isEnabled(), row < list->count() - 1);
 }
 
 void TestReelwright::syncArithmetic_data()
