@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QMenuBar>
 #include <QProcess>
@@ -108,6 +109,31 @@ private slots:
         plain.kill();
         plain.waitForFinished();
         QVERIFY(plain.readAllStandardOutput().isEmpty());
+    }
+
+    void installedLauncher()
+    {
+        // The build tree the program came from installs into a fresh prefix.
+        const QString prefix = home.filePath(QStringLiteral("prefix"));
+        QProcess install;
+        install.start(QStringLiteral("cmake"), {QStringLiteral("--install"), QStringLiteral(REELWRIGHT_APP_DIR "/.."),
+                                                QStringLiteral("--prefix"), prefix});
+        QVERIFY(install.waitForFinished(120000));
+        QCOMPARE(install.exitCode(), 0);
+        for (const char* file : {"share/applications/reelwright.desktop", "share/metainfo/reelwright.metainfo.xml",
+                                 "share/icons/hicolor/scalable/apps/reelwright.svg",
+                                 "lib/reelwright/translations/reelwright_de.qm"})
+            QVERIFY2(QFile::exists(prefix + QLatin1Char('/') + QLatin1String(file)), file);
+
+        // The launcher finds the program from wherever it is called.
+        QProcess launcher;
+        prepare(launcher, prefix + QStringLiteral("/bin/reelwright"));
+        launcher.setArguments({QStringLiteral("--version")});
+        launcher.setWorkingDirectory(QDir::rootPath());
+        launcher.start();
+        QVERIFY(launcher.waitForFinished(20000));
+        QCOMPARE(launcher.exitCode(), 0);
+        QVERIFY(launcher.readAllStandardOutput().startsWith("Reelwright "));
     }
 
     void germanReachesEveryOpenWindow()
