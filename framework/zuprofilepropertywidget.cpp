@@ -121,7 +121,14 @@ ZuProfilePropertyWidget::ZuProfilePropertyWidget(QWidget *parent, Qt::WindowFlag
     retranslate();
 }
 
-ZuProfilePropertyWidget::~ZuProfilePropertyWidget() = default;
+ZuProfilePropertyWidget::~ZuProfilePropertyWidget()
+{
+    // The own tree is a child and goes only after the members; its end must
+    // not reach the handler that reads them.
+    disconnect(m_ownRoot, nullptr, this, nullptr);
+    if (m_root)
+        disconnect(m_root, nullptr, this, nullptr);
+}
 
 void ZuProfilePropertyWidget::setVisibleGroup(const QString &name, bool refresh)
 {

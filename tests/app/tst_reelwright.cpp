@@ -100,6 +100,7 @@ private slots:
     void contextMenus();
     void afterBurnMenuMirrors_data();
     void afterBurnMenuMirrors();
+    void badImportKeepsAlbum();
     void deletedPhotoCompilesBlack();
     void vanishedOutputFolderKeepsAlbum();
 
@@ -554,6 +555,26 @@ void TestReelwright::afterBurnMenuMirrors()
     m_window = std::make_unique<Reelwright>();
     QVERIFY(child<QAction>(qPrintable(action))->isChecked());
     QCOMPARE(child<QAction>("actionDoNothing")->isChecked(), action == QStringLiteral("actionDoNothing"));
+}
+
+void TestReelwright::badImportKeepsAlbum()
+{
+    importPhotos({media("flower.jpg"), media("raindrops.jpg")});
+    importAudio({media("journeys-8s.m4a")});
+    const QString fake = m_dir.filePath(QStringLiteral("notes.jpg"));
+    QFile text(fake);
+    QVERIFY(text.open(QIODevice::WriteOnly));
+    text.write("not a picture");
+    text.close();
+    importPhotos({fake, media("bird-exif6.jpg")});
+    importAudio({fake});
+    QCOMPARE(m_messages.size(), 2);
+    QVERIFY2(m_messages[0].contains(QStringLiteral("notes.jpg")), qPrintable(m_messages[0]));
+    const StoryBoardData& album = m_window->storyBoardData();
+    QCOMPARE(album.photos.size(), 3);
+    QCOMPARE(album.photos.last().filePath, media("bird-exif6.jpg"));
+    QCOMPARE(album.audios.size(), 1);
+    QVERIFY(child<QWidget>("play")->isEnabled());
 }
 
 void TestReelwright::deletedPhotoCompilesBlack()
