@@ -1156,7 +1156,7 @@
         <translation>Metadaten</translation>
     </message>
     <message>
-        <location line="+253" />
+        <location line="+260" />
         <location line="+191" />
         <source>%1:</source>
         <translation>%1:</translation>
