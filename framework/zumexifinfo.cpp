@@ -37,11 +37,6 @@ void setUpExiv2()
     });
 }
 
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("ZumExifInfo", text);
-}
-
 // Text that came from the file: cut at the first NUL (ASCII tags are often
 // padded), drop control characters, and keep it short enough for a panel.
 QString cleanText(const std::string& raw)
@@ -138,9 +133,9 @@ private:
 QString exposureModeText(long mode)
 {
     switch (mode) {
-    case 0: return tr("Auto");
-    case 1: return tr("Manual");
-    case 2: return tr("Auto bracket");
+    case 0: return QCoreApplication::translate("ZumExifInfo", "Auto");
+    case 1: return QCoreApplication::translate("ZumExifInfo", "Manual");
+    case 2: return QCoreApplication::translate("ZumExifInfo", "Auto bracket");
     default: return {};
     }
 }
@@ -148,14 +143,14 @@ QString exposureModeText(long mode)
 QString meteringModeText(long mode)
 {
     switch (mode) {
-    case 0: return tr("Unknown");
-    case 1: return tr("Average");
-    case 2: return tr("Center-weighted average");
-    case 3: return tr("Spot");
-    case 4: return tr("Multi-spot");
-    case 5: return tr("Pattern");
-    case 6: return tr("Partial");
-    case 255: return tr("Other");
+    case 0: return QCoreApplication::translate("ZumExifInfo", "Unknown");
+    case 1: return QCoreApplication::translate("ZumExifInfo", "Average");
+    case 2: return QCoreApplication::translate("ZumExifInfo", "Center-weighted average");
+    case 3: return QCoreApplication::translate("ZumExifInfo", "Spot");
+    case 4: return QCoreApplication::translate("ZumExifInfo", "Multi-spot");
+    case 5: return QCoreApplication::translate("ZumExifInfo", "Pattern");
+    case 6: return QCoreApplication::translate("ZumExifInfo", "Partial");
+    case 255: return QCoreApplication::translate("ZumExifInfo", "Other");
     default: return {};
     }
 }
@@ -163,8 +158,8 @@ QString meteringModeText(long mode)
 QString whiteBalanceText(long mode)
 {
     switch (mode) {
-    case 0: return tr("Auto");
-    case 1: return tr("Manual");
+    case 0: return QCoreApplication::translate("ZumExifInfo", "Auto");
+    case 1: return QCoreApplication::translate("ZumExifInfo", "Manual");
     default: return {};
     }
 }
@@ -174,30 +169,30 @@ QString flashText(long flash)
     if (flash < 0 || flash > 0xFFFF)
         return {};
     if (flash & 0x20)
-        return tr("No flash function");
-    QString text = (flash & 0x01) ? tr("Fired") : tr("Did not fire");
+        return QCoreApplication::translate("ZumExifInfo", "No flash function");
+    QString text = (flash & 0x01) ? QCoreApplication::translate("ZumExifInfo", "Fired") : QCoreApplication::translate("ZumExifInfo", "Did not fire");
     switch ((flash >> 3) & 0x03) {
-    case 1: text += tr(", compulsory"); break;
-    case 2: text += tr(", off"); break;
-    case 3: text += tr(", auto mode"); break;
+    case 1: text += QCoreApplication::translate("ZumExifInfo", ", compulsory"); break;
+    case 2: text += QCoreApplication::translate("ZumExifInfo", ", off"); break;
+    case 3: text += QCoreApplication::translate("ZumExifInfo", ", auto mode"); break;
     default: break;
     }
     if (flash & 0x40)
-        text += tr(", red-eye reduction");
+        text += QCoreApplication::translate("ZumExifInfo", ", red-eye reduction");
     return text;
 }
 
 QString orientationText(int orientation)
 {
     switch (orientation) {
-    case 1: return tr("Normal");
-    case 2: return tr("Mirror horizontal");
-    case 3: return tr("Rotate 180°");
-    case 4: return tr("Mirror vertical");
-    case 5: return tr("Mirror horizontal and rotate 270° clockwise");
-    case 6: return tr("Rotate 90° clockwise");
-    case 7: return tr("Mirror horizontal and rotate 90° clockwise");
-    case 8: return tr("Rotate 270° clockwise");
+    case 1: return QCoreApplication::translate("ZumExifInfo", "Normal");
+    case 2: return QCoreApplication::translate("ZumExifInfo", "Mirror horizontal");
+    case 3: return QCoreApplication::translate("ZumExifInfo", "Rotate 180°");
+    case 4: return QCoreApplication::translate("ZumExifInfo", "Mirror vertical");
+    case 5: return QCoreApplication::translate("ZumExifInfo", "Mirror horizontal and rotate 270° clockwise");
+    case 6: return QCoreApplication::translate("ZumExifInfo", "Rotate 90° clockwise");
+    case 7: return QCoreApplication::translate("ZumExifInfo", "Mirror horizontal and rotate 90° clockwise");
+    case 8: return QCoreApplication::translate("ZumExifInfo", "Rotate 270° clockwise");
     default: return {};
     }
 }
@@ -266,9 +261,9 @@ ZumExifInfo::ZumExifInfo(const QString& path)
             taken = dateText(tags.text("Exif.Photo.DateTimeDigitized"));
         m_properties[DateTaken] = taken;
         if (const auto iso = tags.integer("Exif.Photo.ISOSpeedRatings"); iso && *iso > 0)
-            m_properties[IsoSpeed] = tr("ISO %1").arg(*iso);
+            m_properties[IsoSpeed] = QCoreApplication::translate("ZumExifInfo", "ISO %1").arg(*iso);
         if (const auto focal = tags.number("Exif.Photo.FocalLength"); focal && *focal > 0)
-            m_properties[FocalLength] = tr("%1 mm").arg(oneDecimal(*focal));
+            m_properties[FocalLength] = QCoreApplication::translate("ZumExifInfo", "%1 mm").arg(oneDecimal(*focal));
         if (const auto flash = tags.integer("Exif.Photo.Flash"))
             m_properties[Flash] = flashText(*flash);
         if (const auto metering = tags.integer("Exif.Photo.MeteringMode"))
@@ -302,9 +297,9 @@ QString ZumExifInfo::exposureTimeText(double seconds)
         const double inverse = 1.0 / seconds;
         const double nearest = std::round(inverse);
         if (nearest >= 2.0 && (std::abs(inverse - nearest) <= 0.02 * nearest || seconds < 0.25))
-            return tr("1/%1 s").arg(qint64(nearest));
+            return QCoreApplication::translate("ZumExifInfo", "1/%1 s").arg(qint64(nearest));
     }
-    return tr("%1 s").arg(oneDecimal(seconds));
+    return QCoreApplication::translate("ZumExifInfo", "%1 s").arg(oneDecimal(seconds));
 }
 
 QString ZumExifInfo::fNumberText(double fNumber)
@@ -320,8 +315,8 @@ QString ZumExifInfo::exposureBiasText(double ev)
         return {};
     const QString value = oneDecimal(ev);
     if (value == QLatin1String("0") || value == QLatin1String("-0"))
-        return tr("0 EV");
-    return tr("%1%2 EV").arg(ev > 0 ? QStringLiteral("+") : QString(), value);
+        return QCoreApplication::translate("ZumExifInfo", "0 EV");
+    return QCoreApplication::translate("ZumExifInfo", "%1%2 EV").arg(ev > 0 ? QStringLiteral("+") : QString(), value);
 }
 
 QString ZumExifInfo::apexApertureText(double apex)

@@ -89,11 +89,6 @@ bool validSize(const QString &text)
     return w > 0 && h > 0 && w % 2 == 0 && h % 2 == 0;
 }
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("ZuProfileManager", text);
-}
-
 // Reads and checks one file. Templates must carry an id equal to their file
 // name, because a stored profile is found again by that name alone.
 bool parseProfileFile(const QString &path, bool isTemplate, ProfileFile &out, QString &error)
@@ -101,20 +96,20 @@ bool parseProfileFile(const QString &path, bool isTemplate, ProfileFile &out, QS
     const QString fileName = QFileInfo(path).fileName();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        error = tr("%1: cannot be read (%2)").arg(fileName, file.errorString());
+        error = QCoreApplication::translate("ZuProfileManager", "%1: cannot be read (%2)").arg(fileName, file.errorString());
         return false;
     }
     QJsonParseError parseError;
     const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &parseError);
     if (parseError.error != QJsonParseError::NoError) {
-        error = tr("%1: not valid JSON at offset %2 (%3)")
+        error = QCoreApplication::translate("ZuProfileManager", "%1: not valid JSON at offset %2 (%3)")
                     .arg(fileName)
                     .arg(parseError.offset)
                     .arg(parseError.errorString());
         return false;
     }
     if (!doc.isObject()) {
-        error = tr("%1: the file does not hold a JSON object").arg(fileName);
+        error = QCoreApplication::translate("ZuProfileManager", "%1: the file does not hold a JSON object").arg(fileName);
         return false;
     }
     const QJsonObject root = doc.object();
@@ -125,30 +120,30 @@ bool parseProfileFile(const QString &path, bool isTemplate, ProfileFile &out, QS
     p.id = root.value(QLatin1String("id")).toString();
     if (p.id.isEmpty()) {
         if (isTemplate) {
-            error = tr("%1: no \"id\"").arg(fileName);
+            error = QCoreApplication::translate("ZuProfileManager", "%1: no \"id\"").arg(fileName);
             return false;
         }
         p.id = baseName;
     } else if (isTemplate && p.id != baseName) {
-        error = tr("%1: the id \"%2\" differs from the file name").arg(fileName, p.id);
+        error = QCoreApplication::translate("ZuProfileManager", "%1: the id \"%2\" differs from the file name").arg(fileName, p.id);
         return false;
     }
     if (p.id.contains(QLatin1Char('.')) || p.id.contains(QLatin1Char('/')) || p.id.contains(QLatin1Char('|'))) {
-        error = tr("%1: the id \"%2\" may not contain \".\", \"/\" or \"|\"").arg(fileName, p.id);
+        error = QCoreApplication::translate("ZuProfileManager", "%1: the id \"%2\" may not contain \".\", \"/\" or \"|\"").arg(fileName, p.id);
         return false;
     }
     if (!readText(root.value(QLatin1String("name")), p.name)) {
-        error = tr("%1: \"name\" must be a text or an object of language texts").arg(fileName);
+        error = QCoreApplication::translate("ZuProfileManager", "%1: \"name\" must be a text or an object of language texts").arg(fileName);
         return false;
     }
     p.group = root.value(QLatin1String("group")).toString();
     if (p.group.isEmpty()) {
-        error = tr("%1: no \"group\"").arg(fileName);
+        error = QCoreApplication::translate("ZuProfileManager", "%1: no \"group\"").arg(fileName);
         return false;
     }
     const QJsonValue type = root.value(QLatin1String("type"));
     if (!type.isUndefined() && !type.isDouble()) {
-        error = tr("%1: \"type\" must be a number").arg(fileName);
+        error = QCoreApplication::translate("ZuProfileManager", "%1: \"type\" must be a number").arg(fileName);
         return false;
     }
     p.type = type.toInt(0);
@@ -158,7 +153,7 @@ bool parseProfileFile(const QString &path, bool isTemplate, ProfileFile &out, QS
     const QJsonValue tags = root.value(QLatin1String("tags"));
     if (!tags.isUndefined()) {
         if (!tags.isObject()) {
-            error = tr("%1: \"tags\" must be an object").arg(fileName);
+            error = QCoreApplication::translate("ZuProfileManager", "%1: \"tags\" must be an object").arg(fileName);
             return false;
         }
         const QJsonObject object = tags.toObject();
@@ -168,14 +163,14 @@ bool parseProfileFile(const QString &path, bool isTemplate, ProfileFile &out, QS
 
     const QJsonValue properties = root.value(QLatin1String("properties"));
     if (!properties.isObject()) {
-        error = tr("%1: no \"properties\" object").arg(fileName);
+        error = QCoreApplication::translate("ZuProfileManager", "%1: no \"properties\" object").arg(fileName);
         return false;
     }
     const QJsonObject props = properties.toObject();
     for (auto it = props.begin(); it != props.end(); ++it) {
         const QJsonValue v = it.value();
         if (it.key().isEmpty()) {
-            error = tr("%1: a property has an empty key").arg(fileName);
+            error = QCoreApplication::translate("ZuProfileManager", "%1: a property has an empty key").arg(fileName);
             return false;
         }
         if (v.isString())
@@ -186,23 +181,23 @@ bool parseProfileFile(const QString &path, bool isTemplate, ProfileFile &out, QS
             // Kept as text: the encoder is handed what a user would type.
             p.properties.insert(it.key(), QString::number(v.toDouble(), 'g', 15));
         else {
-            error = tr("%1: the property \"%2\" must be a text, a number or true/false").arg(fileName, it.key());
+            error = QCoreApplication::translate("ZuProfileManager", "%1: the property \"%2\" must be a text, a number or true/false").arg(fileName, it.key());
             return false;
         }
     }
     for (const char *key : {"/name", "/ext_name", "s", "r"}) {
         if (p.properties.value(QLatin1String(key)).toString().trimmed().isEmpty()) {
-            error = tr("%1: the property \"%2\" is missing").arg(fileName, QLatin1String(key));
+            error = QCoreApplication::translate("ZuProfileManager", "%1: the property \"%2\" is missing").arg(fileName, QLatin1String(key));
             return false;
         }
     }
     if (!validSize(p.properties.value(QStringLiteral("s")).toString())) {
-        error = tr("%1: the size \"%2\" is not an even WIDTHxHEIGHT")
+        error = QCoreApplication::translate("ZuProfileManager", "%1: the size \"%2\" is not an even WIDTHxHEIGHT")
                     .arg(fileName, p.properties.value(QStringLiteral("s")).toString());
         return false;
     }
     if (readRate(p.properties.value(QStringLiteral("r")).toString()) <= 0) {
-        error = tr("%1: the frame rate \"%2\" cannot be read")
+        error = QCoreApplication::translate("ZuProfileManager", "%1: the frame rate \"%2\" cannot be read")
                     .arg(fileName, p.properties.value(QStringLiteral("r")).toString());
         return false;
     }
@@ -256,7 +251,7 @@ bool ZuProfileManager::loadTemplates(const QString &folder)
 
     const QDir dir(folder);
     if (folder.isEmpty() || !dir.exists()) {
-        m_errors << tr("The profile folder \"%1\" does not exist.").arg(QDir::toNativeSeparators(folder));
+        m_errors << QCoreApplication::translate("ZuProfileManager", "The profile folder \"%1\" does not exist.").arg(QDir::toNativeSeparators(folder));
         return false;
     }
     m_folder = dir.canonicalPath();
@@ -265,7 +260,7 @@ bool ZuProfileManager::loadTemplates(const QString &folder)
     if (QFileInfo::exists(catalogue))
         loadCatalogue(catalogue);
     else
-        m_errors << tr("%1: missing; every property is shown as text").arg(catalogueFileName());
+        m_errors << QCoreApplication::translate("ZuProfileManager", "%1: missing; every property is shown as text").arg(catalogueFileName());
 
     const QStringList files = dir.entryList({QStringLiteral("*.json")}, QDir::Files | QDir::Readable, QDir::Name);
     std::vector<const Template *> loaded;
@@ -311,13 +306,13 @@ bool ZuProfileManager::loadCatalogue(const QString &path)
     const QString fileName = QFileInfo(path).fileName();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        m_errors << tr("%1: cannot be read (%2)").arg(fileName, file.errorString());
+        m_errors << QCoreApplication::translate("ZuProfileManager", "%1: cannot be read (%2)").arg(fileName, file.errorString());
         return false;
     }
     QJsonParseError parseError;
     const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &parseError);
     if (parseError.error != QJsonParseError::NoError || !doc.isObject()) {
-        m_errors << tr("%1: not valid JSON at offset %2 (%3)")
+        m_errors << QCoreApplication::translate("ZuProfileManager", "%1: not valid JSON at offset %2 (%3)")
                         .arg(fileName)
                         .arg(parseError.offset)
                         .arg(parseError.errorString());
@@ -331,7 +326,7 @@ bool ZuProfileManager::loadCatalogue(const QString &path)
         const QString id = object.value(QLatin1String("id")).toString();
         Group group;
         if (id.isEmpty() || !readText(object.value(QLatin1String("name")), group.name)) {
-            m_errors << tr("%1: a group needs an \"id\" and a \"name\"").arg(fileName);
+            m_errors << QCoreApplication::translate("ZuProfileManager", "%1: a group needs an \"id\" and a \"name\"").arg(fileName);
             ok = false;
             continue;
         }
@@ -344,14 +339,14 @@ bool ZuProfileManager::loadCatalogue(const QString &path)
         const QJsonObject object = value.toObject();
         const QString key = object.value(QLatin1String("key")).toString();
         if (key.isEmpty()) {
-            m_errors << tr("%1: an item has no \"key\"").arg(fileName);
+            m_errors << QCoreApplication::translate("ZuProfileManager", "%1: an item has no \"key\"").arg(fileName);
             ok = false;
             continue;
         }
         Item item;
         item.type = object.value(QLatin1String("type")).toString();
         if (!itemTypes().contains(item.type)) {
-            m_errors << tr("%1: the item \"%2\" has the unknown type \"%3\"; shown as text").arg(fileName, key, item.type);
+            m_errors << QCoreApplication::translate("ZuProfileManager", "%1: the item \"%2\" has the unknown type \"%3\"; shown as text").arg(fileName, key, item.type);
             item.type = QStringLiteral("text");
             ok = false;
         }
@@ -359,7 +354,7 @@ bool ZuProfileManager::loadCatalogue(const QString &path)
             item.label = key;
         const QString panel = object.value(QLatin1String("panel")).toString(QStringLiteral("all"));
         if (panel != QLatin1String("simple") && panel != QLatin1String("all")) {
-            m_errors << tr("%1: the item \"%2\" names the unknown panel \"%3\"").arg(fileName, key, panel);
+            m_errors << QCoreApplication::translate("ZuProfileManager", "%1: the item \"%2\" names the unknown panel \"%3\"").arg(fileName, key, panel);
             ok = false;
         }
         item.simple = panel == QLatin1String("simple");

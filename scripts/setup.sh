@@ -11,10 +11,10 @@ shift || true
 
 packages=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev libqt6opengl6-dev qt6-tools-dev qt6-l10n-tools qt6-image-formats-plugins
+    qt6-base-dev libqt6opengl6-dev qt6-tools-dev qt6-l10n-tools qt6-image-formats-plugins qt6-svg-dev
     libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
     libopenal-dev libgl-dev libgl1-mesa-dri libexiv2-dev
-    xvfb xauth
+    xvfb xauth x11-utils
 )
 
 install_packages() {
@@ -31,9 +31,13 @@ install_packages() {
 }
 
 build_all() {
-    local generator=()
+    local generator=() launcher=()
     [ -f "$build/CMakeCache.txt" ] || generator=(-G Ninja)
-    cmake -S "$here" -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    # A compiler cache, where one is installed, makes rebuilds after a pull cheap.
+    if command -v ccache >/dev/null; then
+        launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+    fi
+    cmake -S "$here" -B "$build" "${generator[@]}" "${launcher[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
     cmake --build "$build" --parallel "$(nproc)"
 }
 
@@ -41,13 +45,8 @@ case "$mode" in
 run)
     install_packages
     build_all
-    # Until the album editor's main window exists, the runnable program is the
-    # renderer preview: the album of the given photos (or the samples with a
-    # sample song), frame by frame or playing with its sound, with transitions
-    # and zoom.
-    photos=("$@")
-    [ ${#photos[@]} -gt 0 ] || photos=("$here"/../shared/media/*.jpg -a "$here"/../shared/media/knolls-20s.ogg --loop)
-    exec "$build/bin/reelwright-preview" "${photos[@]}"
+    # Arguments go to the program (--help lists them).
+    exec "$build/bin/reelwright" "$@"
     ;;
 test)
     install_packages
@@ -57,7 +56,7 @@ test)
         ctest --output-on-failure --parallel 2
     ;;
 *)
-    echo "usage: $0 run [photo...] | test" >&2
+    echo "usage: $0 run [program options...] | test" >&2
     exit 2
     ;;
 esac

@@ -8,6 +8,8 @@
 #include <memory>
 
 std::unique_ptr<QObject> makeReelwrightTests();
+std::unique_ptr<QObject> makeStartupTests();
+std::unique_ptr<QObject> makePreferencesTests();
 
 // What libavformat reads back from a compiled file.
 struct DecodedVideo {

@@ -4,13 +4,18 @@
 #include "apptests.h"
 
 #include <QApplication>
+#include <QStandardPaths>
 #include <QTest>
 
 int main(int argc, char** argv)
 {
+    // Nothing a test does may reach the real user's folders.
+    QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);
     std::vector<std::unique_ptr<QObject>> suites;
     suites.push_back(makeReelwrightTests());
+    suites.push_back(makeStartupTests());
+    suites.push_back(makePreferencesTests());
 
     int failures = 0;
     for (const auto& suite : suites)

@@ -1,6 +1,7 @@
 // The preferences dialog on screen: what it shows from the stored settings,
 // what OK and Apply save (read back from the file), and the folder buttons.
 
+#include "apptests.h"
 #include "preferences.h"
 #include "zufolderdialog.h"
 #include "zumessagebox.h"
@@ -226,13 +227,9 @@ void PreferencesTests::folderButtons()
     QCOMPARE(m_opened.size(), 1);
 }
 
-int main(int argc, char **argv)
+std::unique_ptr<QObject> makePreferencesTests()
 {
-    // Nothing a test does may reach the real user's folders.
-    QStandardPaths::setTestModeEnabled(true);
-    QApplication app(argc, argv);
-    PreferencesTests tests;
-    return QTest::qExec(&tests, argc, argv);
+    return std::make_unique<PreferencesTests>();
 }
 
 #include "tst_preferences.moc"

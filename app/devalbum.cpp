@@ -1,0 +1,49 @@
+#include "devalbum.h"
+
+#include "reelwright.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTimer>
+
+namespace {
+
+bool matchesFilter(const QString& file, const QString& filter)
+{
+    static const QRegularExpression pattern(QStringLiteral("\\*\\.(\\w+)"));
+    const QString suffix = QFileInfo(file).suffix();
+    for (auto it = pattern.globalMatch(filter); it.hasNext();) {
+        if (it.next().captured(1).compare(suffix, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+void loadDeveloperAlbum(Reelwright& window)
+{
+    const QString list = qEnvironmentVariable("REELWRIGHT_DEV_ALBUM");
+    if (list.isEmpty())
+        return;
+    QStringList photos, sounds;
+    for (const QString& file : list.split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
+        const QString path = QFileInfo(file).absoluteFilePath();
+        if (matchesFilter(path, Reelwright::photoDialogFilter()))
+            photos << path;
+        else if (matchesFilter(path, Reelwright::audioDialogFilter()))
+            sounds << path;
+    }
+    // Once the loop runs, the way a person's clicks would arrive.
+    QTimer::singleShot(0, &window, [&window, photos, sounds] {
+        Reelwright::setFileDialogHook([&](QWidget*, const QString&, const QString&, const QString& filter) {
+            return filter == Reelwright::photoDialogFilter() ? photos : sounds;
+        });
+        if (!photos.isEmpty())
+            window.findChild<QAction*>(QStringLiteral("actionImportPhotos"))->trigger();
+        if (!sounds.isEmpty())
+            window.findChild<QAction*>(QStringLiteral("actionImportAudio"))->trigger();
+        Reelwright::setFileDialogHook({});
+    });
+}

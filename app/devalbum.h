@@ -1,0 +1,10 @@
+#pragma once
+// For the project's screenshot script and start-up benchmark: with the
+// environment variable REELWRIGHT_DEV_ALBUM set to a colon-separated list of
+// files, the started window imports them as if chosen in its import dialogs
+// (photos first, then sound files), so the picture shows the real import
+// path. Users never set it; unset, nothing happens.
+
+class Reelwright;
+
+void loadDeveloperAlbum(Reelwright& window);

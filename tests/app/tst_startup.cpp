@@ -1,0 +1,175 @@
+// The built program started as a process (its own temporary and
+// configuration folders, so no other running copy interferes), and the
+// German catalogue reaching every open window.
+
+#include "apptests.h"
+
+#include "outputsetting.h"
+#include "reelwright.h"
+#include "zulangitemmodel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMenuBar>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTranslator>
+
+namespace {
+
+const QByteArray kLauncherText("command:close splash screen");
+
+QString program()
+{
+    return QStringLiteral(REELWRIGHT_APP_DIR "/reelwright");
+}
+
+// X windows whose title contains `title`, as the X server lists them.
+int windowsTitled(const QString& title)
+{
+    QProcess tree;
+    tree.start(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")});
+    if (!tree.waitForFinished(10000))
+        return -1;
+    return int(QString::fromUtf8(tree.readAllStandardOutput()).count(QLatin1Char('"') + title));
+}
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir home;
+
+    void prepare(QProcess& p, const QString& executable = program())
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("TMPDIR"), home.path());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+        env.insert(QStringLiteral("ALSOFT_DRIVERS"), QStringLiteral("null"));
+        env.insert(QStringLiteral("LANGUAGE"), QStringLiteral("en"));
+        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+        env.remove(QStringLiteral("REELWRIGHT_DEV_ALBUM"));
+        p.setProcessEnvironment(env);
+        p.setProgram(executable);
+    }
+
+private slots:
+    void secondStartLeavesTheFirstRunning()
+    {
+        QProcess first;
+        prepare(first);
+        first.start();
+        QVERIFY(first.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(first.peek(1024).contains(kLauncherText), 30000);
+        QCOMPARE(first.peek(1024), kLauncherText);
+
+        QProcess second;
+        prepare(second);
+        second.setArguments({QStringLiteral("ignored-argument")});
+        second.start();
+        QVERIFY(second.waitForFinished(20000));
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 0);
+        QVERIFY(second.readAllStandardOutput().isEmpty());
+        QCOMPARE(first.state(), QProcess::Running);
+
+        // SIGTERM ends the loop the way closing the window does.
+        first.terminate();
+        QVERIFY(first.waitForFinished(20000));
+        QCOMPARE(first.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(first.exitCode(), 0);
+        QCOMPARE(first.readAllStandardOutput(), kLauncherText + kLauncherText);
+    }
+
+    void brokenInstallation()
+    {
+        // The program alone, without pattern/ and profiles/ beside it.
+        const QString lonely = home.filePath(QStringLiteral("lonely/reelwright"));
+        QDir().mkpath(home.filePath(QStringLiteral("lonely")));
+        QVERIFY(QFile::copy(program(), lonely));
+
+        QProcess withArgument;
+        prepare(withArgument, lonely);
+        withArgument.setArguments({QStringLiteral("photo.jpg")});
+        withArgument.start();
+        QVERIFY(withArgument.waitForFinished(20000));
+        QCOMPARE(withArgument.exitCode(), 0);
+        QVERIFY(withArgument.readAllStandardOutput().isEmpty());
+
+        QProcess plain;
+        prepare(plain, lonely);
+        plain.start();
+        QVERIFY(plain.waitForStarted());
+        QTRY_COMPARE_WITH_TIMEOUT(windowsTitled(QStringLiteral("Error")), 1, 20000);
+        QCOMPARE(plain.state(), QProcess::Running);
+        plain.kill();
+        plain.waitForFinished();
+        QVERIFY(plain.readAllStandardOutput().isEmpty());
+    }
+
+    void installedLauncher()
+    {
+        // The build tree the program came from installs into a fresh prefix.
+        const QString prefix = home.filePath(QStringLiteral("prefix"));
+        QProcess install;
+        install.start(QStringLiteral("cmake"), {QStringLiteral("--install"), QStringLiteral(REELWRIGHT_APP_DIR "/.."),
+                                                QStringLiteral("--prefix"), prefix});
+        QVERIFY(install.waitForFinished(120000));
+        QCOMPARE(install.exitCode(), 0);
+        for (const char* file : {"share/applications/reelwright.desktop", "share/metainfo/reelwright.metainfo.xml",
+                                 "share/icons/hicolor/scalable/apps/reelwright.svg",
+                                 "lib/reelwright/translations/reelwright_de.qm"})
+            QVERIFY2(QFile::exists(prefix + QLatin1Char('/') + QLatin1String(file)), file);
+
+        // The launcher finds the program from wherever it is called.
+        QProcess launcher;
+        prepare(launcher, prefix + QStringLiteral("/bin/reelwright"));
+        launcher.setArguments({QStringLiteral("--version")});
+        launcher.setWorkingDirectory(QDir::rootPath());
+        launcher.start();
+        QVERIFY(launcher.waitForFinished(20000));
+        QCOMPARE(launcher.exitCode(), 0);
+        QVERIFY(launcher.readAllStandardOutput().startsWith("Reelwright "));
+    }
+
+    void germanReachesEveryOpenWindow()
+    {
+        Reelwright window;
+        window.show();
+        OutputSetting settings(&window);
+        settings.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QMenu* fileMenu = window.menuBar()->actions().first()->menu();
+        QCOMPARE(fileMenu->title(), QStringLiteral("&File"));
+        const QString englishTitle = settings.windowTitle();
+
+        // The catalogue the build made, found the way the language menu finds it.
+        ZuLangItemModel languages;
+        languages.scan(QStringLiteral(REELWRIGHT_APP_DIR "/translations"));
+        const ZuLang* de = languages.lang(QStringLiteral("de"));
+        QVERIFY(de);
+        QTranslator german;
+        QVERIFY(german.load(de->qmFile()));
+        QApplication::installTranslator(&german);
+        QTRY_COMPARE(fileMenu->title(), QStringLiteral("&Datei"));
+        QVERIFY(settings.windowTitle().startsWith(QStringLiteral("Ausgabeeinstellungen")));
+        QVERIFY(window.findChild<QAction*>(QStringLiteral("actionCreateVideo"))->text().contains(u"Videodatei"));
+
+        QApplication::removeTranslator(&german);
+        QTRY_COMPARE(fileMenu->title(), QStringLiteral("&File"));
+        QCOMPARE(settings.windowTitle(), englishTitle);
+    }
+};
+
+} // namespace
+
+std::unique_ptr<QObject> makeStartupTests()
+{
+    return std::make_unique<TestStartup>();
+}
+
+#include "tst_startup.moc"
