@@ -392,23 +392,19 @@ void AudioListWidget::mouseMoveEvent(QMouseEvent* event)
 
 void AudioListWidget::runDrag(const QList<int>& rows)
 {
-    QByteArray payload = QByteArray::number(rows.size()) + '\0';
     QList<QListWidgetItem*> dragged;
-    for (int row : rows) {
-        payload += QByteArray::number(row) + '\0';
+    for (int row : rows)
         dragged << item(row);
-    }
     auto* mime = new QMimeData;
-    mime->setData(kAudioListFormat, payload);
+    mime->setData(kAudioListFormat, m_drag.begin(rows));
     auto* drag = new QDrag(this);
     drag->setMimeData(mime);
     const QImage picture = dragged.first()->data(Qt::DecorationRole).value<QImage>();
     if (!picture.isNull())
         drag->setPixmap(QPixmap::fromImage(picture.copy(0, 0, std::min(picture.width(), 200), picture.height())));
 
-    m_dragRows = rows;
     const Qt::DropAction action = drag->exec(Qt::CopyAction | Qt::MoveAction);
-    m_dragRows.clear();
+    m_drag.end();
 
     if (action == Qt::MoveAction) {
         // Items are looked up by address among the live rows, never
@@ -427,26 +423,6 @@ void AudioListWidget::runDrag(const QList<int>& rows)
     updateItemsView();
     emit audioListChanged(audios);
     clearSelection();
-}
-
-QList<int> AudioListWidget::rowsOfPayload(const QByteArray& payload) const
-{
-    QList<QByteArray> fields = payload.split('\0');
-    if (fields.isEmpty() || !fields.last().isEmpty())
-        return {};
-    fields.removeLast();
-    bool ok = false;
-    const int n = fields.value(0).toInt(&ok);
-    if (!ok || n <= 0 || n != fields.size() - 1)
-        return {};
-    QList<int> rows;
-    for (int i = 1; i <= n; ++i) {
-        const int row = fields.at(i).toInt(&ok);
-        if (!ok || row < 0 || row >= audios.size())
-            return {};
-        rows << row;
-    }
-    return rows == m_dragRows ? rows : QList<int>();
 }
 
 void AudioListWidget::paintEvent(QPaintEvent* event)
@@ -510,7 +486,7 @@ void AudioListWidget::dropEvent(QDropEvent* event)
 
     if (event->source() == this) {
         if (mime->hasFormat(kAudioListFormat)) {
-            const QList<int> rows = rowsOfPayload(mime->data(kAudioListFormat));
+            const QList<int> rows = m_drag.rows(mime->data(kAudioListFormat), count());
             if (!rows.isEmpty()) {
                 action = (event->modifiers() & Qt::ControlModifier) ? Qt::CopyAction : Qt::MoveAction;
                 if (action == Qt::MoveAction && rows.last() < insertRow)

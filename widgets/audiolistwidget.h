@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include "storyboard.h"
+#include "stripdrag.h"
 
 class AudioListWidget : public QListWidget
 {
@@ -71,12 +72,8 @@ protected:
 
 private:
     QList<int> selectedRows() const;
-    // The rows named by an "AudioList" payload, or nothing when the payload
-    // is not the one this strip's running drag carries.
-    QList<int> rowsOfPayload(const QByteArray& payload) const;
     void runDrag(const QList<int>& rows);
     void importFiles(const QStringList& files);
 
-    // Rows of the drag this strip is running; empty when none.
-    QList<int> m_dragRows;
+    StripDrag m_drag;
 };

@@ -18,7 +18,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
-#include <QRandomGenerator>
 #include <QTransform>
 
 #include <algorithm>
@@ -436,20 +435,11 @@ void PhotoListWidget::mouseMoveEvent(QMouseEvent* event)
     if (rows.isEmpty())
         return;
 
-    // Row numbers, not record addresses, plus a key of this drag: only a
-    // drop carrying exactly this payload, while this drag lasts, is read.
-    QByteArray payload = QByteArray::number(rows.size()) + '\0';
-    for (int row : rows)
-        payload += QByteArray::number(row) + '\0';
-    payload += QByteArray::number(QRandomGenerator::global()->generate64()) + '\0';
     QList<QListWidgetItem*> dragged;
     for (int row : rows)
         dragged << item(row);
-    m_dragPayload = payload;
-    m_dragRows = rows;
-
     auto* data = new QMimeData;
-    data->setData(dragFormat, payload);
+    data->setData(dragFormat, m_drag.begin(rows));
     // On the heap: Qt deletes a drag it has run itself, later.
     auto* drag = new QDrag(this);
     drag->setMimeData(data);
@@ -460,8 +450,7 @@ void PhotoListWidget::mouseMoveEvent(QMouseEvent* event)
     } else {
         action = drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction);
     }
-    m_dragPayload.clear();
-    m_dragRows.clear();
+    m_drag.end();
 
     if (action == Qt::MoveAction) {
         for (QListWidgetItem* source : std::as_const(dragged)) {
@@ -479,16 +468,6 @@ void PhotoListWidget::mouseMoveEvent(QMouseEvent* event)
         emit photoListChanged(photos);
     }
     clearSelection();
-}
-
-QList<int> PhotoListWidget::payloadRows(const QByteArray& payload) const
-{
-    if (m_dragPayload.isEmpty() || payload != m_dragPayload)
-        return {};
-    for (int row : m_dragRows)
-        if (row < 0 || row % 2 == 1 || row >= count())
-            return {};
-    return m_dragRows;
 }
 
 void PhotoListWidget::dragEnterEvent(QDragEnterEvent* event)
@@ -521,7 +500,7 @@ void PhotoListWidget::dropEvent(QDropEvent* event)
 
     Qt::DropAction action = Qt::CopyAction;
     if (data->hasFormat(dragFormat)) {
-        const QList<int> rows = payloadRows(data->data(dragFormat));
+        const QList<int> rows = m_drag.rows(data->data(dragFormat), count());
         if (rows.isEmpty()) {
             insertRow = count();
             event->ignore();

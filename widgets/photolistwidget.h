@@ -5,6 +5,7 @@
 // change.
 
 #include "storyboard.h"
+#include "stripdrag.h"
 
 #include <QByteArray>
 #include <QList>
@@ -88,17 +89,13 @@ private:
     void refreshPhotoItem(int photoIndex);
     void forceRelayout();
     void selectRows(int first, int last);
-    // The photo rows of a payload this strip made for the drag in progress;
-    // empty for a foreign, stale or malformed one.
-    QList<int> payloadRows(const QByteArray& payload) const;
 
     QList<ImageInfo> photos;
     bool rotateWhileImporting = true;
     QPoint pressPos;
     int insertRow = 0;
 
-    QByteArray m_dragPayload; // the payload of this strip's drag in progress
-    QList<int> m_dragRows;    // its photo rows, as they were at the start
+    StripDrag m_drag; // this strip's drag in progress, if any
     QString m_transPath;
     QPixmap m_transPicture;
 };
