@@ -269,23 +269,32 @@ void PhotoListWidget::selectionDelete(bool quiet)
     forceRelayout();
 }
 
-void PhotoListWidget::selectionMoveRight()
+bool PhotoListWidget::moveSelection(int step, int& firstSelected, int& firstMoved, int& lastMoved)
 {
     const QList<int> rows = selectedPhotoRows();
     if (rows.isEmpty())
-        return;
+        return false;
     QList<ImageInfo> copies;
     for (int row : rows)
         copies << photos.at(row / 2);
     selectionDelete(true);
     const bool wasBlocked = blockSignals(true);
-    insertRow = std::min(rows.first() + 2, count());
-    const int firstMoved = insertRow + insertRow % 2;
+    firstSelected = rows.first();
+    insertRow = std::clamp(firstSelected + step, 0, count());
+    firstMoved = insertRow + insertRow % 2;
     for (ImageInfo& copy : copies)
         addFile(copy, false);
-    const int lastMoved = insertRow - 1;
+    lastMoved = insertRow - 1;
     blockSignals(wasBlocked);
     finishItemsAdding();
+    return true;
+}
+
+void PhotoListWidget::selectionMoveRight()
+{
+    int firstSelected = 0, firstMoved = 0, lastMoved = 0;
+    if (!moveSelection(2, firstSelected, firstMoved, lastMoved))
+        return;
     scrollToItem(item(std::min(lastMoved + 1, count() - 1)));
     setCurrentRow(lastMoved, QItemSelectionModel::NoUpdate);
     selectRows(firstMoved, lastMoved);
@@ -295,22 +304,10 @@ void PhotoListWidget::selectionMoveRight()
 
 void PhotoListWidget::selectionMoveLeft()
 {
-    const QList<int> rows = selectedPhotoRows();
-    if (rows.isEmpty())
+    int firstSelected = 0, firstMoved = 0, lastMoved = 0;
+    if (!moveSelection(-2, firstSelected, firstMoved, lastMoved))
         return;
-    QList<ImageInfo> copies;
-    for (int row : rows)
-        copies << photos.at(row / 2);
-    selectionDelete(true);
-    const bool wasBlocked = blockSignals(true);
-    insertRow = std::max(rows.first() - 2, 0);
-    const int firstMoved = insertRow + insertRow % 2;
-    for (ImageInfo& copy : copies)
-        addFile(copy, false);
-    const int lastMoved = insertRow - 1;
-    blockSignals(wasBlocked);
-    finishItemsAdding();
-    scrollToItem(item(std::max(0, rows.first() - 3)));
+    scrollToItem(item(std::max(0, firstSelected - 3)));
     setCurrentRow(firstMoved, QItemSelectionModel::NoUpdate);
     selectRows(firstMoved, lastMoved);
 }

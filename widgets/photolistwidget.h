@@ -89,6 +89,9 @@ private:
     void refreshPhotoItem(int photoIndex);
     void forceRelayout();
     void selectRows(int first, int last);
+    // Takes the selected photos out and adds them back `step` rows from where
+    // the first of them stood; false when no photo is selected.
+    bool moveSelection(int step, int& firstSelected, int& firstMoved, int& lastMoved);
 
     QList<ImageInfo> photos;
     bool rotateWhileImporting = true;
