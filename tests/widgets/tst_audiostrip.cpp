@@ -65,6 +65,15 @@ bool isGrey(QRgb c)
 const QStringList kMedia = {QStringLiteral("knolls-20s.ogg"), QStringLiteral("elvish-15s.mp3"),
                             QStringLiteral("sad-mono-22k.wav"), QStringLiteral("journeys-8s.m4a")};
 
+// The sample sound files, probed, in the order of kMedia.
+QList<AudioInfo> sampleClips()
+{
+    QList<AudioInfo> list;
+    for (const QString& name : kMedia)
+        list << probed(name);
+    return list;
+}
+
 } // namespace
 
 class TestAudioStrip : public QObject
@@ -179,10 +188,7 @@ private slots:
         QFETCH(int, type);
         QFETCH(bool, ascending);
         QFETCH(QStringList, order);
-        QList<AudioInfo> list;
-        for (const QString& name : kMedia)
-            list << probed(name);
-        strip->adjustOrder(list);
+        strip->adjustOrder(sampleClips());
         QSignalSpy changed(strip.get(), &AudioListWidget::audioListChanged);
         strip->sort(SortType(type), ascending);
         QCOMPARE(names(strip->audios), order);
@@ -194,10 +200,7 @@ private slots:
 
     void moveAndDelete()
     {
-        QList<AudioInfo> list;
-        for (const QString& name : kMedia)
-            list << probed(name);
-        strip->adjustOrder(list);
+        strip->adjustOrder(sampleClips());
         strip->show();
         QVERIFY(QTest::qWaitForWindowExposed(strip.get()));
         QSignalSpy changed(strip.get(), &AudioListWidget::audioListChanged);
@@ -253,10 +256,7 @@ private slots:
         QFETCH(int, target);
         QFETCH(bool, copy);
         QFETCH(QStringList, order);
-        QList<AudioInfo> list;
-        for (const QString& name : kMedia)
-            list << probed(name);
-        strip->adjustOrder(list);
+        strip->adjustOrder(sampleClips());
         strip->show();
         QVERIFY(QTest::qWaitForWindowExposed(strip.get()));
 
@@ -391,10 +391,7 @@ private slots:
     {
         QFETCH(bool, accept);
         QFETCH(QStringList, order);
-        QList<AudioInfo> list;
-        for (const QString& name : kMedia)
-            list << probed(name);
-        strip->adjustOrder(list);
+        strip->adjustOrder(sampleClips());
         strip->show();
         QVERIFY(QTest::qWaitForWindowExposed(strip.get()));
         QSignalSpy changed(strip.get(), &AudioListWidget::audioListChanged);
