@@ -11,7 +11,7 @@ set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${REELWRIGHT_BUILD_DIR:-$here/build}
-media=${REELWRIGHT_MEDIA_DIR:-$here/../shared/media}
+media=${REELWRIGHT_MEDIA_DIR:-$here/samples}
 out=${1:-$here/docs/screenshot.png}
 
 scratch=${REELWRIGHT_SCRATCH:-}

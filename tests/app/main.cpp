@@ -2,6 +2,7 @@
 // null device.
 
 #include "apptests.h"
+#include "samplemedia.h"
 
 #include <QApplication>
 #include <QStandardPaths>
@@ -12,6 +13,8 @@ int main(int argc, char** argv)
     // Nothing a test does may reach the real user's folders.
     QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);
+    if (!sampleMediaPresent())
+        return 1;
     std::vector<std::unique_ptr<QObject>> suites;
     suites.push_back(makeReelwrightTests());
     suites.push_back(makeStartupTests());

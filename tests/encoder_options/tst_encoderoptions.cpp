@@ -2,6 +2,7 @@
 
 #include "encoderoptions.h"
 #include "outputsetup.h"
+#include "samplemedia.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -68,7 +69,7 @@ const OutputStreamSetup* streamOf(const FormatContextResult& r, AVMediaType type
 
 QString mediaFile(const char* name)
 {
-    return QDir(QStringLiteral(REELWRIGHT_MEDIA_DIR)).filePath(QString::fromLatin1(name));
+    return sampleMediaFile(QString::fromLatin1(name));
 }
 
 } // namespace
@@ -849,6 +850,8 @@ void TestEncoderOptions::helpAndFormats()
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    if (!sampleMediaPresent())
+        return 1;
     av_log_set_level(AV_LOG_ERROR);
     TestEncoderOptions test;
     return QTest::qExec(&test, argc, argv);

@@ -1,6 +1,7 @@
 // The model test program: album records, time arithmetic, EXIF and images.
 
 #include "modeltests.h"
+#include "samplemedia.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -15,7 +16,7 @@ std::unique_ptr<QObject> makeInfoParserTests();
 
 QString mediaFile(const QString& name)
 {
-    return QDir(QStringLiteral(REELWRIGHT_MEDIA_DIR)).filePath(name);
+    return sampleMediaFile(name);
 }
 
 QImage quadrantImage(int width, int height)
@@ -64,6 +65,8 @@ bool writeBytes(const QString& path, const QByteArray& bytes)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    if (!sampleMediaPresent())
+        return 1;
     int failures = 0;
     const std::unique_ptr<QObject> suites[] = {makeTimeFunctionsTests(), makeRecordsTests(), makeExifTests(),
                                                makeImageReaderTests(), makeAudioReaderTests(),

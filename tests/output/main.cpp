@@ -2,6 +2,7 @@
 
 #include "ffmpegptr.h"
 #include "outputtests.h"
+#include "samplemedia.h"
 
 #include <QApplication>
 #include <QTest>
@@ -248,6 +249,8 @@ double meanDifference(const AVPicture& a, const AVPicture& b, int width, int hei
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    if (!sampleMediaPresent())
+        return 1;
     av_log_set_level(AV_LOG_ERROR);
     int failures = 0;
     const std::unique_ptr<QObject> suites[] = {makeAVWriterTests(), makeZircTests(), makeCompileArgumentTests(),

@@ -4,6 +4,7 @@
 #include "gldrawer.h"
 #include "imagereader.h"
 #include "rendertests.h"
+#include "samplemedia.h"
 
 #include <QApplication>
 #include <QDir>
@@ -20,7 +21,7 @@
 
 QString mediaFile(const QString& name)
 {
-    return QDir(QStringLiteral(REELWRIGHT_MEDIA_DIR)).filePath(name);
+    return sampleMediaFile(name);
 }
 
 QString patternFolder()
@@ -217,6 +218,8 @@ int main(int argc, char** argv)
     qputenv("ALSOFT_DRIVERS", "wave");
 
     QApplication app(argc, argv);
+    if (!sampleMediaPresent())
+        return 1;
     int failures = 0;
     const std::unique_ptr<QObject> suites[] = {makeGLDrawerTests(), makePatternTests(), makeStoryBoardRenderTests(), makeALStreamTests(), makeAVPlayerTests()};
     for (const auto& suite : suites)

@@ -1,6 +1,7 @@
 // The widgets test program: real widgets under Xvfb driven by QTest events.
 
 #include "widgetstests.h"
+#include "samplemedia.h"
 
 #include <QApplication>
 #include <QDir>
@@ -8,12 +9,14 @@
 
 QString mediaFile(const QString& name)
 {
-    return QDir(QStringLiteral(REELWRIGHT_MEDIA_DIR)).filePath(name);
+    return sampleMediaFile(name);
 }
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    if (!sampleMediaPresent())
+        return 1;
     std::vector<std::unique_ptr<QObject>> suites;
     // Clip slider bar and the audio order dialog
     suites.push_back(makeSliderBarTests());
