@@ -63,10 +63,11 @@ int Preferences::intervalOfIndex(int index)
 void Preferences::on_browse_clicked()
 {
     const QString folder = ui->lineEdit->text();
-    // A relative name would be made in whatever folder the program runs in.
-    if (Zu::isFolderNameValid(folder, true) && !QDir(folder).exists())
-        QDir().mkpath(folder);
-    const QString chosen = ZuFolderDialog::getExistingDirectory(this, QString(), folder);
+    // The dialog opens at the typed folder or, while that is not made yet,
+    // at the nearest one above it; browsing creates nothing.
+    const QString existing = Zu::isFolderNameValid(folder, true) ? Zu::nearestExistingFolder(folder) : QString();
+    const QString chosen =
+        ZuFolderDialog::getExistingDirectory(this, QString(), existing.isEmpty() ? folder : existing);
     if (!chosen.isEmpty())
         ui->lineEdit->setText(QDir::toNativeSeparators(chosen));
 }

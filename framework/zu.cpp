@@ -42,16 +42,31 @@ bool hasForbiddenCharacter(const QString &path)
 
 namespace Zu {
 
-bool isFolderWritable(const QString &path)
+QString nearestExistingFolder(const QString &path)
 {
     if (path.trimmed().isEmpty())
-        return false;
-    QDir dir(path);
-    if (!dir.exists() && !QDir().mkpath(dir.absolutePath()))
+        return QString();
+    QString existing = QDir::cleanPath(QDir(path).absolutePath());
+    while (!QFileInfo::exists(existing)) {
+        const QString parent = QFileInfo(existing).absolutePath();
+        if (parent == existing)
+            return QString();
+        existing = parent;
+    }
+    return QFileInfo(existing).isDir() ? existing : QString();
+}
+
+bool isFolderWritable(const QString &path)
+{
+    // A folder that is not there yet is judged by the folder it would be
+    // made in; making it is left to whoever writes into it, so a check that
+    // is answered "no" or a dialog that is cancelled leaves nothing behind.
+    const QString existing = nearestExistingFolder(path);
+    if (existing.isEmpty())
         return false;
     // Permission bits lie on read-only mounts and for root, so only a file
     // that was really created counts.
-    QTemporaryFile probe(dir.absoluteFilePath(QStringLiteral(".zu_write_probe_XXXXXX")));
+    QTemporaryFile probe(QDir(existing).absoluteFilePath(QStringLiteral(".zu_write_probe_XXXXXX")));
     if (!probe.open())
         return false;
     if (probe.write("x", 1) != 1)

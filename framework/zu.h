@@ -10,9 +10,13 @@ class QWidget;
 
 namespace Zu {
 
-// True when a file can really be created in `path`. A folder that does not
-// exist yet is created first, the way the output folder is used later.
+// True when a file can really be created in `path`, or, for a folder that
+// does not exist yet, in the nearest folder above it that does (where the
+// missing ones would be made). Creates nothing that stays.
 bool isFolderWritable(const QString &path);
+// `path` itself when it is an existing folder, otherwise the nearest existing
+// folder above it; empty when that is a file or the name is blank.
+QString nearestExistingFolder(const QString &path);
 // False for empty names, names the file system cannot hold (characters, or
 // components too long in the file-name encoding) and names of existing
 // files that are not folders. With `requireAbsolute` relative names are

@@ -286,11 +286,11 @@ void OutputSetting::asyncShowBitCalcDialog(ZuProperty *prop, QString srcValue)
 void OutputSetting::on_browser_clicked()
 {
     const QString folder = ui->lineEditOutputPath->text();
-    // Only a full, usable name is created: a relative one would land in
-    // whatever folder the program was started from.
-    if (Zu::isFolderNameValid(folder, true) && !QDir(folder).exists())
-        QDir().mkpath(folder);
-    const QString chosen = ZuFolderDialog::getExistingDirectory(this, QString(), folder);
+    // The dialog opens at the typed folder or, while that is not made yet,
+    // at the nearest one above it; browsing creates nothing.
+    const QString existing = Zu::isFolderNameValid(folder, true) ? Zu::nearestExistingFolder(folder) : QString();
+    const QString chosen =
+        ZuFolderDialog::getExistingDirectory(this, QString(), existing.isEmpty() ? folder : existing);
     if (!chosen.isEmpty())
         ui->lineEditOutputPath->setText(QDir::toNativeSeparators(chosen));
 }

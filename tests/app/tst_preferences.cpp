@@ -13,6 +13,7 @@
 #include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -135,12 +136,12 @@ void PreferencesTests::saves_data()
     QTest::addColumn<QString>("alert");
     QTest::addColumn<bool>("saved");
     const int ok = QDialogButtonBox::Ok, apply = QDialogButtonBox::Apply, cancel = QDialogButtonBox::Cancel;
-    const QString good = m_dir.filePath("videos");
-    QTest::newRow("ok") << good << false << 2 << ok << "" << true;
-    QTest::newRow("apply, unchecked") << good << true << 0 << apply << "" << true;
+    // Folders that are not there yet: checking them makes none of them.
+    QTest::newRow("ok") << m_dir.filePath("ok/videos") << false << 2 << ok << "" << true;
+    QTest::newRow("apply, unchecked") << m_dir.filePath("apply/a/b") << true << 0 << apply << "" << true;
     QTest::newRow("apply, read-only folder") << "/proc/sys" << true << 2 << apply << "read-only" << false;
     QTest::newRow("ok, relative folder") << "videos" << false << 1 << ok << "unavailable" << false;
-    QTest::newRow("cancel") << good << true << 2 << cancel << "" << false;
+    QTest::newRow("cancel") << m_dir.filePath("cancel/videos") << true << 2 << cancel << "" << false;
 }
 
 void PreferencesTests::saves()
@@ -152,6 +153,7 @@ void PreferencesTests::saves()
     QFETCH(QString, alert);
     QFETCH(bool, saved);
     m_pref->setValue(QStringLiteral("auto_check_update_interval"), 14);
+    const QStringList foldersBefore = QDir(m_dir.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     const auto dialog = openDialog();
     QVERIFY(dialog);
     auto *edit = dialog->findChild<QLineEdit *>("lineEdit");
@@ -176,6 +178,8 @@ void PreferencesTests::saves()
         QCOMPARE(dialog->focusWidget(), edit);
     }
     QCOMPARE(dialog->isVisible(), button == QDialogButtonBox::Apply || !alert.isEmpty());
+    QCOMPARE(QDir(m_dir.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot), foldersBefore);
+    QVERIFY(!QFileInfo::exists(QDir::currentPath() + QStringLiteral("/videos")));
     // Read back from the file, as the next start would.
     const ZuPref reread(m_pref->fileName());
     QCOMPARE(reread.value(QStringLiteral("OutputPath")).toString(), saved ? folder : QString());
@@ -212,8 +216,9 @@ void PreferencesTests::folderButtons()
         return m_dir.filePath("picked");
     });
     QTest::mouseClick(dialog->findChild<QPushButton *>("browse"), Qt::LeftButton);
-    QCOMPARE(startedAt, missing);
-    QVERIFY(QDir(missing).exists());
+    // Browsing starts as near the typed folder as exists, and makes nothing.
+    QCOMPARE(startedAt, m_dir.path());
+    QVERIFY(!QFileInfo::exists(m_dir.filePath("new")));
     QCOMPARE(edit->text(), QDir::toNativeSeparators(m_dir.filePath("picked")));
 
     QTest::mouseClick(dialog->findChild<QPushButton *>("open"), Qt::LeftButton);

@@ -17,7 +17,8 @@ class ZuFunctionsTests : public QObject
     Q_OBJECT
 private slots:
     void writableFolder();
-    void missingFolderIsCreatedAndWritable();
+    void missingFoldersAreJudgedNotMade_data();
+    void missingFoldersAreJudgedNotMade();
     void unwritableFolders_data();
     void unwritableFolders();
     void readOnlyFolderForAnOrdinaryUser();
@@ -43,12 +44,42 @@ void ZuFunctionsTests::writableFolder()
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 0);
 }
 
-void ZuFunctionsTests::missingFolderIsCreatedAndWritable()
+void ZuFunctionsTests::missingFoldersAreJudgedNotMade_data()
 {
+    QTest::addColumn<QString>("below");  // inside the temporary folder
+    QTest::addColumn<QString>("missing"); // below that
+    QTest::addColumn<bool>("writable");
+    QTest::addColumn<QString>("nearest"); // inside the temporary folder; "-": none
+    QTest::newRow("one level") << "" << "videos" << true << "";
+    QTest::newRow("three levels") << "" << "a/b c/d" << true << "";
+    QTest::newRow("below an existing folder") << "made" << "x/y" << true << "made";
+    QTest::newRow("with dot-dot") << "made" << "x/../y/z" << true << "made";
+    QTest::newRow("below a file") << "file.txt" << "x" << false << "-";
+}
+
+void ZuFunctionsTests::missingFoldersAreJudgedNotMade()
+{
+    QFETCH(QString, below);
+    QFETCH(QString, missing);
+    QFETCH(bool, writable);
+    QFETCH(QString, nearest);
     QTemporaryDir dir;
-    const QString folder = dir.filePath(QStringLiteral("a/b c/d"));
-    QVERIFY(Zu::isFolderWritable(folder));
-    QVERIFY(QFileInfo(folder).isDir());
+    if (below == QStringLiteral("made")) {
+        QVERIFY(QDir(dir.path()).mkdir(below));
+    } else if (!below.isEmpty()) {
+        QFile file(dir.filePath(below));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    const QString folder = dir.filePath(below.isEmpty() ? missing : below + QLatin1Char('/') + missing);
+    QCOMPARE(Zu::isFolderWritable(folder), writable);
+    QCOMPARE(Zu::nearestExistingFolder(folder),
+             nearest == QStringLiteral("-") ? QString() : QDir::cleanPath(dir.filePath(nearest)));
+    // Nothing was made, not even the first missing level.
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
+    if (below == QStringLiteral("made"))
+        QCOMPARE(QDir(dir.filePath(below)).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList());
 }
 
 void ZuFunctionsTests::unwritableFolders_data()

@@ -18,6 +18,7 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QDoubleSpinBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -201,6 +202,10 @@ void TestOutputSetting::okAndCancelChecks_data()
     QTest::addColumn<QString>("storedName");
     const QString good = m_dir.filePath("out");
     QTest::newRow("ok") << true << good << "Holiday" << "" << good << "Holiday";
+    // A folder that is not there yet is made by the compile, not by the check.
+    const QString later = m_dir.filePath("later/videos");
+    QTest::newRow("ok, folder made later") << true << later << "Holiday" << "" << later << "Holiday";
+    QTest::newRow("cancel, folder made later") << false << later << "Holiday" << "" << later << "Holiday";
     QTest::newRow("ok, relative folder") << true << "out" << "Holiday" << "unavailable" << "" << "";
     QTest::newRow("ok, read-only folder") << true << "/proc/sys" << "Holiday" << "read-only" << "" << "";
     QTest::newRow("ok, name with ?") << true << good << "Why?" << "file name is not usable" << "" << "";
@@ -220,6 +225,7 @@ void TestOutputSetting::okAndCancelChecks()
     const auto dialog = openDialog();
     QVERIFY(dialog);
     pref()->remove(QStringLiteral("OutputPath"));
+    const QStringList foldersBefore = QDir(m_dir.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     dialog->findChild<QLineEdit*>("lineEditOutputPath")->setText(folder);
     dialog->findChild<QLineEdit*>("lineEditFilename")->setText(name);
     auto* buttons = dialog->findChild<QDialogButtonBox*>("buttonBox");
@@ -229,6 +235,7 @@ void TestOutputSetting::okAndCancelChecks()
         QVERIFY2(m_alerts.first().contains(alert), qPrintable(m_alerts.first()));
     QCOMPARE(dialog->isVisible(), !alert.isEmpty());
     QCOMPARE(dialog->result(), ok && alert.isEmpty() ? int(QDialog::Accepted) : int(QDialog::Rejected));
+    QCOMPARE(QDir(m_dir.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot), foldersBefore);
     // Read back from the file, as the next start would.
     const ZuPref reread(pref()->fileName());
     QCOMPARE(reread.value(QStringLiteral("OutputPath"), QString()).toString(), storedFolder);
