@@ -58,14 +58,25 @@ bool AVPlayer::init(const RenderParam& renderParam)
     if (sound)
         sound->setFormat(param.channels, param.sampleRate);
     carry = 0;
+    refused.clear();
     return ok;
 }
 
 bool AVPlayer::queueOneFrame()
 {
+    // A chunk OpenAL refused last time goes first: the renderer has moved
+    // past it, and without it the sound would run a frame off the picture.
+    if (!refused.isEmpty()) {
+        if (!sound->queue(refused.constData(), int(refused.size())))
+            return false;
+        refused.clear();
+        return true;
+    }
     bool queued = false;
     const bool taken = render->takeSound(carry, [this, &queued](const char* data, int bytes) {
         queued = sound->queue(data, bytes);
+        if (!queued)
+            refused = QByteArray(data, bytes);
     });
     return taken && queued;
 }
@@ -76,6 +87,7 @@ void AVPlayer::play()
         return;
     sound->stop();
     carry = 0;
+    refused.clear();
     // Blocks until the sound thread has decoded the whole queue's worth.
     while (sound->freeBuffers() > 0 && queueOneFrame()) {
     }
@@ -90,6 +102,7 @@ void AVPlayer::stop()
     if (sound)
         sound->stop();
     carry = 0;
+    refused.clear();
 }
 
 bool AVPlayer::isPlaying() const

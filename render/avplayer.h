@@ -51,6 +51,9 @@ public:
     void releaseOpenAL();
     // True when sound is heard; false when the wall clock keeps the time.
     bool hasSoundDevice() const;
+    // The OpenAL stream the sound is queued on (null after releaseOpenAL);
+    // for diagnostics and tests.
+    ALStream* soundStream() const { return sound.get(); }
 
     // Takes the output format: sets the drawer up at its frame size and the
     // sound at its channel count and rate. Stops playback first.
@@ -91,5 +94,8 @@ private:
     std::unique_ptr<ALStream> sound;
     QByteArray deviceName;
     int carry = 0;
+    // A chunk taken from the renderer that OpenAL did not accept; queued
+    // before anything new.
+    QByteArray refused;
     int volume = 100;
 };

@@ -3,6 +3,7 @@
 // on by, the volume, resuming after a stop, and the clock that stands in for
 // a missing sound device.
 
+#include "alstream.h"
 #include "avplayer.h"
 #include "rendertests.h"
 #include "storyboardrender.h"
@@ -224,6 +225,44 @@ private slots:
                  qPrintable(QStringLiteral("%1 for frame %2").arg(firstHeard).arg(raised)));
         QCOMPARE(unbrokenFrom(played, settled), heard[0].first + heard[0].second - settled);
         QVERIFY(std::abs(heard[0].second - int(end - raised) * 1920) <= 4096);
+    }
+
+    void refusedSoundIsQueuedLater()
+    {
+        StoryBoardData data = album({m_red}, 20000, true);
+        StoryBoardRender render;
+        render.init(output());
+        render.setStoryBoard(&data);
+        QString refusal;
+        {
+            AVPlayer player;
+            QVERIFY(player.hasSoundDevice());
+            QVERIFY(player.init(output()));
+            player.render = &render;
+            player.seek(0);
+            play(player);
+            QTRY_VERIFY(player.currentFrame >= 5);
+            // OpenAL refuses to queue a buffer whose format differs from the
+            // queued ones: for a few refills every chunk is refused.
+            ALStream* stream = player.soundStream();
+            QVERIFY(stream);
+            stream->setFormat(1, 48000);
+            const quint32 refusedFrom = player.currentFrame;
+            QTRY_VERIFY(player.currentFrame >= refusedFrom + 3);
+            refusal = stream->errorString();
+            stream->setFormat(2, 48000);
+            // The refused stretch is heard once the queue ahead of it (one
+            // frame a buffer) has played.
+            QTRY_VERIFY_WITH_TIMEOUT(player.currentFrame >= refusedFrom + AVPlayer::BufferCount + 15, 30000);
+            pause(player);
+        }
+        QVERIFY2(refusal.contains(QStringLiteral("did not queue")), qPrintable(refusal));
+        const QVector<qint16> played = playedSamples();
+        const QVector<QPair<int, int>> heard = stretches(played);
+        QCOMPARE(heard.size(), 1);
+        // The track goes on unbroken through the refusals: no chunk was lost.
+        QVERIFY2(std::abs(played[2 * heard[0].first] - ramp(0)) <= 1, qPrintable(QString::number(played[2 * heard[0].first])));
+        QCOMPARE(unbrokenFrom(played, heard[0].first), heard[0].second);
     }
 
     void clockStandsInWithoutSoundDevice()
