@@ -456,8 +456,12 @@ bool AVWriter::drainEncoder(AVCodecContext* codec, int setupIndex)
     for (;;) {
         av_packet_unref(m_packet.get());
         const int err = avcodec_receive_packet(codec, m_packet.get());
-        if (err == AVERROR(EAGAIN) || err == AVERROR_EOF)
+        if (err == AVERROR(EAGAIN))
             return true;
+        if (err == AVERROR_EOF)
+            // The encoder is drained; filters that hold packets back give
+            // them up now.
+            return writePacket(nullptr, codec, setupIndex);
         if (err < 0) {
             fail(QStringLiteral("Encoding failed: %1").arg(errorText(err)));
             return false;
@@ -467,13 +471,58 @@ bool AVWriter::drainEncoder(AVCodecContext* codec, int setupIndex)
     }
 }
 
+bool AVWriter::filterPackets(AVBSFContext* filter, std::vector<PacketPtr>& packets, bool flush)
+{
+    // Every packet on the way is owned by a PacketPtr, so leaving early at
+    // any step frees all of them.
+    std::vector<PacketPtr> filtered;
+    const auto refused = [this, filter](const char* what, int err) {
+        fail(QStringLiteral("The bitstream filter '%1' %2 a packet: %3")
+                 .arg(QLatin1String(filter->filter->name), QLatin1String(what), errorText(err)));
+        return false;
+    };
+    const auto takeOutput = [&]() {
+        for (;;) {
+            PacketPtr out(av_packet_alloc());
+            if (!out) {
+                fail(QStringLiteral("Out of memory"));
+                return false;
+            }
+            const int err = av_bsf_receive_packet(filter, out.get());
+            if (err == AVERROR(EAGAIN) || err == AVERROR_EOF)
+                return true;
+            if (err < 0)
+                return refused("failed on", err);
+            filtered.push_back(std::move(out));
+        }
+    };
+    for (PacketPtr& in : packets) {
+        const int err = av_bsf_send_packet(filter, in.get());
+        if (err < 0)
+            return refused("refused", err);
+        if (!takeOutput())
+            return false;
+    }
+    if (flush) {
+        const int err = av_bsf_send_packet(filter, nullptr);
+        if (err < 0)
+            return refused("could not finish", err);
+        if (!takeOutput())
+            return false;
+    }
+    packets = std::move(filtered);
+    return true;
+}
+
 bool AVWriter::writePacket(AVPacket* packet, AVCodecContext* codec, int setupIndex)
 {
     OutputStreamSetup& setup = m_output->streams[std::size_t(setupIndex)];
-    if (codec->codec_type == AVMEDIA_TYPE_AUDIO)
+    if (packet && codec->codec_type == AVMEDIA_TYPE_AUDIO)
         packet->flags |= AV_PKT_FLAG_KEY;
     AVFormatContext* oc = m_output->context.get();
     if (setup.bitstreamFilters.empty()) {
+        if (!packet)
+            return true;
         av_packet_rescale_ts(packet, codec->time_base, setup.stream->time_base);
         packet->stream_index = setup.stream->index;
         const int err = av_interleaved_write_frame(oc, packet);
@@ -481,37 +530,31 @@ bool AVWriter::writePacket(AVPacket* packet, AVCodecContext* codec, int setupInd
             fail(QStringLiteral("Could not write to the output file: %1").arg(errorText(err)));
         return err >= 0;
     }
-    // Through the filter chain: each filter's output feeds the next one.
-    std::vector<AVPacket*> pending{packet};
-    for (auto& filter : setup.bitstreamFilters) {
-        std::vector<AVPacket*> next;
-        for (AVPacket* in : pending) {
-            if (av_bsf_send_packet(filter.get(), in) < 0)
-                return false;
-            for (;;) {
-                AVPacket* out = av_packet_alloc();
-                if (!out || av_bsf_receive_packet(filter.get(), out) < 0) {
-                    av_packet_free(&out);
-                    break;
-                }
-                next.push_back(out);
-            }
-            if (in != packet)
-                av_packet_free(&in);
+    // Through the filter chain: each filter's output feeds the next one; no
+    // packet means the encoder has ended and each filter in turn is flushed.
+    std::vector<PacketPtr> pending;
+    if (packet) {
+        PacketPtr owned(av_packet_alloc());
+        if (!owned) {
+            fail(QStringLiteral("Out of memory"));
+            return false;
         }
-        pending = std::move(next);
+        av_packet_move_ref(owned.get(), packet);
+        pending.push_back(std::move(owned));
     }
+    for (BsfContextPtr& filter : setup.bitstreamFilters)
+        if (!filterPackets(filter.get(), pending, !packet))
+            return false;
     const AVRational filteredBase = setup.bitstreamFilters.back()->time_base_out;
     bool ok = true;
-    for (AVPacket* out : pending) {
-        av_packet_rescale_ts(out, filteredBase, setup.stream->time_base);
+    for (PacketPtr& out : pending) {
+        av_packet_rescale_ts(out.get(), filteredBase, setup.stream->time_base);
         out->stream_index = setup.stream->index;
-        const int err = av_interleaved_write_frame(oc, out);
+        const int err = av_interleaved_write_frame(oc, out.get());
         if (err < 0) {
             fail(QStringLiteral("Could not write to the output file: %1").arg(errorText(err)));
             ok = false;
         }
-        av_packet_free(&out);
     }
     return ok;
 }

@@ -62,7 +62,12 @@ private:
     bool sendAudioFrame(const AVFrame* frame);
     bool cutIntoFrames(const short* samples, int byteCount);
     bool drainEncoder(AVCodecContext* codec, int streamIndex);
+    // Writes an encoder's packet (its content is taken), through the stream's
+    // bitstream filters when it has any; a null packet flushes the filters.
     bool writePacket(AVPacket* packet, AVCodecContext* codec, int streamIndex);
+    // Passes `packets` through one filter (flushing it afterwards when
+    // `flush`) and replaces them by what comes out.
+    bool filterPackets(AVBSFContext* filter, std::vector<PacketPtr>& packets, bool flush);
     bool openEncoder(OutputStreamSetup& setup, AVDictionary* options, std::vector<bool>& used,
                      const std::vector<std::pair<std::string, std::string>>& custom);
     bool prepareAudio();

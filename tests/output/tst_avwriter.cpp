@@ -26,6 +26,8 @@ private slots:
     void roundTrip_data();
     void roundTrip();
     void resampledSound();
+    void bitstreamFilterChains_data();
+    void bitstreamFilterChains();
     void profileArgumentList();
     void pipeWriterActivity();
 };
@@ -209,6 +211,62 @@ void TestAVWriter::resampledSound()
     const DecodedFile decoded = decodeFile(path("resampled.mkv"));
     QCOMPARE(decoded.audioChannels, 1);
     QVERIFY2(decoded.audioSamples >= 44100 - 64 && decoded.audioSamples <= 44100 + 1152,
+             qPrintable(QString::number(decoded.audioSamples)));
+}
+
+void TestAVWriter::bitstreamFilterChains_data()
+{
+    QTest::addColumn<QStringList>("codecArgs");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("pictures");
+    QTest::addColumn<int>("samples"); // per channel
+    QTest::addColumn<QString>("error"); // what errorString() starts with; empty: none
+    // pcm_rechunk holds back what does not fill a 1024-sample packet until
+    // it is flushed: 1500 samples come out as two packets, the second padded.
+    QTest::newRow("rechunked sound, the held tail flushed")
+        << QStringList{"-vn", "-acodec", "pcm_s16le", "-absf", "pcm_rechunk", "-absf", "null"} << "rechunk.wav" << 0
+        << 1500 << "";
+    QTest::newRow("pictures through two filters")
+        << QStringList{"-an", "-vcodec", "mpeg4", "-vbsf", "null", "-vbsf", "dump_extra"} << "two.mkv" << 12 << 0
+        << "";
+    QTest::newRow("sound and pictures through filters")
+        << QStringList{"-vcodec", "mjpeg", "-vbsf", "mjpeg2jpeg", "-acodec", "pcm_s16le", "-absf", "pcm_rechunk"}
+        << "both.mkv" << 10 << 7000 << "";
+}
+
+void TestAVWriter::bitstreamFilterChains()
+{
+    QFETCH(QStringList, codecArgs);
+    QFETCH(QString, file);
+    QFETCH(int, pictures);
+    QFETCH(int, samples);
+    QFETCH(QString, error);
+    AVWriter writer;
+    QStringList args{"-s", "160x120", "-r", "25"};
+    args << codecArgs << QStringList{"-ar", "44100", "-ac", "2", "-y", path(file)};
+    QVERIFY2(writer.open(QString(), renderParam(160, 120, 25, 44100, 2), args), qPrintable(writer.errorString()));
+    bool ok = true;
+    for (int i = 0; i < pictures; ++i) {
+        AVPicture picture = testPicture(160, 120, i);
+        ok = writer.writeVideoFrame(picture) && ok;
+        freePicture(picture);
+    }
+    if (samples > 0) {
+        const std::vector<short> sound = sineWave(samples, 2, 44100);
+        ok = writer.writeAudioBuffer(sound.data(), samples * 4) && ok;
+    }
+    writer.close();
+    if (!error.isEmpty()) {
+        QVERIFY(!ok || !writer.errorString().isEmpty());
+        QVERIFY2(writer.errorString().startsWith(error), qPrintable(writer.errorString()));
+        return;
+    }
+    QVERIFY2(ok && writer.errorString().isEmpty(), qPrintable(writer.errorString()));
+    const DecodedFile decoded = decodeFile(path(file));
+    QVERIFY(decoded.opened);
+    QCOMPARE(decoded.videoFrames, pictures);
+    // Every sample given is in the file; the last packet may be padded.
+    QVERIFY2(decoded.audioSamples >= samples && decoded.audioSamples < samples + 1024,
              qPrintable(QString::number(decoded.audioSamples)));
 }
 
