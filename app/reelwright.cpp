@@ -7,6 +7,7 @@
 #include "mediainfowidget.h"
 #include "photolistwidget.h"
 #include "timefunctions.h"
+#include "transportkeys.h"
 #include "ui_reelwright.h"
 #include "zu.h"
 #include "zupref.h"
@@ -62,6 +63,10 @@ Reelwright::Reelwright(QWidget* parent, Qt::WindowFlags flags)
 
     connectControls();
     buildAutoRotateMenu();
+    // A click on the preview gives it the keys, so Space plays from there.
+    form->avPlayer->setFocusPolicy(Qt::ClickFocus);
+    new TransportKeys(this, {form->playerFrame, form->position, form->previous, form->play, form->pause,
+                             form->stop, form->next, form->mute, form->unmute});
 
     initialize();
     windowMenu()->addSeparator();

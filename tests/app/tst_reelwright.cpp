@@ -4,7 +4,10 @@
 
 #include "apptests.h"
 
+#include "audioreader.h"
+#include "avpicture.h"
 #include "avplayer.h"
+#include "avwriter.h"
 #include "compileprogress.h"
 #include "outputsetting.h"
 #include "reelwright.h"
@@ -20,6 +23,7 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -30,7 +34,9 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QStandardPaths>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QTextDocument>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -69,6 +75,143 @@ QImage fitted(const QString& path, QSize frame)
     return canvas;
 }
 
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeAll(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+void putBigEndian16(QByteArray& bytes, qsizetype at, int value)
+{
+    bytes[at] = char((value >> 8) & 0xff);
+    bytes[at + 1] = char(value & 0xff);
+}
+
+void putLittleEndian32(QByteArray& bytes, qsizetype at, quint32 value)
+{
+    for (int i = 0; i < 4; ++i)
+        bytes[at + i] = char((value >> (8 * i)) & 0xff);
+}
+
+// Where the JPEG segment with `marker` starts (at its 0xff), or -1.
+qsizetype jpegSegment(const QByteArray& jpeg, int marker)
+{
+    qsizetype at = 2;
+    while (at + 4 <= jpeg.size() && uchar(jpeg[at]) == 0xff) {
+        if (uchar(jpeg[at + 1]) == marker)
+            return at;
+        if (uchar(jpeg[at + 1]) == 0xda)
+            break;
+        at += 2 + ((uchar(jpeg[at + 2]) << 8) | uchar(jpeg[at + 3]));
+    }
+    return -1;
+}
+
+// Makes the hostile file `kind` at `path` from the sample media; an empty
+// text when it is there, otherwise what went wrong.
+QString makeHostileFile(const QString& kind, const QString& path)
+{
+    const QByteArray photo = readAll(media("flower.jpg"));
+    if (kind == QStringLiteral("empty"))
+        return writeAll(path, {}) ? QString() : path;
+    if (kind == QStringLiteral("text"))
+        return writeAll(path, "Nothing but words, saved under another name.\n") ? QString() : path;
+    if (kind == QStringLiteral("photo"))
+        return writeAll(path, photo) ? QString() : path;
+    if (kind == QStringLiteral("truncated"))
+        return writeAll(path, photo.left(photo.size() / 3)) ? QString() : path;
+    if (kind == QStringLiteral("huge dimensions")) {
+        // 65000 x 65000 pixels promised by the frame header of a small file.
+        QByteArray bytes = photo;
+        qsizetype frame = -1;
+        for (int marker : {0xc0, 0xc1, 0xc2})
+            if ((frame = jpegSegment(bytes, marker)) >= 0)
+                break;
+        if (frame < 0)
+            return QStringLiteral("no frame header in flower.jpg");
+        putBigEndian16(bytes, frame + 5, 65000);
+        putBigEndian16(bytes, frame + 7, 65000);
+        return writeAll(path, bytes) ? QString() : path;
+    }
+    if (kind == QStringLiteral("huge header")) {
+        // 5 MB of comment segments before the picture.
+        QByteArray bytes = photo.left(2);
+        const QByteArray comment(65533, 'c');
+        for (int i = 0; i < 80; ++i)
+            bytes += QByteArray("\xff\xfe\xff\xff", 4) + comment;
+        bytes += photo.mid(2);
+        return writeAll(path, bytes) ? QString() : path;
+    }
+    if (kind == QStringLiteral("scrambled exif")) {
+        QByteArray bytes = readAll(media("bird-exif6.jpg"));
+        const qsizetype app1 = jpegSegment(bytes, 0xe1);
+        if (app1 < 0 || bytes.mid(app1 + 4, 4) != "Exif")
+            return QStringLiteral("no EXIF in bird-exif6.jpg");
+        // Everything after "Exif\0\0" up to the segment's end, the tags'
+        // counts and offsets included, becomes noise.
+        const int length = (uchar(bytes[app1 + 2]) << 8) | uchar(bytes[app1 + 3]);
+        QRandomGenerator noise(16);
+        for (qsizetype i = app1 + 10; i < app1 + 2 + length; ++i)
+            bytes[i] = char(noise.bounded(256));
+        return writeAll(path, bytes) ? QString() : path;
+    }
+    if (kind == QStringLiteral("sound"))
+        return QFile::copy(media("sad-mono-22k.wav"), path) ? QString() : path;
+    if (kind == QStringLiteral("lying wav")) {
+        // The header promises ten times the samples that follow it.
+        QByteArray bytes = readAll(media("sad-mono-22k.wav"));
+        const qsizetype data = bytes.indexOf("data", 12);
+        if (!bytes.startsWith("RIFF") || data < 0)
+            return QStringLiteral("sad-mono-22k.wav is no plain WAV");
+        const quint32 claimed = quint32(bytes.size() - data - 8) * 10;
+        putLittleEndian32(bytes, data + 4, claimed);
+        putLittleEndian32(bytes, 4, quint32(data) + claimed);
+        return writeAll(path, bytes) ? QString() : path;
+    }
+    RenderParam param;
+    param.width = 160;
+    param.height = 120;
+    param.channels = 2;
+    param.sampleRate = 48000;
+    AVWriter writer;
+    if (kind == QStringLiteral("video only")) {
+        if (!writer.open(QString(), param, {"-s", "160x120", "-r", "25", "-vcodec", "mpeg4", "-an", "-f", "mp4", "-y", path}))
+            return writer.errorString();
+        AVPicture picture;
+        if (!allocatePicture(picture, AV_PIX_FMT_RGBA, 160, 120))
+            return QStringLiteral("no memory");
+        for (int i = 0; i < 25; ++i)
+            writer.writeVideoFrame(picture);
+        freePicture(picture);
+    } else if (kind == QStringLiteral("5.1 ac3")) {
+        if (!writer.open(QString(), param, {"-vn", "-acodec", "ac3", "-ac", "6", "-ar", "48000", "-ab", "384000", "-y", path}))
+            return writer.errorString();
+        std::vector<short> tone(48000 * 2);
+        for (std::size_t i = 0; i < tone.size(); ++i)
+            tone[i] = short(8000 * std::sin(2 * M_PI * 440.0 * double(i / 2) / 48000.0));
+        for (int second = 0; second < 3; ++second)
+            writer.writeAudioBuffer(tone.data(), int(tone.size() * 2));
+    } else {
+        return QStringLiteral("no such kind ") + kind;
+    }
+    writer.close();
+    return writer.errorString();
+}
+
+QString plainText(const QString& html)
+{
+    QTextDocument document;
+    document.setHtml(html);
+    return document.toPlainText();
+}
+
 struct CompileOutcome {
     bool ran = false;
     bool succeeded = false;
@@ -103,6 +246,10 @@ private slots:
     void badImportKeepsAlbum();
     void deletedPhotoCompilesBlack();
     void vanishedOutputFolderKeepsAlbum();
+    void keysGoToFocusedControl_data();
+    void keysGoToFocusedControl();
+    void hostileImports_data();
+    void hostileImports();
 
 private:
     template <typename T>
@@ -624,6 +771,176 @@ void TestReelwright::vanishedOutputFolderKeepsAlbum()
     QVERIFY(child<QWidget>("burn")->isEnabled());
     click("play");
     QTest::qWait(200);
+    click("pause");
+    QVERIFY(m_window->player()->currentFrame > 0);
+}
+
+void TestReelwright::keysGoToFocusedControl_data()
+{
+    QTest::addColumn<QString>("focus"); // a child's name; empty: nothing has the focus
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("plays");
+    QTest::addColumn<int>("frame"); // where the preview is afterwards; -1 while playing
+    QTest::addColumn<QString>("effect");
+    const int space = Qt::Key_Space, home = Qt::Key_Home;
+    // The preview starts at frame 100, on photo 0 (5 s photos at 25 fps).
+    QTest::newRow("zoom box, Space ticks it") << "checkBoxUseDynamicZoom" << space << false << 100 << "zoom ticked";
+    QTest::newRow("zoom box, Home") << "checkBoxUseDynamicZoom" << home << false << 0 << "";
+    QTest::newRow("photo spin box, Space") << "spinBox" << space << false << 100 << "";
+    QTest::newRow("photo spin box, Home") << "spinBox" << home << false << 100 << "";
+    QTest::newRow("album length box, Space") << "photoLength" << space << false << 100 << "";
+    QTest::newRow("photo strip, Home goes to its first item") << "photoListWidget" << home << false << 0
+                                                             << "first photo current";
+    QTest::newRow("photo strip, Space") << "photoListWidget" << space << false << -2 << "";
+    QTest::newRow("volume, Home turns it down") << "volume" << home << false << 100 << "volume 0";
+    QTest::newRow("volume, Space plays") << "volume" << space << true << -1 << "";
+    QTest::newRow("sound strip, Home goes to its first item") << "audioListWidget" << home << false << -2
+                                                             << "first clip current";
+    QTest::newRow("preview, Space plays") << "avPlayer" << space << true << -1 << "";
+    QTest::newRow("preview, Home") << "avPlayer" << home << false << 0 << "";
+    QTest::newRow("position slider, Home") << "position" << home << false << 0 << "";
+    QTest::newRow("stop button, Space plays") << "stop" << space << true << -1 << "";
+    QTest::newRow("nothing focused, Space plays") << "" << space << true << -1 << "";
+}
+
+void TestReelwright::keysGoToFocusedControl()
+{
+    QFETCH(QString, focus);
+    QFETCH(int, key);
+    QFETCH(bool, plays);
+    QFETCH(int, frame);
+    QFETCH(QString, effect);
+    importPhotos({media("flower.jpg"), media("raindrops.jpg"), media("bird-exif6.jpg")});
+    importAudio({media("journeys-8s.m4a")});
+    // The last photo current in the strip, the preview at frame 100.
+    auto* photoStrip = child<QListWidget>("photoListWidget");
+    photoStrip->setCurrentRow(photoStrip->count() - 1);
+    m_window->seek(100);
+    // The stop button takes no focus while it is disabled.
+    click("play");
+    click("pause");
+    m_window->seek(100);
+    QCOMPARE(m_window->player()->currentFrame, 100u);
+    auto* zoom = child<QCheckBox>("checkBoxUseDynamicZoom");
+    const bool zoomed = zoom->isChecked();
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    if (focus.isEmpty()) {
+        if (QWidget* current = QApplication::focusWidget())
+            current->clearFocus();
+        QCOMPARE(QApplication::focusWidget(), nullptr);
+    } else {
+        QWidget* target = child<QWidget>(qPrintable(focus));
+        QVERIFY2(target->isEnabled(), qPrintable(focus));
+        target->setFocus(Qt::OtherFocusReason);
+        QCOMPARE(QApplication::focusWidget(), target);
+    }
+
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : m_window.get(), Qt::Key(key));
+    QCOMPARE(m_window->currentPlayState() == 1, plays);
+    if (plays)
+        click("pause");
+    if (frame >= 0)
+        QCOMPARE(m_window->player()->currentFrame, quint32(frame));
+    QCOMPARE(zoom->isChecked(), effect == QStringLiteral("zoom ticked") ? !zoomed : zoomed);
+    QCOMPARE(m_window->storyBoardData().useZoom, zoom->isChecked());
+    if (effect == QStringLiteral("first photo current"))
+        QCOMPARE(photoStrip->currentRow(), 0);
+    if (effect == QStringLiteral("first clip current"))
+        QCOMPARE(child<QListWidget>("audioListWidget")->currentRow(), 0);
+    QCOMPARE(child<QSlider>("volume")->value(), effect == QStringLiteral("volume 0") ? 0 : 100);
+}
+
+void TestReelwright::hostileImports_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason"); // empty: the file is usable and joins the album
+    QTest::newRow("0-byte photo") << "empty.jpg" << "empty" << "The file is empty.";
+    QTest::newRow("text as JPEG") << "notes.jpg" << "text" << "It is not a photo in a format this program reads.";
+    QTest::newRow("truncated JPEG") << "cut.jpg" << "truncated" << "The photo is damaged or cut short.";
+    QTest::newRow("huge dimensions") << "huge.jpg" << "huge dimensions" << "The photo is too large (65000 x 65000 pixels).";
+    QTest::newRow("huge header") << "comments.jpg" << "huge header" << "";
+    QTest::newRow("scrambled EXIF") << "scrambled.jpg" << "scrambled exif" << "";
+    QTest::newRow("markup in a name") << "<b>x<br>.jpg" << "photo" << "";
+    QTest::newRow("ampersand and quote") << "a&b\".jpg" << "photo" << "";
+    QTest::newRow("markup in a refused name") << "<img src=x> &amp;.jpg" << "text"
+                                              << "It is not a photo in a format this program reads.";
+    QTest::newRow("0-byte sound") << "empty.mp3" << "empty" << "The file is empty.";
+    QTest::newRow("text as MP3") << "notes.mp3" << "text" << "It is not a sound file this program reads.";
+    QTest::newRow("video-only m4a") << "video.m4a" << "video only" << "It holds no sound.";
+    // The header's length is not believed: the clip is as long as its samples.
+    QTest::newRow("lying WAV header") << "long.wav" << "lying wav" << "";
+    QTest::newRow("5.1 AC-3") << "surround.ac3" << "5.1 ac3" << "";
+    QTest::newRow("markup in a sound's name") << "<b>s<u>&a\".wav" << "sound" << "";
+}
+
+void TestReelwright::hostileImports()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    const bool photo = name.endsWith(QStringLiteral(".jpg"));
+    QDir folder(m_dir.filePath(QStringLiteral("hostile-%1").arg(QTest::currentDataTag()).replace(QLatin1Char(' '), QLatin1Char('_'))));
+    QVERIFY(folder.mkpath(QStringLiteral(".")));
+    const QString hostile = folder.filePath(name);
+    const QString made = makeHostileFile(kind, hostile);
+    QVERIFY2(made.isEmpty(), qPrintable(made));
+
+    importPhotos({media("flower.jpg"), media("raindrops.jpg")});
+    importAudio({media("journeys-8s.m4a")});
+    QCOMPARE(m_messages, QStringList());
+    const StoryBoardData& album = m_window->storyBoardData();
+    // Beside a usable file, in one import through the dialog.
+    const QString usable = photo ? media("clock-portrait-exif3.jpg") : media("elvish-15s.mp3");
+    if (photo)
+        importPhotos({hostile, usable});
+    else
+        importAudio({hostile, usable});
+
+    QStringList expected = photo ? QStringList{media("flower.jpg"), media("raindrops.jpg")}
+                                 : QStringList{media("journeys-8s.m4a")};
+    if (reason.isEmpty())
+        expected << hostile;
+    expected << usable;
+    QStringList got;
+    if (photo)
+        for (const ImageInfo& info : album.photos)
+            got << info.filePath;
+    else
+        for (const AudioInfo& info : album.audios)
+            got << info.filePath;
+    QCOMPARE(got, expected);
+    QCOMPARE(album.photos.size(), photo ? expected.size() : 2);
+    QCOMPARE(album.audios.size(), photo ? 1 : expected.size());
+
+    if (reason.isEmpty()) {
+        QCOMPARE(m_messages, QStringList());
+        if (!photo && kind != QStringLiteral("5.1 ac3")) {
+            AudioInfo sample;
+            sample.filePath = media("sad-mono-22k.wav");
+            QVERIFY(AudioReader::parse(sample));
+            const AudioInfo& clip = album.audios.at(expected.indexOf(hostile));
+            QVERIFY2(std::abs(clip.duration - sample.duration) < 0.05, qPrintable(QString::number(clip.duration)));
+        }
+        // The strip names it as it is written.
+        auto* strip = child<QListWidget>(photo ? "photoListWidget" : "audioListWidget");
+        bool named = false;
+        for (int row = 0; row < strip->count(); ++row)
+            named = named || plainText(strip->item(row)->toolTip()).contains(name);
+        QVERIFY2(named, qPrintable(name));
+    } else {
+        // One report, naming the file as it is written, with its reason.
+        QCOMPARE(m_messages.size(), 1);
+        const QString report = plainText(m_messages.first());
+        QVERIFY2(report.contains(QDir::toNativeSeparators(hostile)), qPrintable(report));
+        QVERIFY2(report.contains(reason), qPrintable(report));
+        QVERIFY2(!report.contains(QFileInfo(usable).fileName()), qPrintable(report));
+    }
+    // The album still plays.
+    QVERIFY(child<QWidget>("play")->isEnabled());
+    click("play");
+    QTest::qWait(120);
     click("pause");
     QVERIFY(m_window->player()->currentFrame > 0);
 }
