@@ -205,7 +205,8 @@ void TestOutputSetting::okAndCancelChecks_data()
     // A folder that is not there yet is made by the compile, not by the check.
     const QString later = m_dir.filePath("later/videos");
     QTest::newRow("ok, folder made later") << true << later << "Holiday" << "" << later << "Holiday";
-    QTest::newRow("cancel, folder made later") << false << later << "Holiday" << "" << later << "Holiday";
+    const QString cancelled = m_dir.filePath("cancelled/videos");
+    QTest::newRow("cancel, folder made later") << false << cancelled << "Holiday" << "" << cancelled << "Holiday";
     QTest::newRow("ok, relative folder") << true << "out" << "Holiday" << "unavailable" << "" << "";
     QTest::newRow("ok, read-only folder") << true << "/proc/sys" << "Holiday" << "read-only" << "" << "";
     QTest::newRow("ok, name with ?") << true << good << "Why?" << "file name is not usable" << "" << "";
