@@ -149,7 +149,7 @@ bool ZuApplication::initCfg(const char *name, bool createFolder)
     const bool translucent = m_pref ? m_pref->tanslucentWhenSkin() : true;
     auto pref = std::make_unique<ZuPref>(file);
     pref->setTanslucentWhenSkin(translucent);
-    if (ZuPref::instance() == m_pref.get())
+    if (m_pref && ZuPref::instance() == m_pref.get())
         ZuPref::setInstance(nullptr);
     m_pref = std::move(pref);
     ZuPref::setInstance(m_pref.get());

@@ -8,6 +8,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QLabel>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRandomGenerator>
@@ -127,6 +128,7 @@ private slots:
     void progress_data();
     void progress();
     void windowSizeFromSkin();
+    void startOpensThePreferenceFileFirst();
 
 private:
     QStringList m_boxes;
@@ -588,6 +590,38 @@ void WizardTests::windowSizeFromSkin()
     QCOMPARE(window.minimumSize(), QSize(640, 480));
     QCOMPARE(window.maximumSize(), QSize(640, 480));
     QCOMPARE(window.property("UpDateWindowSize").toString(), QStringLiteral("640,480"));
+}
+
+void WizardTests::startOpensThePreferenceFileFirst()
+{
+    // The built wizard, started as the main program starts it, in folders
+    // of its own.
+    QTemporaryDir home;
+    LoopbackServer server;
+    server.respond(QStringLiteral("/soap"), {200, soapAnswer("0", "", "", ""), {}, -1});
+    QProcess wizard;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), home.path());
+    env.insert(QStringLiteral("TMPDIR"), home.path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
+    wizard.setProcessEnvironment(env);
+    wizard.start(QStringLiteral(REELWRIGHT_APP_DIR "/quilupdate"),
+                 {QStringLiteral("Default"), QStringLiteral("en"), QStringLiteral("reelwright_startcheck"),
+                  QStringLiteral("0.1.0"), QStringLiteral("Reelwright"), server.url(QStringLiteral("/soap")).toString(),
+                  home.filePath(QStringLiteral("config/reelwright.ini"))});
+    QVERIFY(wizard.waitForStarted());
+    // Once it asks the service its start is over; the answer's message box
+    // would wait for a click, so it is stopped there, as a crash would.
+    QTRY_COMPARE_WITH_TIMEOUT(server.requests.size(), 1, 20000);
+    wizard.kill();
+    QVERIFY(wizard.waitForFinished(10000));
+
+    QFile log(home.filePath(QStringLiteral("quilupdate.1.log")));
+    const QByteArray logged = log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
+    QVERIFY2(!logged.contains("no preference store opened"), logged.constData());
+    // Nothing was left behind for want of the real store.
+    QCOMPARE(QDir(home.path()).entryList({QStringLiteral("quilupdate-*")}, QDir::Dirs), QStringList());
 }
 
 std::unique_ptr<QObject> makeWizardTests()
