@@ -50,9 +50,11 @@ int main(int argc, char** argv)
             showIntegrityFailure();
         return 0;
     }
+    // The preference store is opened before anything asks for a setting;
+    // otherwise a throw-away store would answer first.
+    app.initCfg(nullptr, true);
     ZuApplication::pref()->setTanslucentWhenSkin(false);
     app.installTranslators();
-    app.initCfg(nullptr, true);
     if (app.processCmdLine(argc, argv))
         return 0;
     if (app.isRunning(QString()))

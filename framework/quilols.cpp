@@ -19,6 +19,8 @@ namespace {
 const QString kSoapEnvelopeNs = QStringLiteral("http://schemas.xmlsoap.org/soap/envelope/");
 // An honest answer is a few hundred bytes; more is not a service we know.
 constexpr qint64 kMaxAnswerBytes = 1 << 20;
+// What the network layer may hold for us before it stops reading.
+constexpr qint64 kReadBufferBytes = 64 * 1024;
 
 QString serviceNamespace()
 {
@@ -145,35 +147,40 @@ int quilols::getUpdateInfo(std::string productKey, std::string secondQuery, std:
     QNetworkRequest request = ZuNetwork::request(m_binding->endpoint, m_timeoutMs);
     request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("text/xml; charset=utf-8"));
     request.setRawHeader("SOAPAction", kSoapAction);
-    const std::unique_ptr<QNetworkReply> reply(
-        manager.post(request, requestEnvelope(productKey, secondQuery, language)));
-    ZuNetwork::followSameSchemeRedirects(reply.get());
+    // Each redirect sends the same call again to the new address.
+    ZuFetch fetch(&manager, request, "POST", requestEnvelope(productKey, secondQuery, language), kReadBufferBytes);
 
     QByteArray answer;
     bool tooLarge = false;
-    QObject::connect(reply.get(), &QNetworkReply::readyRead, reply.get(), [&] {
-        answer += reply->readAll();
+    const auto take = [&] {
+        QNetworkReply *reply = fetch.reply();
+        if (tooLarge || !reply || !reply->isOpen())
+            return;
+        // One byte past the limit is enough to know the answer is too long;
+        // the rest is never read.
+        answer += reply->read(kMaxAnswerBytes + 1 - answer.size());
         if (answer.size() > kMaxAnswerBytes) {
             tooLarge = true;
-            reply->abort();
+            fetch.abort();
         }
-    });
+    };
+    QObject::connect(&fetch, &ZuFetch::readyRead, &fetch, take);
     QEventLoop loop;
-    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&fetch, &ZuFetch::finished, &loop, &QEventLoop::quit);
     QTimer limit;
     limit.setSingleShot(true);
-    QObject::connect(&limit, &QTimer::timeout, reply.get(), &QNetworkReply::abort);
+    QObject::connect(&limit, &QTimer::timeout, &fetch, &ZuFetch::abort);
     limit.start(m_timeoutMs);
-    if (!reply->isFinished())
+    if (!fetch.isFinished())
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     limit.stop();
 
-    if (!tooLarge && reply->isOpen())
-        answer += reply->readAll();
-    const int status = ZuNetwork::httpStatus(reply.get());
-    if (reply->error() != QNetworkReply::NoError || tooLarge || status < 200 || status > 299) {
+    take();
+    QNetworkReply *reply = fetch.reply();
+    const int status = reply ? ZuNetwork::httpStatus(reply) : 0;
+    if (!fetch.succeeded() || tooLarge) {
         WriteLog(QStringLiteral("quilols: call to %s failed (HTTP %d): %s\n"), m_endpoint.c_str(), status,
-                 reply->errorString().toLocal8Bit().constData());
+                 tooLarge ? "answer too large" : reply ? reply->errorString().toLocal8Bit().constData() : "");
         return -1;
     }
     if (!parseResponse(answer, response)) {

@@ -144,10 +144,12 @@ bool ZuApplication::initCfg(const char *name, bool createFolder)
         return false;
     }
 
-    const bool translucent = m_pref ? m_pref->tanslucentWhenSkin() : ZuPref::instance()->tanslucentWhenSkin();
+    // Before the first store there is nothing to carry over; asking
+    // ZuPref::instance() would open a throw-away store to read the default.
+    const bool translucent = m_pref ? m_pref->tanslucentWhenSkin() : true;
     auto pref = std::make_unique<ZuPref>(file);
     pref->setTanslucentWhenSkin(translucent);
-    if (ZuPref::instance() == m_pref.get())
+    if (m_pref && ZuPref::instance() == m_pref.get())
         ZuPref::setInstance(nullptr);
     m_pref = std::move(pref);
     ZuPref::setInstance(m_pref.get());

@@ -1550,6 +1550,10 @@ Bitte prüfen Sie Ihre Netzwerkverbindung.</translation>
         <source>Importance:</source>
         <translation>Wichtigkeit:</translation>
     </message>
+    <message>
+        <source>%1 is not a package type this wizard installs. Save it and install it yourself.</source>
+        <translation>%1 ist kein Pakettyp, den dieser Assistent installiert. Speichern Sie die Datei und installieren Sie sie selbst.</translation>
+    </message>
 </context>
 <context>
     <name>quilUpdateWindow22</name>

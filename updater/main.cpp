@@ -21,10 +21,12 @@ int main(int argc, char **argv)
     // reaches the web.
     QNetworkProxyFactory::setUseSystemConfiguration(true);
     app.setStartSoftwareManage(false);
-    ZuApplication::pref()->setTanslucentWhenSkin(false);
-    app.installTranslators();
+    // The shared preference file is opened before anything asks for a
+    // setting; otherwise a throw-away store would answer first.
     qDebug("quilupdate-argv[7] = %s\n", argv[7]);
     app.initCfg(argv[7], true);
+    ZuApplication::pref()->setTanslucentWhenSkin(false);
+    app.installTranslators();
 
     const QString productKey = QString::fromLocal8Bit(argv[3]);
     if (app.isRunning(productKey + QStringLiteral("_update")))

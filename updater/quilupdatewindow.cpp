@@ -11,7 +11,6 @@
 #include "zunetwork.h"
 #include "zupref.h"
 #include "zuskinitemmodel.h"
-#include "cmd5.h"
 
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -28,6 +27,15 @@ namespace {
 constexpr qint64 kMinPackageBytes = 102400;
 constexpr qint64 kCopyChunk = 1 << 20;
 constexpr int kMd5Length = 32;
+// A digest file is 32 digits and perhaps a line end; much more is not one.
+constexpr qint64 kMaxDigestBytes = 1024;
+// What the network layer holds for a download before it waits for the disk.
+constexpr qint64 kDownloadBufferBytes = 1 << 20;
+
+// Package types the desktop installs or unpacks by itself; a click on
+// Install must never run a script or program a service names.
+const char *const kInstallableSuffixes[] = {".deb",  ".rpm",    ".appimage", ".flatpak",
+                                            ".flatpakref", ".tar.xz", ".tar.gz",  ".zip"};
 
 const QString kVersionKey = QStringLiteral("update_version");
 const QString kLocalPathKey = QStringLiteral("update_localpath");
@@ -48,6 +56,14 @@ bool isSuccess(const QNetworkReply *reply)
 {
     const int status = ZuNetwork::httpStatus(reply);
     return status >= 200 && status <= 299;
+}
+
+// Hands a finished or dropped transfer's fetch to the event loop: it may be
+// the sender of the signal being handled.
+void release(std::unique_ptr<ZuFetch> &fetch)
+{
+    if (fetch)
+        fetch.release()->deleteLater();
 }
 
 } // namespace
@@ -160,6 +176,28 @@ QString quilUpdateWindow::packageFileName(const QUrl &url)
     return name;
 }
 
+bool quilUpdateWindow::isInstallable(const QString &fileName)
+{
+    for (const char *suffix : kInstallableSuffixes) {
+        if (fileName.endsWith(QLatin1String(suffix), Qt::CaseInsensitive)
+            && fileName.size() > int(qstrlen(suffix)))
+            return true;
+    }
+    return false;
+}
+
+QByteArray quilUpdateWindow::parseDigest(const QByteArray &digestFile)
+{
+    const QByteArray digest = digestFile.trimmed().toLower();
+    if (digest.size() != kMd5Length)
+        return QByteArray();
+    for (const char c : digest) {
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f')))
+            return QByteArray();
+    }
+    return digest;
+}
+
 QUrl quilUpdateWindow::md5Url(const QUrl &packageUrl)
 {
     QUrl url = packageUrl;
@@ -231,22 +269,19 @@ void quilUpdateWindow::on_pushButton_update_clicked()
         showFailed();
         return;
     }
+    // Written beside the final name and renamed over it only once verified;
+    // until then an earlier file of that name stays as it was.
     m_package.file = std::make_unique<QSaveFile>(m_packagePath);
     if (!m_package.file->open(QIODevice::WriteOnly)) {
+        WriteLog(QStringLiteral("quilupdate: cannot write %s\n"), m_packagePath.toLocal8Bit().constData());
         m_package.file.reset();
         showFailed();
         return;
     }
-    m_md5.file = std::make_unique<QSaveFile>(m_packagePath + QStringLiteral(".md5"));
-    if (m_md5.file->open(QIODevice::WriteOnly)) {
-        startTransfer(m_md5, md5Url(url));
-        connect(m_md5.reply, &QNetworkReply::finished, this, &quilUpdateWindow::on_md5_download_httpRequestFinished);
-    } else {
-        m_md5.file.reset();
-        ZU_LOG_EVENT();
-    }
+    startTransfer(m_md5, md5Url(url));
+    connect(m_md5.fetch.get(), &ZuFetch::finished, this, &quilUpdateWindow::on_md5_download_httpRequestFinished);
     startTransfer(m_package, url);
-    connect(m_package.reply, &QNetworkReply::finished, this, &quilUpdateWindow::on_download_httpRequestFinished);
+    connect(m_package.fetch.get(), &ZuFetch::finished, this, &quilUpdateWindow::on_download_httpRequestFinished);
 
     m_elapsed = 0;
     m_remaining = -1;
@@ -255,29 +290,42 @@ void quilUpdateWindow::on_pushButton_update_clicked()
 
 void quilUpdateWindow::startTransfer(Transfer &transfer, const QUrl &url)
 {
-    QNetworkReply *reply = m_network->get(ZuNetwork::request(url, m_stallMs));
-    ZuNetwork::followSameSchemeRedirects(reply);
-    transfer.reply = reply;
     transfer.received = 0;
     transfer.done = false;
     transfer.failed = false;
-    connect(reply, &QNetworkReply::readyRead, this, [this, &transfer] { takeData(transfer); });
+    transfer.memory.clear();
+    transfer.hash.reset();
+    transfer.fetch = std::make_unique<ZuFetch>(m_network, ZuNetwork::request(url, m_stallMs), "GET", QByteArray(),
+                                               kDownloadBufferBytes);
+    connect(transfer.fetch.get(), &ZuFetch::readyRead, this, [this, &transfer] { takeData(transfer); });
 }
 
 void quilUpdateWindow::takeData(Transfer &transfer)
 {
-    if (!transfer.reply || !transfer.reply->isOpen())
+    QNetworkReply *reply = transfer.fetch ? transfer.fetch->reply() : nullptr;
+    if (!reply || !reply->isOpen())
         return; // aborted: nothing more to read
-    const QByteArray data = transfer.reply->readAll();
+    const QByteArray data = reply->readAll();
     // An error page never takes the place of a package or its digest.
-    if (!transfer.file || transfer.failed || !isSuccess(transfer.reply))
+    if (transfer.failed || !isSuccess(reply))
         return;
-    if (transfer.file->write(data) != data.size()) {
-        WriteLog(QStringLiteral("quilupdate: cannot write %s\n"), transfer.file->fileName().toLocal8Bit().constData());
-        transfer.failed = true;
-        transfer.reply->abort();
-        return;
+    if (transfer.file) {
+        if (transfer.file->write(data) != data.size()) {
+            WriteLog(QStringLiteral("quilupdate: cannot write %s\n"),
+                     transfer.file->fileName().toLocal8Bit().constData());
+            transfer.failed = true;
+            transfer.fetch->abort();
+            return;
+        }
+    } else {
+        transfer.memory += data;
+        if (transfer.memory.size() > kMaxDigestBytes) {
+            transfer.failed = true;
+            transfer.fetch->abort();
+            return;
+        }
     }
+    transfer.hash.addData(data);
     transfer.received += data.size();
     if (&transfer == &m_package && !data.isEmpty())
         reportProgress();
@@ -289,20 +337,30 @@ void quilUpdateWindow::reportProgress()
     // signal, which holds back reports that come in quick succession and so
     // may never tell how much of a stalled transfer arrived. An unknown
     // length counts as 0, as the progress arithmetic expects.
-    const qint64 total = m_package.reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
+    const qint64 total = m_package.fetch->reply()->header(QNetworkRequest::ContentLengthHeader).toLongLong();
     on_download_updateDataReadProgress(m_package.received, qMax<qint64>(total, 0));
 }
 
 void quilUpdateWindow::transferFinished(Transfer &transfer)
 {
-    if (!transfer.reply || transfer.done)
+    if (!transfer.fetch || transfer.done)
         return;
     takeData(transfer);
-    if (transfer.reply->error() != QNetworkReply::NoError || !isSuccess(transfer.reply))
-        transfer.failed = true;
-    else if (&transfer == &m_package)
-        reportProgress(); // also for a package that arrived empty
     transfer.done = true;
+    if (!transfer.fetch->succeeded()) {
+        transfer.failed = true;
+        return;
+    }
+    // A body cut short is incomplete even when the connection ended
+    // without an error.
+    const QVariant length = transfer.fetch->reply()->header(QNetworkRequest::ContentLengthHeader);
+    if (length.isValid() && length.toLongLong() != transfer.received) {
+        WriteLog(QStringLiteral("quilupdate: %lld of %lld bytes arrived\n"), transfer.received, length.toLongLong());
+        transfer.failed = true;
+        return;
+    }
+    if (&transfer == &m_package)
+        reportProgress(); // also for a package that arrived empty
 }
 
 void quilUpdateWindow::on_download_httpRequestFinished()
@@ -320,15 +378,15 @@ void quilUpdateWindow::on_md5_download_httpRequestFinished()
 void quilUpdateWindow::dropTransfers()
 {
     for (Transfer *transfer : {&m_md5, &m_package}) {
-        if (QNetworkReply *reply = transfer->reply) {
-            reply->disconnect(this);
-            reply->abort();
-            reply->deleteLater();
+        if (transfer->fetch) {
+            transfer->fetch->disconnect(this);
+            transfer->fetch->abort();
+            release(transfer->fetch);
         }
-        transfer->reply = nullptr;
         if (transfer->file)
             transfer->file->cancelWriting();
         transfer->file.reset();
+        transfer->memory.clear();
         transfer->done = false;
         transfer->failed = false;
     }
@@ -337,7 +395,7 @@ void quilUpdateWindow::dropTransfers()
 void quilUpdateWindow::conclude()
 {
     // The package is judged against its digest, so both must be complete.
-    if (!m_package.reply || !m_package.done || (m_md5.reply && !m_md5.done))
+    if (!m_package.fetch || !m_package.done || !m_md5.fetch || !m_md5.done)
         return;
     m_timer.stop();
     if (m_aborted) {
@@ -345,38 +403,39 @@ void quilUpdateWindow::conclude()
         setProgress(0);
         return;
     }
-    // A digest that did not arrive is written empty, so an older one of the
-    // same name cannot judge this package.
-    if (m_md5.file && !m_md5.file->commit())
-        ZU_LOG_EVENT();
-    m_md5.file.reset();
-    bool error = m_package.failed;
-    if (!m_package.file->commit()) {
-        ZU_LOG_EVENT();
-        error = true;
+    const bool complete = !m_package.failed && m_finished;
+    const qint64 size = m_package.received;
+    // No digest, or one in another form, is no proof: the package is not
+    // offered.
+    const QByteArray expected = m_md5.failed ? QByteArray() : parseDigest(m_md5.memory);
+    const bool digestOk = !expected.isEmpty() && m_package.hash.result().toHex() == expected;
+    bool saved = false;
+    if (complete && size > kMinPackageBytes && digestOk) {
+        saved = m_package.file->commit();
+        if (!saved)
+            WriteLog(QStringLiteral("quilupdate: cannot store %s\n"), m_packagePath.toLocal8Bit().constData());
+    } else {
+        m_package.file->cancelWriting();
     }
     m_package.file.reset();
-    for (Transfer *transfer : {&m_md5, &m_package}) {
-        if (transfer->reply)
-            transfer->reply->deleteLater();
-        transfer->reply = nullptr;
-    }
+    release(m_package.fetch);
+    release(m_md5.fetch);
+    m_md5.memory.clear();
 
-    const qint64 size = QFileInfo(m_packagePath).size();
-    const bool digestOk = verifyMd5();
-    if (!error && m_finished && size > kMinPackageBytes && digestOk) {
+    if (saved) {
         m_status = Status::Finished;
         setProgress(100);
         updateTexts();
         ui->verticalStackedWidget->setCurrentIndex(2);
-        ui->pushButton_4->setFocus();
+        ui->pushButton_4->setEnabled(installable());
+        (installable() ? ui->pushButton_4 : ui->pushButton_2)->setFocus();
         ZuPref::instance()->setValue(kVersionKey, m_version);
         ZuPref::instance()->setValue(kLocalPathKey, m_packagePath);
         return;
     }
 
     QString message;
-    if (!m_finished)
+    if (!complete)
         message = tr("Update failed.");
     else if (!digestOk)
         message = tr("Download error!");
@@ -388,29 +447,9 @@ void quilUpdateWindow::conclude()
     quitWizard();
 }
 
-bool quilUpdateWindow::verifyMd5()
+bool quilUpdateWindow::installable() const
 {
-    QFile digestFile(m_packagePath + QStringLiteral(".md5"));
-    if (!digestFile.open(QIODevice::ReadOnly))
-        return true;
-    if (digestFile.size() != kMd5Length)
-        return true;
-    const QByteArray expected = digestFile.read(kMd5Length + 1);
-    if (expected.size() != kMd5Length) {
-        ZU_LOG_EVENT();
-        return true;
-    }
-    QFile package(m_packagePath);
-    if (!package.open(QIODevice::ReadOnly)) {
-        ZU_LOG_EVENT();
-        return true;
-    }
-    const CMD5 digest(&package);
-    if (!digest.isValid()) {
-        ZU_LOG_EVENT();
-        return true;
-    }
-    return digest.getMD5Digest().toLatin1() == expected;
+    return isInstallable(QFileInfo(m_packagePath).fileName());
 }
 
 void quilUpdateWindow::on_download_updateDataReadProgress(qint64 done, qint64 total)
@@ -472,6 +511,8 @@ void quilUpdateWindow::on_pushButton_3_clicked()
 
 void quilUpdateWindow::on_pushButton_4_clicked()
 {
+    if (m_status != Status::Finished || !installable())
+        return; // only a verified package of a known type is opened
     if (!openUrl(QUrl::fromLocalFile(m_packagePath))) {
         ZuMessageBox::alert(tr("The update package cannot be opened:\n%1").arg(m_packagePath), QString(), this);
         return;
@@ -652,8 +693,14 @@ void quilUpdateWindow::updateTexts()
     ui->download_status->setText(statusText());
     ui->label_2->setText(tr("Elapsed Time: %1").arg(formattime(m_elapsed)));
     ui->label_3->setText(QStringLiteral("%1: %2").arg(tr("Remaining Time"), formattime(m_remaining)));
-    ui->textBrowser->setPlainText(
-        QCoreApplication::translate("quilUpdateWindow22",
-                                    "Update installation needs to close %1. Click \"Cancel\" to install next time.")
-            .arg(m_productName));
+    if (m_status == Status::Finished && !installable()) {
+        ui->textBrowser->setPlainText(
+            tr("%1 is not a package type this wizard installs. Save it and install it yourself.")
+                .arg(QFileInfo(m_packagePath).fileName()));
+    } else {
+        ui->textBrowser->setPlainText(
+            QCoreApplication::translate("quilUpdateWindow22",
+                                        "Update installation needs to close %1. Click \"Cancel\" to install next time.")
+                .arg(m_productName));
+    }
 }

@@ -5,7 +5,7 @@
 
 #include "zumainwindow.h"
 
-#include <QPointer>
+#include <QCryptographicHash>
 #include <QTimer>
 #include <QUrl>
 
@@ -14,8 +14,8 @@
 
 class QCloseEvent;
 class QNetworkAccessManager;
-class QNetworkReply;
 class QSaveFile;
+class ZuFetch;
 class quilols;
 
 namespace Ui {
@@ -37,8 +37,9 @@ public:
     // Asks the service. 1 when an update is being downloaded and the window
     // shows; 0 when the user has been told there is none or no answer came.
     int checkUpate();
-    // False only when a 32-byte MD5 file disagrees with the package.
-    bool verifyMd5();
+    // The 32 lower-case hex digits a digest file holds, or an empty text
+    // when it holds anything else.
+    static QByteArray parseDigest(const QByteArray &digestFile);
     void retranslate() override;
 
     QString UpDateWindowSize() const;
@@ -51,6 +52,9 @@ public:
     static QString packageFileName(const QUrl &url);
     // Where the package's MD5 digest lies: ".md5" added to the path.
     static QUrl md5Url(const QUrl &packageUrl);
+    // True for the package types Install hands to the desktop (see
+    // updater/README.md); anything else can only be saved.
+    static bool isInstallable(const QString &fileName);
 
     QString packagePath() const { return m_packagePath; }
     int elapsedSeconds() const { return m_elapsed; }
@@ -94,12 +98,15 @@ protected:
 
 private:
     enum class Status { Downloading, Failed, Finished };
-    // One download into one file; the file replaces an older one of the
-    // same name only when the transfer was not cancelled.
+    // One download. The package goes to a temporary file beside its final
+    // name, which it takes only once it is complete and verified; the
+    // digest stays in memory.
     struct Transfer
     {
-        QPointer<QNetworkReply> reply;
-        std::unique_ptr<QSaveFile> file;
+        std::unique_ptr<ZuFetch> fetch;
+        std::unique_ptr<QSaveFile> file; // null: kept in `memory`
+        QByteArray memory;
+        QCryptographicHash hash{QCryptographicHash::Md5};
         qint64 received = 0; // body bytes of a successful answer
         bool done = false;
         bool failed = false;
@@ -111,6 +118,7 @@ private:
     void reportProgress();
     void dropTransfers();
     void conclude();
+    bool installable() const;
     void showFailed();
     void setProgress(int percent);
     void updateTexts();

@@ -83,6 +83,12 @@ private slots:
         QCOMPARE(first.exitStatus(), QProcess::NormalExit);
         QCOMPARE(first.exitCode(), 0);
         QCOMPARE(first.readAllStandardOutput(), kLauncherText + kLauncherText);
+
+        // Both starts opened the preference file before anything asked for
+        // a setting, so no throw-away store was made.
+        QFile log(home.filePath(QStringLiteral("reelwright.1.log")));
+        const QByteArray logged = log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
+        QVERIFY2(!logged.contains("no preference store opened"), logged.constData());
     }
 
     void brokenInstallation()

@@ -1,9 +1,12 @@
 #include "loopbackserver.h"
 #include "quilols.h"
 #include "updatertests.h"
+#include "zunetwork.h"
 
 #include <QElapsedTimer>
 #include <QTest>
+#include <QThread>
+#include <QTimer>
 
 QByteArray soapAnswer(const QByteArray &available, const QByteArray &packageUrl, const QByteArray &version,
                       const QByteArray &importance)
@@ -35,6 +38,11 @@ private slots:
     void answers();
     void nothingIsSentWithoutAWebAddress();
     void silentOrAbsentServiceFails();
+    void redirectedCalls_data();
+    void redirectedCalls();
+    void redirectRules_data();
+    void redirectRules();
+    void floodIsNotRead();
 };
 
 void ServiceTests::answers_data()
@@ -112,6 +120,87 @@ void ServiceTests::silentOrAbsentServiceFails()
     QCOMPARE(call(server.url(QStringLiteral("/soap")).toString(), response, 400), -1);
     QVERIFY2(clock.elapsed() < 5000, "the time limit did not end the call");
     QCOMPARE(call(QStringLiteral("http://127.0.0.1:%1/soap").arg(LoopbackServer::closedPort()), response), -1);
+}
+
+void ServiceTests::redirectedCalls_data()
+{
+    QTest::addColumn<int>("hops");
+    QTest::addColumn<int>("status"); // of every redirect
+    QTest::addColumn<bool>("answered");
+    QTest::newRow("one hop") << 1 << 302 << true;
+    QTest::newRow("two hops") << 2 << 307 << true;
+    QTest::newRow("three hops") << 3 << 301 << true;
+    QTest::newRow("ten hops") << 10 << 308 << true;
+    QTest::newRow("eleven hops") << 11 << 302 << false;
+}
+
+void ServiceTests::redirectedCalls()
+{
+    QFETCH(int, hops);
+    QFETCH(int, status);
+    QFETCH(bool, answered);
+    LoopbackServer server;
+    for (int hop = 0; hop < hops; ++hop) {
+        const QByteArray next = hop + 1 == hops ? "/soap" : "/hop" + QByteArray::number(hop + 1);
+        server.respond(QStringLiteral("/hop%1").arg(hop), {status, "moved", next, -1});
+    }
+    server.respond(QStringLiteral("/soap"), {200, soapAnswer("1", "http://h/p.bin", "2.0", "2"), {}, -1});
+    ns2__getUpdateInfoResponse response;
+    QCOMPARE(call(server.url(QStringLiteral("/hop0")).toString(), response), answered ? 0 : -1);
+    // Each hop is asked exactly once, with the call itself; the eleventh
+    // redirect is not followed.
+    QCOMPARE(server.requests.size(), answered ? hops + 1 : ZuNetwork::kMaxRedirects + 1);
+    for (const ReceivedRequest &request : std::as_const(server.requests)) {
+        QCOMPARE(request.method, QByteArray("POST"));
+        QCOMPARE(request.body, quilols::requestEnvelope("key <&>", "0.1.0", "pt_BR"));
+    }
+}
+
+void ServiceTests::redirectRules_data()
+{
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<bool>("allowed");
+    QTest::newRow("http to http") << "http://a/x" << "http://b/y" << true;
+    QTest::newRow("http to https") << "http://a/x" << "https://b/y" << true;
+    QTest::newRow("https to https") << "https://a/x" << "https://b:8443/y" << true;
+    QTest::newRow("https to http") << "https://a/x" << "http://a/x" << false;
+    QTest::newRow("HTTPS to Http") << "HTTPS://a/x" << "Http://a/x" << false;
+    QTest::newRow("to ftp") << "http://a/x" << "ftp://a/x" << false;
+    QTest::newRow("to file") << "http://a/x" << "file:///etc/passwd" << false;
+    QTest::newRow("to data") << "http://a/x" << "data:text/plain,x" << false;
+    QTest::newRow("no host") << "http://a/x" << "http:///x" << false;
+}
+
+void ServiceTests::redirectRules()
+{
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    QFETCH(bool, allowed);
+    QCOMPARE(ZuNetwork::redirectAllowed(QUrl(from), QUrl(to)), allowed);
+}
+
+void ServiceTests::floodIsNotRead()
+{
+    // The answer is refused at 1 MiB; the rest must not be read either, or
+    // a hostile service fills memory before the refusal.
+    constexpr qint64 flood = 50LL << 20;
+    FloodServer server(flood);
+    ns2__getUpdateInfoResponse response;
+    // A busy moment of this thread while the answer pours in: the network
+    // layer must wait for us rather than take in everything meanwhile.
+    QTimer busy;
+    QObject::connect(&busy, &QTimer::timeout, [&] {
+        if (server.bytesSent() > 0) {
+            busy.stop();
+            QThread::msleep(1000);
+        }
+    });
+    busy.start(1);
+    QCOMPARE(call(server.url(QStringLiteral("/soap")).toString(), response, 20000), -1);
+    QTRY_VERIFY_WITH_TIMEOUT(server.isDone(), 20000);
+    // What the two kernels buffer between us is all that may have gone.
+    QVERIFY2(server.bytesSent() < (16LL << 20), QByteArray::number(server.bytesSent()).constData());
 }
 
 std::unique_ptr<QObject> makeServiceTests()

@@ -8,6 +8,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QLabel>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRandomGenerator>
@@ -15,10 +16,11 @@
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 
 namespace {
 
-const QString kPackage = QStringLiteral("/pkg/update-2.0.bin");
+const QString kPackage = QStringLiteral("/pkg/update-2.0.tar.xz");
 const QString kUnreachable = QStringLiteral("Unable to connect validation server.\nPlease check your network connection.");
 
 QByteArray randomBytes(int size)
@@ -62,6 +64,13 @@ QString pref(const char *key)
     return ZuPref::instance()->value(QLatin1String(key)).toString();
 }
 
+// A package and its matching digest at `path`.
+void servePackage(LoopbackServer &server, const QString &path, const QByteArray &body)
+{
+    server.respond(path, {200, body, {}, -1});
+    server.respond(path + QStringLiteral(".md5"), {200, md5Hex(body), {}, -1});
+}
+
 QString closedAddress(const QString &path)
 {
     return QStringLiteral("http://127.0.0.1:%1%2").arg(LoopbackServer::closedPort()).arg(path);
@@ -70,10 +79,15 @@ QString closedAddress(const QString &path)
 // One wizard run whose service offers the package at `packageUrl`.
 struct Wizard
 {
-    Wizard(LoopbackServer &server, const QString &packageUrl, int stallMs = 5000)
+    Wizard(LoopbackServer &server, const QString &packageUrl, int stallMs = 5000,
+           const QString &version = QStringLiteral("2.0"), const QString &importance = QStringLiteral("1"))
     {
-        server.respond(QStringLiteral("/soap"),
-                       {200, soapAnswer("1", packageUrl.toHtmlEscaped().toUtf8(), "2.0", "1"), {}, -1});
+        server.respond(QStringLiteral("/soap"), {200,
+                                                 soapAnswer("1", packageUrl.toHtmlEscaped().toUtf8(),
+                                                            version.toHtmlEscaped().toUtf8(),
+                                                            importance.toHtmlEscaped().toUtf8()),
+                                                 {},
+                                                 -1});
         window.setStallTimeout(stallMs);
         window.Init(QStringLiteral("reelwright"), QStringLiteral("0.1.0"), QStringLiteral("Reelwright"),
                     QStringLiteral("en"), server.url(QStringLiteral("/soap")).toString());
@@ -100,6 +114,12 @@ private slots:
     void downloads_data();
     void downloads();
     void refusedPackageAddresses();
+    void serviceTextIsPlain_data();
+    void serviceTextIsPlain();
+    void installOnlyKnownPackageTypes_data();
+    void installOnlyKnownPackageTypes();
+    void redirectChains_data();
+    void redirectChains();
     void cancelDuringDownloadKeepsWhatWasThere();
     void saveAsCopiesThePackage_data();
     void saveAsCopiesThePackage();
@@ -108,6 +128,7 @@ private slots:
     void progress_data();
     void progress();
     void windowSizeFromSkin();
+    void startOpensThePreferenceFileFirst();
 
 private:
     QStringList m_boxes;
@@ -176,25 +197,46 @@ void WizardTests::downloads_data()
     QTest::addColumn<int>("md5Status");
     QTest::addColumn<QByteArray>("md5Body");
     QTest::addColumn<QString>("alert"); // empty: reaches the install page
+    QTest::addColumn<qint64>("closeAfter");
 
     const QByteArray good = randomBytes(150000);
     const QByteArray exact = randomBytes(102400);
     const QByteArray none;
-    QTest::newRow("verified") << 200 << good << -1LL << none << 200 << md5Hex(good) << QString();
-    QTest::newRow("no digest file") << 200 << good << -1LL << none << 404 << none << QString();
-    QTest::newRow("digest of another form") << 200 << good << -1LL << none << 200 << md5Hex(good) + "  x\n" << QString();
-    QTest::newRow("digest mismatch") << 200 << good << -1LL << none << 200 << md5Hex(exact) << "Download error!";
-    QTest::newRow("exactly 102400 bytes") << 200 << exact << -1LL << none << 200 << md5Hex(exact) << kUnreachable;
-    QTest::newRow("error page as package") << 200 << QByteArray("<html>Try later</html>") << -1LL << none << 404 << none
-                                           << "Download error!";
+    const QString error = QStringLiteral("Download error!");
+    const QString failed = QStringLiteral("Update failed.");
+    QTest::newRow("verified") << 200 << good << -1LL << none << 200 << md5Hex(good) << QString() << -1LL;
+    QTest::newRow("digest with a line end") << 200 << good << -1LL << none << 200 << md5Hex(good) + "\n" << QString()
+                                            << -1LL;
+    QTest::newRow("digest in capitals") << 200 << good << -1LL << none << 200 << md5Hex(good).toUpper() << QString()
+                                        << -1LL;
+    // Without a digest that matches, nothing is offered.
+    QTest::newRow("no digest file") << 200 << good << -1LL << none << 404 << none << error << -1LL;
+    QTest::newRow("empty digest") << 200 << good << -1LL << none << 200 << none << error << -1LL;
+    QTest::newRow("digest with a file name") << 200 << good << -1LL << none << 200 << md5Hex(good) + "  x\n" << error
+                                             << -1LL;
+    QTest::newRow("digest not hex") << 200 << good << -1LL << none << 200 << QByteArray(32, 'z') << error << -1LL;
+    QTest::newRow("digest cut short") << 200 << good << -1LL << none << 200 << md5Hex(good).left(31) << error << -1LL;
+    QTest::newRow("digest as a page") << 200 << good << -1LL << none << 200 << QByteArray(5000, 'a') << error << -1LL;
+    QTest::newRow("digest mismatch") << 200 << good << -1LL << none << 200 << md5Hex(exact) << error << -1LL;
+    QTest::newRow("digest redirected to ftp") << 200 << good << -1LL << QByteArray("md5:ftp://127.0.0.1/u.md5") << 200
+                                              << md5Hex(good) << error << -1LL;
+    QTest::newRow("exactly 102400 bytes") << 200 << exact << -1LL << none << 200 << md5Hex(exact) << kUnreachable
+                                          << -1LL;
+    QTest::newRow("error page as package") << 200 << QByteArray("<html>Try later</html>") << -1LL << none << 404
+                                           << none << error << -1LL;
     QTest::newRow("package not found") << 404 << QByteArray("<html>No</html>") << -1LL << none << 404 << none
-                                       << "Update failed.";
-    QTest::newRow("server stalls") << 200 << good << 50000LL << none << 404 << none << "Update failed.";
-    QTest::newRow("connection refused") << 0 << good << -1LL << none << 200 << md5Hex(good) << "Update failed.";
+                                       << failed << -1LL;
+    QTest::newRow("not found, page has the digest")
+        << 404 << good << -1LL << none << 200 << md5Hex(good) << failed << -1LL;
+    QTest::newRow("server stalls") << 200 << good << 50000LL << none << 404 << none << failed << -1LL;
+    QTest::newRow("body cut short") << 200 << good << -1LL << none << 200 << md5Hex(good) << failed << 60000LL;
+    QTest::newRow("connection refused") << 0 << good << -1LL << none << 200 << md5Hex(good) << failed << -1LL;
     QTest::newRow("redirect on http") << 200 << good << -1LL << QByteArray("/mirror/u.bin") << 200 << md5Hex(good)
-                                      << QString();
+                                      << QString() << -1LL;
     QTest::newRow("redirect to ftp") << 200 << good << -1LL << QByteArray("ftp://127.0.0.1/u.bin") << 200
-                                     << md5Hex(good) << "Update failed.";
+                                     << md5Hex(good) << failed << -1LL;
+    QTest::newRow("redirect to a file") << 200 << good << -1LL << QByteArray("file:///etc/hostname") << 200
+                                        << md5Hex(good) << failed << -1LL;
 }
 
 void WizardTests::downloads()
@@ -206,12 +248,26 @@ void WizardTests::downloads()
     QFETCH(int, md5Status);
     QFETCH(QByteArray, md5Body);
     QFETCH(QString, alert);
+    QFETCH(qint64, closeAfter);
+
+    // An earlier download of the same name stays as it was unless a
+    // complete, verified package replaces it.
+    const QString stored = m_downloads + QStringLiteral("/update-2.0.tar.xz");
+    const QByteArray earlier = randomBytes(110000);
+    writeFile(stored, earlier);
 
     LoopbackServer server;
-    server.respond(redirect.isEmpty() ? kPackage : QString::fromLatin1(redirect), {status, body, {}, stallAfter});
-    if (!redirect.isEmpty())
-        server.respond(kPackage, {302, "moved", redirect, -1});
-    server.respond(kPackage + QStringLiteral(".md5"), {md5Status, md5Body, {}, -1});
+    const QString md5Path = kPackage + QStringLiteral(".md5");
+    if (redirect.startsWith("md5:")) {
+        server.respond(kPackage, {status, body, {}, stallAfter, closeAfter});
+        server.respond(md5Path, {302, "moved", redirect.mid(4), -1});
+    } else {
+        server.respond(redirect.isEmpty() ? kPackage : QString::fromLatin1(redirect),
+                       {status, body, {}, stallAfter, closeAfter});
+        if (!redirect.isEmpty())
+            server.respond(kPackage, {302, "moved", redirect, -1});
+        server.respond(md5Path, {md5Status, md5Body, {}, -1});
+    }
     Wizard wizard(server, status == 0 ? closedAddress(kPackage) : server.url(kPackage).toString(), 700);
     QCOMPARE(wizard.checked, 1);
     QVERIFY(wizard.window.isVisible());
@@ -222,10 +278,13 @@ void WizardTests::downloads()
         QVERIFY(!wizard.window.isVisible());
         QCOMPARE(pref("update_localpath"), QString());
         QVERIFY(m_opened.isEmpty());
+        QTest::qWait(50);
+        QVERIFY(readFile(stored) == earlier);
+        QCOMPARE(QDir(m_downloads).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("update-2.0.tar.xz")});
         return;
     }
-    const QString stored = m_downloads + QStringLiteral("/update-2.0.bin");
     QVERIFY(m_boxes.isEmpty());
+    QCOMPARE(QDir(m_downloads).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("update-2.0.tar.xz")});
     QCOMPARE(wizard.page(), 2);
     QCOMPARE(readFile(stored), body);
     QCOMPARE(pref("update_version"), QStringLiteral("2.0"));
@@ -258,10 +317,141 @@ void WizardTests::refusedPackageAddresses()
     QVERIFY(m_boxes.isEmpty());
 }
 
+void WizardTests::serviceTextIsPlain_data()
+{
+    QTest::addColumn<QString>("version");
+    QTest::addColumn<QString>("importance");
+    QTest::addColumn<QString>("importanceShown");
+    // A picture the labels would show if they took the text for markup.
+    static QTemporaryDir pictures;
+    const QString picture = pictures.filePath(QStringLiteral("big.png"));
+    QImage image(400, 400, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    image.save(picture);
+    const QString img = QStringLiteral("<img src=\"%1\">").arg(picture);
+    QTest::newRow("picture as version") << img << QStringLiteral("1") << QStringLiteral("High");
+    QTest::newRow("endless file as version") << QStringLiteral("<img src=\"/dev/zero\">") << QStringLiteral("2")
+                                             << QStringLiteral("Medium");
+    QTest::newRow("endless file as importance") << QStringLiteral("2.0") << QStringLiteral("<img src=\"/dev/zero\">")
+                                                << QString();
+    QTest::newRow("picture as importance") << QStringLiteral("2.0") << img << QString();
+    QTest::newRow("markup and entities") << QStringLiteral("<b>2.0</b> &amp; <a href=\"file:///\">more</a>")
+                                         << QStringLiteral("3") << QStringLiteral("Low");
+}
+
+void WizardTests::serviceTextIsPlain()
+{
+    QFETCH(QString, version);
+    QFETCH(QString, importance);
+    QFETCH(QString, importanceShown);
+    LoopbackServer server;
+    servePackage(server, kPackage, randomBytes(110000));
+    Wizard wizard(server, server.url(kPackage).toString(), 5000, version, importance);
+    QCOMPARE(wizard.checked, 1);
+    auto *versionLabel = part<QLabel>(&wizard.window, "label_version");
+    auto *importanceLabel = part<QLabel>(&wizard.window, "label_importance");
+    part<QStackedWidget>(&wizard.window, "verticalStackedWidget")->setCurrentIndex(0);
+    QVERIFY(QTest::qWaitForWindowExposed(&wizard.window));
+    QCOMPARE(versionLabel->textFormat(), Qt::PlainText);
+    QCOMPARE(importanceLabel->textFormat(), Qt::PlainText);
+    QCOMPARE(versionLabel->text(), QStringLiteral("Version:") + version);
+    QCOMPARE(importanceLabel->text(), QStringLiteral("Importance:") + importanceShown);
+    // Shown as one line of text: no picture was loaded into either label.
+    QVERIFY(versionLabel->sizeHint().height() < 100);
+    QVERIFY(importanceLabel->sizeHint().height() < 100);
+    QVERIFY(wizard.settle());
+}
+
+void WizardTests::installOnlyKnownPackageTypes_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("installable");
+    for (const char *name : {"update.deb", "update.rpm", "Update-x86_64.AppImage", "update.flatpak",
+                             "update.flatpakref", "update.tar.xz", "update.TAR.GZ", "update.zip"})
+        QTest::newRow(name) << QString::fromLatin1(name) << true;
+    for (const char *name : {"evil.sh", "evil.desktop", "evil.deb.sh", "evil.tar", "evil", "evil.py", ".deb"})
+        QTest::newRow(name) << QString::fromLatin1(name) << false;
+}
+
+void WizardTests::installOnlyKnownPackageTypes()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, installable);
+    QCOMPARE(quilUpdateWindow::isInstallable(name), installable);
+
+    const QString path = QStringLiteral("/pkg/") + name;
+    const QByteArray body = randomBytes(110000);
+    LoopbackServer server;
+    servePackage(server, path, body);
+    Wizard wizard(server, server.url(path).toString());
+    QVERIFY(wizard.settle());
+    QCOMPARE(wizard.page(), 2);
+    const QString stored = m_downloads + QLatin1Char('/') + name;
+    QVERIFY(readFile(stored) == body);
+    auto *install = part<QPushButton>(&wizard.window, "pushButton_4");
+    QCOMPARE(install->isEnabled(), installable);
+    QCOMPARE(part<QTextBrowser>(&wizard.window, "textBrowser")->toPlainText().startsWith(name), !installable);
+
+    QTest::mouseClick(install, Qt::LeftButton);
+    if (!installable) {
+        wizard.window.on_pushButton_6_clicked(); // the other way to Install
+        QVERIFY(m_opened.isEmpty());
+        QVERIFY(wizard.quit.isEmpty());
+        // Saving it is still possible.
+        QTemporaryDir scratch;
+        quilUpdateWindow::setSaveFileChooser(
+            [&](QWidget *, const QString &, const QString &) { return scratch.filePath(name); });
+        QTest::mouseClick(part<QPushButton>(&wizard.window, "pushButton_2"), Qt::LeftButton);
+        QVERIFY(readFile(scratch.filePath(name)) == body);
+        return;
+    }
+    QCOMPARE(m_opened, QList<QUrl>{QUrl::fromLocalFile(stored)});
+    QCOMPARE(wizard.quit.size(), 1);
+}
+
+void WizardTests::redirectChains_data()
+{
+    QTest::addColumn<int>("hops");
+    QTest::addColumn<bool>("followed");
+    QTest::newRow("one hop") << 1 << true;
+    QTest::newRow("two hops") << 2 << true;
+    QTest::newRow("three hops") << 3 << true;
+    QTest::newRow("ten hops") << 10 << true;
+    QTest::newRow("eleven hops") << 11 << false;
+}
+
+void WizardTests::redirectChains()
+{
+    QFETCH(int, hops);
+    QFETCH(bool, followed);
+    const QByteArray body = randomBytes(110000);
+    LoopbackServer server;
+    const int statuses[] = {301, 302, 303, 307, 308};
+    for (int hop = 0; hop < hops; ++hop) {
+        const QString from = hop == 0 ? kPackage : QStringLiteral("/hop%1").arg(hop);
+        const QByteArray to = hop + 1 == hops ? "/final/update-2.0.tar.xz" : "/hop" + QByteArray::number(hop + 1);
+        server.respond(from, {statuses[hop % 5], "moved", to, -1});
+    }
+    server.respond(QStringLiteral("/final/update-2.0.tar.xz"), {200, body, {}, -1});
+    server.respond(kPackage + QStringLiteral(".md5"), {200, md5Hex(body), {}, -1});
+    Wizard wizard(server, server.url(kPackage).toString());
+    QVERIFY(wizard.settle());
+    QCOMPARE(wizard.page() == 2, followed);
+    QTest::qWait(100); // a request sent twice would arrive by now
+    int gets = 0;
+    for (const ReceivedRequest &request : std::as_const(server.requests)) {
+        if (request.method == "GET" && !request.target.endsWith(".md5"))
+            ++gets;
+    }
+    // One request per hop and one for the package; the eleventh redirect
+    // is not followed.
+    QCOMPARE(gets, followed ? hops + 1 : 11);
+}
+
 void WizardTests::cancelDuringDownloadKeepsWhatWasThere()
 {
     // What lies under the package's name from an earlier run stays as it was.
-    const QString stored = m_downloads + QStringLiteral("/update-2.0.bin");
+    const QString stored = m_downloads + QStringLiteral("/update-2.0.tar.xz");
     writeFile(stored, "kept");
     writeFile(stored + QStringLiteral(".md5"), "kept too");
     LoopbackServer server;
@@ -281,7 +471,7 @@ void WizardTests::cancelDuringDownloadKeepsWhatWasThere()
     QCOMPARE(bar->value(), 0);
     QTest::qWait(100);
     QCOMPARE(QDir(m_downloads).entryList(QDir::Files | QDir::Hidden),
-             (QStringList{QStringLiteral("update-2.0.bin"), QStringLiteral("update-2.0.bin.md5")}));
+             (QStringList{QStringLiteral("update-2.0.tar.xz"), QStringLiteral("update-2.0.tar.xz.md5")}));
     QCOMPARE(readFile(stored) + readFile(stored + QStringLiteral(".md5")), QByteArray("keptkept too"));
 }
 
@@ -300,7 +490,7 @@ void WizardTests::saveAsCopiesThePackage()
     QFETCH(bool, saved);
     const QByteArray body = randomBytes(120000);
     LoopbackServer server;
-    server.respond(kPackage, {200, body, {}, -1});
+    servePackage(server, kPackage, body);
     Wizard wizard(server, server.url(kPackage).toString());
     QVERIFY(wizard.settle());
 
@@ -316,7 +506,7 @@ void WizardTests::saveAsCopiesThePackage()
     ZuPref::instance()->remove(QStringLiteral("update_lastvalue"));
     QTest::mouseClick(part<QPushButton>(&wizard.window, "pushButton_2"), Qt::LeftButton);
 
-    QCOMPARE(asked, (QStringList{QStringLiteral("Save File..."), Zu::docPath() + QStringLiteral("/update-2.0.bin")}));
+    QCOMPARE(asked, (QStringList{QStringLiteral("Save File..."), Zu::docPath() + QStringLiteral("/update-2.0.tar.xz")}));
     QCOMPARE(pref("update_lastvalue"), path);
     QCOMPARE(m_boxes, saved ? QStringList() : QStringList{QStringLiteral("Failed to save the installation files.")});
     if (saved)
@@ -400,6 +590,38 @@ void WizardTests::windowSizeFromSkin()
     QCOMPARE(window.minimumSize(), QSize(640, 480));
     QCOMPARE(window.maximumSize(), QSize(640, 480));
     QCOMPARE(window.property("UpDateWindowSize").toString(), QStringLiteral("640,480"));
+}
+
+void WizardTests::startOpensThePreferenceFileFirst()
+{
+    // The built wizard, started as the main program starts it, in folders
+    // of its own.
+    QTemporaryDir home;
+    LoopbackServer server;
+    server.respond(QStringLiteral("/soap"), {200, soapAnswer("0", "", "", ""), {}, -1});
+    QProcess wizard;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), home.path());
+    env.insert(QStringLiteral("TMPDIR"), home.path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
+    wizard.setProcessEnvironment(env);
+    wizard.start(QStringLiteral(REELWRIGHT_APP_DIR "/quilupdate"),
+                 {QStringLiteral("Default"), QStringLiteral("en"), QStringLiteral("reelwright_startcheck"),
+                  QStringLiteral("0.1.0"), QStringLiteral("Reelwright"), server.url(QStringLiteral("/soap")).toString(),
+                  home.filePath(QStringLiteral("config/reelwright.ini"))});
+    QVERIFY(wizard.waitForStarted());
+    // Once it asks the service its start is over; the answer's message box
+    // would wait for a click, so it is stopped there, as a crash would.
+    QTRY_COMPARE_WITH_TIMEOUT(server.requests.size(), 1, 20000);
+    wizard.kill();
+    QVERIFY(wizard.waitForFinished(10000));
+
+    QFile log(home.filePath(QStringLiteral("quilupdate.1.log")));
+    const QByteArray logged = log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
+    QVERIFY2(!logged.contains("no preference store opened"), logged.constData());
+    // Nothing was left behind for want of the real store.
+    QCOMPARE(QDir(home.path()).entryList({QStringLiteral("quilupdate-*")}, QDir::Dirs), QStringList());
 }
 
 std::unique_ptr<QObject> makeWizardTests()
