@@ -40,6 +40,9 @@ QMessageBox::StandardButton ZuMessageBox::run(QMessageBox::Icon icon, const QStr
 {
     const QString shownTitle = (title.isEmpty() && productTitle) ? ZuPref::product_name() : title;
     QMessageBox box(icon, shownTitle, text, buttons, parent);
+    // Messages quote file names and service answers; none of that may turn
+    // into markup (an image tag would make the box load a local file).
+    box.setTextFormat(Qt::PlainText);
     if (defaultButton != QMessageBox::NoButton)
         box.setDefaultButton(defaultButton);
 

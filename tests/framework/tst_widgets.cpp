@@ -79,6 +79,7 @@ void WidgetsTests::messageBoxes()
             QCOMPARE(box.windowTitle(), shownTitle);
             QCOMPARE(int(box.icon()), icon);
             QCOMPARE(box.standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
+            QCOMPARE(box.textFormat(), Qt::PlainText);
         }();
         return QMessageBox::Ok;
     });
