@@ -4,6 +4,7 @@
 
 #include "apptests.h"
 
+#include "adjustaudioorder.h"
 #include "avplayer.h"
 #include "compileprogress.h"
 #include "outputsetting.h"
@@ -103,6 +104,8 @@ private slots:
     void badImportKeepsAlbum();
     void deletedPhotoCompilesBlack();
     void vanishedOutputFolderKeepsAlbum();
+    void editAudioPausesPreview_data();
+    void editAudioPausesPreview();
 
 private:
     template <typename T>
@@ -626,6 +629,39 @@ void TestReelwright::vanishedOutputFolderKeepsAlbum()
     QTest::qWait(200);
     click("pause");
     QVERIFY(m_window->player()->currentFrame > 0);
+}
+
+// "Edit Audio" plays the files itself: opened by its button or by a
+// double-click on the sound strip, it finds the preview paused.
+void TestReelwright::editAudioPausesPreview_data()
+{
+    QTest::addColumn<bool>("doubleClick");
+    QTest::newRow("button") << false;
+    QTest::newRow("double-click on the strip") << true;
+}
+
+void TestReelwright::editAudioPausesPreview()
+{
+    QFETCH(bool, doubleClick);
+    importPhotos({media("flower.jpg"), media("raindrops.jpg")});
+    importAudio({media("journeys-8s.m4a")});
+    click("play");
+    QVERIFY(m_window->player()->isPlaying());
+    int playingInDialog = -1;
+    whenModal<AdjustAudioOrder>([this, &playingInDialog](AdjustAudioOrder* dialog) {
+        playingInDialog = m_window->player()->isPlaying() ? 1 : 0;
+        dialog->reject();
+        return true;
+    });
+    if (doubleClick) {
+        auto* strip = child<QListWidget>("audioListWidget");
+        const QPoint onClip = strip->viewport()->mapTo(m_window.get(), strip->visualItemRect(strip->item(0)).center());
+        QTest::mouseDClick(m_window->windowHandle(), Qt::LeftButton, {}, onClip);
+    } else {
+        click("adjustOrder");
+    }
+    QCOMPARE(playingInDialog, 0);
+    QVERIFY(child<QWidget>("play")->isVisible() && !child<QWidget>("pause")->isVisible());
 }
 
 std::unique_ptr<QObject> makeReelwrightTests()
