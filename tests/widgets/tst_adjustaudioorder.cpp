@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QHeaderView>
 #include <QHelpEvent>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
@@ -311,7 +312,8 @@ private slots:
         QVERIFY(QFile::copy(mediaFile("journeys-8s.m4a"), path));
         open({probed(path)});
         QWidget *viewport = tree()->viewport();
-        const QPoint at = tree()->visualItemRect(tree()->topLevelItem(0)).center();
+        const QRect row = tree()->visualItemRect(tree()->topLevelItem(0));
+        const QPoint at(tree()->header()->sectionViewportPosition(0) + 10, row.center().y()); // on the name
         QHelpEvent help(QEvent::ToolTip, at, viewport->mapToGlobal(at));
         QApplication::sendEvent(viewport, &help);
         QTRY_VERIFY(visibleToolTip());
