@@ -286,11 +286,12 @@ void AdjustAudioOrder::on_add_clicked()
         AudioInfo info;
         info.filePath = path;
         const QString reason = InfoParser::probeSound(info);
-        playWholeIfUntrimmable(info);
-        if (reason.isEmpty())
+        if (reason.isEmpty()) {
+            playWholeIfUntrimmable(info);
             added.append(info);
-        else
+        } else {
             failed.append({path, reason});
+        }
     }
     for (const AudioInfo &info : std::as_const(added)) {
         ui->treeWidget->addTopLevelItem(makeItem(info));

@@ -2,7 +2,6 @@
 // reason, photos and sound, and a stop in the middle.
 
 #include "audiofixtures.h"
-#include "audioreader.h"
 #include "infoparser.h"
 #include "modeltests.h"
 
@@ -82,28 +81,6 @@ double demuxerLength(const QString& path, bool* guessed)
     }
     avformat_close_input(&context);
     return length;
-}
-
-// Seconds of sound the reader decodes from the whole file.
-double decodedSeconds(const QString& path)
-{
-    AudioInfo format;
-    format.channels = 1;
-    format.sampleRate = 8000;
-    format.endTime = 1e9;
-    AudioReader reader;
-    if (!reader.open(path, format))
-        return -1.0;
-    SampleDecoding decoded;
-    if (!decoded.allocate(1 << 16))
-        return -1.0;
-    qint64 bytes = 0;
-    while (!reader.endOfStream) {
-        reader.decodeAudio(decoded, 1 << 14);
-        bytes += decoded.length;
-        decoded.length = 0;
-    }
-    return double(bytes) / (2 * format.sampleRate);
 }
 
 } // namespace
@@ -256,9 +233,6 @@ private slots:
         QCOMPARE(refusal, QString());
         QVERIFY2(std::abs(clip.duration - signal.seconds) < 0.1, qPrintable(QString::number(clip.duration)));
         QCOMPARE(clip.endTime, clip.duration);
-        // The length is the sound's own, to the decoded sample.
-        const double decoded = decodedSeconds(file);
-        QVERIFY2(std::abs(decoded - clip.duration) < 0.1, qPrintable(QString::number(decoded)));
     }
 
     // A stop asked before the thread runs is not lost: nothing is parsed.
