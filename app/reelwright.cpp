@@ -167,6 +167,7 @@ void Reelwright::connectControls()
     connect(photos, &PhotoListWidget::contextMenu, this, &Reelwright::on_photoListContextMenu);
     AudioListWidget* audios = f.audioListWidget;
     connect(audios, &AudioListWidget::audioListAboutToChange, this, &Reelwright::on_pause_clicked);
+    connect(audios, &AudioListWidget::orderEditAboutToOpen, this, &Reelwright::on_pause_clicked);
     connect(audios, &AudioListWidget::audioListChanged, this, &Reelwright::audioListChanged);
     connect(audios, &QListWidget::itemSelectionChanged, this, &Reelwright::audioItemSelectChanged);
     connect(audios, &QListWidget::currentRowChanged, this, &Reelwright::on_audioListWidget_row_changed);

@@ -3,7 +3,6 @@
 
 #include "reelwright.h"
 
-#include "adjustaudioorder.h"
 #include "audiolistwidget.h"
 #include "avplayer.h"
 #include "filesfromurls.h"
@@ -289,10 +288,8 @@ void Reelwright::sortFocusedStrip()
 
 void Reelwright::on_adjustOrder_clicked()
 {
-    on_pause_clicked();
-    AdjustAudioOrder dialog(album.audios, this);
-    if (dialog.exec() == QDialog::Accepted)
-        form->audioListWidget->adjustOrder(dialog.audioList());
+    // The strip's double-click takes the same way, so both pause the preview.
+    form->audioListWidget->editOrder(0);
 }
 
 void Reelwright::on_fileProperty()

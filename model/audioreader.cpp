@@ -146,14 +146,13 @@ bool AudioReader::parse(AudioInfo& info)
     result.bitsPerSample = 16;
     result.channels = source.codec->ch_layout.nb_channels;
     result.sampleRate = source.codec->sample_rate;
-    result.duration = stream->duration != AV_NOPTS_VALUE ? seconds(stream->duration, stream->time_base) : 0.0;
-    if (result.duration < 0.001 && format->duration != AV_NOPTS_VALUE)
-        result.duration = double(format->duration) / AV_TIME_BASE;
+    result.duration = std::max(claimedDuration(format, source.stream), 0.0);
 
     // A header that fits is not enough: garbage can look like an MPEG audio
     // stream, and a file may stop right after its header. Only a file that
-    // yields sound is taken. A file whose headers tell no length is measured
-    // by its packets on the same pass.
+    // yields sound is taken. A file whose headers tell no length, or only a
+    // guessed one, is measured by its packets on the same pass (demuxed, not
+    // decoded, so a long file costs little).
     const bool measure = result.duration < 0.001;
     const int64_t start = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
     int64_t packetTime = 0, lastEnd = 0;
@@ -350,15 +349,24 @@ bool AudioReader::rewind()
     return true;
 }
 
+double AudioReader::claimedDuration(const AVFormatContext* format, int index)
+{
+    if (!format || index < 0 || unsigned(index) >= format->nb_streams
+        || format->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE)
+        return -1.0;
+    const AVStream* stream = format->streams[index];
+    if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
+        return seconds(stream->duration, stream->time_base);
+    if (format->duration != AV_NOPTS_VALUE && format->duration > 0)
+        return double(format->duration) / AV_TIME_BASE;
+    return -1.0;
+}
+
 // The length the file's headers give, or infinity when they give none.
 double AudioReader::knownDuration() const
 {
-    const AVStream* stream = formatContext->streams[streamIndex];
-    if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
-        return seconds(stream->duration, stream->time_base);
-    if (formatContext->duration != AV_NOPTS_VALUE && formatContext->duration > 0)
-        return double(formatContext->duration) / AV_TIME_BASE;
-    return std::numeric_limits<double>::infinity();
+    const double claimed = claimedDuration(formatContext.get(), streamIndex);
+    return claimed > 0.0 ? claimed : std::numeric_limits<double>::infinity();
 }
 
 double AudioReader::clipTime(int64_t timestamp) const

@@ -51,6 +51,13 @@ public:
     // audio stream that decodes.
     static bool parse(AudioInfo& info);
 
+    // The length in seconds the headers of an opened file give for `stream`,
+    // or -1 when they give none. A length the demuxer only guessed from the
+    // file size and the first frames' bit rate (MPEG audio without a Xing
+    // header, raw ADTS) counts as none: with a variable bit rate it can be
+    // wrong by any factor, so such a file must be measured.
+    static double claimedDuration(const AVFormatContext* format, int stream);
+
     // Opens the first decodable audio stream of the file. The channels and
     // sampleRate of `wanted` are the output format, its endTime the clip end
     // in seconds. False when the file cannot be opened, has no decodable

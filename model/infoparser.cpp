@@ -68,7 +68,8 @@ SoundCheck checkSound(const QString& path)
 
 // The seconds of sound a file really holds, from the time stamps of its
 // packets (read, not decoded, so a long file costs little), and in
-// `claimed` the length its headers tell; -1 when either cannot be told.
+// `claimed` the length its headers tell (not one the demuxer guessed); -1
+// when either cannot be told.
 double soundPresent(const QString& path, double* claimed)
 {
     *claimed = -1.0;
@@ -80,10 +81,10 @@ double soundPresent(const QString& path, double* claimed)
         return -1.0;
     const AVStream* stream = context->streams[index];
     const double timeBase = av_q2d(stream->time_base);
-    if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
-        *claimed = double(stream->duration) * timeBase;
-    else if (context->duration != AV_NOPTS_VALUE && context->duration > 0)
-        *claimed = double(context->duration) / AV_TIME_BASE;
+    *claimed = AudioReader::claimedDuration(context.get(), index);
+    // Without a claim there is nothing to hold the sound against.
+    if (*claimed <= 0.0)
+        return -1.0;
     const int64_t start = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
     const std::unique_ptr<AVPacket, PacketFree> packet(av_packet_alloc());
     if (!packet)
@@ -134,11 +135,22 @@ InfoParser::Probe InfoParser::probe(const QString& path, bool isImage)
             result.reason = failureReason(path, true);
     } else {
         result.clip.filePath = path;
-        result.ok = AudioReader::parse(result.clip);
-        result.reason = result.ok ? soundCutShortReason(path) : failureReason(path, false);
+        result.reason = probeSound(result.clip);
         result.ok = result.reason.isEmpty();
     }
     return result;
+}
+
+QString InfoParser::probeSound(AudioInfo& clip)
+{
+    AudioInfo probed;
+    probed.filePath = clip.filePath;
+    if (!AudioReader::parse(probed))
+        return failureReason(clip.filePath, false);
+    QString reason = soundCutShortReason(clip.filePath);
+    if (reason.isEmpty())
+        clip = probed;
+    return reason;
 }
 
 void InfoParser::run()

@@ -46,6 +46,11 @@ public:
     QList<ImageInfo> succeededImageList();
     QList<AudioInfo> succeededAudioList();
 
+    // Reads the sound file at clip.filePath into `clip` exactly as an import
+    // does. Empty when the file can be used; otherwise the sentence saying
+    // why not, and `clip` stays as it was.
+    static QString probeSound(AudioInfo& clip);
+
     // Why `path` cannot be imported, found after its reader refused it.
     static QString failureReason(const QString& path, bool isImage);
     // Empty when a sound file the reader took holds the length its headers

@@ -1,7 +1,8 @@
 #include "adjustaudioorder.h"
 
-#include "audioreader.h"
 #include "filesfromurls.h"
+#include "importprogress.h"
+#include "infoparser.h"
 #include "timefunctions.h"
 #include "ui_adjustaudioorder.h"
 #include "zumessagebox.h"
@@ -28,6 +29,23 @@ AdjustAudioOrder::FileDialogHook &fileDialogHook()
 
 enum Column { NameColumn, DurationColumn, StartColumn, EndColumn };
 
+// Seconds a trimmed clip keeps at least.
+constexpr int kLeastClipTime = 1;
+
+// A clip shorter than the least clip time cannot be trimmed: it plays whole.
+bool isUntrimmable(const AudioInfo &info)
+{
+    return info.duration < kLeastClipTime;
+}
+
+void playWholeIfUntrimmable(AudioInfo &info)
+{
+    if (isUntrimmable(info)) {
+        info.startTime = 0.0;
+        info.endTime = info.duration;
+    }
+}
+
 QString timeText(double seconds)
 {
     return secondToTimeString(int(seconds));
@@ -40,6 +58,8 @@ AdjustAudioOrder::AdjustAudioOrder(const QList<AudioInfo> &list, QWidget *parent
     , ui(std::make_unique<Ui_AdjustAudioOrderClass>())
     , m_audioList(list)
 {
+    for (AudioInfo &info : m_audioList)
+        playWholeIfUntrimmable(info);
     ui->setupUi(this);
     ui->delete_2->setEnabled(false);
     ui->moveUp->setEnabled(false);
@@ -59,7 +79,7 @@ AdjustAudioOrder::AdjustAudioOrder(const QList<AudioInfo> &list, QWidget *parent
     m_timer.setInterval(5);
     connect(&m_timer, &QTimer::timeout, this, &AdjustAudioOrder::updateAudioBuffer);
 
-    ui->sliderClipping->setLeastClipTime(1);
+    ui->sliderClipping->setLeastClipTime(kLeastClipTime);
     ui->sliderClipping->setType(ZuSliderBar::ShowThumb | ZuSliderBar::ShowClipRegion | ZuSliderBar::ShowClipTags);
     connect(ui->sliderClipping, &ZuSliderBar::clipStartChanged, this, &AdjustAudioOrder::onClipStartChanged);
     connect(ui->sliderClipping, &ZuSliderBar::clipEndChanged, this, &AdjustAudioOrder::onClipEndChanged);
@@ -136,7 +156,12 @@ QTreeWidgetItem *AdjustAudioOrder::makeItem(const AudioInfo &info) const
 {
     auto *item = new QTreeWidgetItem;
     item->setText(NameColumn, QFileInfo(info.filePath).fileName());
-    item->setToolTip(NameColumn, QDir::toNativeSeparators(info.filePath).toHtmlEscaped());
+    // Rich text, so that the escaped name is read back as it is written
+    // (escaped text the tool tip took for plain would show "&amp;"), and
+    // kept on one line with its spaces.
+    item->setToolTip(NameColumn, QStringLiteral("<p style=\"white-space:pre\">")
+                                     + QDir::toNativeSeparators(info.filePath).toHtmlEscaped()
+                                     + QStringLiteral("</p>"));
     item->setText(DurationColumn, timeText(info.duration));
     item->setText(StartColumn, timeText(info.startTime));
     item->setText(EndColumn, timeText(info.endTime));
@@ -188,6 +213,8 @@ void AdjustAudioOrder::on_treeWidget_currentItemChanged(QTreeWidgetItem *current
                             static_cast<QWidget *>(ui->sliderClipping), static_cast<QWidget *>(ui->setInPoint),
                             static_cast<QWidget *>(ui->setOutPoint)})
         widget->setEnabled(has);
+    if (const AudioInfo *record = currentRecord(); record && isUntrimmable(*record))
+        ui->sliderClipping->setEnabled(false);
     if (has)
         updatePointButtons();
 }
@@ -251,15 +278,20 @@ void AdjustAudioOrder::on_add_clicked()
         return;
     ZuPref::instance()->setValue(kAudioLastDir, QFileInfo(files.first()).absolutePath());
 
+    // The same probe and refusals as an import: a file the album would
+    // refuse must not come in this way either.
     QList<AudioInfo> added;
-    QStringList failed;
+    QList<InfoParser::Failure> failed;
     for (const QString &path : files) {
         AudioInfo info;
         info.filePath = path;
-        if (AudioReader::parse(info))
+        const QString reason = InfoParser::probeSound(info);
+        if (reason.isEmpty()) {
+            playWholeIfUntrimmable(info);
             added.append(info);
-        else
-            failed.append(path);
+        } else {
+            failed.append({path, reason});
+        }
     }
     for (const AudioInfo &info : std::as_const(added)) {
         ui->treeWidget->addTopLevelItem(makeItem(info));
@@ -271,12 +303,8 @@ void AdjustAudioOrder::on_add_clicked()
         else
             ui->moveDown->setEnabled(m_currentRow < ui->treeWidget->topLevelItemCount() - 1);
     }
-    if (!failed.isEmpty()) {
-        QString text = tr("Some files have not been added to the list:\n");
-        for (const QString &path : std::as_const(failed))
-            text += QStringLiteral("%1\t").arg(QDir::toNativeSeparators(path));
-        ZuMessageBox::info(text, QString(), this);
-    }
+    if (!failed.isEmpty())
+        ZuMessageBox::info(ImportProgress::failureReport(failed), QString(), this);
 }
 
 void AdjustAudioOrder::startPlayback()
@@ -347,8 +375,9 @@ void AdjustAudioOrder::updatePointButtons()
     const AudioInfo *record = currentRecord();
     if (!record)
         return;
-    ui->setInPoint->setEnabled(record->endTime - 1 > m_position);
-    ui->setOutPoint->setEnabled(m_position > record->startTime + 1);
+    const bool trimmable = !isUntrimmable(*record);
+    ui->setInPoint->setEnabled(trimmable && record->endTime - kLeastClipTime > m_position);
+    ui->setOutPoint->setEnabled(trimmable && m_position > record->startTime + kLeastClipTime);
 }
 
 void AdjustAudioOrder::updateTimeLabel()
@@ -404,7 +433,7 @@ void AdjustAudioOrder::on_setInPoint_clicked()
     AudioInfo *record = currentRecord();
     const int value = ui->sliderClipping->value();
     // A start point past the end point would make the clip run backwards.
-    if (!record || value > record->endTime - 1)
+    if (!record || isUntrimmable(*record) || value > record->endTime - kLeastClipTime)
         return;
     record->startTime = value;
     ui->sliderClipping->setClipStartPos(value);
@@ -415,7 +444,7 @@ void AdjustAudioOrder::on_setOutPoint_clicked()
 {
     AudioInfo *record = currentRecord();
     const int value = ui->sliderClipping->value();
-    if (!record || value < record->startTime + 1)
+    if (!record || isUntrimmable(*record) || value < record->startTime + kLeastClipTime)
         return;
     record->endTime = value;
     ui->sliderClipping->setClipEndPos(value);

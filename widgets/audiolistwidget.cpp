@@ -359,8 +359,14 @@ void AudioListWidget::retranslate()
 
 void AudioListWidget::on_itemDoubleClicked(QListWidgetItem* item)
 {
+    editOrder(row(item));
+}
+
+void AudioListWidget::editOrder(int row)
+{
+    emit orderEditAboutToOpen();
     AdjustAudioOrder dialog(audios, this);
-    dialog.setCurrentIndex(std::max(0, row(item)));
+    dialog.setCurrentIndex(std::max(0, row));
     if (dialog.exec() != QDialog::Accepted)
         return;
     // The preview plays from the album's list: it must stop before the
@@ -489,8 +495,12 @@ void AudioListWidget::dropEvent(QDropEvent* event)
             const QList<int> rows = m_drag.rows(mime->data(kAudioListFormat), count());
             if (!rows.isEmpty()) {
                 action = (event->modifiers() & Qt::ControlModifier) ? Qt::CopyAction : Qt::MoveAction;
+                // Moved forward, the clips go in after the one they were
+                // dropped on: once the originals are gone they stand where
+                // it stood. (The photo strip's rule of two rows comes from
+                // its transition markers; this strip has none.)
                 if (action == Qt::MoveAction && rows.last() < insertRow)
-                    insertRow = std::min(count(), insertRow + 2);
+                    insertRow = std::min(count(), insertRow + 1);
                 QList<AudioInfo> copies;
                 for (int row : rows)
                     copies << audios.at(row);

@@ -45,9 +45,15 @@ public slots:
     void selectionDelete(bool keepView);
     void selectionMoveLeft();
     void selectionMoveRight();
+    // Opens "Edit Audio" on the strip's clips with `row` current, and takes
+    // its list if it is accepted. Every way of editing comes through here.
+    void editOrder(int row);
     virtual void retranslate();
 
 signals:
+    // Sent before "Edit Audio" opens: it plays the files itself, so any
+    // other playback must stop first.
+    void orderEditAboutToOpen();
     void audioListAboutToChange();
     void audioListChanged(const QList<AudioInfo>& audioList);
     void contextMenu(QPoint pos);

@@ -43,14 +43,17 @@ void ZuSliderBar::setValue(int value)
 
 void ZuSliderBar::setRange(int minimum, int maximum)
 {
-    if (minimum < 0 || minimum >= maximum)
+    // An empty range (a clip shorter than one unit) is a range all the same:
+    // keeping the previous one would let the tags go past the new clip's end.
+    if (minimum < 0 || minimum > maximum)
         return;
     m_minimum = minimum;
     m_maximum = maximum;
-    if (m_clipStart == -1 || m_clipStart < minimum)
+    if (m_clipStart == -1 || m_clipStart < minimum || m_clipStart > maximum)
         m_clipStart = minimum;
-    if (m_clipEnd == -1 || m_clipEnd > maximum)
+    if (m_clipEnd == -1 || m_clipEnd > maximum || m_clipEnd < m_clipStart)
         m_clipEnd = maximum;
+    m_value = std::clamp(m_value, minimum, maximum);
     update();
 }
 
@@ -89,6 +92,8 @@ int ZuSliderBar::trackWidth() const
 
 double ZuSliderBar::positionToX(int position) const
 {
+    if (m_maximum <= m_minimum)
+        return trackLeft();
     const double scale = double(trackWidth()) / double(m_maximum - m_minimum);
     return trackLeft() + double(position - m_minimum) * scale;
 }
@@ -138,7 +143,7 @@ void ZuSliderBar::paintEvent(QPaintEvent *)
     QPainter painter(this);
     const int left = trackLeft();
     const int width = trackWidth();
-    if (width <= 0 || m_maximum <= m_minimum)
+    if (width <= 0)
         return;
 
     if (m_fore.isNull()) {
@@ -149,6 +154,9 @@ void ZuSliderBar::paintEvent(QPaintEvent *)
         painter.drawPixmap(left, m_foreTop, stretched(m_fore, QSize(width, m_fore.height())));
         painter.restore();
     }
+    // An empty range has no positions to show: the bare track.
+    if (m_maximum <= m_minimum)
+        return;
 
     if (!(m_type & (ShowClipRegion | ShowClipTags)))
         return paintThumb(painter);

@@ -48,6 +48,8 @@ public:
     void setClipEndPos(int position);
 
     void setValue(int value);
+    // Takes any range with 0 <= minimum <= maximum, an empty one too, and
+    // brings the value and tags into it; others are ignored.
     void setRange(int minimum, int maximum);
     void setLeastClipTime(int time) { m_leastClipTime = time; }
     int leastClipTime() const { return m_leastClipTime; }

@@ -6,6 +6,7 @@
 
 #include "audioreader.h"
 #include "avpicture.h"
+#include "adjustaudioorder.h"
 #include "avplayer.h"
 #include "avwriter.h"
 #include "compileprogress.h"
@@ -250,6 +251,7 @@ private slots:
     void keysGoToFocusedControl();
     void hostileImports_data();
     void hostileImports();
+    void editAudioPausesPreview();
 
 private:
     template <typename T>
@@ -942,6 +944,41 @@ void TestReelwright::hostileImports()
     click("play");
     QTRY_VERIFY(m_window->player()->currentFrame > 0);
     click("pause");
+}
+
+// "Edit Audio" plays the files itself, so it must find the preview paused.
+// Its button is disabled while the preview plays; a double-click on the
+// sound strip is not, and takes the same way in.
+void TestReelwright::editAudioPausesPreview()
+{
+    importPhotos({media("flower.jpg"), media("raindrops.jpg")});
+    importAudio({media("journeys-8s.m4a")});
+    // Whether the preview played while the next dialog was up; -1: no dialog.
+    int playingInDialog = -1;
+    const auto watchDialog = [this, &playingInDialog] {
+        playingInDialog = -1;
+        whenModal<AdjustAudioOrder>([this, &playingInDialog](AdjustAudioOrder* dialog) {
+            playingInDialog = m_window->player()->isPlaying() ? 1 : 0;
+            dialog->reject();
+            return true;
+        });
+    };
+    auto* strip = child<QListWidget>("audioListWidget");
+
+    // The double-click by itself: the click before it seeks, which pauses
+    // too, but the dialog must not depend on that.
+    click("play");
+    QVERIFY(m_window->player()->isPlaying());
+    QVERIFY(!child<QWidget>("adjustOrder")->isEnabled());
+    watchDialog();
+    emit strip->itemDoubleClicked(strip->item(0));
+    QCOMPARE(playingInDialog, 0);
+    QVERIFY(child<QWidget>("play")->isVisible() && !child<QWidget>("pause")->isVisible());
+
+    // Paused, the button opens the same dialog.
+    watchDialog();
+    click("adjustOrder");
+    QCOMPARE(playingInDialog, 0);
 }
 
 std::unique_ptr<QObject> makeReelwrightTests()

@@ -12,6 +12,7 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
+#include <libavutil/dict.h>
 #include <libavutil/error.h>
 #include <libavutil/opt.h>
 }
@@ -158,6 +159,10 @@ public:
             m_audio->bit_rate = options.bitRate;
         if (options.frameSize > 0)
             m_audio->frame_size = options.frameSize;
+        if (options.vbrQuality >= 0) {
+            m_audio->flags |= AV_CODEC_FLAG_QSCALE;
+            m_audio->global_quality = FF_QP2LAMBDA * options.vbrQuality;
+        }
         if (m_format->oformat->flags & AVFMT_GLOBALHEADER)
             m_audio->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
         int ret = avcodec_open2(m_audio.get(), codec, nullptr);
@@ -175,11 +180,20 @@ public:
         return true;
     }
 
-    bool write(const TestSignal& signal, double seconds)
+    bool write(const TestSignal& signal, double seconds, const QByteArray& muxerOptions)
     {
-        int ret = avformat_write_header(m_format.get(), nullptr);
+        AVDictionary* dictionary = nullptr;
+        int ret = av_dict_parse_string(&dictionary, muxerOptions.constData(), "=", ":", 0);
+        if (ret >= 0)
+            ret = avformat_write_header(m_format.get(), &dictionary);
+        // An option the muxer does not know would leave the fixture other
+        // than the test asked for.
+        const bool unused = av_dict_count(dictionary) > 0;
+        av_dict_free(&dictionary);
         if (ret < 0)
             return fail("write header", ret);
+        if (unused)
+            return fail("muxer option not taken", AVERROR_OPTION_NOT_FOUND);
         const qint64 total = m_audio ? signal.sampleCount() : qint64(seconds * VideoRate);
         qint64 videoFrames = 0;
         qint64 done = 0;
@@ -291,6 +305,8 @@ T perChannel(const QVector<T>& values, int channel)
 
 double TestSignal::value(int channel, double t) const
 {
+    if (t < silentLead)
+        return 0.0;
     const double f = perChannel(frequency, channel);
     const double k = perChannel(sweep, channel);
     return amplitude * std::sin(2.0 * std::numbers::pi * (f * t + k * t * t / 2.0));
@@ -306,7 +322,7 @@ bool writeSignalFile(const QString& path, const char* muxer, const char* encoder
 {
     Writer writer;
     const bool ok = writer.open(path, muxer) && (!(options.videoFirst || options.videoOnly) || writer.addVideo())
-        && (options.videoOnly || writer.addAudio(encoder, signal, options)) && writer.write(signal, signal.seconds);
+        && (options.videoOnly || writer.addAudio(encoder, signal, options)) && writer.write(signal, signal.seconds, options.muxerOptions);
     if (!ok && error)
         *error = writer.error;
     return ok;

@@ -5,13 +5,21 @@
 #include "adjustaudioorder.h"
 #include "audioreader.h"
 #include "clipplayer.h"
+#include "importprogress.h"
 #include "widgetstests.h"
 #include "zumessagebox.h"
 #include "zupref.h"
 #include "zuskinitemmodel.h"
 #include "zusliderbar.h"
 
+#include <QApplication>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QHeaderView>
+#include <QHelpEvent>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
+#include <QToolTip>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
@@ -31,6 +39,42 @@ AudioInfo probed(const QString &path)
     if (!AudioReader::parse(info))
         qFatal("cannot probe %s", qPrintable(path));
     return info;
+}
+
+// A 16-bit mono WAV file of `frames` samples of a quiet square wave.
+bool writeWav(const QString &path, int rate, int frames)
+{
+    QByteArray data;
+    for (int i = 0; i < frames; ++i) {
+        const qint16 v = (i / 50) % 2 ? 3000 : -3000;
+        data.append(char(v & 0xFF)).append(char((v >> 8) & 0xFF));
+    }
+    auto le = [](quint32 value, int bytes) {
+        QByteArray out;
+        for (int i = 0; i < bytes; ++i)
+            out.append(char((value >> (8 * i)) & 0xFF));
+        return out;
+    };
+    const QByteArray bytes = "RIFF" + le(36 + data.size(), 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2)
+        + le(rate, 4) + le(rate * 2, 4) + le(2, 2) + le(16, 2) + "data" + le(data.size(), 4) + data;
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// The text a tool tip label shows, read the way the label reads it.
+QString shownText(const QLabel *label)
+{
+    const bool rich = label->textFormat() == Qt::RichText
+        || (label->textFormat() == Qt::AutoText && Qt::mightBeRichText(label->text()));
+    return rich ? QTextDocumentFragment::fromHtml(label->text()).toPlainText() : label->text();
+}
+
+QLabel *visibleToolTip()
+{
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        if (widget->objectName() == QLatin1String("qtooltip_label") && widget->isVisible())
+            return qobject_cast<QLabel *>(widget);
+    return nullptr;
 }
 
 QStringList names(const QList<AudioInfo> &list)
@@ -164,6 +208,8 @@ private slots:
         QVERIFY(dialog->audioList().isEmpty());
     }
 
+    // Files are added exactly as an import adds them: what an import
+    // refuses is refused here too, and the user is told why.
     void addThroughTheFileDialog()
     {
         QTemporaryDir dir;
@@ -171,10 +217,17 @@ private slots:
         QFile file(bogus);
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write("not sound at all") > 0);
         file.close();
+        // Its header still promises the whole 15 s.
+        const QString cut = dir.filePath("cut <short> & co.mp3");
+        QFile whole(mediaFile("elvish-15s.mp3"));
+        QVERIFY(whole.open(QIODevice::ReadOnly));
+        QFile part(cut);
+        QVERIFY(part.open(QIODevice::WriteOnly) && part.write(whole.read(100000)) == 100000);
+        part.close();
         QString filterSeen;
         AdjustAudioOrder::setFileDialogHook([&](QWidget *, const QString &, const QString &, const QString &filter) {
             filterSeen = filter;
-            return QStringList{bogus, mediaFile("sad-mono-22k.wav")};
+            return QStringList{bogus, mediaFile("sad-mono-22k.wav"), cut};
         });
         QString message;
         ZuMessageBox::setAnswerHook([&](QMessageBox &box) {
@@ -187,7 +240,10 @@ private slots:
         QVERIFY(filterSeen.contains(";;AIF Files (*.aif *.aiff);;"));
         QVERIFY(filterSeen.endsWith("M4A Files (*.m4a);;All Files(*.*);;"));
         QCOMPARE(ZuPref::instance()->value("AudioLastDir").toString(), dir.path());
-        QCOMPARE(message, "Some files have not been added to the list:\n" + bogus + "\t");
+        QCOMPARE(message, ImportProgress::failureReport(
+                              {{bogus, "It is not a sound file this program reads."},
+                               {cut, "The sound is cut short: 6.2 of its 15.0 seconds are there."}}));
+        QVERIFY(message.contains("cut &lt;short&gt; &amp; co.mp3"));
         QCOMPARE(names(dialog->audioList()), QStringList({"sad-mono-22k.wav"}));
         QCOMPARE(tree()->currentItem(), tree()->topLevelItem(0));
         QVERIFY(button("play")->isEnabled());
@@ -198,6 +254,71 @@ private slots:
         });
         click("add");
         QCOMPARE(dialog->audioList().size(), 1);
+    }
+
+    // A clip shorter than the least clip time (1 s) plays whole: its slider
+    // has nothing to trim, whatever file was shown on it before.
+    void shortClipPlaysWhole()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("blip.wav");
+        QVERIFY(writeWav(path, 22050, 11025));
+        AudioInfo blip = probed(path);
+        QCOMPARE(blip.duration, 0.5);
+        blip.startTime = 0.1; // trimmed elsewhere: played whole all the same
+        blip.endTime = 0.3;
+        open({three.at(2), blip});
+        QCOMPARE(slider()->maximum(), 20);
+        tree()->setCurrentItem(tree()->topLevelItem(1));
+        QCOMPARE(slider()->maximum(), 0);
+        QCOMPARE(slider()->clipEndPos(), 0);
+        QVERIFY(!slider()->isEnabled());
+        QVERIFY(!button("setInPoint")->isEnabled() && !button("setOutPoint")->isEnabled());
+        QVERIFY(button("play")->isEnabled());
+
+        // The end tag dragged as on a longer file stays where it is.
+        const QPoint tag(int(slider()->positionToX(0)) + 3, slider()->clipTagTop() + 7);
+        QTest::mousePress(slider(), Qt::LeftButton, Qt::NoModifier, tag);
+        QTest::mouseMove(slider(), QPoint(slider()->width() / 2, tag.y()));
+        QTest::mouseRelease(slider(), Qt::LeftButton, Qt::NoModifier, QPoint(slider()->width() / 2, tag.y()));
+        QCOMPARE(rowTexts(1).mid(1), QStringList({"00:00:00", "00:00:00", "00:00:00"}));
+
+        // Back on the longer file, its slider works again.
+        tree()->setCurrentItem(tree()->topLevelItem(0));
+        QVERIFY(slider()->isEnabled());
+        QCOMPARE(slider()->maximum(), 20);
+        QTest::mouseClick(dialog->findChild<QDialogButtonBox *>("buttonBox")->button(QDialogButtonBox::Ok),
+                          Qt::LeftButton);
+        const AudioInfo kept = dialog->audioList().at(1);
+        QCOMPARE(kept.startTime, 0.0);
+        QCOMPARE(kept.endTime, 0.5);
+    }
+
+    // The file's path in the list's tool tip reads exactly as it is written,
+    // whatever characters it holds.
+    void toolTipShowsThePath_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("ampersand") << "rock & roll.m4a";
+        QTest::newRow("quotes") << "the \"best\" take.m4a";
+        QTest::newRow("markup") << "<i>loud<i> &amp; clear.m4a";
+        QTest::newRow("two spaces") << "a  b.m4a";
+    }
+    void toolTipShowsThePath()
+    {
+        QFETCH(QString, name);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        QVERIFY(QFile::copy(mediaFile("journeys-8s.m4a"), path));
+        open({probed(path)});
+        QWidget *viewport = tree()->viewport();
+        const QRect row = tree()->visualItemRect(tree()->topLevelItem(0));
+        const QPoint at(tree()->header()->sectionViewportPosition(0) + 10, row.center().y()); // on the name
+        QHelpEvent help(QEvent::ToolTip, at, viewport->mapToGlobal(at));
+        QApplication::sendEvent(viewport, &help);
+        QTRY_VERIFY(visibleToolTip());
+        QCOMPARE(shownText(visibleToolTip()), QDir::toNativeSeparators(path));
+        QToolTip::hideText();
     }
 
     void playbackStopsAtTheEndPoint_data()

@@ -27,6 +27,8 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <functional>
+
 namespace {
 
 AudioInfo clip(const QString& name, double seconds)
@@ -56,6 +58,24 @@ QStringList names(const QList<AudioInfo>& list)
         out << QFileInfo(info.filePath).fileName();
     return out;
 }
+
+// Hands the position of every drag event over the watched widget on.
+class DragWatcher : public QObject
+{
+public:
+    explicit DragWatcher(std::function<void(QPoint)> seen) : m_seen(std::move(seen)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove)
+            m_seen(static_cast<QDropEvent*>(event)->position().toPoint());
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void(QPoint)> m_seen;
+};
 
 bool isGrey(QRgb c)
 {
@@ -237,15 +257,21 @@ private slots:
     }
 
     // A drag within the strip, run as a person does it: press, move past
-    // the start distance, drop on another item (Control held to copy).
+    // the start distance, drop on another item (Control held to copy). A
+    // moved clip lands where it was dropped: on the third, it becomes the
+    // third.
     void dragWithin_data()
     {
         QTest::addColumn<int>("dragged");
         QTest::addColumn<int>("target");
         QTest::addColumn<bool>("copy");
         QTest::addColumn<QStringList>("order");
-        QTest::newRow("first onto third moves two past it")
-            << 0 << 2 << false << QStringList{kMedia[1], kMedia[2], kMedia[3], kMedia[0]};
+        QTest::newRow("first onto third") << 0 << 2 << false
+                                          << QStringList{kMedia[1], kMedia[2], kMedia[0], kMedia[3]};
+        QTest::newRow("second onto last") << 1 << 3 << false
+                                          << QStringList{kMedia[0], kMedia[2], kMedia[3], kMedia[1]};
+        QTest::newRow("first onto second") << 0 << 1 << false
+                                           << QStringList{kMedia[1], kMedia[0], kMedia[2], kMedia[3]};
         QTest::newRow("last onto first") << 3 << 0 << false << QStringList{kMedia[3], kMedia[0], kMedia[1], kMedia[2]};
         QTest::newRow("control copies") << 1 << 3 << true
                                         << QStringList{kMedia[0], kMedia[1], kMedia[2], kMedia[1], kMedia[3]};
@@ -258,27 +284,50 @@ private slots:
         QFETCH(QStringList, order);
         strip->adjustOrder(sampleClips());
         strip->show();
+        strip->activateWindow();
         QVERIFY(QTest::qWaitForWindowExposed(strip.get()));
+        QVERIFY(QTest::qWaitForWindowActive(strip.get()));
+        // Laid out: every item has its place before the pointer aims at one.
+        QTRY_VERIFY(strip->visualItemRect(strip->item(strip->count() - 1)).right() > 0);
 
         const QPoint from = strip->visualItemRect(strip->item(dragged)).center();
         const QPoint to = strip->visualItemRect(strip->item(target)).center();
-        bool dropped = false;
-        // The drag runs its own event loop: the pointer moves and the button
-        // goes up inside it, through the window as the platform would.
         QWindow* window = strip->window()->windowHandle();
         const QPoint inWindow = strip->viewport()->mapTo(strip->window(), to);
         const Qt::KeyboardModifiers mods = copy ? Qt::ControlModifier : Qt::NoModifier;
-        QTimer::singleShot(100, strip.get(), [&] {
+
+        // The strip reports where the drag is over it.
+        QPoint over(-1, -1);
+        DragWatcher watcher([&](QPoint at) { over = at; });
+        strip->viewport()->installEventFilter(&watcher);
+
+        // The drag runs its own event loop: once it is running, the pointer
+        // moves and the button goes up inside it, through the window as the
+        // platform would. Each step waits until the strip has seen the one
+        // before, not for a fixed time.
+        bool dropped = false;
+        bool reached = false;
+        QTimer driver;
+        driver.setInterval(10);
+        connect(&driver, &QTimer::timeout, strip.get(), [&] {
+            if (!strip->findChild<QDrag*>())
+                return;
+            driver.stop();
             QTest::mouseMove(window, inWindow - QPoint(5, 0));
-            QTest::qWait(50);
+            QTest::qWaitFor([&] { return over.x() >= 0; }, 10000);
             QTest::mouseMove(window, inWindow);
-            QTest::qWait(50);
+            reached = QTest::qWaitFor([&] { return strip->indexAt(over).row() == target; }, 10000);
             QTest::mouseRelease(window, Qt::LeftButton, mods, inWindow);
             dropped = true;
+            if (!reached)
+                QTest::keyClick(window, Qt::Key_Escape);
         });
+        driver.start();
         QTest::mousePress(strip->viewport(), Qt::LeftButton, {}, from);
         QTest::mouseMove(strip->viewport(), from + QPoint(QApplication::startDragDistance() + 2, 0));
+        driver.stop();
         QVERIFY(dropped);
+        QVERIFY(reached);
         QCOMPARE(names(strip->audios), order);
     }
 
@@ -395,11 +444,14 @@ private slots:
         strip->show();
         QVERIFY(QTest::qWaitForWindowExposed(strip.get()));
         QSignalSpy changed(strip.get(), &AudioListWidget::audioListChanged);
+        QSignalSpy opening(strip.get(), &AudioListWidget::orderEditAboutToOpen);
         int currentInDialog = -1;
+        int openingBeforeDialog = -1;
         QTimer::singleShot(200, strip.get(), [&] {
             auto* dialog = qobject_cast<AdjustAudioOrder*>(QApplication::activeModalWidget());
             if (!dialog)
                 return;
+            openingBeforeDialog = int(opening.count());
             auto* tree = dialog->findChild<QTreeWidget*>(QStringLiteral("treeWidget"));
             currentInDialog = tree->indexOfTopLevelItem(tree->currentItem());
             QTest::mouseClick(dialog->findChild<QToolButton*>(QStringLiteral("moveUp")), Qt::LeftButton);
@@ -410,6 +462,8 @@ private slots:
         const QPoint onItem = strip->viewport()->mapTo(strip->window(), strip->visualItemRect(strip->item(2)).center());
         QTest::mouseDClick(strip->window()->windowHandle(), Qt::LeftButton, {}, onItem);
         QCOMPARE(currentInDialog, 2);
+        // Whoever plays must stop before the dialog plays the files itself.
+        QCOMPARE(openingBeforeDialog, 1);
         QCOMPARE(names(strip->audios), order);
         QCOMPARE(changed.count(), accept ? 1 : 0);
     }

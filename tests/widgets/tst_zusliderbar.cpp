@@ -11,6 +11,8 @@
 #include <QTest>
 #include <QWindow>
 
+#include <cmath>
+
 namespace {
 
 // With the default skin's margin of 8 a bar 216 pixels wide has its track
@@ -213,15 +215,45 @@ private slots:
         sendWheel(bar.get(), -240);
         QCOMPARE(bar->value(), 2);
         QCOMPARE(changed.count(), 1);
+    }
 
+    // A new range takes the tags and the thumb with it; an empty one (a
+    // clip shorter than a unit) is a range like any other.
+    void ranges_data()
+    {
+        QTest::addColumn<int>("minimum");
+        QTest::addColumn<int>("maximum");
+        QTest::addColumn<QList<int>>("after"); // minimum, maximum, start tag, end tag, value
+        QTest::newRow("longer") << 0 << 80 << QList<int>{0, 80, 10, 50, 30};
+        QTest::newRow("shorter than the end tag") << 0 << 40 << QList<int>{0, 40, 10, 40, 30};
+        QTest::newRow("shorter than both tags") << 0 << 5 << QList<int>{0, 5, 0, 5, 5};
+        QTest::newRow("empty") << 0 << 0 << QList<int>{0, 0, 0, 0, 0};
+        QTest::newRow("empty, later") << 5 << 5 << QList<int>{5, 5, 5, 5, 5};
+        QTest::newRow("negative minimum ignored") << -1 << 10 << QList<int>{0, 60, 10, 50, 30};
+        QTest::newRow("reversed ignored") << 10 << 5 << QList<int>{0, 60, 10, 50, 30};
+    }
+    void ranges()
+    {
+        QFETCH(int, minimum);
+        QFETCH(int, maximum);
+        QFETCH(QList<int>, after);
         ZuSliderBar fresh;
         fresh.setRange(0, 60);
         QCOMPARE(fresh.clipStartPos(), 0);
         QCOMPARE(fresh.clipEndPos(), 60);
-        fresh.setRange(5, 5);
-        fresh.setRange(-1, 10);
-        QCOMPARE(fresh.maximum(), 60);
-        QCOMPARE(fresh.minimum(), 0);
+        fresh.setClipStartPos(10);
+        fresh.setClipEndPos(50);
+        fresh.setValue(30);
+        fresh.setRange(minimum, maximum);
+        QCOMPARE((QList<int>{fresh.minimum(), fresh.maximum(), fresh.clipStartPos(), fresh.clipEndPos(), fresh.value()}),
+                 after);
+        // Painting and pointer positions stay defined on an empty range.
+        fresh.resize(BarWidth, 30);
+        fresh.setStyleSheet(defaultSkinStyleSheet());
+        QVERIFY(!fresh.grab().isNull());
+        QVERIFY(std::isfinite(fresh.positionToX(fresh.value())));
+        if (fresh.minimum() == fresh.maximum())
+            QCOMPARE(fresh.xToPosition(100), fresh.minimum());
     }
 };
 
