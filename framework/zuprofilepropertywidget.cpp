@@ -123,11 +123,23 @@ ZuProfilePropertyWidget::ZuProfilePropertyWidget(QWidget *parent, Qt::WindowFlag
 
 ZuProfilePropertyWidget::~ZuProfilePropertyWidget()
 {
-    // The own tree is a child and goes only after the members; its end must
-    // not reach the handler that reads them.
-    disconnect(m_ownRoot, nullptr, this, nullptr);
+    // Children outlive the members: QWidget's destructor closes the window
+    // first, which takes the focus from an editor that then reports its text
+    // (editingFinished), and deletes the own tree after that. Nothing they
+    // send may reach the handlers that read the members.
+    silence(this);
     if (m_root)
         disconnect(m_root, nullptr, this, nullptr);
+    // The labels carry the tree's change handlers; a shared tree outlives us.
+    m_rows.clear();
+    delete m_scroll->widget();
+}
+
+void ZuProfilePropertyWidget::silence(QObject *owner)
+{
+    const QList<QObject *> objects = owner->findChildren<QObject *>();
+    for (QObject *object : objects)
+        disconnect(object, nullptr, this, nullptr);
 }
 
 void ZuProfilePropertyWidget::setVisibleGroup(const QString &name, bool refresh)
@@ -275,9 +287,13 @@ void ZuProfilePropertyWidget::rebuild()
 {
     m_rows.clear();
     m_sections.clear();
-    // Rebuilt from an editor's own signal too: the old editors go later.
-    if (QWidget *old = m_scroll->takeWidget())
+    // Rebuilt from an editor's own signal too: the old editors go later, and
+    // say nothing more to this panel meanwhile.
+    if (QWidget *old = m_scroll->widget()) {
+        silence(old);
+        m_scroll->takeWidget();
         old->deleteLater();
+    }
     m_form = new QWidget;
     auto *form = new QFormLayout(m_form);
     form->setContentsMargins(4, 4, 4, 4);

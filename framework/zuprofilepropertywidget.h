@@ -88,6 +88,8 @@ private:
     };
 
     void rebuild();
+    // Cuts every connection from `owner`'s children to this panel.
+    void silence(QObject *owner);
     void attachRoot(ZuProperty *root);
     bool isShown(const ZuProperty *property) const;
     QWidget *makeEditor(ZuProperty *property);

@@ -8,6 +8,7 @@
 #include "zuprofilepropertywidget.h"
 #include "zuproperty.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLineEdit>
@@ -67,6 +68,8 @@ private slots:
     void typedValues_data();
     void typedValues();
     void panelsShareOneTree();
+    void closedWhileEditing_data();
+    void closedWhileEditing();
     void calculator_data();
     void calculator();
 };
@@ -176,6 +179,62 @@ void ProfileWidgetsTests::panelsShareOneTree()
     QTest::mouseClick(basic.findChild<QWidget *>(QStringLiteral("switchAdvancedBtn")), Qt::LeftButton);
     QCOMPARE(more.size(), 1);
     QCOMPARE(more.first().at(0).toBool(), true);
+}
+
+void ProfileWidgetsTests::closedWhileEditing_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("entered");
+    QTest::addColumn<bool>("shared");
+    QTest::newRow("line edit, entered") << "title" << "Walk" << true << false;
+    QTest::newRow("line edit, still typing") << "title" << "Walk" << false << false;
+    QTest::newRow("combo box, still typing") << "b" << "900k" << false << false;
+    QTest::newRow("shared tree, still typing") << "s" << "640x360" << false << true;
+}
+
+// The window is active and an editor has the focus when the panel goes:
+// closing the window takes the focus from the editor, which then reports
+// its text. That must not reach the panel, whose members are gone by then.
+void ProfileWidgetsTests::closedWhileEditing()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, typed);
+    QFETCH(bool, entered);
+    QFETCH(bool, shared);
+    ZumProfileData data = profile(QStringLiteral("mpeg4h264"));
+    ZuProfilePropertyWidget owner;
+    owner.putProfileData({&data});
+    auto *panel = new ZuProfilePropertyWidget;
+    if (shared)
+        panel->setRootProperty(owner.rootProp());
+    else
+        panel->putProfileData({&data});
+    panel->resize(320, 600);
+    panel->show();
+    QVERIFY(QTest::qWaitForWindowExposed(panel));
+    panel->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(panel));
+    QLineEdit *edit = lineEditOf(panel->editor(key));
+    QVERIFY(edit);
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(edit, typed);
+    if (entered)
+        QTest::keyClick(edit, Qt::Key_Return);
+    QVERIFY(QApplication::focusWidget() == edit || QApplication::focusWidget() == panel->editor(key));
+    const QVariant before = owner.itemValue(key);
+
+    bool closing = false;
+    int late = 0;
+    connect(panel, &ZuProfilePropertyWidget::asyncVerifyPropertyValue, this, [&] { late += closing; });
+    connect(panel, &ZuProfilePropertyWidget::asyncLinkedPropertyValue, this, [&] { late += closing; });
+    closing = true;
+    delete panel;
+    QCOMPARE(late, 0);
+    // What was still being typed is not taken into a tree that lives on.
+    if (shared)
+        QCOMPARE(owner.itemValue(key), before);
 }
 
 void ProfileWidgetsTests::calculator_data()
