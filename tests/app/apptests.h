@@ -1,5 +1,5 @@
-#pragma once
 // Shared pieces of the app test program.
+#pragma once
 
 #include <QImage>
 #include <QObject>
