@@ -1,3 +1,4 @@
+// Reads a compiled video back with libavformat: frame count, size, rate, sound length, first picture.
 #include "apptests.h"
 
 extern "C" {
