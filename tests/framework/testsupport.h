@@ -1,5 +1,5 @@
-#pragma once
 // Shared pieces of the framework test program.
+#pragma once
 
 #include "zupref.h"
 
