@@ -1,3 +1,4 @@
+// The preference store: its file and defaults, unwritable folders, the program folder, integrity, command line.
 #include "qtsingleapplication.h"
 #include "testsupport.h"
 #include "zupref.h"
