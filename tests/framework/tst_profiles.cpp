@@ -1,3 +1,4 @@
+// Encoding profiles: shipped templates, bad files, group and profile order, presets, types, stored and recent profiles.
 #include "testsupport.h"
 #include "zuprofilefilehandler.h"
 #include "zuprofilemanager.h"
