@@ -1,3 +1,4 @@
+// One running copy per key: a later start hands its text over and raises the window; a dead copy leaves no trace.
 #include "qtsingleapplication.h"
 #include "testsupport.h"
 
