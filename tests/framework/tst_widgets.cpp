@@ -1,3 +1,4 @@
+// Framework widgets: message boxes and their hook, language and skin lists, language switch, dialog geometry.
 #include "qtsingleapplication.h"
 #include "testsupport.h"
 #include "zudialog.h"
