@@ -1,3 +1,4 @@
+// Helper functions: folder checks and names, file names from addresses, MD5 digests, border images, elided text.
 #include "cmd5.h"
 #include "testsupport.h"
 #include "zu.h"
