@@ -1,3 +1,4 @@
+// The log file: line format, the 1023-byte cut, the backup at 8192 bytes, the event macro, an unwritable folder.
 #include "writelog.h"
 
 #include <QCoreApplication>
