@@ -1,3 +1,4 @@
+// Known test signals written into real sound files with our own FFmpeg code, and measurements on decoded samples.
 #include "audiofixtures.h"
 
 #include <QFile>
