@@ -1,7 +1,7 @@
-#pragma once
 // Sound fixtures for the audio reader tests: test signals that are known at
 // every instant, encoded into real files with our own FFmpeg code, and the
 // measurements the tests make on decoded samples.
+#pragma once
 
 #include <QString>
 #include <QVector>
