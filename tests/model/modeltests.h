@@ -1,5 +1,5 @@
-#pragma once
 // Shared pieces of the model test program.
+#pragma once
 
 #include <QByteArray>
 #include <QImage>
