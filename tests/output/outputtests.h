@@ -1,6 +1,6 @@
-#pragma once
 // Shared pieces of the output test program: generated pictures and sound, and
 // a decoder that reads a written file back with libavformat.
+#pragma once
 
 #include "avpicture.h"
 #include "storyboard.h"
