@@ -1,5 +1,5 @@
-#pragma once
 // Shared pieces of the render test program.
+#pragma once
 
 #include "avpicture.h"
 
