@@ -1,6 +1,6 @@
-#pragma once
 // The sample photos and music the tests read, kept in the project's samples/
 // folder (samples/README.md says where each comes from).
+#pragma once
 
 #include <QDir>
 #include <QFileInfo>
