@@ -1,3 +1,4 @@
+// A small HTTP/1.1 responder on 127.0.0.1 with canned answers per path, for the updater tests.
 #include "loopbackserver.h"
 
 #include <QTcpSocket>
