@@ -1,6 +1,6 @@
-#pragma once
 // A tiny HTTP/1.1 responder on 127.0.0.1 for the updater tests: canned
 // answers per path, optionally going silent part way.
+#pragma once
 
 #include <QHash>
 #include <QTcpServer>
