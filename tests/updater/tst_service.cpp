@@ -1,3 +1,4 @@
+// The update service client: answers parsed, no call without an address, silent services, redirects, floods.
 #include "loopbackserver.h"
 #include "quilols.h"
 #include "updatertests.h"
