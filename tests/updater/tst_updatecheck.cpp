@@ -1,3 +1,4 @@
+// The automatic update check: the wizard starts only when a check is due, once the event loop runs.
 #include "updatertests.h"
 #include "zuapplication.h"
 #include "zulangitemmodel.h"
