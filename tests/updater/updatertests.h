@@ -1,5 +1,5 @@
-#pragma once
 // Shared pieces of the updater test program.
+#pragma once
 
 #include <QByteArray>
 #include <QObject>
