@@ -1,5 +1,5 @@
-#pragma once
 // Shared pieces of the widgets test program.
+#pragma once
 
 #include <QObject>
 #include <QString>
