@@ -1,3 +1,4 @@
+// The after-compile power actions: the countdown dialog, cancel, the system commands and their failures.
 #include "testsupport.h"
 #include "zumessagebox.h"
 #include "zupowerstate.h"
@@ -25,7 +26,6 @@ private slots:
     void cancelRunsNothing();
     void expiryRunsTheSystemCommand_data();
     void expiryRunsTheSystemCommand();
-    void exitProgramQuitsWithoutSystemCommand();
     void nothingToDoShowsNothing_data();
     void nothingToDoShowsNothing();
     void failedCommandIsReported();
@@ -82,13 +82,11 @@ void PowerStateTests::expiryRunsTheSystemCommand_data()
 {
     QTest::addColumn<int>("state");
     QTest::addColumn<QString>("wording");
-    QTest::addColumn<QStringList>("argv");
-    QTest::newRow("stand by") << 1 << QStringLiteral("stand by")
-                              << QStringList{"systemctl", "suspend"};
-    QTest::newRow("hibernate") << 2 << QStringLiteral("hibernate")
-                               << QStringList{"systemctl", "hibernate"};
-    QTest::newRow("shut down") << 4 << QStringLiteral("shut down")
-                               << QStringList{"systemctl", "poweroff"};
+    QTest::addColumn<QStringList>("argv"); // empty: the program quits instead
+    QTest::newRow("exit program") << 0 << QStringLiteral("exit") << QStringList();
+    QTest::newRow("stand by") << 1 << QStringLiteral("stand by") << QStringList{"systemctl", "suspend"};
+    QTest::newRow("hibernate") << 2 << QStringLiteral("hibernate") << QStringList{"systemctl", "hibernate"};
+    QTest::newRow("shut down") << 4 << QStringLiteral("shut down") << QStringList{"systemctl", "poweroff"};
 }
 
 void PowerStateTests::expiryRunsTheSystemCommand()
@@ -113,22 +111,8 @@ void PowerStateTests::expiryRunsTheSystemCommand()
         QVERIFY2(labels.at(i).contains(QString::number(3 - i)), qPrintable(labels.at(i)));
         QVERIFY2(labels.at(i).contains(wording), qPrintable(labels.at(i)));
     }
-    QCOMPARE(m_commands, QList<QStringList>{argv});
-    QCOMPARE(m_quits, 0);
-}
-
-void PowerStateTests::exitProgramQuitsWithoutSystemCommand()
-{
-    ZuPowerState::setCountdownSeconds(1);
-    whenModal([&] {
-        ZuPowerState *dialog = visibleCountdown();
-        QVERIFY(dialog);
-        QVERIFY(dialog->messageLabel()->text().contains(QStringLiteral("exit")));
-        dialog->tick();
-    });
-    ZuPowerState::run(ZuPowerState::ExitProgram, nullptr);
-    QCOMPARE(m_quits, 1);
-    QVERIFY(m_commands.isEmpty());
+    QCOMPARE(m_commands, argv.isEmpty() ? QList<QStringList>() : QList<QStringList>{argv});
+    QCOMPARE(m_quits, argv.isEmpty() ? 1 : 0);
 }
 
 void PowerStateTests::nothingToDoShowsNothing_data()
