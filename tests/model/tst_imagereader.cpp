@@ -366,54 +366,47 @@ private slots:
     }
 
     // Buffer row 0 is the bottom of the picture; bars are black and opaque.
+    // Photos of another shape than the 90 rows high frame: black bars
+    // around the whole photo, upright (buffer row 0 is the bottom).
     void letterbox_data()
     {
+        QTest::addColumn<QSize>("photo");
         QTest::addColumn<int>("width");
         QTest::addColumn<int>("align");
-        QTest::newRow("packed rows") << 160 << 1;
-        QTest::newRow("padded rows") << 150 << 64;
+        QTest::addColumn<QRect>("shown");   // where the photo lands
+        QTest::addColumn<QRect>("samples"); // bottom left, bottom right, top left, top right quadrants
+        QTest::newRow("packed rows") << QSize(400, 100) << 160 << 1 << QRect(0, 25, 160, 40)
+                                     << QRect(QPoint(20, 28), QPoint(140, 61));
+        QTest::newRow("padded rows") << QSize(400, 100) << 150 << 64 << QRect(0, 26, 150, 37)
+                                     << QRect(QPoint(20, 29), QPoint(130, 59));
+        QTest::newRow("pillarbox") << QSize(400, 300) << 160 << 1 << QRect(20, 0, 120, 90)
+                                   << QRect(QPoint(30, 10), QPoint(130, 80));
     }
     void letterbox()
     {
+        QFETCH(QSize, photo);
         QFETCH(int, width);
         QFETCH(int, align);
-        const QString path = saved(quadrantImage(400, 100), QStringLiteral("wide.png"));
+        QFETCH(QRect, shown);
+        QFETCH(QRect, samples);
+        const QString path = saved(quadrantImage(photo.width(), photo.height()),
+                                   QStringLiteral("%1x%2.png").arg(photo.width()).arg(photo.height()));
         Picture picture(AV_PIX_FMT_BGRA, width, 90, align);
         QVERIFY(align == 1 || picture.get().linesize[0] > width * 4);
         picture.fill(0xAB);
         QVERIFY(ImageReader::read(path, picture.get(), width, 90, false));
-        const int photoHeight = width / 4;           // 40 or 37
-        const int top = (90 - photoHeight) / 2;      // first buffer row of the photo
         for (int y = 0; y < 90; ++y) {
-            const bool bar = y < top || y >= top + photoHeight;
             for (int x = 0; x < width; ++x) {
-                if (bar)
-                    QCOMPARE(picture.bgra(x, y), Black);
-                else
+                if (shown.contains(x, y))
                     QCOMPARE(qAlpha(picture.bgra(x, y)), 255);
+                else
+                    QCOMPARE(picture.bgra(x, y), Black);
             }
         }
-        QVERIFY_PIXEL(picture.bgra(20, top + 3), QuadrantBottomLeft, 0);
-        QVERIFY_PIXEL(picture.bgra(width - 20, top + 3), QuadrantBottomRight, 0);
-        QVERIFY_PIXEL(picture.bgra(20, top + photoHeight - 4), QuadrantTopLeft, 0);
-        QVERIFY_PIXEL(picture.bgra(width - 20, top + photoHeight - 4), QuadrantTopRight, 0);
-    }
-
-    void pillarbox()
-    {
-        const QString path = saved(quadrantImage(400, 300), QStringLiteral("four-three.png"));
-        Picture picture(AV_PIX_FMT_BGRA, 160, 90);
-        QVERIFY(ImageReader::read(path, picture.get(), 160, 90, false));
-        // 120 x 90 from column 20.
-        for (int y = 0; y < 90; ++y) {
-            for (int x : {0, 19, 140, 159})
-                QCOMPARE(picture.bgra(x, y), Black);
-            QCOMPARE(qAlpha(picture.bgra(80, y)), 255);
-        }
-        QVERIFY_PIXEL(picture.bgra(30, 10), QuadrantBottomLeft, 0);
-        QVERIFY_PIXEL(picture.bgra(130, 10), QuadrantBottomRight, 0);
-        QVERIFY_PIXEL(picture.bgra(30, 80), QuadrantTopLeft, 0);
-        QVERIFY_PIXEL(picture.bgra(130, 80), QuadrantTopRight, 0);
+        QVERIFY_PIXEL(picture.bgra(samples.left(), samples.top()), QuadrantBottomLeft, 0);
+        QVERIFY_PIXEL(picture.bgra(samples.right(), samples.top()), QuadrantBottomRight, 0);
+        QVERIFY_PIXEL(picture.bgra(samples.left(), samples.bottom()), QuadrantTopLeft, 0);
+        QVERIFY_PIXEL(picture.bgra(samples.right(), samples.bottom()), QuadrantTopRight, 0);
     }
 
     void turnedPortraitFillsTheFrame()
