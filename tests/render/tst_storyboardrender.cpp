@@ -77,6 +77,15 @@ RenderParam smallOutput(double frameRate = 25.0)
     return param;
 }
 
+// A renderer at the small output size, on `data`.
+struct SmallRender : StoryBoardRender {
+    explicit SmallRender(StoryBoardData& data, double frameRate = 25.0)
+    {
+        init(smallOutput(frameRate));
+        setStoryBoard(&data);
+    }
+};
+
 // The samples of the left channel, `frames` video frames of them.
 QVector<qint16> takeFrames(StoryBoardRender& render, int frames, QVector<int>* chunkSizes = nullptr)
 {
@@ -149,9 +158,7 @@ private slots:
     {
         StoryBoardData data = album({m_red, m_green});
         data.dissolveOnly = true;
-        StoryBoardRender render;
-        render.init(smallOutput());
-        render.setStoryBoard(&data);
+        SmallRender render(data);
         QCOMPARE(render.totalFrames, 287u);
         QCOMPARE(render.slotFrames, 162.5);
 
@@ -176,9 +183,7 @@ private slots:
     void onePhotoAlbumHasNoTransition()
     {
         StoryBoardData data = album({m_red});
-        StoryBoardRender render;
-        render.init(smallOutput());
-        render.setStoryBoard(&data);
+        SmallRender render(data);
         QCOMPARE(render.totalFrames, 125u);
         const QImage last = frame(render, 124);
         QVERIFY(nearColour(last.pixel(0, 0), kRed, 2));
@@ -189,9 +194,7 @@ private slots:
     void turningTransitionsOffKeepsPictures()
     {
         StoryBoardData data = album({m_red, m_green});
-        StoryBoardRender render;
-        render.init(smallOutput());
-        render.setStoryBoard(&data);
+        SmallRender render(data);
         frame(render, 0);
         QVERIFY(render.GetCachedPicture(StoryBoardRender::sourceKey(data.photos[0])));
         data.useTransition = false;
@@ -211,9 +214,7 @@ private slots:
         };
         StoryBoardData data = album({m_red, m_green, m_red, m_green, m_red});
         data.patternFiles = patterns;
-        StoryBoardRender render;
-        render.init(smallOutput());
-        render.setStoryBoard(&data);
+        SmallRender render(data);
 
         // Half-way through transition d the white half of pattern d mod 3
         // already shows the incoming photo, the black half the outgoing one.
@@ -252,9 +253,7 @@ private slots:
         StoryBoardData data = album({framed});
         data.photos[0].fxStart = {FxTranslate, {0, 0, 200, 0}};
         data.photos[0].fxEnd = {FxTranslate, {0, 0, 200, 0}};
-        StoryBoardRender render;
-        render.init(smallOutput());
-        render.setStoryBoard(&data);
+        SmallRender render(data);
         QVERIFY(nearColour(frame(render, 10).pixel(kWidth / 2, 0), kRed, 3));
         data.useZoom = true;
         // Brought closer, the red border row leaves the frame.
@@ -279,9 +278,7 @@ private slots:
         file.write("definitely not a picture");
         file.close();
         StoryBoardData data = album({bad, m_green});
-        StoryBoardRender render;
-        render.init(smallOutput());
-        render.setStoryBoard(&data);
+        SmallRender render(data);
         const QImage image = frame(render, 3);
         QVERIFY(nearColour(image.pixel(0, 0), kBlack, 0));
         QVERIFY(nearColour(image.pixel(kWidth / 2, kHeight / 2), kBlack, 0));
@@ -295,9 +292,7 @@ private slots:
                                     qRgb(i * 7, 100, 200 - i * 5)));
         StoryBoardData data = album(paths);
         data.useTransition = false;
-        StoryBoardRender render;
-        render.init(smallOutput());
-        render.setStoryBoard(&data);
+        SmallRender render(data);
         for (int i = 0; i < 32; ++i)
             render.seek((unsigned long)(i * 125), false, m_drawer.get());
         QCOMPARE(render.photoCacheSize(), 32);
@@ -317,9 +312,7 @@ private slots:
         const QString b = writeWav(m_dir.path() + QStringLiteral("/b.wav"), 48000, 2, 24000, [](int) { return -2000; });
         StoryBoardData data = album({m_red});
         data.audios = {clipRecord(a, 0.0, 0.5), clipRecord(b, 0.0, 0.5)};
-        StoryBoardRender render;
-        render.init(smallOutput());
-        render.setStoryBoard(&data);
+        SmallRender render(data);
         QCOMPARE(render.bytesPerFrame, 7680);
         runSound(render, 0);
         const QVector<qint16> left = takeFrames(render, 40);
@@ -338,9 +331,7 @@ private slots:
                                       [](int i) { return qint16(i / 4); });
         StoryBoardData data = album({m_red});
         data.audios = {clipRecord(a, 0.0, 0.5), clipRecord(ramp, 0.25, 1.5)};
-        StoryBoardRender render;
-        render.init(smallOutput());
-        render.setStoryBoard(&data);
+        SmallRender render(data);
         // Clip a covers frames 0..11, clip b from frame 12; frame 20 is 8
         // frames (0.32 s) into b, which starts at 0.25 s of its file.
         runSound(render, 20);
@@ -360,9 +351,7 @@ private slots:
         StoryBoardData data = album({m_red});
         data.loopAudio = true;
         data.audios = {clipRecord(a, 0.0, 0.5)};
-        StoryBoardRender render;
-        render.init(smallOutput());
-        render.setStoryBoard(&data);
+        SmallRender render(data);
         // The clip counts as 12 whole frames when positioning, so frame 30 is
         // frame 6 of its third round: 0.24 s into the clip.
         runSound(render, 30);
@@ -382,9 +371,7 @@ private slots:
         StoryBoardData data = album({m_red});
         data.loopAudio = true;
         data.audios = {clipRecord(a, 0.05, 0.05), clipRecord(a, 0.02, 0.02)};
-        StoryBoardRender render;
-        render.init(smallOutput());
-        render.setStoryBoard(&data);
+        SmallRender render(data);
         for (unsigned long start : {0ul, 7ul}) {
             runSound(render, start);
             const QVector<qint16> left = takeFrames(render, 3);
@@ -393,9 +380,7 @@ private slots:
         }
         // Started without positioning, the thread must not cycle the empty
         // clips for ever either.
-        StoryBoardRender fresh;
-        fresh.init(smallOutput());
-        fresh.setStoryBoard(&data);
+        SmallRender fresh(data);
         fresh.start();
         QCOMPARE(takeFrames(fresh, 2), QVector<qint16>(2 * 1920, 0));
         stopSound(fresh);
@@ -408,9 +393,7 @@ private slots:
         StoryBoardData data = album({m_red});
         data.audios = {clipRecord(gone, 0.0, 1.0), clipRecord(kept, 0.0, 1.0)};
         QVERIFY(QFile::remove(gone));
-        StoryBoardRender render;
-        render.init(smallOutput());
-        render.setStoryBoard(&data);
+        SmallRender render(data);
         runSound(render, 0);
         const QVector<qint16> left = takeFrames(render, 25);
         stopSound(render);
@@ -421,9 +404,7 @@ private slots:
     void ntscChunksAverageExactlyBytesPerFrame()
     {
         StoryBoardData data = album({m_red});
-        StoryBoardRender render;
-        render.init(smallOutput(29.97));
-        render.setStoryBoard(&data);
+        SmallRender render(data, 29.97);
         QCOMPARE(render.bytesPerFrame, 6406); // trunc(2 * 48000 * 16 / 29.97 / 8)
         render.start();
         QVector<int> sizes;
@@ -444,9 +425,7 @@ private slots:
     void consumerWithoutSoundThreadDoesNotHang()
     {
         StoryBoardData data = album({m_red});
-        StoryBoardRender render;
-        render.init(smallOutput());
-        render.setStoryBoard(&data);
+        SmallRender render(data);
         int carry = 0;
         QVERIFY(!render.takeSound(carry, [](const char*, int) {}));
     }
