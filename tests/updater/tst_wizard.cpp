@@ -1,3 +1,5 @@
+// The update wizard: service answers, downloads and their digests, redirects, saving, the pages, its start.
+
 #include "loopbackserver.h"
 #include "quilupdatewindow.h"
 #include "updatertests.h"
@@ -204,39 +206,33 @@ void WizardTests::downloads_data()
     const QByteArray none;
     const QString error = QStringLiteral("Download error!");
     const QString failed = QStringLiteral("Update failed.");
-    QTest::newRow("verified") << 200 << good << -1LL << none << 200 << md5Hex(good) << QString() << -1LL;
-    QTest::newRow("digest with a line end") << 200 << good << -1LL << none << 200 << md5Hex(good) + "\n" << QString()
-                                            << -1LL;
-    QTest::newRow("digest in capitals") << 200 << good << -1LL << none << 200 << md5Hex(good).toUpper() << QString()
-                                        << -1LL;
+    const auto row = [](const char *name, const QByteArray &body, const QByteArray &md5Body, const QString &alert,
+                        int status = 200, int md5Status = 200, const QByteArray &redirect = {},
+                        qint64 stallAfter = -1, qint64 closeAfter = -1) {
+        QTest::newRow(name) << status << body << stallAfter << redirect << md5Status << md5Body << alert << closeAfter;
+    };
+    row("verified", good, md5Hex(good), {});
+    row("digest with a line end", good, md5Hex(good) + "\n", {});
+    row("digest in capitals", good, md5Hex(good).toUpper(), {});
     // Without a digest that matches, nothing is offered.
-    QTest::newRow("no digest file") << 200 << good << -1LL << none << 404 << none << error << -1LL;
-    QTest::newRow("empty digest") << 200 << good << -1LL << none << 200 << none << error << -1LL;
-    QTest::newRow("digest with a file name") << 200 << good << -1LL << none << 200 << md5Hex(good) + "  x\n" << error
-                                             << -1LL;
-    QTest::newRow("digest not hex") << 200 << good << -1LL << none << 200 << QByteArray(32, 'z') << error << -1LL;
-    QTest::newRow("digest cut short") << 200 << good << -1LL << none << 200 << md5Hex(good).left(31) << error << -1LL;
-    QTest::newRow("digest as a page") << 200 << good << -1LL << none << 200 << QByteArray(5000, 'a') << error << -1LL;
-    QTest::newRow("digest mismatch") << 200 << good << -1LL << none << 200 << md5Hex(exact) << error << -1LL;
-    QTest::newRow("digest redirected to ftp") << 200 << good << -1LL << QByteArray("md5:ftp://127.0.0.1/u.md5") << 200
-                                              << md5Hex(good) << error << -1LL;
-    QTest::newRow("exactly 102400 bytes") << 200 << exact << -1LL << none << 200 << md5Hex(exact) << kUnreachable
-                                          << -1LL;
-    QTest::newRow("error page as package") << 200 << QByteArray("<html>Try later</html>") << -1LL << none << 404
-                                           << none << error << -1LL;
-    QTest::newRow("package not found") << 404 << QByteArray("<html>No</html>") << -1LL << none << 404 << none
-                                       << failed << -1LL;
-    QTest::newRow("not found, page has the digest")
-        << 404 << good << -1LL << none << 200 << md5Hex(good) << failed << -1LL;
-    QTest::newRow("server stalls") << 200 << good << 50000LL << none << 404 << none << failed << -1LL;
-    QTest::newRow("body cut short") << 200 << good << -1LL << none << 200 << md5Hex(good) << failed << 60000LL;
-    QTest::newRow("connection refused") << 0 << good << -1LL << none << 200 << md5Hex(good) << failed << -1LL;
-    QTest::newRow("redirect on http") << 200 << good << -1LL << QByteArray("/mirror/u.bin") << 200 << md5Hex(good)
-                                      << QString() << -1LL;
-    QTest::newRow("redirect to ftp") << 200 << good << -1LL << QByteArray("ftp://127.0.0.1/u.bin") << 200
-                                     << md5Hex(good) << failed << -1LL;
-    QTest::newRow("redirect to a file") << 200 << good << -1LL << QByteArray("file:///etc/hostname") << 200
-                                        << md5Hex(good) << failed << -1LL;
+    row("no digest file", good, none, error, 200, 404);
+    row("empty digest", good, none, error);
+    row("digest with a file name", good, md5Hex(good) + "  x\n", error);
+    row("digest not hex", good, QByteArray(32, 'z'), error);
+    row("digest cut short", good, md5Hex(good).left(31), error);
+    row("digest as a page", good, QByteArray(5000, 'a'), error);
+    row("digest mismatch", good, md5Hex(exact), error);
+    row("digest redirected to ftp", good, md5Hex(good), error, 200, 200, "md5:ftp://127.0.0.1/u.md5");
+    row("exactly 102400 bytes", exact, md5Hex(exact), kUnreachable);
+    row("error page as package", "<html>Try later</html>", none, error, 200, 404);
+    row("package not found", "<html>No</html>", none, failed, 404, 404);
+    row("not found, page has the digest", good, md5Hex(good), failed, 404);
+    row("server stalls", good, none, failed, 200, 404, {}, 50000);
+    row("body cut short", good, md5Hex(good), failed, 200, 200, {}, -1, 60000);
+    row("connection refused", good, md5Hex(good), failed, 0);
+    row("redirect on http", good, md5Hex(good), {}, 200, 200, "/mirror/u.bin");
+    row("redirect to ftp", good, md5Hex(good), failed, 200, 200, "ftp://127.0.0.1/u.bin");
+    row("redirect to a file", good, md5Hex(good), failed, 200, 200, "file:///etc/hostname");
 }
 
 void WizardTests::downloads()
@@ -413,11 +409,8 @@ void WizardTests::redirectChains_data()
 {
     QTest::addColumn<int>("hops");
     QTest::addColumn<bool>("followed");
-    QTest::newRow("one hop") << 1 << true;
-    QTest::newRow("two hops") << 2 << true;
-    QTest::newRow("three hops") << 3 << true;
-    QTest::newRow("ten hops") << 10 << true;
-    QTest::newRow("eleven hops") << 11 << false;
+    for (int hops : {1, 2, 3, 10, 11})
+        QTest::addRow("%d hop%s", hops, hops == 1 ? "" : "s") << hops << (hops <= 10);
 }
 
 void WizardTests::redirectChains()
