@@ -12,7 +12,10 @@
 #   scripts/check-layers.sh --links build        # and the link lines
 set -u
 
-root=$(cd "$(dirname "$0")/.." && pwd)
+# Few processes: on a busy machine each one costs more than all the rest.
+script_dir=${0%/*}
+[[ $script_dir == "$0" ]] && script_dir=.
+root=$(cd "$script_dir/.." && pwd)
 build=""
 case "${1:-}" in
 --links)
@@ -47,12 +50,21 @@ declare -A allowed=(
 )
 folders=(log framework encoder_options model render output widgets app updater)
 
-# The sources of one framework target, as listed in framework/CMakeLists.txt.
-framework_list() {
-    awk -v list="$1" '
-        $0 ~ "^set\\(" list "([ \t]|$)" { inside = 1; next }
-        inside && /^\)/ { inside = 0 }
-        inside { sub(/#.*/, ""); for (i = 1; i <= NF; ++i) print $i }
+breaches=0
+breach() {
+    echo "$1"
+    breaches=$((breaches + 1))
+}
+
+# "data file" and "shell file" lines: the sources of the two framework
+# targets as framework/CMakeLists.txt lists them.
+framework_lists() {
+    awk '
+        /^set\(framework_(data|shell)_sources/ {
+            list = $1; sub(/^set\(framework_/, "", list); sub(/_sources$/, "", list); next
+        }
+        list != "" && /^\)/ { list = "" }
+        list != "" { sub(/#.*/, ""); for (i = 1; i <= NF; ++i) print list, $i }
     ' "$root/framework/CMakeLists.txt"
 }
 
@@ -61,16 +73,15 @@ for folder in "${folders[@]}"; do
     for path in "$root/$folder"/*.h "$root/$folder"/*.cpp "$root/$folder"/*.ui; do
         [[ -e $path ]] || continue
         [[ $folder == framework ]] && continue
-        layer_of_file[$folder/$(basename "$path")]=$folder
+        layer_of_file[$folder/${path##*/}]=$folder
     done
 done
-for file in $(framework_list framework_data_sources); do
-    layer_of_file[framework/$file]=framework_data
-done
-for file in $(framework_list framework_shell_sources); do
-    [[ -n ${layer_of_file[framework/$file]:-} ]] && echo "framework/$file is in both framework targets" >&2
-    layer_of_file[framework/$file]=framework_shell
-done
+while read -r list file; do
+    if [[ -n ${layer_of_file[framework/$file]:-} ]]; then
+        breach "framework/$file is in both framework targets"
+    fi
+    layer_of_file[framework/$file]=framework_$list
+done < <(framework_lists)
 
 # Which folder holds a header named in an include; empty for Qt, system and
 # generated headers.
@@ -92,15 +103,9 @@ declare -A waived_loop_units=(
     [encoder_options]="encoderoptions optionsinternal outputsetup"
 )
 
-breaches=0
-breach() {
-    echo "$1"
-    breaches=$((breaches + 1))
-}
-
 # Quoted includes, and the headers of custom widgets in forms, of every
 # file at once: one process instead of one per file keeps this quick.
-declare -A edges # folder -> "unit included-unit" lines
+edges_all="" # "folder/unit folder/included-unit" lines
 sources=()
 for folder in "${folders[@]}"; do
     for path in "$root/$folder"/*.h "$root/$folder"/*.cpp "$root/$folder"/*.ui; do
@@ -136,23 +141,26 @@ while IFS= read -r match; do
     # Loops are looked for between the units (name without extension) of
     # one folder: a.cpp including b.h and b.cpp including a.h is one.
     if [[ $target_folder == "$folder" && ${header%.*} != "${file%.*}" ]]; then
-        edges[$folder]+="${file%.*} ${header%.*}"$'\n'
+        edges_all+="$folder/${file%.*} $folder/${header%.*}"$'\n'
     fi
 done < <(grep -HE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"|<header>' "${sources[@]}")
 
-for folder in "${!edges[@]}"; do
-    # tsort names the units of every loop it has to break.
-    units=$(printf '%s' "${edges[$folder]}" | tsort 2>&1 >/dev/null | grep -v 'input contains a loop' |
-        sed 's/^tsort: //' | sort -u)
-    [[ -n $units ]] || continue
+# One tsort for every folder: the units are named "folder/unit", and tsort
+# names the units of every loop it has to break.
+declare -A loop_units
+while read -r unit; do
+    [[ $unit == */* ]] || continue
+    [[ "${loop_units[${unit%%/*}]:-} " == *" ${unit#*/} "* ]] || loop_units[${unit%%/*}]+=" ${unit#*/}"
+done < <(printf '%s' "${edges_all:-}" | tsort 2>&1 >/dev/null | sed -n 's/^tsort: \([^ ]*\/[^ ]*\)$/\1/p')
+for folder in "${!loop_units[@]}"; do
     unwaived=""
-    for unit in $units; do
+    for unit in ${loop_units[$folder]}; do
         [[ " ${waived_loop_units[$folder]:-} " == *" $unit "* ]] || unwaived+=" $unit"
     done
     if [[ -n $unwaived ]]; then
-        breach "$folder/: include loop among $(echo $units)"
+        breach "$folder/: include loop among${loop_units[$folder]}"
     else
-        echo "note: $folder/ still has the waived include loop among $(echo $units)" >&2
+        echo "note: $folder/ still has the waived include loop among${loop_units[$folder]}" >&2
     fi
 done
 
