@@ -2,6 +2,8 @@
 
 #include "ui_preferences.h"
 
+#include "outputsetting.h"
+#include "settingskeys.h"
 #include "zu.h"
 #include "zufolderdialog.h"
 #include "zumessagebox.h"
@@ -10,16 +12,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QUrl>
-
-namespace {
-
-const QString kOutputPath = QStringLiteral("OutputPath");
-const QString kCheckEnable = QStringLiteral("auto_check_update_enable");
-const QString kCheckInterval = QStringLiteral("auto_check_update_interval");
-
-} // namespace
 
 Preferences::Preferences(QWidget *parent)
     : ZuDialog(parent, Qt::MSWindowsFixedSizeDialogHint)
@@ -30,16 +23,14 @@ Preferences::Preferences(QWidget *parent)
     setFixedSize(550, 480);
     ZuPref *pref = ZuPref::instance();
 
-    QString folder = pref->value(kOutputPath).toString();
-    if (folder.isEmpty() || !Zu::isFolderNameValid(folder, true))
-        folder = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
-    if (folder.isEmpty() || !Zu::isFolderNameValid(folder, true))
-        folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString folder = OutputSetting::defaultOutputFolder(pref->value(SettingsKey::OutputPath).toString());
     ui->lineEdit->setText(QDir::toNativeSeparators(folder));
 
-    ui->checkUpdate->setChecked(pref->value(kCheckEnable, true).toBool());
+    ui->checkUpdate->setChecked(
+        pref->value(SettingsKey::AutoCheckUpdateEnable, SettingsDefault::AutoCheckUpdateEnable).toBool());
     connect(ui->checkUpdate, &QCheckBox::toggled, ui->updateFreq, &QWidget::setEnabled);
-    ui->updateFreq->setCurrentIndex(indexOfInterval(pref->value(kCheckInterval, 1).toInt()));
+    ui->updateFreq->setCurrentIndex(indexOfInterval(
+        pref->value(SettingsKey::AutoCheckUpdateInterval, SettingsDefault::AutoCheckUpdateInterval).toInt()));
     ui->updateFreq->setEnabled(ui->checkUpdate->isChecked());
 
     connect(ui->lineEdit, &QLineEdit::editingFinished, this, &Preferences::on_Settings_Changed);
@@ -103,9 +94,9 @@ bool Preferences::save()
         return false;
     }
     ZuPref *pref = ZuPref::instance();
-    pref->setValue(kOutputPath, folder);
-    pref->setValue(kCheckEnable, ui->checkUpdate->isChecked());
-    pref->setValue(kCheckInterval, intervalOfIndex(ui->updateFreq->currentIndex()));
+    pref->setValue(SettingsKey::OutputPath, folder);
+    pref->setValue(SettingsKey::AutoCheckUpdateEnable, ui->checkUpdate->isChecked());
+    pref->setValue(SettingsKey::AutoCheckUpdateInterval, intervalOfIndex(ui->updateFreq->currentIndex()));
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include "gettingstartlabel.h"
 #include "mediainfowidget.h"
 #include "photolistwidget.h"
+#include "settingskeys.h"
 #include "timefunctions.h"
 #include "transportkeys.h"
 #include "ui_reelwright.h"
@@ -22,9 +23,6 @@
 #include <algorithm>
 
 namespace {
-
-const QString kFirstStart = QStringLiteral("FirstStart");
-const QString kAfterBurnAction = QStringLiteral("AfterBurnAction");
 
 // Many command slots follow the on_<name>_<signal> scheme without a widget
 // of that name (menu commands, strip notifications); they are connected by
@@ -44,6 +42,7 @@ void quietSlotsByName(QLoggingCategory* category)
 Reelwright::Reelwright(QWidget* parent, Qt::WindowFlags flags)
     : ZuMainWindow(parent, flags)
     , form(std::make_unique<Ui_ReelwrightClass>())
+    , album(ZuPref::appDir() + QStringLiteral("/pattern"))
 {
     previousLogFilter = QLoggingCategory::installFilter(quietSlotsByName);
     form->setupUi(this);
@@ -83,10 +82,10 @@ Reelwright::Reelwright(QWidget* parent, Qt::WindowFlags flags)
     changeScrollRange();
 
     ZuPref* pref = ZuPref::instance();
-    if (pref->value(kFirstStart, true).toBool()) {
+    if (pref->value(SettingsKey::FirstStart, SettingsDefault::FirstStart).toBool()) {
         setAutoCheckUpdate(true);
         setAutoCheckUpdateInterval(1);
-        pref->setValue(kFirstStart, false);
+        pref->setValue(SettingsKey::FirstStart, false);
     }
 
     form->checkBox_3->hide();
@@ -407,7 +406,7 @@ void Reelwright::changeScrollRange()
 
 void Reelwright::mirrorAfterBurnAction()
 {
-    const int code = ZuPref::instance()->value(kAfterBurnAction, 5).toInt();
+    const int code = ZuPref::instance()->value(SettingsKey::AfterBurnAction, SettingsDefault::AfterBurnAction).toInt();
     const std::pair<QAction*, int> actions[] = {{form->actionDoNothing, 5}, {form->actionExitProgram, 0},
                                                 {form->actionStandBy, 1},   {form->actionHibernate, 2},
                                                 {form->actionShutDown, 4}};

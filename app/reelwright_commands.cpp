@@ -9,6 +9,7 @@
 #include "importprogress.h"
 #include "mediainfowidget.h"
 #include "photolistwidget.h"
+#include "settingskeys.h"
 #include "ui_reelwright.h"
 #include "zufolderdialog.h"
 #include "zumessagebox.h"
@@ -24,9 +25,6 @@
 
 namespace {
 
-const QString kPhotoLastDir = QStringLiteral("PhotoLastDir");
-const QString kAudioLastDir = QStringLiteral("AudioLastDir");
-
 Reelwright::FileDialogHook& fileDialogHook()
 {
     static Reelwright::FileDialogHook hook;
@@ -35,8 +33,8 @@ Reelwright::FileDialogHook& fileDialogHook()
 
 QString photoStartFolder()
 {
-    const QString stored = ZuPref::instance()->value(kPhotoLastDir).toString().trimmed();
-    return stored.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::PicturesLocation) : stored;
+    const QString stored = ZuPref::instance()->value(SettingsKey::PhotoLastDir).toString().trimmed();
+    return stored.isEmpty() ? SettingsDefault::photoLastDir() : stored;
 }
 
 } // namespace
@@ -48,14 +46,12 @@ void Reelwright::setFileDialogHook(FileDialogHook hook)
 
 QString Reelwright::photoDialogFilter()
 {
-    return QStringLiteral("All Supported Files (") + PhotoListWidget::m_nameFilters.join(QLatin1Char(' '))
-           + QStringLiteral(");;") + g_strPhotoFiles + QStringLiteral("All Files(*.*);;");
+    return importDialogFilter(PhotoListWidget::m_nameFilters, g_strPhotoFiles);
 }
 
 QString Reelwright::audioDialogFilter()
 {
-    return QStringLiteral("All Supported Files (") + AudioListWidget::m_nameFilters.join(QLatin1Char(' '))
-           + QStringLiteral(");;") + g_strAudioFiles + QStringLiteral("All Files(*.*);;");
+    return importDialogFilter(AudioListWidget::m_nameFilters, g_strAudioFiles);
 }
 
 int Reelwright::syncedPhotoMs(double audioSeconds, int photoCount, bool useTransition, double transitionSeconds,
@@ -307,7 +303,7 @@ void Reelwright::on_AfterBurnAction()
     for (const auto& [action, value] : codes)
         if (action == sender())
             code = value;
-    ZuPref::instance()->setValue(QStringLiteral("AfterBurnAction"), code);
+    ZuPref::instance()->setValue(SettingsKey::AfterBurnAction, code);
     mirrorAfterBurnAction();
 }
 
@@ -405,7 +401,7 @@ void Reelwright::on_importPicture_clicked()
     const QStringList files = openFiles(photoStartFolder(), photoDialogFilter());
     if (files.isEmpty())
         return;
-    ZuPref::instance()->setValue(kPhotoLastDir, QFileInfo(files.first()).absolutePath());
+    ZuPref::instance()->setValue(SettingsKey::PhotoLastDir, QFileInfo(files.first()).absolutePath());
     importFiles(files, true);
 }
 
@@ -422,7 +418,7 @@ void Reelwright::on_importPictureDir_clicked()
                            this);
         return;
     }
-    ZuPref::instance()->setValue(kPhotoLastDir, folder);
+    ZuPref::instance()->setValue(SettingsKey::PhotoLastDir, folder);
     importFiles(files, true);
 }
 
@@ -430,11 +426,11 @@ void Reelwright::on_importAudio_clicked()
 {
     on_pause_clicked();
     const QString stored = ZuPref::instance()
-                               ->value(kAudioLastDir, QStandardPaths::writableLocation(QStandardPaths::MusicLocation))
+                               ->value(SettingsKey::AudioLastDir, SettingsDefault::audioLastDir())
                                .toString();
     const QStringList files = openFiles(stored, audioDialogFilter());
     if (files.isEmpty())
         return;
-    ZuPref::instance()->setValue(kAudioLastDir, QFileInfo(files.first()).absolutePath());
+    ZuPref::instance()->setValue(SettingsKey::AudioLastDir, QFileInfo(files.first()).absolutePath());
     importFiles(files, false);
 }

@@ -1,5 +1,6 @@
 #include "zuapplication.h"
 
+#include "settingskeys.h"
 #include "writelog.h"
 #include "zulangitemmodel.h"
 #include "zumainwindow.h"
@@ -23,9 +24,6 @@
 #endif
 
 namespace {
-
-const QString kLanguageKey = QStringLiteral("Language");
-const QString kSkinKey = QStringLiteral("Skin");
 
 QMutex g_configMutex;
 QString g_configFolder;
@@ -154,10 +152,10 @@ bool ZuApplication::initCfg(const char *name, bool createFolder)
     m_pref = std::move(pref);
     ZuPref::setInstance(m_pref.get());
 
-    const QString storedLang = m_pref->value(kLanguageKey).toString();
+    const QString storedLang = m_pref->value(SettingsKey::Language).toString();
     if (!storedLang.isEmpty() && m_langModel->lang(storedLang))
         m_langModel->setCurrentLang(storedLang);
-    const QString storedSkin = m_pref->value(kSkinKey).toString();
+    const QString storedSkin = m_pref->value(SettingsKey::Skin).toString();
     if (!storedSkin.isEmpty())
         m_skinModel->setCurrentSkin(storedSkin);
 
@@ -246,7 +244,7 @@ void ZuApplication::onLanguageChanged(const QString &name)
     // New translators send every widget a LanguageChange event, which the
     // framework's bases turn into retranslate().
     installTranslators();
-    ZuPref::instance()->setValue(kLanguageKey, name);
+    ZuPref::instance()->setValue(SettingsKey::Language, name);
     notifyUpdater(QStringLiteral("changeLang"), name);
 }
 
@@ -254,6 +252,6 @@ void ZuApplication::onSkinChanged(const QString &name)
 {
     if (const ZuSkin *skin = m_skinModel->skin(name))
         setStyleSheet(skin->styleSheet());
-    ZuPref::instance()->setValue(kSkinKey, name);
+    ZuPref::instance()->setValue(SettingsKey::Skin, name);
     notifyUpdater(QStringLiteral("changeSkin"), name);
 }

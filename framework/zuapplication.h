@@ -2,6 +2,8 @@
 // The program's application object: installation check, translations,
 // preference store, language and skin lists, command line and main window.
 
+#include "zuappcontext.h"
+
 #include <QApplication>
 #include <QPointer>
 #include <QStringList>
@@ -16,7 +18,7 @@ class ZuPref;
 class ZuSkinItemModel;
 class ZuUpdateCheck;
 
-class ZuApplication : public QApplication
+class ZuApplication : public QApplication, public ZuAppContext
 {
     Q_OBJECT
 public:
@@ -42,7 +44,7 @@ public:
     // stored language and skin become current. False when the file cannot
     // be read or written.
     bool initCfg(const char *name, bool createFolder);
-    QString configFile() const;
+    QString configFile() const override;
     // Folder for the INI files; tests point it at a temporary folder.
     static void setConfigFolder(const QString &folder);
     static QString configFolder();
@@ -62,8 +64,8 @@ public:
 
     // The shared preference store (see ZuPref::instance()).
     static ZuPref *pref();
-    ZuLangItemModel *langModel() const { return m_langModel; }
-    ZuSkinItemModel *skinModel() const { return m_skinModel; }
+    ZuLangItemModel *langModel() const override { return m_langModel; }
+    ZuSkinItemModel *skinModel() const override { return m_skinModel; }
     // The automatic update check (created on first use).
     ZuUpdateCheck *updateCheck();
 

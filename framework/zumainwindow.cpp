@@ -1,6 +1,7 @@
 #include "zumainwindow.h"
 
-#include "zuapplication.h"
+#include "settingskeys.h"
+#include "zuappcontext.h"
 #include "zulangitemmodel.h"
 #include "zupref.h"
 #include "zuskinitemmodel.h"
@@ -30,7 +31,7 @@ ZuMainWindow::ZuMainWindow(QWidget *parent, Qt::WindowFlags flags)
         m_windowMenu->addAction(m_exitAction);
     });
 
-    if (ZuApplication *app = ZuApplication::instance()) {
+    if (ZuAppContext *app = ZuAppContext::current()) {
         connect(app->langModel(), &ZuLangItemModel::currentLangChanged, this,
                 &ZuMainWindow::rebuildLanguageMenu);
         connect(app->skinModel(), &ZuSkinItemModel::currentSkinChanged, this, [this] {
@@ -73,12 +74,12 @@ void ZuMainWindow::show(bool activate)
 
 void ZuMainWindow::setAutoCheckUpdate(bool enable)
 {
-    ZuApplication::pref()->setValue(QStringLiteral("auto_check_update_enable"), enable);
+    ZuPref::instance()->setValue(SettingsKey::AutoCheckUpdateEnable, enable);
 }
 
 void ZuMainWindow::setAutoCheckUpdateInterval(int days)
 {
-    ZuApplication::pref()->setValue(QStringLiteral("auto_check_update_interval"), days);
+    ZuPref::instance()->setValue(SettingsKey::AutoCheckUpdateInterval, days);
 }
 
 void ZuMainWindow::setMyFixedSize(const QSize &size)
@@ -133,7 +134,7 @@ void fillChoiceMenu(QMenu *menu, Model *model, const QString &current, int nameR
 
 void ZuMainWindow::rebuildLanguageMenu()
 {
-    ZuApplication *app = ZuApplication::instance();
+    ZuAppContext *app = ZuAppContext::current();
     if (!app) {
         m_languageMenu->setEnabled(false);
         return;
@@ -145,7 +146,7 @@ void ZuMainWindow::rebuildLanguageMenu()
 
 void ZuMainWindow::rebuildSkinMenu()
 {
-    ZuApplication *app = ZuApplication::instance();
+    ZuAppContext *app = ZuAppContext::current();
     if (!app) {
         m_skinMenu->setEnabled(false);
         return;

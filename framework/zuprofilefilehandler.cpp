@@ -1,8 +1,7 @@
 #include "zuprofilefilehandler.h"
 
+#include "zumprofiledata.h"
 #include "zuprofilemodel.h"
-
-#include <algorithm>
 
 bool ZuProfileFileHandler::normalizeProfileUrlAndGroup(ZuProfileModel *model, QString &url, QString &group,
                                                        const QString &defaultUrl)
@@ -28,9 +27,5 @@ bool ZuProfileFileHandler::normalizeProfileUrlAndGroup(ZuProfileModel *model, QS
 
 QString ZuProfileFileHandler::storedProfileUrl(const QString &url)
 {
-    QString name = url;
-    const qsizetype slash = std::max(name.lastIndexOf(QLatin1Char('/')), name.lastIndexOf(QLatin1Char('\\')));
-    if (slash >= 0)
-        name = name.mid(slash + 1);
-    return name.section(QLatin1Char('.'), 0, 0);
+    return ZumProfileData::storedUrl(url);
 }

@@ -1,7 +1,5 @@
 #include "zuprofilemanager.h"
 
-#include "zuprofilefilehandler.h"
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -406,7 +404,7 @@ QString ZuProfileManager::resolveId(const QString &url) const
         return QString();
     if (m_templates.count(url))
         return url;
-    const QString base = ZuProfileFileHandler::storedProfileUrl(url);
+    const QString base = ZumProfileData::storedUrl(url);
     if (m_templates.count(base))
         return base;
     for (const auto &entry : m_templates) {

@@ -1,6 +1,5 @@
 #include "zuprofilemodel.h"
 
-#include "zuprofilefilehandler.h"
 #include "zuprofilemanager.h"
 
 #include <QDir>
@@ -205,7 +204,7 @@ QString ZuProfileModel::profileIdOf(const QString &url) const
 {
     if (url.isEmpty())
         return QString();
-    const QString base = ZuProfileFileHandler::storedProfileUrl(url);
+    const QString base = ZumProfileData::storedUrl(url);
     QString loose;
     for (int row = 0; row < rowCount(); ++row) {
         const QStandardItem *groupItem = item(row);

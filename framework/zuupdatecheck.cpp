@@ -1,7 +1,8 @@
 #include "zuupdatecheck.h"
 
+#include "settingskeys.h"
 #include "writelog.h"
-#include "zuapplication.h"
+#include "zuappcontext.h"
 #include "zulangitemmodel.h"
 #include "zupref.h"
 #include "zuskinitemmodel.h"
@@ -42,11 +43,11 @@ void ZuUpdateCheck::start()
 bool ZuUpdateCheck::isDue(const QDateTime &now) const
 {
     const ZuPref *pref = ZuPref::instance();
-    if (!pref->value(QStringLiteral("auto_check_update_enable"), true).toBool())
+    if (!pref->value(SettingsKey::AutoCheckUpdateEnable, SettingsDefault::AutoCheckUpdateEnable).toBool())
         return false;
     if (pref->value(serviceUrlKey(), QString()).toString().trimmed().isEmpty())
         return false;
-    int days = pref->value(QStringLiteral("auto_check_update_interval"), 1).toInt();
+    int days = pref->value(SettingsKey::AutoCheckUpdateInterval, SettingsDefault::AutoCheckUpdateInterval).toInt();
     if (days < 1)
         days = 1;
     const QDateTime last =
@@ -73,7 +74,7 @@ bool ZuUpdateCheck::runIfDue(const QDateTime &now)
 
 QStringList ZuUpdateCheck::updaterArguments()
 {
-    ZuApplication *app = ZuApplication::instance();
+    const ZuAppContext *app = ZuAppContext::current();
     const QString skin = app ? app->skinModel()->currentSkinName() : ZuSkinItemModel::defaultSkinName();
     const QString language = app ? app->langModel()->currentLangName() : QStringLiteral("en");
     const QString config = app ? app->configFile() : ZuPref::instance()->fileName();

@@ -2,6 +2,8 @@
 // The automatic update check: when it is on, due, and a service address is
 // configured, starts the update wizard beside the program and remembers when.
 
+#include "settingskeys.h"
+
 #include <QDateTime>
 #include <QObject>
 #include <QStringList>
@@ -36,9 +38,9 @@ public:
     static QStringList updaterArguments();
     static QString updaterPath();
 
-    // Setting keys beyond the ones the preferences dialog edits.
-    static QString serviceUrlKey() { return QStringLiteral("update_service_url"); }
-    static QString lastCheckKey() { return QStringLiteral("update_last_check"); }
+    // Keys of the settings the check alone reads (see settingskeys.h).
+    static QString serviceUrlKey() { return SettingsKey::UpdateServiceUrl; }
+    static QString lastCheckKey() { return SettingsKey::UpdateLastCheck; }
 
 private:
     Launcher m_launcher;

@@ -1,6 +1,7 @@
 #include "zuwidgethelper.h"
 
-#include "zuapplication.h"
+#include "settingskeys.h"
+#include "zuappcontext.h"
 #include "zupref.h"
 #include "zuskinitemmodel.h"
 
@@ -62,10 +63,10 @@ void ZuWidgetHelper::setDefaultSize(const QSize &size)
 
 void ZuWidgetHelper::setSkin()
 {
-    if (ZuApplication *app = ZuApplication::instance()) {
+    if (ZuAppContext *app = ZuAppContext::current()) {
         const ZuSkin *skin = app->skinModel()->currentSkin();
         const bool translucent = skin && !skin->styleSheet().isEmpty()
-                                 && ZuApplication::pref()->tanslucentWhenSkin() && m_widget->isWindow();
+                                 && ZuPref::instance()->tanslucentWhenSkin() && m_widget->isWindow();
         m_widget->setAttribute(Qt::WA_TranslucentBackground, translucent);
     }
     QStyle *style = m_widget->style();
@@ -106,5 +107,5 @@ QString ZuWidgetHelper::geometryKey() const
     QString name = m_widget->objectName();
     if (name.isEmpty())
         name = QString::fromLatin1(m_widget->metaObject()->className());
-    return QStringLiteral("Geometry/") + name;
+    return QString(SettingsKey::GeometryPrefix) + name;
 }

@@ -27,6 +27,12 @@ QStringList audioNameFilters()
             QStringLiteral("*.wav"), QStringLiteral("*.wma"), QStringLiteral("*.m4a")};
 }
 
+QString importDialogFilter(const QStringList& nameFilters, const QString& formatEntries)
+{
+    return QStringLiteral("All Supported Files (") + nameFilters.join(QLatin1Char(' ')) + QStringLiteral(");;")
+           + formatEntries + QStringLiteral("All Files(*.*);;");
+}
+
 QStringList filesFromUrls(const QList<QUrl>& urls, const QStringList& nameFilters, bool acceptFolders)
 {
     QStringList files;

@@ -16,6 +16,11 @@ QStringList audioNameFilters();
 extern const QString g_strPhotoFiles;
 extern const QString g_strAudioFiles;
 
+// The filter text of an import's file dialog: every pattern of
+// `nameFilters` in one entry, then `formatEntries` (g_strPhotoFiles or
+// g_strAudioFiles), then all files.
+QString importDialogFilter(const QStringList& nameFilters, const QString& formatEntries);
+
 // The local files of `urls`, in order; with `acceptFolders` a folder stands
 // for its entries that match `nameFilters` (one level, hidden entries left
 // out, in name order ignoring case). Files are passed on unchecked.

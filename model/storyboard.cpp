@@ -1,7 +1,5 @@
 #include "storyboard.h"
 
-#include "zupref.h"
-
 #include <QDebug>
 #include <QDir>
 #include <QTransform>
@@ -14,13 +12,11 @@ extern "C" {
 #include <libavutil/mem.h>
 }
 
-StoryBoardData::StoryBoardData()
+StoryBoardData::StoryBoardData(const QString& patternFolder)
 {
-    QString dir = ZuPref::appDir();
-    if (!dir.endsWith(QLatin1Char('/')) && !dir.endsWith(QLatin1Char('\\')))
-        dir += QLatin1Char('/');
-    dir += QLatin1String("pattern/");
-    const QDir patterns(dir);
+    if (patternFolder.isEmpty())
+        return; // QDir would list the working folder
+    const QDir patterns(patternFolder);
     const QFileInfoList entries = patterns.entryInfoList({QStringLiteral("*.wpt")},
                                                          QDir::Files | QDir::Readable,
                                                          QDir::Name | QDir::IgnoreCase);

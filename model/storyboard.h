@@ -105,9 +105,11 @@ struct StoryBoardData {
     bool loopAudio = false;
     bool fadeAudio = false;
 
-    // Lists the wipe patterns "*.wpt" of the application's "pattern/" folder,
-    // once: the list is not refreshed afterwards.
-    StoryBoardData();
+    // An album without wipe patterns: transitions dissolve.
+    StoryBoardData() = default;
+    // Lists the wipe patterns "*.wpt" of `patternFolder` (the application's
+    // "pattern/" folder), once: the list is not refreshed afterwards.
+    explicit StoryBoardData(const QString& patternFolder);
 
     double photoDuration() const;
     double transitionDuration() const;

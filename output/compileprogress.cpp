@@ -1,6 +1,7 @@
 #include "compileprogress.h"
 
 #include "compilearguments.h"
+#include "settingskeys.h"
 #include "storyboardrender.h"
 #include "ui_compileprogress.h"
 #include "zupowerstate.h"
@@ -52,7 +53,7 @@ bool CompileProgress::init(StoryBoardRender* render, const ZumProfileData& profi
     m_render = render;
     const RenderParam param = render->renderParam();
 
-    QString folder = ZuPref::instance()->value(QStringLiteral("OutputPath")).toString();
+    QString folder = ZuPref::instance()->value(SettingsKey::OutputPath).toString();
     if (folder.isEmpty())
         folder = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
     folder = QDir::fromNativeSeparators(folder);
@@ -139,7 +140,7 @@ void CompileProgress::on_close_clicked()
 
 void CompileProgress::on_open_clicked()
 {
-    const QString folder = m_outputFile.isEmpty() ? ZuPref::instance()->value(QStringLiteral("OutputPath")).toString()
+    const QString folder = m_outputFile.isEmpty() ? ZuPref::instance()->value(SettingsKey::OutputPath).toString()
                                                   : QFileInfo(m_outputFile).absolutePath();
     QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
 }
@@ -233,7 +234,8 @@ void CompileProgress::afterProgress(bool success)
     // user will want to see why and try again with the album still there.
     if (!success)
         return;
-    const int action = ZuPref::instance()->value(QStringLiteral("AfterBurnAction"), 5).toInt();
+    const int action =
+        ZuPref::instance()->value(SettingsKey::AfterBurnAction, SettingsDefault::AfterBurnAction).toInt();
     if (action == ZuPowerState::ExitProgram || action == ZuPowerState::StandBy ||
         action == ZuPowerState::Hibernate || action == ZuPowerState::ShutDown)
         ZuPowerState::run(ZuPowerState::pcState(action), parentWidget() ? parentWidget()->window() : nullptr);

@@ -2,6 +2,7 @@
 
 #include "ui_outputsetting.h"
 
+#include "settingskeys.h"
 #include "zu.h"
 #include "zuapplication.h"
 #include "zufolderdialog.h"
@@ -28,13 +29,6 @@
 
 namespace {
 
-const QString kOutputPath = QStringLiteral("OutputPath");
-const QString kOutputName = QStringLiteral("OutputName");
-const QString kLastProfileUrl = QStringLiteral("last_profile_url");
-const QString kLastProfileGroup = QStringLiteral("last_profile_group");
-const QString kRecentProfiles = QStringLiteral("recent_profiles");
-const QString kAdvanceShow = QStringLiteral("AdvanceShow");
-const QString kButtonAdvShow = QStringLiteral("button_adv_show");
 constexpr int kAdvancedWidth = 306;
 
 const QRegularExpression &invalidNamePattern()
@@ -71,7 +65,7 @@ OutputSetting::OutputSetting(QWidget *parent)
     m_model = std::make_unique<ZuProfileModel>(QStringLiteral("vc_profile_groupview"));
     m_model->setIconDir(ZuPref::skinDir() + QStringLiteral("/app_") + ZuPref::appCode() + QStringLiteral("/profile"));
     m_model->setRecentProfiles(
-        pref()->value(kRecentProfiles, QString()).toString().split(QLatin1Char('|'), Qt::SkipEmptyParts));
+        pref()->value(SettingsKey::RecentProfiles, QString()).toString().split(QLatin1Char('|'), Qt::SkipEmptyParts));
     m_model->setLang(language);
     m_model->refresh();
 
@@ -99,9 +93,9 @@ OutputSetting::OutputSetting(QWidget *parent)
         connect(panel, &ZuProfilePropertyWidget::asyncLinkedPropertyValue, this,
                 &OutputSetting::asyncLinkedPropertyValue);
     }
-    const bool advanced = pref()->value(kAdvanceShow, false).toBool();
+    const bool advanced = pref()->value(SettingsKey::AdvanceShow, SettingsDefault::AdvanceShow).toBool();
     showPropAdvance(advanced);
-    pref()->setValue(kButtonAdvShow, advanced);
+    pref()->setValue(SettingsKey::ButtonAdvShow, advanced);
 
     auto *view = new ZuGroupItemView(nullptr, true);
     view->setObjectName(QStringLiteral("vc_profile_groupview"));
@@ -117,14 +111,14 @@ OutputSetting::OutputSetting(QWidget *parent)
     connect(combo, &ZuProfileComboBox::currentProfileChanged, this, &OutputSetting::slotCurrentProfileChange);
 
     ui->lineEditOutputPath->setText(
-        QDir::toNativeSeparators(defaultOutputFolder(pref()->value(kOutputPath, QString()).toString())));
-    QString name = pref()->value(kOutputName, QString()).toString();
+        QDir::toNativeSeparators(defaultOutputFolder(pref()->value(SettingsKey::OutputPath, QString()).toString())));
+    QString name = pref()->value(SettingsKey::OutputName, QString()).toString();
     if (!isFileNameUsable(name))
         name = defaultFileName();
     ui->lineEditFilename->setText(name);
 
-    QString url = pref()->value(kLastProfileUrl, QString()).toString();
-    QString group = pref()->value(kLastProfileGroup, QString()).toString();
+    QString url = pref()->value(SettingsKey::LastProfileUrl, QString()).toString();
+    QString group = pref()->value(SettingsKey::LastProfileGroup, QString()).toString();
     ZuProfileFileHandler::normalizeProfileUrlAndGroup(m_model.get(), url, group, defaultProfile());
     combo->changeProfile(url, group, false);
 
@@ -141,7 +135,7 @@ OutputSetting::OutputSetting(QWidget *parent)
 
 OutputSetting::~OutputSetting()
 {
-    pref()->setValue(kRecentProfiles, m_model->getRecentProfiles().join(QLatin1Char('|')));
+    pref()->setValue(SettingsKey::RecentProfiles, m_model->getRecentProfiles().join(QLatin1Char('|')));
     // The panels show the model's profile; they go first.
     delete m_advanced;
     delete m_basic;
@@ -217,7 +211,7 @@ void OutputSetting::showPropAdvance(bool show)
         resize(base);
         setFixedWidth(base.width());
     }
-    pref()->setValue(kAdvanceShow, show);
+    pref()->setValue(SettingsKey::AdvanceShow, show);
 }
 
 void OutputSetting::slotCurrentProfileChange(QString url, QString group)
@@ -231,8 +225,9 @@ void OutputSetting::slotCurrentProfileChange(QString url, QString group)
     m_basic->setVisibleGroup(m_basic->visibleGroup());
     m_advanced->setRootProperty(m_basic->rootProp());
     m_advanced->setVisibleGroup(m_advanced->visibleGroup());
-    pref()->setValue(kLastProfileUrl, ZuProfileFileHandler::storedProfileUrl(QDir::toNativeSeparators(url)));
-    pref()->setValue(kLastProfileGroup, group);
+    pref()->setValue(SettingsKey::LastProfileUrl,
+                     ZuProfileFileHandler::storedProfileUrl(QDir::toNativeSeparators(url)));
+    pref()->setValue(SettingsKey::LastProfileGroup, group);
 }
 
 void OutputSetting::asyncSetPropertyValue(ZuProperty *prop, QString id, bool &ignore)
@@ -316,8 +311,8 @@ void OutputSetting::accept()
         ui->lineEditFilename->selectAll();
         return;
     }
-    pref()->setValue(kOutputPath, folder);
-    pref()->setValue(kOutputName, name);
+    pref()->setValue(SettingsKey::OutputPath, folder);
+    pref()->setValue(SettingsKey::OutputName, name);
     ZuDialog::accept();
 }
 
@@ -326,9 +321,9 @@ void OutputSetting::reject()
     const QString folder = ui->lineEditOutputPath->text();
     const QString name = ui->lineEditFilename->text();
     if (Zu::isFolderNameValid(folder, true) && Zu::isFolderWritable(folder))
-        pref()->setValue(kOutputPath, folder);
+        pref()->setValue(SettingsKey::OutputPath, folder);
     if (isFileNameUsable(name))
-        pref()->setValue(kOutputName, name);
+        pref()->setValue(SettingsKey::OutputName, name);
     ZuDialog::reject();
 }
 

@@ -2,6 +2,7 @@
 #include "ui_quilupdatewindow.h"
 #include "updatebanner.h"
 
+#include "settingskeys.h"
 #include "quilols.h"
 #include "writelog.h"
 #include "zu.h"
@@ -36,10 +37,6 @@ constexpr qint64 kDownloadBufferBytes = 1 << 20;
 // Install must never run a script or program a service names.
 const char *const kInstallableSuffixes[] = {".deb",  ".rpm",    ".appimage", ".flatpak",
                                             ".flatpakref", ".tar.xz", ".tar.gz",  ".zip"};
-
-const QString kVersionKey = QStringLiteral("update_version");
-const QString kLocalPathKey = QStringLiteral("update_localpath");
-const QString kLastValueKey = QStringLiteral("update_lastvalue");
 
 constexpr Qt::WindowFlags kWindowFlags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                                          | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
@@ -260,8 +257,8 @@ void quilUpdateWindow::on_pushButton_update_clicked()
     const QUrl url(m_downloadUrl);
     const QString name = packageFileName(url);
     m_packagePath = name.isEmpty() ? QString() : Zu::appDataPath() + QLatin1Char('/') + name;
-    ZuPref::instance()->setValue(kVersionKey, QString());
-    ZuPref::instance()->setValue(kLocalPathKey, QString());
+    ZuPref::instance()->setValue(SettingsKey::UpdateVersion, QString());
+    ZuPref::instance()->setValue(SettingsKey::UpdateLocalPath, QString());
 
     if (name.isEmpty()) {
         // Only web addresses, and only a name that stays in our folder.
@@ -429,8 +426,8 @@ void quilUpdateWindow::conclude()
         ui->verticalStackedWidget->setCurrentIndex(2);
         ui->pushButton_4->setEnabled(installable());
         (installable() ? ui->pushButton_4 : ui->pushButton_2)->setFocus();
-        ZuPref::instance()->setValue(kVersionKey, m_version);
-        ZuPref::instance()->setValue(kLocalPathKey, m_packagePath);
+        ZuPref::instance()->setValue(SettingsKey::UpdateVersion, m_version);
+        ZuPref::instance()->setValue(SettingsKey::UpdateLocalPath, m_packagePath);
         return;
     }
 
@@ -522,7 +519,7 @@ void quilUpdateWindow::on_pushButton_4_clicked()
 
 void quilUpdateWindow::on_pushButton_2_clicked()
 {
-    QString proposed = ZuPref::instance()->value(kLastValueKey, QString()).toString();
+    QString proposed = ZuPref::instance()->value(SettingsKey::UpdateLastValue, QString()).toString();
     if (proposed.isEmpty())
         proposed = Zu::docPath() + QLatin1Char('/') + QFileInfo(m_packagePath).fileName();
     const QString caption = tr("Save File...");
@@ -530,7 +527,7 @@ void quilUpdateWindow::on_pushButton_2_clicked()
                                              : QFileDialog::getSaveFileName(this, caption, proposed);
     if (chosen.isEmpty())
         return;
-    ZuPref::instance()->setValue(kLastValueKey, chosen);
+    ZuPref::instance()->setValue(SettingsKey::UpdateLastValue, chosen);
     if (!copyPackage(chosen))
         ZuMessageBox::alert(tr("Failed to save the installation files."), QString(), nullptr);
 }

@@ -3,6 +3,7 @@
 #include "filesfromurls.h"
 #include "importprogress.h"
 #include "infoparser.h"
+#include "settingskeys.h"
 #include "timefunctions.h"
 #include "ui_adjustaudioorder.h"
 #include "zumessagebox.h"
@@ -18,8 +19,6 @@
 #include <QStandardPaths>
 
 namespace {
-
-const QString kAudioLastDir = QStringLiteral("AudioLastDir");
 
 AdjustAudioOrder::FileDialogHook &fileDialogHook()
 {
@@ -143,8 +142,7 @@ void AdjustAudioOrder::setIcons()
 
 QString AdjustAudioOrder::fileDialogFilter()
 {
-    return QStringLiteral("All Supported Files (") + audioNameFilters().join(QLatin1Char(' ')) + QStringLiteral(");;")
-           + g_strAudioFiles + QStringLiteral("All Files(*.*);;");
+    return importDialogFilter(audioNameFilters(), g_strAudioFiles);
 }
 
 void AdjustAudioOrder::setFileDialogHook(FileDialogHook hook)
@@ -269,14 +267,14 @@ void AdjustAudioOrder::on_add_clicked()
     const QString title = tr("Select one or more files");
     const QString dir =
         ZuPref::instance()
-            ->value(kAudioLastDir, QStandardPaths::writableLocation(QStandardPaths::MusicLocation))
+            ->value(SettingsKey::AudioLastDir, SettingsDefault::audioLastDir())
             .toString();
     const QString filter = fileDialogFilter();
     const QStringList files = fileDialogHook() ? fileDialogHook()(this, title, dir, filter)
                                                : QFileDialog::getOpenFileNames(this, title, dir, filter);
     if (files.isEmpty())
         return;
-    ZuPref::instance()->setValue(kAudioLastDir, QFileInfo(files.first()).absolutePath());
+    ZuPref::instance()->setValue(SettingsKey::AudioLastDir, QFileInfo(files.first()).absolutePath());
 
     // The same probe and refusals as an import: a file the album would
     // refuse must not come in this way either.

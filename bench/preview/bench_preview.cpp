@@ -133,11 +133,11 @@ int main(int argc, char* argv[])
     const qsizetype secondsAt = args.indexOf(QStringLiteral("--seconds"));
     if (secondsAt > 0 && secondsAt + 1 < args.size())
         playMs = std::max(1, args.at(secondsAt + 1).toInt()) * 1000LL;
-    ZuPref::setAppDir(QStringLiteral(REELWRIGHT_APP_DIR)); // the wipe patterns
+    ZuPref::setAppDir(QStringLiteral(REELWRIGHT_APP_DIR));
 
     QTemporaryDir dir;
     std::printf("making %d photos of 4000x3000 ...\n", PhotoCount);
-    StoryBoardData album;
+    StoryBoardData album(ZuPref::appDir() + QStringLiteral("/pattern")); // the wipe patterns
     album.photoMs = 1500;
     album.photoSeconds = 1.5;
     album.transitionMs = 500;

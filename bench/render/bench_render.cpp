@@ -45,10 +45,10 @@ struct Totals {
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    ZuPref::setAppDir(QStringLiteral(REELWRIGHT_APP_DIR)); // the wipe patterns
+    ZuPref::setAppDir(QStringLiteral(REELWRIGHT_APP_DIR));
     QTemporaryDir dir;
     std::printf("making 6 photos of 4000x3000 ...\n");
-    StoryBoardData album;
+    StoryBoardData album(ZuPref::appDir() + QStringLiteral("/pattern")); // the wipe patterns
     for (int i = 0; i < 6; ++i) {
         ImageInfo photo;
         photo.filePath = makeBenchPhoto(dir.path(), i);

@@ -1,10 +1,10 @@
 // Album records: orientation classes, EXIF steps, picture and sound buffers,
-// the album's pattern list.
+// the album's pattern list; the import dialogs' filters.
 
+#include "filesfromurls.h"
 #include "imagereader.h"
 #include "modeltests.h"
 #include "storyboard.h"
-#include "zupref.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -241,9 +241,8 @@ private slots:
         for (const char* name : {"b.wpt", "A.wpt", "c.WPT", "notes.txt", "e.wpt.bak"})
             QVERIFY(writeBytes(dir.filePath(QStringLiteral("pattern/") + QLatin1String(name)), "x"));
 
-        ZuPref::setAppDir(app.path());
-        StoryBoardData album;
         const QString patternDir = dir.absoluteFilePath(QStringLiteral("pattern"));
+        StoryBoardData album(patternDir);
         QCOMPARE(album.patternFiles, (QStringList{patternDir + QStringLiteral("/A.wpt"),
                                                   patternDir + QStringLiteral("/b.wpt"),
                                                   patternDir + QStringLiteral("/c.WPT")}));
@@ -251,11 +250,67 @@ private slots:
         // Listed once: a pattern added later is not picked up by that album.
         QVERIFY(writeBytes(dir.filePath(QStringLiteral("pattern/0.wpt")), "x"));
         QCOMPARE(album.patternFiles.size(), 3);
-        QCOMPARE(StoryBoardData().patternFiles.size(), 4);
+        QCOMPARE(StoryBoardData(patternDir).patternFiles.size(), 4);
 
         QVERIFY(QDir(patternDir).removeRecursively());
-        QVERIFY(StoryBoardData().patternFiles.isEmpty());
-        ZuPref::setAppDir(QString());
+        QVERIFY(StoryBoardData(patternDir).patternFiles.isEmpty());
+    }
+
+    // Without a pattern folder the album must not pick up whatever patterns
+    // lie in the folder the program was started from.
+    void noPatternFolderNoPatterns_data()
+    {
+        QTest::addColumn<bool>("named"); // made with an (empty) folder name
+        QTest::newRow("no folder") << false;
+        QTest::newRow("empty folder name") << true;
+    }
+
+    void noPatternFolderNoPatterns()
+    {
+        QFETCH(bool, named);
+        QTemporaryDir work;
+        QVERIFY(work.isValid());
+        QVERIFY(writeBytes(QDir(work.path()).filePath(QStringLiteral("a.wpt")), "x"));
+        const QString before = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(work.path()));
+        const StoryBoardData album = named ? StoryBoardData(QString()) : StoryBoardData();
+        QVERIFY(QDir::setCurrent(before));
+        QCOMPARE(album.patternFiles, QStringList());
+    }
+
+    void importDialogFilter_data()
+    {
+        QTest::addColumn<QStringList>("nameFilters");
+        QTest::addColumn<QString>("formatEntries");
+        QTest::newRow("photos") << photoNameFilters() << g_strPhotoFiles;
+        QTest::newRow("sounds") << audioNameFilters() << g_strAudioFiles;
+    }
+
+    // The dialog splits the filter at ";;" and takes the blank-separated
+    // patterns inside each entry's parentheses: first everything an import
+    // accepts, then single formats an import accepts too, then all files.
+    void importDialogFilter()
+    {
+        QFETCH(QStringList, nameFilters);
+        QFETCH(QString, formatEntries);
+        const auto patternsOf = [](const QString& entry) {
+            const qsizetype open = entry.lastIndexOf(QLatin1Char('('));
+            const qsizetype close = entry.lastIndexOf(QLatin1Char(')'));
+            return open < 0 || close < open ? QStringList()
+                                            : entry.mid(open + 1, close - open - 1).split(QLatin1Char(' '),
+                                                                                          Qt::SkipEmptyParts);
+        };
+        const QStringList entries =
+            ::importDialogFilter(nameFilters, formatEntries).split(QStringLiteral(";;"), Qt::SkipEmptyParts);
+        QCOMPARE(entries.size(), formatEntries.count(QStringLiteral(";;")) + 2);
+        QCOMPARE(patternsOf(entries.first()), nameFilters);
+        QCOMPARE(patternsOf(entries.last()), QStringList{QStringLiteral("*.*")});
+        for (const QString& entry : entries.mid(1, entries.size() - 2)) {
+            const QStringList patterns = patternsOf(entry);
+            QVERIFY2(!patterns.isEmpty(), qPrintable(entry));
+            for (const QString& pattern : patterns)
+                QVERIFY2(nameFilters.contains(pattern), qPrintable(entry + QStringLiteral(": ") + pattern));
+        }
     }
 };
 

@@ -15,6 +15,8 @@ class UpdateCheckTests : public QObject
 private slots:
     void startsTheWizardOnlyWhenDue_data();
     void startsTheWizardOnlyWhenDue();
+    void followsTheMainWindowsSettings_data();
+    void followsTheMainWindowsSettings();
     void theEventLoopStartsTheCheck();
 };
 
@@ -82,6 +84,41 @@ void UpdateCheckTests::startsTheWizardOnlyWhenDue()
                                            QCoreApplication::applicationVersion(), QStringLiteral("Reelwright"),
                                            address, zuApp->configFile()}));
     QVERIFY(!check.runIfDue(now.addSecs(60))); // checked just now
+}
+
+void UpdateCheckTests::followsTheMainWindowsSettings_data()
+{
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<int>("interval");
+    QTest::addColumn<int>("hoursSinceLast");
+    QTest::addColumn<bool>("due");
+    QTest::newRow("off") << false << 1 << 48 << false;
+    QTest::newRow("daily, two days") << true << 1 << 48 << true;
+    QTest::newRow("weekly, two days") << true << 7 << 48 << false;
+    QTest::newRow("weekly, eight days") << true << 7 << 8 * 24 << true;
+}
+
+// What the window's settings store is what the check reads.
+void UpdateCheckTests::followsTheMainWindowsSettings()
+{
+    QFETCH(bool, enabled);
+    QFETCH(int, interval);
+    QFETCH(int, hoursSinceLast);
+    QFETCH(bool, due);
+
+    ZuPref *pref = ZuPref::instance();
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    pref->setValue(ZuUpdateCheck::serviceUrlKey(), QStringLiteral("https://updates.invalid/soap"));
+    pref->setValue(ZuUpdateCheck::lastCheckKey(), now.addSecs(-3600LL * hoursSinceLast).toString(Qt::ISODate));
+    {
+        ZuMainWindow window;
+        window.setAutoCheckUpdate(enabled);
+        window.setAutoCheckUpdateInterval(interval);
+    }
+    QCOMPARE(ZuUpdateCheck().isDue(now), due);
+    for (const char *key : {"auto_check_update_enable", "auto_check_update_interval", "update_last_check",
+                            "update_service_url"})
+        pref->remove(QLatin1String(key));
 }
 
 void UpdateCheckTests::theEventLoopStartsTheCheck()

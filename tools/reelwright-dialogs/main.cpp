@@ -5,6 +5,7 @@
 #include "compilearguments.h"
 #include "outputsetting.h"
 #include "preferences.h"
+#include "settingskeys.h"
 #include "zuapplication.h"
 #include "zupref.h"
 
@@ -53,11 +54,11 @@ int main(int argc, char *argv[])
         if (dialog.exec() != QDialog::Accepted)
             return 1;
         ZuPref *pref = ZuApplication::pref();
-        printLine(QStringLiteral("OutputPath=%1").arg(pref->value(QStringLiteral("OutputPath")).toString()));
+        printLine(QStringLiteral("OutputPath=%1").arg(pref->value(SettingsKey::OutputPath).toString()));
         printLine(QStringLiteral("auto_check_update_enable=%1")
-                      .arg(pref->value(QStringLiteral("auto_check_update_enable")).toBool() ? "true" : "false"));
+                      .arg(pref->value(SettingsKey::AutoCheckUpdateEnable).toBool() ? "true" : "false"));
         printLine(QStringLiteral("auto_check_update_interval=%1")
-                      .arg(pref->value(QStringLiteral("auto_check_update_interval")).toInt()));
+                      .arg(pref->value(SettingsKey::AutoCheckUpdateInterval).toInt()));
         return 0;
     }
 
@@ -67,7 +68,7 @@ int main(int argc, char *argv[])
     const ZumProfileData profile = dialog.profileData();
     RenderParam param;
     renderParamsFromProfile(param, profile);
-    const QString folder = ZuApplication::pref()->value(QStringLiteral("OutputPath")).toString();
+    const QString folder = ZuApplication::pref()->value(SettingsKey::OutputPath).toString();
     const QString file = uniqueOutputFile(folder, dialog.outputFilename(), profileExtension(profile));
     printLine(QStringLiteral("profile: %1 (%2)").arg(profile.url, profile.name));
     printLine(QStringLiteral("file: %1").arg(QDir::toNativeSeparators(file)));

@@ -212,7 +212,7 @@ private:
         const QStringList filters = photos ? PhotoListWidget::m_nameFilters : AudioListWidget::m_nameFilters;
         const QStringList files = QFileDialog::getOpenFileNames(
             this, QStringLiteral("Select one or more files"), QDir::homePath(),
-            QStringLiteral("All Supported Files (%1);;All Files(*.*)").arg(filters.join(QLatin1Char(' '))));
+            importDialogFilter(filters, photos ? g_strPhotoFiles : g_strAudioFiles));
         importFiles(files, photos);
     }
 
