@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
+
 class TestWriteLog : public QObject
 {
     Q_OBJECT
@@ -105,5 +107,9 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestWriteLog)
+std::unique_ptr<QObject> makeWriteLogTests()
+{
+    return std::make_unique<TestWriteLog>();
+}
+
 #include "tst_writelog.moc"
