@@ -79,7 +79,9 @@ QString codecSummary(const AVCodecContext* codec, const AVCodec* encoder)
     }
     parts << (codec->bit_rate > 0 ? QStringLiteral("%1 kb/s").arg(codec->bit_rate / 1000)
                                   : QStringLiteral("no set bit rate"));
-    parts << QStringLiteral("threads %1").arg(codec->thread_count);
+    // 0: the encoder chooses (libx264 runs threads of its own).
+    parts << (codec->thread_count > 0 ? QStringLiteral("threads %1").arg(codec->thread_count)
+                                      : QStringLiteral("threads auto"));
     return parts.join(QStringLiteral(", "));
 }
 

@@ -309,6 +309,9 @@ void TestAVWriter::encoderSummary_data()
                                        << QStringList{"-vcodec", "mpeg4", "-acodec", "aac", "-ar", "48000", "-ac", "1"}
                                        << QStringList{"format mp4; ", "video mpeg4, yuv420p, 160x120, 25 fps",
                                                       "audio aac, fltp, 48000 Hz, 1 channels"};
+    QTest::newRow("x264 threads itself")
+        << "summary.mkv" << QStringList{"-vcodec", "libx264", "-an"}
+        << QStringList{"format matroska; ", "video libx264, yuv420p, 160x120, 25 fps, no set bit rate, threads auto"};
     QTest::newRow("video only") << "summary-silent.avi" << QStringList{"-vcodec", "mjpeg", "-an"}
                                 << QStringList{"format avi; ", "video mjpeg, yuvj420p, 160x120, 25 fps"};
 }
