@@ -4,6 +4,7 @@
 #include "avplayer.h"
 #include "filesfromurls.h"
 #include "gettingstartlabel.h"
+#include "logcategories.h"
 #include "mediainfowidget.h"
 #include "photolistwidget.h"
 #include "settingskeys.h"
@@ -401,7 +402,7 @@ void Reelwright::changeScrollRange()
         if (frames > 0)
             pixelsPerFrame = double(pixels) / double(frames);
     }
-    qDebug().noquote() << QStringLiteral("maximum=%1").arg(maximum);
+    qCDebug(lcUi).noquote() << QStringLiteral("maximum=%1").arg(maximum);
 }
 
 void Reelwright::mirrorAfterBurnAction()

@@ -7,6 +7,7 @@
 #include "avplayer.h"
 #include "compilearguments.h"
 #include "compileprogress.h"
+#include "logcategories.h"
 #include "mediainfowidget.h"
 #include "outputsetting.h"
 #include "photolistwidget.h"
@@ -310,7 +311,7 @@ void Reelwright::on_burn_clicked()
             return;
         profile = settings.profileData();
         for (auto it = profile.properties.cbegin(); it != profile.properties.cend(); ++it)
-            qDebug().noquote() << "key:" << it.key() << ", value:" << it.value().toString();
+            qCDebug(lcEncode).noquote() << "key:" << it.key() << ", value:" << it.value().toString();
         renderParamsFromProfile(renderParam, profile);
         render.init(renderParam);
         render.onStoryBoardDataChanged();

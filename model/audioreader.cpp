@@ -39,9 +39,7 @@ constexpr int ProbePacketLimit = 2000;
 
 QString ffmpegError(const QString& step, int code)
 {
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, text, sizeof text);
-    return QStringLiteral("%1: %2").arg(step, QString::fromUtf8(text));
+    return QStringLiteral("%1: %2").arg(step, ffmpegErrorText(code));
 }
 
 double seconds(int64_t timestamp, AVRational timeBase)
@@ -50,31 +48,6 @@ double seconds(int64_t timestamp, AVRational timeBase)
 }
 
 } // namespace
-
-void AudioReader::FormatContextClose::operator()(AVFormatContext* context) const
-{
-    avformat_close_input(&context);
-}
-
-void AudioReader::CodecContextFree::operator()(AVCodecContext* context) const
-{
-    avcodec_free_context(&context);
-}
-
-void AudioReader::PacketFree::operator()(AVPacket* packet) const
-{
-    av_packet_free(&packet);
-}
-
-void AudioReader::FrameFree::operator()(AVFrame* frame) const
-{
-    av_frame_free(&frame);
-}
-
-void AudioReader::ResamplerFree::operator()(SwrContext* resampler) const
-{
-    swr_free(&resampler);
-}
 
 bool AudioReader::Source::open(const QString& path)
 {
@@ -157,8 +130,8 @@ bool AudioReader::parse(AudioInfo& info)
     const int64_t start = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
     int64_t packetTime = 0, lastEnd = 0;
     bool decoded = false;
-    std::unique_ptr<AVPacket, PacketFree> packet(av_packet_alloc());
-    std::unique_ptr<AVFrame, FrameFree> frame(av_frame_alloc());
+    PacketPtr packet(av_packet_alloc());
+    FramePtr frame(av_frame_alloc());
     if (!packet || !frame)
         return false;
     for (int read = 0; (measure || !decoded) && (decoded || read < ProbePacketLimit); ++read) {
@@ -578,7 +551,7 @@ bool AudioReader::prepareResampler()
                             frame->sample_rate, 0, nullptr)
         < 0)
         return false;
-    std::unique_ptr<SwrContext, ResamplerFree> made(context);
+    SwrContextPtr made(context);
     av_opt_set_int(context, "filter_size", 16, 0);
     av_opt_set_int(context, "phase_shift", 10, 0);
     av_opt_set_int(context, "linear_interp", 0, 0);

@@ -5,18 +5,13 @@
 
 #include <memory>
 
+#include "ffmpegptr.h"
 #include "storyboard.h"
 
 extern "C" {
 #include <libavutil/channel_layout.h>
 #include <libavutil/samplefmt.h>
 }
-
-struct AVCodecContext;
-struct AVFormatContext;
-struct AVFrame;
-struct AVPacket;
-struct SwrContext;
 
 // Reads sound files through the FFmpeg libraries: probes a file for the
 // album, and decodes one clip of it into a SampleDecoding buffer as
@@ -86,21 +81,6 @@ public:
     bool endOfStream = false;
 
 private:
-    struct FormatContextClose {
-        void operator()(AVFormatContext* context) const;
-    };
-    struct CodecContextFree {
-        void operator()(AVCodecContext* context) const;
-    };
-    struct PacketFree {
-        void operator()(AVPacket* packet) const;
-    };
-    struct FrameFree {
-        void operator()(AVFrame* frame) const;
-    };
-    struct ResamplerFree {
-        void operator()(SwrContext* resampler) const;
-    };
     struct ChannelLayout {
         AVChannelLayout layout{};
         ChannelLayout() = default;
@@ -109,12 +89,9 @@ private:
         ChannelLayout& operator=(const ChannelLayout&) = delete;
     };
 
-    using FormatContextPtr = std::unique_ptr<AVFormatContext, FormatContextClose>;
-    using CodecContextPtr = std::unique_ptr<AVCodecContext, CodecContextFree>;
-
     // The opened file and its chosen audio stream, as parse and open need it.
     struct Source {
-        FormatContextPtr format;
+        InputContextPtr format;
         CodecContextPtr codec;
         int stream = -1;
         QString error;
@@ -134,13 +111,13 @@ private:
 
     AudioInfo wanted;
     int streamIndex = -1;
-    FormatContextPtr formatContext;
+    InputContextPtr formatContext;
     CodecContextPtr codecContext;
-    std::unique_ptr<AVPacket, PacketFree> packet;
-    std::unique_ptr<AVFrame, FrameFree> frame;
+    PacketPtr packet;
+    FramePtr frame;
     int frameOffset = 0;          // samples of `frame` already delivered or dropped
     qint64 silenceFrames = 0;     // output sample frames of silence owed before `frame`
-    std::unique_ptr<SwrContext, ResamplerFree> resampler;
+    SwrContextPtr resampler;
     // The decoded format the resampler was made for; a stream may change it.
     AVSampleFormat resamplerFormat = AV_SAMPLE_FMT_NONE;
     int resamplerRate = 0;

@@ -1,5 +1,6 @@
 #include "imagereader.h"
 
+#include "ffmpegptr.h"
 #include "zumexifinfo.h"
 
 #include <QFile>
@@ -11,11 +12,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
-
-extern "C" {
-#include <libswscale/swscale.h>
-}
 
 namespace {
 
@@ -238,10 +234,6 @@ bool pictureFits(const AVPicture& picture, int width, int height, int bytesPerPi
         && qint64(picture.linesize[0]) >= qint64(width) * bytesPerPixel;
 }
 
-struct SwsContextDeleter {
-    void operator()(SwsContext* context) const { sws_freeContext(context); }
-};
-
 } // namespace
 
 void ImageReader::applyExifOrientation(ImageInfo& info, int orientation)
@@ -384,7 +376,7 @@ bool ImageReader::readPattern(const QString& path, AVPicture& picture, int width
     // The pixels are handed over as BGR although Qt stores them R, G, B: the
     // grey levels of the pattern files were made that way, and for the grey
     // images they are it makes no difference.
-    const std::unique_ptr<SwsContext, SwsContextDeleter> scaler(
+    const SwsContextPtr scaler(
         sws_getContext(rgb.width(), rgb.height(), AV_PIX_FMT_BGR24, width, height, AV_PIX_FMT_GRAY8,
                        SWS_BICUBIC, nullptr, nullptr, nullptr));
     if (!scaler)

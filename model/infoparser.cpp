@@ -1,6 +1,7 @@
 #include "infoparser.h"
 
 #include "audioreader.h"
+#include "ffmpegptr.h"
 #include "imagereader.h"
 
 #include <QFile>
@@ -12,27 +13,12 @@
 
 #include <algorithm>
 #include <deque>
-#include <memory>
-
-extern "C" {
-#include <libavformat/avformat.h>
-#include <libavutil/error.h>
-}
 
 namespace {
 
-struct FormatContextClose {
-    void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
-};
-using FormatContextPtr = std::unique_ptr<AVFormatContext, FormatContextClose>;
-
-struct PacketFree {
-    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
-};
-
 // The file opened and its streams probed, local files only (as the audio
 // reader opens them); null when FFmpeg cannot read it.
-FormatContextPtr openMedia(const QString& path)
+InputContextPtr openMedia(const QString& path)
 {
     const QByteArray url = "file:" + QFileInfo(path).absoluteFilePath().toUtf8();
     AVDictionary* options = nullptr;
@@ -42,7 +28,7 @@ FormatContextPtr openMedia(const QString& path)
     av_dict_free(&options);
     if (ret < 0)
         return {};
-    FormatContextPtr context(opened);
+    InputContextPtr context(opened);
     if (avformat_find_stream_info(context.get(), nullptr) < 0)
         return {};
     return context;
@@ -55,7 +41,7 @@ enum class SoundCheck { NotReadable, NoSound, NoDecoder, HasSound };
 // without a decoder, or sound that is there but does not decode.
 SoundCheck checkSound(const QString& path)
 {
-    const FormatContextPtr context = openMedia(path);
+    const InputContextPtr context = openMedia(path);
     if (!context)
         return SoundCheck::NotReadable;
     const int found = av_find_best_stream(context.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
@@ -73,7 +59,7 @@ SoundCheck checkSound(const QString& path)
 double soundPresent(const QString& path, double* claimed)
 {
     *claimed = -1.0;
-    const FormatContextPtr context = openMedia(path);
+    const InputContextPtr context = openMedia(path);
     if (!context)
         return -1.0;
     const int index = av_find_best_stream(context.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
@@ -86,7 +72,7 @@ double soundPresent(const QString& path, double* claimed)
     if (*claimed <= 0.0)
         return -1.0;
     const int64_t start = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
-    const std::unique_ptr<AVPacket, PacketFree> packet(av_packet_alloc());
+    const PacketPtr packet(av_packet_alloc());
     if (!packet)
         return -1.0;
     int64_t end = -1;

@@ -1,5 +1,7 @@
 #include "storyboard.h"
 
+#include "logcategories.h"
+
 #include <QDebug>
 #include <QDir>
 #include <QTransform>
@@ -201,7 +203,7 @@ int imageTypeOf(const QVector<IMAGEPROC>& procs)
         return 6;
     if (closeTo(m12, -1) && closeTo(m21, -1))
         return 7;
-    qDebug() << "I Don't think this will happen!";
+    qCDebug(lcImport) << "I Don't think this will happen!";
     return 0;
 }
 

@@ -17,13 +17,6 @@ extern "C" {
 
 namespace {
 
-QString avErrorText(int err)
-{
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(err, text, sizeof text);
-    return QString::fromUtf8(text);
-}
-
 DictionaryPtr dictionaryOf(const std::vector<std::pair<std::string, std::string>>& options)
 {
     AVDictionary* dict = nullptr;
@@ -58,13 +51,55 @@ void AVWriter::fail(const QString& message)
 }
 
 namespace {
-QString errorText(int err)
+
+QString rateText(AVRational rate)
 {
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(err, text, sizeof text);
-    return QString::fromUtf8(text);
+    if (rate.num <= 0 || rate.den <= 0)
+        return QStringLiteral("?");
+    return rate.den == 1 ? QString::number(rate.num) : QString::number(av_q2d(rate), 'g', 6);
 }
+
+// The settings an opened encoder ended up with, which may differ from what
+// the profile asked for (encoders round rates, pick formats and threads).
+QString codecSummary(const AVCodecContext* codec, const AVCodec* encoder)
+{
+    QStringList parts;
+    parts << QLatin1String(encoder ? encoder->name : avcodec_get_name(codec->codec_id));
+    if (codec->codec_type == AVMEDIA_TYPE_VIDEO) {
+        const char* format = av_get_pix_fmt_name(codec->pix_fmt);
+        parts << QLatin1String(format ? format : "?");
+        parts << QStringLiteral("%1x%2").arg(codec->width).arg(codec->height);
+        const AVRational rate = codec->framerate.num > 0 ? codec->framerate : av_inv_q(codec->time_base);
+        parts << QStringLiteral("%1 fps").arg(rateText(rate));
+    } else {
+        const char* format = av_get_sample_fmt_name(codec->sample_fmt);
+        parts << QLatin1String(format ? format : "?");
+        parts << QStringLiteral("%1 Hz").arg(codec->sample_rate);
+        parts << QStringLiteral("%1 channels").arg(codec->ch_layout.nb_channels);
+    }
+    parts << (codec->bit_rate > 0 ? QStringLiteral("%1 kb/s").arg(codec->bit_rate / 1000)
+                                  : QStringLiteral("no set bit rate"));
+    // 0: the encoder chooses (libx264 runs threads of its own).
+    parts << (codec->thread_count > 0 ? QStringLiteral("threads %1").arg(codec->thread_count)
+                                      : QStringLiteral("threads auto"));
+    return parts.join(QStringLiteral(", "));
+}
+
 } // namespace
+
+QString AVWriter::encoderSummary() const
+{
+    if (!m_output || !m_output->context)
+        return {};
+    const AVFormatContext* oc = m_output->context.get();
+    QStringList parts;
+    parts << QStringLiteral("format %1").arg(QLatin1String(oc->oformat ? oc->oformat->name : "?"));
+    if (m_videoCodec)
+        parts << QStringLiteral("video %1").arg(codecSummary(m_videoCodec, m_videoEncoder));
+    if (m_audioCodec)
+        parts << QStringLiteral("audio %1").arg(codecSummary(m_audioCodec, m_audioEncoder));
+    return parts.join(QStringLiteral("; "));
+}
 
 int AVWriter::audioFrameBytes() const
 {
@@ -123,7 +158,7 @@ bool AVWriter::openEncoder(OutputStreamSetup& setup, AVDictionary* options, std:
     left.reset(copy);
     if (err < 0) {
         fail(QStringLiteral("Could not open the %1 encoder '%2': %3")
-                 .arg(QLatin1String(kind), QLatin1String(setup.encoder->name), avErrorText(err)));
+                 .arg(QLatin1String(kind), QLatin1String(setup.encoder->name), ffmpegErrorText(err)));
         return false;
     }
     markUsed(left.get(), custom, used);
@@ -198,7 +233,7 @@ bool AVWriter::open(std::unique_ptr<OutputFile> output, const RenderParam& param
     DictionaryPtr left(muxerOptions);
     if (err < 0) {
         fail(QStringLiteral("Could not write the header of '%1': %2")
-                 .arg(QString::fromUtf8(oc->url ? oc->url : ""), avErrorText(err)));
+                 .arg(QString::fromUtf8(oc->url ? oc->url : ""), ffmpegErrorText(err)));
         close();
         return false;
     }
@@ -302,7 +337,7 @@ bool AVWriter::encodeVideo(const AVFrame* frame)
 {
     const int err = avcodec_send_frame(m_videoCodec, frame);
     if (err < 0) {
-        fail(QStringLiteral("The video encoder refused a picture: %1").arg(errorText(err)));
+        fail(QStringLiteral("The video encoder refused a picture: %1").arg(ffmpegErrorText(err)));
         return false;
     }
     if (frame)
@@ -416,7 +451,7 @@ bool AVWriter::sendAudioFrame(const AVFrame* frame)
 {
     const int err = avcodec_send_frame(m_audioCodec, frame);
     if (err < 0) {
-        fail(QStringLiteral("The audio encoder refused a sound frame: %1").arg(errorText(err)));
+        fail(QStringLiteral("The audio encoder refused a sound frame: %1").arg(ffmpegErrorText(err)));
         return false;
     }
     if (frame)
@@ -463,7 +498,7 @@ bool AVWriter::drainEncoder(AVCodecContext* codec, int setupIndex)
             // them up now.
             return writePacket(nullptr, codec, setupIndex);
         if (err < 0) {
-            fail(QStringLiteral("Encoding failed: %1").arg(errorText(err)));
+            fail(QStringLiteral("Encoding failed: %1").arg(ffmpegErrorText(err)));
             return false;
         }
         if (!writePacket(m_packet.get(), codec, setupIndex))
@@ -478,7 +513,7 @@ bool AVWriter::filterPackets(AVBSFContext* filter, std::vector<PacketPtr>& packe
     std::vector<PacketPtr> filtered;
     const auto refused = [this, filter](const char* what, int err) {
         fail(QStringLiteral("The bitstream filter '%1' %2 a packet: %3")
-                 .arg(QLatin1String(filter->filter->name), QLatin1String(what), errorText(err)));
+                 .arg(QLatin1String(filter->filter->name), QLatin1String(what), ffmpegErrorText(err)));
         return false;
     };
     const auto takeOutput = [&]() {
@@ -527,7 +562,7 @@ bool AVWriter::writePacket(AVPacket* packet, AVCodecContext* codec, int setupInd
         packet->stream_index = setup.stream->index;
         const int err = av_interleaved_write_frame(oc, packet);
         if (err < 0)
-            fail(QStringLiteral("Could not write to the output file: %1").arg(errorText(err)));
+            fail(QStringLiteral("Could not write to the output file: %1").arg(ffmpegErrorText(err)));
         return err >= 0;
     }
     // Through the filter chain: each filter's output feeds the next one; no
@@ -552,7 +587,7 @@ bool AVWriter::writePacket(AVPacket* packet, AVCodecContext* codec, int setupInd
         out->stream_index = setup.stream->index;
         const int err = av_interleaved_write_frame(oc, out.get());
         if (err < 0) {
-            fail(QStringLiteral("Could not write to the output file: %1").arg(errorText(err)));
+            fail(QStringLiteral("Could not write to the output file: %1").arg(ffmpegErrorText(err)));
             ok = false;
         }
     }
@@ -570,7 +605,7 @@ void AVWriter::close()
                 encodeVideo(nullptr);
             const int err = av_write_trailer(m_output->context.get());
             if (err < 0)
-                fail(QStringLiteral("Could not finish the output file: %1").arg(errorText(err)));
+                fail(QStringLiteral("Could not finish the output file: %1").arg(ffmpegErrorText(err)));
         }
         m_output.reset();
     }

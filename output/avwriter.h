@@ -44,6 +44,10 @@ public:
     QString errorString() const { return m_error; }
     // Remarks of the option layer and of the writer meant for the user.
     QStringList messages() const { return m_messages; }
+    // One line naming what the encoders were opened with: container, codecs,
+    // pixel and sample formats, size, rates, bit rates and threads. Empty
+    // when nothing is open.
+    QString encoderSummary() const;
 
     const AVCodecContext* videoCodecContext() const { return m_videoCodec; }
     const AVCodecContext* audioCodecContext() const { return m_audioCodec; }

@@ -1,5 +1,6 @@
 #include "avwritermanager.h"
 
+#include "logcategories.h"
 #include "storyboardrender.h"
 
 #include <QDebug>
@@ -192,7 +193,7 @@ void AVWriterManager::writeVideoAudio()
     emit progressChanged(double(m_videoCount));
     const quint32 total = totalFrames();
     if (quint32(m_videoCount) >= total && quint32(m_soundCount) >= total) {
-        qDebug() << "All video frames have been wrotten!";
+        qCDebug(lcEncode) << "All video frames have been wrotten!";
         m_frameTimer.stop();
         m_ended = true;
         emit compileEnd();
@@ -204,7 +205,7 @@ void AVWriterManager::checkCompileCompletion()
     if (!m_videoPipeWriter)
         return;
     if (!m_videoPipeWriter->isActive() && (!m_audioPipeWriter || !m_audioPipeWriter->isActive())) {
-        qDebug() << "All writers are not actived, compile must be end!!!";
+        qCDebug(lcEncode) << "All writers are not actived, compile must be end!!!";
         m_completionTimer.stop();
         emit compileEnd();
         return;
@@ -237,6 +238,9 @@ bool AVWriterManager::begin(StoryBoardRender* render, const QString& outputFile,
             removeOutputFile();
         return false;
     }
+    // What the encoders really use, which the profile only asks for: the
+    // first thing to look at when a compiled file is not what was expected.
+    qCInfo(lcEncode).noquote() << QStringLiteral("Compiling %1: %2").arg(outputFile, writer->encoderSummary());
     setVAWriter(std::move(writer));
     if (!init(param)) {
         cancel();

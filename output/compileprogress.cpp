@@ -1,6 +1,7 @@
 #include "compileprogress.h"
 
 #include "compilearguments.h"
+#include "logcategories.h"
 #include "settingskeys.h"
 #include "storyboardrender.h"
 #include "ui_compileprogress.h"
@@ -60,7 +61,7 @@ bool CompileProgress::init(StoryBoardRender* render, const ZumProfileData& profi
     m_outputFile = uniqueOutputFile(folder, baseName, profileExtension(profile));
     m_arguments = compileArguments(profile, param, m_outputFile);
     for (const QString& argument : std::as_const(m_arguments))
-        qDebug().noquote() << argument;
+        qCDebug(lcEncode).noquote() << argument;
     m_deviceThumbnail =
         profile.properties.value(QStringLiteral("/name")).toString().compare(QLatin1String("PSP"), Qt::CaseInsensitive) == 0;
 
@@ -147,7 +148,7 @@ void CompileProgress::on_open_clicked()
 
 void CompileProgress::on_compileEnd()
 {
-    qDebug() << "I got a compile end signal, is it right?";
+    qCDebug(lcEncode) << "I got a compile end signal, is it right?";
     if (m_loopEnded)
         return;
     m_loopEnded = true;
@@ -181,7 +182,7 @@ void CompileProgress::startThumbnail()
     });
     connect(m_thumbnail.get(), &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart) {
-            qDebug() << "The thumbnail tool could not be started";
+            qCDebug(lcEncode) << "The thumbnail tool could not be started";
             m_thumbnailTimeout.stop();
             afterProgress(true);
         }

@@ -1,5 +1,6 @@
 #include "alstream.h"
 
+#include "logcategories.h"
 #include "writelog.h"
 
 #include <AL/alext.h>
@@ -31,7 +32,7 @@ QString alErrorText(ALenum error)
 
 void logLine(const QString& line)
 {
-    qWarning("%s", qPrintable(line));
+    qCWarning(lcRender, "%s", qPrintable(line));
     WriteLog(QStringLiteral("%s"), line.toLocal8Bit().constData());
 }
 

@@ -1,6 +1,7 @@
 #include "avplayer.h"
 
 #include "alstream.h"
+#include "logcategories.h"
 #include "storyboardrender.h"
 
 #include <QDebug>
@@ -118,7 +119,7 @@ void AVPlayer::updateVABuffer()
     if (processed <= 0)
         return;
     if (processed > 10)
-        qDebug("Notice: Processed %d buffers!", processed);
+        qCDebug(lcRender, "Notice: Processed %d buffers!", processed);
     currentFrame += quint32(processed);
     render->seek(currentFrame, false, this);
     while (sound->freeBuffers() > 0 && queueOneFrame()) {

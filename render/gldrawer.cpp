@@ -1,5 +1,6 @@
 #include "gldrawer.h"
 
+#include "logcategories.h"
 #include "writelog.h"
 
 #include <QDebug>
@@ -155,7 +156,7 @@ GLDrawer::~GLDrawer()
 bool GLDrawer::fail(const QString& message)
 {
     m_errorString = message;
-    qWarning("GLDrawer: %s", qPrintable(message));
+    qCWarning(lcRender, "GLDrawer: %s", qPrintable(message));
     WriteLog(QStringLiteral("GLDrawer: %s"), message.toLocal8Bit().constData());
     return false;
 }
@@ -525,7 +526,7 @@ void GLDrawer::drawFrame(int slot, int imageType, const GLTransform* fx)
             command.hasTransform = true;
             command.transform = *fx;
         } else {
-            qDebug("Don't know what kind FX it is!");
+            qCDebug(lcRender, "Don't know what kind FX it is!");
         }
     }
     m_commands.push_back(command);

@@ -2,6 +2,7 @@
 // arguments: skin, language, product key, second query string, product
 // name, service address and configuration file.
 
+#include "logcategories.h"
 #include "qtsingleapplication.h"
 #include "quilupdatewindow.h"
 #include "zulangitemmodel.h"
@@ -23,7 +24,7 @@ int main(int argc, char **argv)
     app.setStartSoftwareManage(false);
     // The shared preference file is opened before anything asks for a
     // setting; otherwise a throw-away store would answer first.
-    qDebug("quilupdate-argv[7] = %s\n", argv[7]);
+    qCDebug(lcUpdate, "quilupdate-argv[7] = %s\n", argv[7]);
     app.initCfg(argv[7], true);
     ZuApplication::pref()->setTanslucentWhenSkin(false);
     app.installTranslators();

@@ -3,6 +3,7 @@
 #include "filesfromurls.h"
 #include "importprogress.h"
 #include "infoparser.h"
+#include "logcategories.h"
 #include "settingskeys.h"
 #include "timefunctions.h"
 #include "ui_adjustaudioorder.h"
@@ -353,7 +354,7 @@ void AdjustAudioOrder::updateAudioBuffer()
     if (processed == 0)
         return;
     if (processed > 10)
-        qDebug("Notice: Processed %d buffers!", processed);
+        qCDebug(lcUi, "Notice: Processed %d buffers!", processed);
     m_position += double(processed) / ClipPlayer::chunksPerSecond;
     ui->sliderClipping->setValue(int(m_position));
     updateTimeLabel();

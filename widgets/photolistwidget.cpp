@@ -3,6 +3,7 @@
 #include "filesfromurls.h"
 #include "imagereader.h"
 #include "importprogress.h"
+#include "logcategories.h"
 #include "zupref.h"
 
 #include <QApplication>
@@ -103,7 +104,7 @@ void PhotoListWidget::determineImageType(ImageInfo& info)
     else if (near(m12, -1) && near(m21, -1))
         info.imageType = 7;
     else {
-        qDebug() << "I Don't think this will happen!";
+        qCDebug(lcImport) << "I Don't think this will happen!";
         info.imageType = 0;
     }
 }

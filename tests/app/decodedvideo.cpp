@@ -1,39 +1,16 @@
 // Reads a compiled video back with libavformat: frame count, size, rate, sound length, first picture.
 #include "apptests.h"
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libswscale/swscale.h>
-}
-
-#include <memory>
+#include "ffmpegptr.h"
 
 namespace {
 
-struct InputCloser {
-    void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
-};
-struct CodecFreer {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct FrameFreer {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct PacketFreer {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-struct ScaleFreer {
-    void operator()(SwsContext* s) const { sws_freeContext(s); }
-};
-using CodecPtr = std::unique_ptr<AVCodecContext, CodecFreer>;
-
-CodecPtr openDecoder(const AVStream* stream)
+CodecContextPtr openDecoder(const AVStream* stream)
 {
     const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
     if (!codec)
         return nullptr;
-    CodecPtr context(avcodec_alloc_context3(codec));
+    CodecContextPtr context(avcodec_alloc_context3(codec));
     if (avcodec_parameters_to_context(context.get(), stream->codecpar) < 0
         || avcodec_open2(context.get(), codec, nullptr) < 0)
         return nullptr;
@@ -48,22 +25,22 @@ DecodedVideo decodeVideo(const QString& path)
     AVFormatContext* raw = nullptr;
     if (avformat_open_input(&raw, path.toLocal8Bit().constData(), nullptr, nullptr) < 0)
         return result;
-    std::unique_ptr<AVFormatContext, InputCloser> input(raw);
+    InputContextPtr input(raw);
     if (avformat_find_stream_info(input.get(), nullptr) < 0)
         return result;
     const int video = av_find_best_stream(input.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     const int audio = av_find_best_stream(input.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
     if (video < 0)
         return result;
-    CodecPtr videoCodec = openDecoder(input->streams[video]);
-    CodecPtr audioCodec = audio >= 0 ? openDecoder(input->streams[audio]) : nullptr;
+    CodecContextPtr videoCodec = openDecoder(input->streams[video]);
+    CodecContextPtr audioCodec = audio >= 0 ? openDecoder(input->streams[audio]) : nullptr;
     if (!videoCodec)
         return result;
     result.opened = true;
     result.frameRate = av_q2d(input->streams[video]->avg_frame_rate);
     qint64 samples = 0;
-    std::unique_ptr<AVFrame, FrameFreer> frame(av_frame_alloc());
-    std::unique_ptr<AVPacket, PacketFreer> packet(av_packet_alloc());
+    FramePtr frame(av_frame_alloc());
+    PacketPtr packet(av_packet_alloc());
 
     auto drain = [&](AVCodecContext* codec, bool isVideo) {
         while (avcodec_receive_frame(codec, frame.get()) == 0) {
@@ -74,7 +51,7 @@ DecodedVideo decodeVideo(const QString& path)
             if (result.frames == 0) {
                 result.width = frame->width;
                 result.height = frame->height;
-                std::unique_ptr<SwsContext, ScaleFreer> scale(
+                SwsContextPtr scale(
                     sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format), frame->width,
                                    frame->height, AV_PIX_FMT_BGRA, SWS_BICUBIC, nullptr, nullptr, nullptr));
                 QImage image(frame->width, frame->height, QImage::Format_RGB32);

@@ -15,6 +15,7 @@
 #include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTranslator>
@@ -89,6 +90,50 @@ private slots:
         QFile log(home.filePath(QStringLiteral("reelwright.1.log")));
         const QByteArray logged = log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
         QVERIFY2(!logged.contains("no preference store opened"), logged.constData());
+    }
+
+    // A plain run keeps its debug lines to itself; QT_LOGGING_RULES turns
+    // on one subsystem's, such as the window's scroll range.
+    void debugLinesFollowTheRules_data()
+    {
+        QTest::addColumn<QString>("rules");
+        QTest::addColumn<bool>("scrollRange");
+        QTest::newRow("plain run") << QString() << false;
+        QTest::newRow("ui on") << QStringLiteral("reelwright.ui.debug=true") << true;
+        QTest::newRow("render on") << QStringLiteral("reelwright.render.debug=true") << false;
+    }
+
+    void debugLinesFollowTheRules()
+    {
+        QFETCH(QString, rules);
+        QFETCH(bool, scrollRange);
+        QProcess run;
+        prepare(run);
+        QProcessEnvironment env = run.processEnvironment();
+        env.remove(QStringLiteral("QT_LOGGING_RULES"));
+        if (!rules.isEmpty())
+            env.insert(QStringLiteral("QT_LOGGING_RULES"), rules);
+        run.setProcessEnvironment(env);
+        run.start();
+        QVERIFY(run.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(run.peek(1024).contains(kLauncherText), 30000);
+        // Laying out the shown window sets the scroll range; a run that
+        // would write the line has written it long before the wait is over.
+        // Qt puts the category's name before the message.
+        const QRegularExpression line(QStringLiteral("^(reelwright\\.ui: )?maximum=\\d+$"),
+                                      QRegularExpression::MultilineOption);
+        QString errors;
+        const auto written = [&] {
+            errors += QString::fromLocal8Bit(run.readAllStandardError());
+            return errors.contains(line);
+        };
+        if (scrollRange)
+            QTRY_VERIFY_WITH_TIMEOUT(written(), 20000);
+        else
+            QTest::qWait(3000);
+        run.terminate();
+        QVERIFY(run.waitForFinished(20000));
+        QVERIFY2(written() == scrollRange, qPrintable(errors));
     }
 
     void brokenInstallation()

@@ -771,7 +771,8 @@ void TestEncoderOptions::bzpCompanion()
     const QString media = path("slides.bzp");
     std::ofstream(path("slides.tim").toStdString(), std::ios::binary)
         .write(reinterpret_cast<const char*>(std::array<float, 3>{1.5f, 2.5f, 0.25f}.data()), 3 * sizeof(float));
-    AVFormatContext* ic = avformat_alloc_context();
+    const FormatContextPtr owner(avformat_alloc_context());
+    AVFormatContext* ic = owner.get();
     ic->url = av_strdup(media.toUtf8().constData());
     AVStream* st = avformat_new_stream(ic, nullptr);
     st->time_base = AVRational{1, 1000};
@@ -782,7 +783,6 @@ void TestEncoderOptions::bzpCompanion()
     QCOMPARE(st->duration, int64_t(4250));
     QFile::remove(path("slides.tim"));
     QVERIFY(!InitialBzp(ic));
-    avformat_free_context(ic);
 }
 
 void TestEncoderOptions::printError_data()

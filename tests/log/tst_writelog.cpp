@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
+
 class TestWriteLog : public QObject
 {
     Q_OBJECT
@@ -106,5 +108,9 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestWriteLog)
+std::unique_ptr<QObject> makeWriteLogTests()
+{
+    return std::make_unique<TestWriteLog>();
+}
+
 #include "tst_writelog.moc"

@@ -1,6 +1,8 @@
 // Known test signals written into real sound files with our own FFmpeg code, and measurements on decoded samples.
 #include "audiofixtures.h"
 
+#include "ffmpegptr.h"
+
 #include <QFile>
 
 #include <algorithm>
@@ -20,33 +22,9 @@ extern "C" {
 
 namespace {
 
-struct FormatContextFree {
-    void operator()(AVFormatContext* context) const
-    {
-        if (context->pb && !(context->oformat->flags & AVFMT_NOFILE))
-            avio_closep(&context->pb);
-        avformat_free_context(context);
-    }
-};
-struct CodecContextFree {
-    void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
-};
-struct FrameFree {
-    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-};
-struct PacketFree {
-    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
-};
-using FormatContextPtr = std::unique_ptr<AVFormatContext, FormatContextFree>;
-using CodecContextPtr = std::unique_ptr<AVCodecContext, CodecContextFree>;
-using FramePtr = std::unique_ptr<AVFrame, FrameFree>;
-using PacketPtr = std::unique_ptr<AVPacket, PacketFree>;
-
 QString ffmpegError(const char* step, int code)
 {
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, text, sizeof text);
-    return QStringLiteral("%1: %2").arg(QLatin1String(step), QString::fromUtf8(text));
+    return QStringLiteral("%1: %2").arg(QLatin1String(step), ffmpegErrorText(code));
 }
 
 // Stores v (-1..1) as sample i of channel c of a frame in any sample format.
@@ -286,7 +264,7 @@ private:
         }
     }
 
-    FormatContextPtr m_format;
+    OutputContextPtr m_format;
     CodecContextPtr m_audio;
     CodecContextPtr m_video;
     AVStream* m_audioStream = nullptr;

@@ -2,6 +2,7 @@
 // reason, photos and sound, and a stop in the middle.
 
 #include "audiofixtures.h"
+#include "ffmpegptr.h"
 #include "infoparser.h"
 #include "modeltests.h"
 
@@ -71,15 +72,15 @@ QStringList outcome(const QStringList& files, bool isImage, QList<ImageInfo>* im
 double demuxerLength(const QString& path, bool* guessed)
 {
     *guessed = false;
-    AVFormatContext* context = nullptr;
-    if (avformat_open_input(&context, QFile::encodeName(path).constData(), nullptr, nullptr) < 0)
+    AVFormatContext* opened = nullptr;
+    if (avformat_open_input(&opened, QFile::encodeName(path).constData(), nullptr, nullptr) < 0)
         return -1.0;
+    const InputContextPtr context(opened);
     double length = -1.0;
-    if (avformat_find_stream_info(context, nullptr) >= 0 && context->duration > 0) {
+    if (avformat_find_stream_info(context.get(), nullptr) >= 0 && context->duration > 0) {
         length = double(context->duration) / AV_TIME_BASE;
         *guessed = context->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE;
     }
-    avformat_close_input(&context);
     return length;
 }
 

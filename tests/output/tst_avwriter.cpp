@@ -30,6 +30,8 @@ private slots:
     void bitstreamFilterChains();
     void profileArgumentList();
     void pipeWriterActivity();
+    void encoderSummary_data();
+    void encoderSummary();
 };
 
 void TestAVWriter::carryAcrossBlocks()
@@ -288,6 +290,48 @@ void TestAVWriter::profileArgumentList()
     QCOMPARE(audio->bit_rate, int64_t(128000));
     QCOMPARE(audio->ch_layout.nb_channels, 2);
     QCOMPARE(audio->sample_fmt, AV_SAMPLE_FMT_FLTP);
+}
+
+// The summary reports what the opened encoders use, which is not always
+// what was asked for (the sample format, the thread count).
+void TestAVWriter::encoderSummary_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QStringList>("codecArgs");
+    QTest::addColumn<QStringList>("parts");
+    QTest::newRow("avi mpeg4 mp2")
+        << "summary.avi"
+        << QStringList{"-vcodec", "mpeg4", "-b", "400000", "-threads", "2", "-acodec", "mp2", "-ab", "128000",
+                       "-ar", "44100", "-ac", "2"}
+        << QStringList{"format avi; ", "video mpeg4, yuv420p, 160x120, 25 fps, 400 kb/s, threads 2; ",
+                       "audio mp2, s16, 44100 Hz, 2 channels, 128 kb/s, threads 1"};
+    QTest::newRow("mp4 aac resampled") << "summary.mp4"
+                                       << QStringList{"-vcodec", "mpeg4", "-acodec", "aac", "-ar", "48000", "-ac", "1"}
+                                       << QStringList{"format mp4; ", "video mpeg4, yuv420p, 160x120, 25 fps",
+                                                      "audio aac, fltp, 48000 Hz, 1 channels"};
+    QTest::newRow("x264 threads itself")
+        << "summary.mkv" << QStringList{"-vcodec", "libx264", "-an"}
+        << QStringList{"format matroska; ", "video libx264, yuv420p, 160x120, 25 fps, no set bit rate, threads auto"};
+    QTest::newRow("video only") << "summary-silent.avi" << QStringList{"-vcodec", "mjpeg", "-an"}
+                                << QStringList{"format avi; ", "video mjpeg, yuvj420p, 160x120, 25 fps"};
+}
+
+void TestAVWriter::encoderSummary()
+{
+    QFETCH(QString, file);
+    QFETCH(QStringList, codecArgs);
+    QFETCH(QStringList, parts);
+    AVWriter writer;
+    QVERIFY(writer.encoderSummary().isEmpty());
+    QStringList args{"-s", "160x120", "-r", "25"};
+    args << codecArgs << QStringList{"-y", path(file)};
+    QVERIFY2(writer.open(QString(), renderParam(160, 120, 25, 44100, 2), args), qPrintable(writer.errorString()));
+    const QString summary = writer.encoderSummary();
+    for (const QString& part : parts)
+        QVERIFY2(summary.contains(part), qPrintable(summary));
+    QCOMPARE(summary.contains(QLatin1String("audio ")), !codecArgs.contains(QLatin1String("-an")));
+    writer.close();
+    QVERIFY(writer.encoderSummary().isEmpty());
 }
 
 void TestAVWriter::pipeWriterActivity()

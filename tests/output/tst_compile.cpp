@@ -17,6 +17,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QLoggingCategory>
+#include <QMutex>
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -49,6 +51,21 @@ QString writePhoto(const QString& path, QColor colour)
     return path;
 }
 
+// Every message while installed (from any thread), with its category.
+struct LoggedMessage {
+    QString category;
+    QtMsgType type;
+    QString text;
+};
+QMutex s_loggedMutex;
+QList<LoggedMessage> s_logged;
+
+void recordMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    const QMutexLocker lock(&s_loggedMutex);
+    s_logged.append({QString::fromLatin1(context.category ? context.category : ""), type, text});
+}
+
 bool near(QRgb pixel, int r, int g, int b, int tolerance = 24)
 {
     return std::abs(qRed(pixel) - r) <= tolerance && std::abs(qGreen(pixel) - g) <= tolerance &&
@@ -75,6 +92,7 @@ private slots:
     void init();
     void loopEndToEnd();
     void pauseResumeSameFrames();
+    void quietCompileLogsEncoderChoices();
     void writeFailureEndsCompile();
     void dialogSucceeds();
     void dialogStopDeletesFile();
@@ -206,6 +224,35 @@ void TestCompile::pauseResumeSameFrames()
 
 // A device that refuses every byte stands for a full disk: the compile fails
 // with the writer's reason instead of reporting success.
+// A compile with the default rules says nothing at debug level and tells,
+// once, what the encoders were opened with.
+void TestCompile::quietCompileLogsEncoderChoices()
+{
+    QLoggingCategory::setFilterRules(QString());
+    s_logged.clear();
+    const QString file = path(QStringLiteral("logged.mp4"));
+    AVWriterManager loop;
+    const QtMessageHandler previous = qInstallMessageHandler(recordMessage);
+    const bool compiled = runLoop(loop, file) && loop.finish();
+    qInstallMessageHandler(previous);
+    QVERIFY2(compiled, qPrintable(loop.failureReason()));
+
+    QStringList encodeLines;
+    for (const LoggedMessage& message : std::as_const(s_logged)) {
+        QVERIFY2(message.type != QtDebugMsg, qPrintable(message.category + QStringLiteral(": ") + message.text));
+        if (message.category == QLatin1String("reelwright.encode")) {
+            QCOMPARE(message.type, QtInfoMsg);
+            encodeLines << message.text;
+        }
+    }
+    QCOMPARE(encodeLines.size(), 1);
+    const QString& line = encodeLines.first();
+    for (const QString& part : {file, QStringLiteral("format mp4"),
+                                QStringLiteral("video mpeg4, yuv420p, 320x180, 25 fps, 3000 kb/s"),
+                                QStringLiteral("audio aac, fltp, 48000 Hz, 2 channels, 128 kb/s")})
+        QVERIFY2(line.contains(part), qPrintable(line));
+}
+
 void TestCompile::writeFailureEndsCompile()
 {
     const QString full = QStringLiteral("/dev/full");

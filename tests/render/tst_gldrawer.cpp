@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QImageReader>
+#include <QLoggingCategory>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
 #include <QPainter>
@@ -634,8 +635,10 @@ void GLDrawerTests::rotateEffectAndUnknownKind()
     unknown.kind = 7;
     unknown.value[0] = 100.0f;
     unknown.value[2] = 150.0f;
+    QLoggingCategory::setFilterRules(QStringLiteral("reelwright.render.debug=true"));
     QTest::ignoreMessage(QtDebugMsg, "Don't know what kind FX it is!");
     composeOne(drawer, picture, 0, &unknown);
+    QLoggingCategory::setFilterRules(QString());
     QVERIFY(maxDifference(readBack(drawer), plain) <= 1);
 }
 

@@ -238,7 +238,9 @@ int main(int argc, char* argv[])
         // The libraries' own lines ("[mp3 @ 0x...] ...") repeat what the
         // one-line message says, in their terms.
         av_log_set_level(AV_LOG_QUIET);
-        QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
+        QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false\nreelwright.*.info=false"));
+    } else {
+        QLoggingCategory::setFilterRules(QStringLiteral("reelwright.*.debug=true"));
     }
 
     ZuProfileManager* manager = ZuProfileManager::instance();

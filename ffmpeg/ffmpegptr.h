@@ -1,7 +1,9 @@
 #pragma once
-// Owners for the FFmpeg objects the encoder option layer, the writer and the
-// converter tool hand around: each frees its object with the matching
-// library call.
+// Owners for the FFmpeg objects the readers, the encoder option layer, the
+// writer and the tools hand around: each frees its object with the matching
+// library call. Plus the one way an FFmpeg error code becomes text.
+
+#include <QString>
 
 #include <memory>
 
@@ -10,6 +12,7 @@ extern "C" {
 #include <libavcodec/bsf.h>
 #include <libavformat/avformat.h>
 #include <libavutil/dict.h>
+#include <libavutil/error.h>
 #include <libavutil/frame.h>
 #include <libswresample/swresample.h>
 #include <libswscale/swscale.h>
@@ -27,6 +30,7 @@ struct OutputContextDeleter {
         avformat_free_context(c);
     }
 };
+// An input context opened with avformat_open_input.
 struct InputContextDeleter {
     void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
 };
@@ -68,3 +72,12 @@ using BsfContextPtr = std::unique_ptr<AVBSFContext, BsfDeleter>;
 using DictionaryPtr = std::unique_ptr<AVDictionary, DictionaryDeleter>;
 template <typename T>
 using AvBufferPtr = std::unique_ptr<T, AvFreeDeleter>;
+
+// The library's description of an error code (an AVERROR value), e.g.
+// "No such file or directory" for AVERROR(ENOENT).
+inline QString ffmpegErrorText(int code)
+{
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(code, text, sizeof text);
+    return QString::fromUtf8(text);
+}

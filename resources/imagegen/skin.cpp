@@ -1,21 +1,14 @@
-// Draws the default skin's images of the clip slider bar and the icons of
-// the audio order dialog as PNG files. The build runs it, so the source
-// tree holds no binary images; the output depends only on this code.
-//
-// Usage: reelwright-skinimagegen <folder>   writes <folder>/slider/*.png and
-//                                           <folder>/audioorder/*.png
+// The default skin's images of the clip slider bar and the icons of the
+// audio order dialog: FOLDER/slider/*.png and FOLDER/audioorder/*.png.
+
+#include "imagegen.h"
 
 #include <QColor>
 #include <QDir>
-#include <QImage>
 #include <QLinearGradient>
-#include <QPainter>
 #include <QPainterPath>
-#include <QString>
 
-#include <cstdio>
-#include <functional>
-
+namespace imagegen {
 namespace {
 
 const QColor kTrackEdge(0x8a, 0x90, 0x98);
@@ -31,22 +24,9 @@ const QColor kIcon(0x3a, 0x44, 0x50);
 const QColor kAccent(0x2b, 0x76, 0xc8);
 const QColor kStop(0xc0, 0x39, 0x2b);
 
-using Draw = std::function<void(QPainter &)>;
-
 bool save(const QString &path, int width, int height, const Draw &draw)
 {
-    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    {
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        draw(painter);
-    }
-    if (!image.save(path, "PNG")) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-        return false;
-    }
-    return true;
+    return savePng(paint(width, height, QImage::Format_ARGB32_Premultiplied, QPainter::Antialiasing, draw), path);
 }
 
 // A rounded bar filling the image: the track and the clip regions. The
@@ -55,11 +35,8 @@ Draw bar(const QColor &edge, const QColor &top, const QColor &bottom)
 {
     return [=](QPainter &p) {
         const QRectF r(0.5, 0.5, p.device()->width() - 1.0, p.device()->height() - 1.0);
-        QLinearGradient fill(0, 0, 0, r.height());
-        fill.setColorAt(0, top);
-        fill.setColorAt(1, bottom);
         p.setPen(QPen(edge, 1));
-        p.setBrush(fill);
+        p.setBrush(blend(QPointF(0, 0), QPointF(0, r.height()), top, bottom));
         p.drawRoundedRect(r, 2, 2);
     };
 }
@@ -89,11 +66,10 @@ Draw thumb(bool enabled)
 {
     return [=](QPainter &p) {
         const QRectF r(0.5, 0.5, p.device()->width() - 1.0, p.device()->height() - 1.0);
-        QLinearGradient fill(0, 0, r.width(), 0);
-        fill.setColorAt(0, enabled ? QColor(0xff, 0xff, 0xff) : QColor(0xe4, 0xe4, 0xe4));
-        fill.setColorAt(1, enabled ? QColor(0xdc, 0xe0, 0xe6) : QColor(0xcc, 0xcc, 0xcc));
         p.setPen(QPen(enabled ? QColor(0x5a, 0x62, 0x6c) : kGreyEdge, 1));
-        p.setBrush(fill);
+        p.setBrush(blend(QPointF(0, 0), QPointF(r.width(), 0),
+                         enabled ? QColor(0xff, 0xff, 0xff) : QColor(0xe4, 0xe4, 0xe4),
+                         enabled ? QColor(0xdc, 0xe0, 0xe6) : QColor(0xcc, 0xcc, 0xcc)));
         p.drawRoundedRect(r, 3, 3);
         p.setPen(QPen(enabled ? kAccent : kGreyEdge, 2));
         const double cx = p.device()->width() / 2.0;
@@ -108,28 +84,15 @@ constexpr int kIconSize = 16;
 
 void triangle(QPainter &p, double left, double top, double right, double bottom, const QColor &colour)
 {
-    QPainterPath path;
-    path.moveTo(left, top);
-    path.lineTo(right, (top + bottom) / 2);
-    path.lineTo(left, bottom);
-    path.closeSubpath();
-    p.fillPath(path, colour);
+    fillShape(p, {{left, top}, {right, (top + bottom) / 2}, {left, bottom}}, colour);
 }
 
 void arrow(QPainter &p, bool up)
 {
-    QPainterPath path;
     const double tip = up ? 2 : 14;
     const double base = up ? 8 : 8;
-    path.moveTo(8, tip);
-    path.lineTo(14, base);
-    path.lineTo(10, base);
-    path.lineTo(10, up ? 14 : 2);
-    path.lineTo(6, up ? 14 : 2);
-    path.lineTo(6, base);
-    path.lineTo(2, base);
-    path.closeSubpath();
-    p.fillPath(path, kIcon);
+    const double tail = up ? 14 : 2;
+    fillShape(p, {{8, tip}, {14, base}, {10, base}, {10, tail}, {6, tail}, {6, base}, {2, base}}, kIcon);
 }
 
 // A bracket standing on the in point ([) or out point (]) with a small
@@ -154,15 +117,7 @@ void bracket(QPainter &p, bool in)
 
 void speaker(QPainter &p)
 {
-    QPainterPath path;
-    path.moveTo(1, 6);
-    path.lineTo(4, 6);
-    path.lineTo(8, 2);
-    path.lineTo(8, 14);
-    path.lineTo(4, 10);
-    path.lineTo(1, 10);
-    path.closeSubpath();
-    p.fillPath(path, kIcon);
+    fillShape(p, {{1, 6}, {4, 6}, {8, 2}, {8, 14}, {4, 10}, {1, 10}}, kIcon);
 }
 
 bool writeSlider(const QDir &dir)
@@ -229,17 +184,13 @@ bool writeIcons(const QDir &dir)
 
 } // namespace
 
-int main(int argc, char **argv)
+int skinImages(const QStringList &arguments)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <folder>\n", argv[0]);
-        return 2;
-    }
-    const QDir root(QString::fromLocal8Bit(argv[1]));
-    if (!root.mkpath("slider") || !root.mkpath("audioorder")) {
-        std::fprintf(stderr, "cannot create folders in %s\n", argv[1]);
+    const QDir root(arguments.at(0));
+    if (!makeFolder(root.filePath("slider")) || !makeFolder(root.filePath("audioorder")))
         return 1;
-    }
     const bool ok = writeSlider(QDir(root.filePath("slider"))) & writeIcons(QDir(root.filePath("audioorder")));
     return ok ? 0 : 1;
 }
+
+} // namespace imagegen

@@ -1,20 +1,16 @@
-// Draws the icons of the output profile list: one per profile group and one
-// per container format, as named in the profile templates. Run at build
-// time, so the source tree holds no binary images.
-//
-//     drawprofileicons OUTPUT_FOLDER NAME.png...
+// The icons of the output profile list: one per profile group and one per
+// container format, as named in the profile templates. Only the names asked
+// for are drawn, so the build's list and the drawings must agree.
+
+#include "imagegen.h"
 
 #include <QDir>
-#include <QGuiApplication>
-#include <QImage>
-#include <QPainter>
 #include <QPainterPath>
 
-#include <cmath>
 #include <cstdio>
-#include <functional>
 #include <map>
 
+namespace imagegen {
 namespace {
 
 constexpr int kSize = 32;
@@ -94,14 +90,11 @@ void handheld(QPainter &p)
 }
 
 // A tile in the format's colour with its short name.
-std::function<void(QPainter &)> tile(QColor colour, const QString &label)
+Draw tile(QColor colour, const QString &label)
 {
     return [colour, label](QPainter &p) {
-        QLinearGradient fill(0, 2, 0, 30);
-        fill.setColorAt(0, colour.lighter(125));
-        fill.setColorAt(1, colour.darker(115));
         p.setPen(QPen(colour.darker(150), 1));
-        p.setBrush(fill);
+        p.setBrush(blend(QPointF(0, 2), QPointF(0, 30), colour.lighter(125), colour.darker(115)));
         p.drawRoundedRect(QRectF(1.5, 4.5, 29, 23), 4, 4);
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(255, 255, 255, 60));
@@ -118,11 +111,9 @@ std::function<void(QPainter &)> tile(QColor colour, const QString &label)
 
 } // namespace
 
-int main(int argc, char **argv)
+int profileIcons(const QStringList &arguments)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    const std::map<QString, std::function<void(QPainter &)>> drawings = {
+    const std::map<QString, Draw> drawings = {
         {QStringLiteral("recent.png"), recentClock},
         {QStringLiteral("general.png"), filmStrip},
         {QStringLiteral("web.png"), globe},
@@ -140,32 +131,21 @@ int main(int argc, char **argv)
         {QStringLiteral("psp.png"), tile(QColor(20, 30, 80), QStringLiteral("PSP"))},
         {QStringLiteral("phone.png"), tile(QColor(220, 130, 30), QStringLiteral("3GP"))},
     };
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: drawprofileicons OUTPUT_FOLDER NAME.png...\n");
-        return 2;
-    }
-    const QDir folder(QString::fromLocal8Bit(argv[1]));
-    if (!QDir().mkpath(folder.path()))
+    const QDir folder(arguments.at(0));
+    if (!makeFolder(folder.path()))
         return 1;
-    for (int i = 2; i < argc; ++i) {
-        const QString name = QString::fromLocal8Bit(argv[i]);
+    for (const QString &name : arguments.mid(1)) {
         const auto drawing = drawings.find(name);
         if (drawing == drawings.end()) {
-            std::fprintf(stderr, "drawprofileicons: no drawing for %s\n", argv[i]);
+            std::fprintf(stderr, "imagegen: no profile icon drawing for %s\n", qPrintable(name));
             return 1;
         }
-        QImage image(kSize, kSize, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        {
-            QPainter painter(&image);
-            painter.setRenderHint(QPainter::Antialiasing);
-            painter.setRenderHint(QPainter::TextAntialiasing);
-            drawing->second(painter);
-        }
-        if (!image.save(folder.filePath(name), "PNG")) {
-            std::fprintf(stderr, "drawprofileicons: cannot write %s\n", qPrintable(folder.filePath(name)));
+        const QImage image = paint(kSize, kSize, QImage::Format_ARGB32_Premultiplied,
+                                   QPainter::Antialiasing | QPainter::TextAntialiasing, drawing->second);
+        if (!savePng(image, folder.filePath(name)))
             return 1;
-        }
     }
     return 0;
 }
+
+} // namespace imagegen

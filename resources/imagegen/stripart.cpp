@@ -1,20 +1,18 @@
-// Draws the audio strip's item caps and the getting-started pictures into
-// the folder named on the command line. Run by the build, so the images are
-// made from this source and nothing else.
+// The audio strip's item caps and the getting-started pictures in the
+// program's languages.
+
+#include "imagegen.h"
 
 #include <QColor>
 #include <QDir>
 #include <QFont>
 #include <QFontMetrics>
-#include <QGuiApplication>
-#include <QImage>
 #include <QLinearGradient>
-#include <QPainter>
 #include <QPainterPath>
 
-#include <cstdio>
 #include <vector>
 
+namespace imagegen {
 namespace {
 
 const QColor kTop(0xd8, 0xee, 0xfb);
@@ -28,10 +26,7 @@ constexpr int kCapHeight = 26;
 
 QLinearGradient stripGradient()
 {
-    QLinearGradient gradient(0, 0, 0, kCapHeight);
-    gradient.setColorAt(0.0, kTop);
-    gradient.setColorAt(1.0, kBottom);
-    return gradient;
+    return blend(QPointF(0, 0), QPointF(0, kCapHeight), kTop, kBottom);
 }
 
 void drawNote(QPainter& p, QPointF head, qreal size, const QColor& colour)
@@ -66,36 +61,32 @@ void drawNote(QPainter& p, QPointF head, qreal size, const QColor& colour)
 // Left end of an audio item: rounded, with a note where the text leaves room.
 QImage head()
 {
-    QImage image(28, kCapHeight, QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    QPainterPath shape;
-    shape.addRoundedRect(QRectF(0.5, 0.5, 40, kCapHeight - 1), 7, 7);
-    p.setClipRect(0, 0, 28, kCapHeight);
-    p.fillPath(shape, stripGradient());
-    p.setPen(QPen(kEdge, 1));
-    p.drawPath(shape);
-    drawNote(p, QPointF(9, 19), 14, kEdge);
-    return image;
+    return paint(28, kCapHeight, QImage::Format_ARGB32, QPainter::Antialiasing, [](QPainter& p) {
+        QPainterPath shape;
+        shape.addRoundedRect(QRectF(0.5, 0.5, 40, kCapHeight - 1), 7, 7);
+        p.setClipRect(0, 0, 28, kCapHeight);
+        p.fillPath(shape, stripGradient());
+        p.setPen(QPen(kEdge, 1));
+        p.drawPath(shape);
+        drawNote(p, QPointF(9, 19), 14, kEdge);
+    });
 }
 
 // Repeating middle of an audio item: the gradient with a soft wave along the
 // lower edge, kept away from the middle where the item's text sits.
 QImage body()
 {
-    QImage image(16, kCapHeight, QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    QPainter p(&image);
-    p.fillRect(image.rect(), stripGradient());
-    p.setPen(QPen(kEdge, 1));
-    p.drawLine(0, 0, 15, 0);
-    p.drawLine(0, kCapHeight - 1, 15, kCapHeight - 1);
-    const int heights[16] = {2, 3, 5, 4, 2, 3, 4, 5, 3, 2, 4, 5, 3, 2, 3, 2};
-    p.setPen(QPen(kWave, 1));
-    for (int x = 0; x < 16; ++x)
-        p.drawLine(x, kCapHeight - 2, x, kCapHeight - 2 - heights[x]);
-    return image;
+    // Not antialiased: the one-pixel lines must stay sharp when tiled.
+    return paint(16, kCapHeight, QImage::Format_ARGB32, {}, [](QPainter& p) {
+        p.fillRect(QRect(0, 0, 16, kCapHeight), stripGradient());
+        p.setPen(QPen(kEdge, 1));
+        p.drawLine(0, 0, 15, 0);
+        p.drawLine(0, kCapHeight - 1, 15, kCapHeight - 1);
+        const int heights[16] = {2, 3, 5, 4, 2, 3, 4, 5, 3, 2, 4, 5, 3, 2, 3, 2};
+        p.setPen(QPen(kWave, 1));
+        for (int x = 0; x < 16; ++x)
+            p.drawLine(x, kCapHeight - 2, x, kCapHeight - 2 - heights[x]);
+    });
 }
 
 struct Step {
@@ -153,28 +144,15 @@ void drawFilmIcon(QPainter& p, const QRectF& r)
         p.drawRect(QRectF(x, film.top() + 3, 4, 4));
         p.drawRect(QRectF(x, film.bottom() - 7, 4, 4));
     }
-    QPainterPath play;
     const QPointF c = film.center();
-    play.moveTo(c + QPointF(-7, -9));
-    play.lineTo(c + QPointF(10, 0));
-    play.lineTo(c + QPointF(-7, 9));
-    play.closeSubpath();
-    p.setBrush(kAccent);
-    p.drawPath(play);
+    fillShape(p, {c + QPointF(-7, -9), c + QPointF(10, 0), c + QPointF(-7, 9)}, kAccent);
     p.restore();
 }
 
 // The picture shown in the empty album: three numbered steps in the
 // language of `title` and `steps`.
-QImage gettingStarted(const QString& title, const std::vector<Step>& steps)
+void drawGettingStarted(QPainter& p, const QSize& size, const QString& title, const std::vector<Step>& steps)
 {
-    const QSize size(660, 250);
-    QImage image(size, QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setRenderHint(QPainter::TextAntialiasing);
-
     p.setPen(QPen(kEdge, 2));
     p.setBrush(QColor(0xf6, 0xfb, 0xfe));
     p.drawRoundedRect(QRectF(1, 1, size.width() - 2, size.height() - 2), 16, 16);
@@ -232,33 +210,28 @@ QImage gettingStarted(const QString& title, const std::vector<Step>& steps)
             p.drawLine(QPointF(x0 + 26, y), QPointF(x0 + 18, y + 7));
         }
     }
-    return image;
+}
+
+QImage gettingStarted(const QString& title, const std::vector<Step>& steps)
+{
+    const QSize size(660, 250);
+    return paint(size.width(), size.height(), QImage::Format_ARGB32,
+                 QPainter::Antialiasing | QPainter::TextAntialiasing,
+                 [&](QPainter& p) { drawGettingStarted(p, size, title, steps); });
 }
 
 bool save(const QImage& image, const QDir& dir, const QString& name)
 {
-    if (image.save(dir.filePath(name), "PNG"))
-        return true;
-    std::fprintf(stderr, "stripart: cannot write %s\n", qPrintable(dir.filePath(name)));
-    return false;
+    return savePng(image, dir.filePath(name));
 }
 
 } // namespace
 
-int main(int argc, char** argv)
+int stripArt(const QStringList& arguments)
 {
-    // Text needs a font database, not a screen.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: stripart OUTPUT-FOLDER\n");
-        return 2;
-    }
-    QDir dir(QString::fromLocal8Bit(argv[1]));
-    if (!dir.mkpath(QStringLiteral("."))) {
-        std::fprintf(stderr, "stripart: cannot create %s\n", argv[1]);
+    const QDir dir(arguments.at(0));
+    if (!makeFolder(dir.path()))
         return 1;
-    }
 
     const std::vector<Step> english = {
         {QStringLiteral("Add your photos"), QStringLiteral("Drag photos onto the album strip or import a folder.")},
@@ -278,3 +251,5 @@ int main(int argc, char** argv)
                             QStringLiteral("gettingstart_de_DE.png"));
     return ok ? 0 : 1;
 }
+
+} // namespace imagegen
