@@ -76,8 +76,7 @@ int Reelwright::syncedPhotoMs(double audioSeconds, int photoCount, bool useTrans
 void Reelwright::on_photoDur_changed(int ms)
 {
     on_pause_clicked();
-    album.photoMs = ms;
-    album.photoSeconds = ms / 1000.0;
+    document.setPhotoMs(ms);
     onStoryBoardDataChanged();
     seek(int(form->avPlayer->currentFrame));
 }
@@ -85,8 +84,7 @@ void Reelwright::on_photoDur_changed(int ms)
 void Reelwright::on_transtionDur_changed(int ms)
 {
     on_pause_clicked();
-    album.transitionMs = ms;
-    album.transitionSeconds = ms / 1000.0;
+    document.setTransitionMs(ms);
     onStoryBoardDataChanged();
     seek(int(form->avPlayer->currentFrame));
 }
@@ -94,7 +92,7 @@ void Reelwright::on_transtionDur_changed(int ms)
 void Reelwright::on_transition_changed(int state)
 {
     on_pause_clicked();
-    album.useTransition = state == Qt::Checked;
+    document.setUseTransition(state == Qt::Checked);
     form->radioButton->setEnabled(album.useTransition);
     form->radioButton_2->setEnabled(album.useTransition && !album.patternFiles.isEmpty());
     onStoryBoardDataChanged();
@@ -104,7 +102,7 @@ void Reelwright::on_transition_changed(int state)
 void Reelwright::on_transitionType_changed()
 {
     on_pause_clicked();
-    album.dissolveOnly = form->radioButton->isChecked();
+    document.setDissolveOnly(form->radioButton->isChecked());
     onStoryBoardDataChanged();
     seek(int(form->avPlayer->currentFrame));
 }
@@ -112,7 +110,7 @@ void Reelwright::on_transitionType_changed()
 void Reelwright::on_dynamicZoom_changed(int state)
 {
     on_pause_clicked();
-    album.useZoom = state == Qt::Checked;
+    document.setUseZoom(state == Qt::Checked);
     onStoryBoardDataChanged();
     seek(int(form->avPlayer->currentFrame));
 }
@@ -120,8 +118,8 @@ void Reelwright::on_dynamicZoom_changed(int state)
 void Reelwright::on_audioSetting_changed()
 {
     on_pause_clicked();
-    album.loopAudio = form->checkBox_2->isChecked();
-    album.fadeAudio = form->checkBox_3->isChecked();
+    document.setLoopAudio(form->checkBox_2->isChecked());
+    document.setFadeAudio(form->checkBox_3->isChecked());
     onStoryBoardDataChanged();
     seek(int(form->avPlayer->currentFrame));
 }
@@ -138,8 +136,7 @@ void Reelwright::on_sync_clicked()
         form->spinBox->setValue(ms);
     }
     // The album takes the computed length even where the spin box clamps it.
-    album.photoMs = ms;
-    album.photoSeconds = ms / 1000.0;
+    document.setPhotoMs(ms);
     onStoryBoardDataChanged();
     on_photoListWidget_item_clicked();
 }
@@ -165,10 +162,8 @@ void Reelwright::on_clear_clicked()
     on_stop_clicked();
     if (focusList == 0) {
         form->photoListWidget->clear();
-        album.photos.clear();
     } else if (focusList == 1) {
         form->audioListWidget->clear();
-        album.audios.clear();
     }
     onStoryBoardDataChanged();
     seek(0);
@@ -311,20 +306,20 @@ void Reelwright::on_AfterBurnAction()
     mirrorAfterBurnAction();
 }
 
-// ---- strip notifications
+// ---- strip notifications (the strips have already edited the document)
 
 void Reelwright::photoListChanged(const QList<ImageInfo>& list)
 {
+    Q_UNUSED(list);
     on_pause_clicked();
-    album.photos = list;
     onStoryBoardDataChanged();
     seek(int(form->avPlayer->currentFrame));
 }
 
 void Reelwright::audioListChanged(const QList<AudioInfo>& list)
 {
+    Q_UNUSED(list);
     on_pause_clicked();
-    album.audios = list;
     onStoryBoardDataChanged();
 }
 

@@ -13,6 +13,7 @@
 
 std::unique_ptr<QObject> makeAudioReaderTests();
 std::unique_ptr<QObject> makeInfoParserTests();
+std::unique_ptr<QObject> makeAlbumDocumentTests();
 
 QString mediaFile(const QString& name)
 {
@@ -70,7 +71,7 @@ int main(int argc, char** argv)
     int failures = 0;
     const std::unique_ptr<QObject> suites[] = {makeTimeFunctionsTests(), makeRecordsTests(), makeExifTests(),
                                                makeImageReaderTests(), makeAudioReaderTests(),
-                                               makeInfoParserTests()};
+                                               makeInfoParserTests(), makeAlbumDocumentTests()};
     for (const auto& suite : suites)
         failures += QTest::qExec(suite.get(), argc, argv);
     return failures == 0 ? 0 : 1;

@@ -18,4 +18,7 @@ std::unique_ptr<QObject> makePhotoListWidgetTests();
 std::unique_ptr<QObject> makeAudioStripTests();
 std::unique_ptr<QObject> makeMediaInfoTests();
 
+// Both strips over one album document
+std::unique_ptr<QObject> makeStripDocumentTests();
+
 QString mediaFile(const QString& name);
