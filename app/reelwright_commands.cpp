@@ -6,7 +6,6 @@
 #include "audiolistwidget.h"
 #include "avplayer.h"
 #include "filesfromurls.h"
-#include "importprogress.h"
 #include "mediainfowidget.h"
 #include "photolistwidget.h"
 #include "ui_reelwright.h"
@@ -376,22 +375,10 @@ QStringList Reelwright::openFiles(const QString& dir, const QString& filter)
 
 void Reelwright::importFiles(const QStringList& files, bool photos)
 {
-    QWidget* strip = photos ? static_cast<QWidget*>(form->photoListWidget)
-                            : static_cast<QWidget*>(form->audioListWidget);
-    bool added = false;
-    {
-        ImportProgress dialog(photos, strip);
-        dialog.parseFileList(files);
-        dialog.exec();
-        added = dialog.added;
-    }
-    if (!added)
-        return;
-    if (photos)
-        form->photoListWidget->finishItemsAdding();
-    else
-        form->audioListWidget->finishItemsAdding();
-    seek(int(form->avPlayer->currentFrame));
+    const bool added =
+        photos ? form->photoListWidget->importFiles(files) : form->audioListWidget->importFiles(files);
+    if (added)
+        seek(int(form->avPlayer->currentFrame));
 }
 
 void Reelwright::on_importPicture_clicked()

@@ -3,7 +3,7 @@
 #include "adjustaudioorder.h"
 #include "albumdocument.h"
 #include "filesfromurls.h"
-#include "importprogress.h"
+#include "importflow.h"
 #include "timefunctions.h"
 #include "zupref.h"
 
@@ -437,16 +437,11 @@ void AudioListWidget::runDrag(const QList<int>& rows)
     QList<QListWidgetItem*> dragged;
     for (int row : rows)
         dragged << item(row);
-    auto* mime = new QMimeData;
-    mime->setData(kAudioListFormat, m_drag.begin(rows));
-    auto* drag = new QDrag(this);
-    drag->setMimeData(mime);
     const QImage picture = dragged.first()->data(Qt::DecorationRole).value<QImage>();
+    QPixmap pixmap;
     if (!picture.isNull())
-        drag->setPixmap(QPixmap::fromImage(picture.copy(0, 0, std::min(picture.width(), 200), picture.height())));
-
-    const Qt::DropAction action = drag->exec(Qt::CopyAction | Qt::MoveAction);
-    m_drag.end();
+        pixmap = QPixmap::fromImage(picture.copy(0, 0, std::min(picture.width(), 200), picture.height()));
+    const Qt::DropAction action = m_drag.run(this, kAudioListFormat, rows, pixmap, Qt::IgnoreAction);
 
     if (action == Qt::MoveAction) {
         // Items are looked up by address among the live rows, never
@@ -499,14 +494,8 @@ void AudioListWidget::contextMenuEvent(QContextMenuEvent* event)
 
 void AudioListWidget::dragEnterEvent(QDragEnterEvent* event)
 {
-    const QMimeData* mime = event->mimeData();
-    bool wanted = false;
-    if (mime->hasUrls())
-        wanted = !filesFromUrls(mime->urls(), m_nameFilters, true).isEmpty();
-    else
-        // Another strip's or program's payload names rows that are not ours.
-        wanted = mime->hasFormat(kAudioListFormat) && event->source() == this;
-    if (wanted)
+    // Another strip's or program's payload names rows that are not ours.
+    if (StripDrag::enters(event->mimeData(), m_nameFilters, kAudioListFormat, event->source() == this))
         event->acceptProposedAction();
     else
         event->ignore();
@@ -526,24 +515,18 @@ void AudioListWidget::dropEvent(QDropEvent* event)
     Qt::DropAction action = Qt::IgnoreAction;
 
     if (event->source() == this) {
-        if (mime->hasFormat(kAudioListFormat)) {
-            const QList<int> rows = m_drag.rows(mime->data(kAudioListFormat), count());
-            if (!rows.isEmpty()) {
-                action = (event->modifiers() & Qt::ControlModifier) ? Qt::CopyAction : Qt::MoveAction;
-                // Moved forward, the clips go in after the one they were
-                // dropped on: once the originals are gone they stand where
-                // it stood. (The photo strip's rule of two rows comes from
-                // its transition markers; this strip has none.)
-                if (action == Qt::MoveAction && rows.last() < insertRow)
-                    insertRow = std::min(count(), insertRow + 1);
-                QList<AudioInfo> copies;
-                for (int row : rows)
-                    copies << audios.at(row);
-                emit audioListAboutToChange();
-                for (const AudioInfo& info : copies)
-                    addFile(info);
-                finishItemsAdding();
-            }
+        // One row per clip: this strip has no transition markers.
+        const StripDrag::Drop drop = m_drag.drop(mime, kAudioListFormat, count(), event->modifiers(), insertRow, 1);
+        if (!drop.rows.isEmpty()) {
+            action = drop.action;
+            insertRow = drop.insertRow;
+            QList<AudioInfo> copies;
+            for (int row : drop.rows)
+                copies << audios.at(row);
+            emit audioListAboutToChange();
+            for (const AudioInfo& info : copies)
+                addFile(info);
+            finishItemsAdding();
         }
     } else if (mime->hasUrls()) {
         const QStringList files = filesFromUrls(mime->urls(), m_nameFilters, true);
@@ -569,11 +552,11 @@ void AudioListWidget::dropEvent(QDropEvent* event)
     event->accept();
 }
 
-void AudioListWidget::importFiles(const QStringList& files)
+bool AudioListWidget::importFiles(const QStringList& files)
 {
-    ImportProgress dialog(false, this);
-    dialog.parseFileList(files);
-    dialog.exec();
-    if (dialog.added)
+    insertRow = std::clamp(insertRow, 0, count());
+    const bool added = ImportFlow::importFiles(*m_document, false, insertRow, files, this);
+    if (added)
         finishItemsAdding();
+    return added;
 }

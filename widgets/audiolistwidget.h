@@ -54,6 +54,9 @@ public:
     // Inserts at insertRow without repainting or announcing; a batch ends
     // with finishItemsAdding().
     void addFile(const AudioInfo& info);
+    // Imports `files` at insertRow through the import dialog and finishes
+    // the batch; true when any clip was added.
+    bool importFiles(const QStringList& files);
     // Content x where the strip's items end; 0 when empty.
     int pixelInRange() const;
 
@@ -118,7 +121,6 @@ private:
     // there and scrolls the way it went.
     void moveSelectionTo(int first, int count, int to, bool right);
     void runDrag(const QList<int>& rows);
-    void importFiles(const QStringList& files);
 
     StripDrag m_drag;
     QPointer<AlbumDocument> m_document;

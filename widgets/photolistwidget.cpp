@@ -3,7 +3,7 @@
 #include "albumdocument.h"
 #include "filesfromurls.h"
 #include "imagereader.h"
-#include "importprogress.h"
+#include "importflow.h"
 #include "zupref.h"
 
 #include <QApplication>
@@ -226,6 +226,15 @@ void PhotoListWidget::addFile(ImageInfo& info, bool fromImport)
         m_document->insertPhotos(index, {info});
     info = m_document->photos().at(index);
     insertRow = 2 * index + 1;
+}
+
+bool PhotoListWidget::importFiles(const QStringList& files)
+{
+    insertRow = std::clamp(insertRow, 0, count());
+    const bool added = ImportFlow::importFiles(*m_document, true, (insertRow + 1) / 2, files, this);
+    if (added)
+        finishItemsAdding();
+    return added;
 }
 
 void PhotoListWidget::finishItemsAdding()
@@ -457,19 +466,7 @@ void PhotoListWidget::mouseMoveEvent(QMouseEvent* event)
     QList<QListWidgetItem*> dragged;
     for (int row : rows)
         dragged << item(row);
-    auto* data = new QMimeData;
-    data->setData(dragFormat, m_drag.begin(rows));
-    // On the heap: Qt deletes a drag it has run itself, later.
-    auto* drag = new QDrag(this);
-    drag->setMimeData(data);
-    Qt::DropAction action;
-    if (dragHook()) {
-        action = dragHook()(*drag);
-        drag->deleteLater();
-    } else {
-        action = drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction);
-    }
-    m_drag.end();
+    const Qt::DropAction action = m_drag.run(this, dragFormat, rows, QPixmap(), Qt::MoveAction, dragHook());
 
     if (action == Qt::MoveAction) {
         for (QListWidgetItem* source : std::as_const(dragged)) {
@@ -486,15 +483,7 @@ void PhotoListWidget::mouseMoveEvent(QMouseEvent* event)
 
 void PhotoListWidget::dragEnterEvent(QDragEnterEvent* event)
 {
-    const QMimeData* data = event->mimeData();
-    if (data->hasUrls()) {
-        if (!filesFromUrls(data->urls(), m_nameFilters, true).isEmpty())
-            event->acceptProposedAction();
-        else
-            event->ignore();
-        return;
-    }
-    if (data->hasFormat(dragFormat))
+    if (StripDrag::enters(event->mimeData(), m_nameFilters, dragFormat, true))
         event->acceptProposedAction();
     else
         event->ignore();
@@ -514,17 +503,16 @@ void PhotoListWidget::dropEvent(QDropEvent* event)
 
     Qt::DropAction action = Qt::CopyAction;
     if (data->hasFormat(dragFormat)) {
-        const QList<int> rows = m_drag.rows(data->data(dragFormat), count());
-        if (rows.isEmpty()) {
+        const StripDrag::Drop drop = m_drag.drop(data, dragFormat, count(), event->modifiers(), insertRow, 2);
+        if (drop.rows.isEmpty()) {
             insertRow = count();
             event->ignore();
             return;
         }
-        action = (event->modifiers() & Qt::ControlModifier) ? Qt::CopyAction : Qt::MoveAction;
-        if (action == Qt::MoveAction && rows.last() < insertRow)
-            insertRow = std::min(insertRow + 2, count());
+        action = drop.action;
+        insertRow = drop.insertRow;
         QList<ImageInfo> copies;
-        for (int row : rows)
+        for (int row : drop.rows)
             copies << photoList().at(row / 2);
         emit photoListAboutToChange();
         for (ImageInfo& copy : copies)
@@ -533,13 +521,8 @@ void PhotoListWidget::dropEvent(QDropEvent* event)
     } else if (data->hasUrls()) {
         emit photoListAboutToChange();
         const QStringList files = filesFromUrls(data->urls(), m_nameFilters, true);
-        if (!files.isEmpty()) {
-            ImportProgress progress(true, this);
-            progress.parseFileList(files);
-            progress.exec();
-            if (progress.added)
-                finishItemsAdding();
-        }
+        if (!files.isEmpty())
+            importFiles(files);
     } else {
         insertRow = count();
         event->ignore();

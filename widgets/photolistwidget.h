@@ -47,6 +47,9 @@ public:
     // sent until finishItemsAdding().
     void addFile(ImageInfo& info, bool fromImport);
     const QList<ImageInfo>& photoList() const;
+    // Imports `files` at insertRow through the import dialog and finishes
+    // the batch; true when any photo was added.
+    bool importFiles(const QStringList& files);
     int pixelInRange() const;
 
     void determineImageType(ImageInfo& info);
@@ -57,7 +60,7 @@ public:
 
     // Replaces QDrag::exec() while set (tests answer drags with synthetic
     // drops); an empty function restores real drags.
-    using DragHook = std::function<Qt::DropAction(QDrag& drag)>;
+    using DragHook = StripDrag::Hook;
     static void setDragHook(DragHook hook);
 
 public slots:

@@ -30,6 +30,7 @@ int main(int argc, char** argv)
     suites.push_back(makeAudioStripTests());
     suites.push_back(makeMediaInfoTests());
     suites.push_back(makeStripDocumentTests());
+    suites.push_back(makeStripDragRulesTests());
 
     int failures = 0;
     for (const auto& suite : suites)

@@ -1,14 +1,21 @@
 // The strips as views of one album document: edits made on the document
-// elsewhere show in them row for row (photo, marker, photo...), and their own
-// edits land in the document they were given.
+// elsewhere show in them row for row (photo, marker, photo...), their own
+// edits land in the document they were given, the drag rules both strips
+// share, and imported records going into the document batch after batch.
 
 #include "albumdocument.h"
 #include "audiolistwidget.h"
+#include "importflow.h"
+#include "importprogress.h"
 #include "photolistwidget.h"
+#include "stripdrag.h"
 #include "widgetstests.h"
 
 #include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -191,6 +198,131 @@ private slots:
         QCOMPARE(document.clips().size(), 2);
     }
 };
+
+class StripDragRulesTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void enters_data()
+    {
+        QTest::addColumn<QString>("content");
+        QTest::addColumn<bool>("payloadWelcome");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("a matching file") << "file:flower.jpg" << false << true;
+        QTest::newRow("a folder with photos") << "folder:samples" << false << true;
+        QTest::newRow("a folder without any") << "folder:empty" << true << false;
+        QTest::newRow("the strip's payload") << "payload" << true << true;
+        QTest::newRow("the payload from elsewhere") << "payload" << false << false;
+        QTest::newRow("plain text") << "text" << true << false;
+    }
+    void enters()
+    {
+        QFETCH(QString, content);
+        QFETCH(bool, payloadWelcome);
+        QFETCH(bool, taken);
+        QMimeData mime;
+        const QTemporaryDir empty;
+        if (content.startsWith("file:"))
+            mime.setUrls({QUrl::fromLocalFile(mediaFile(content.mid(5)))});
+        else if (content == "folder:samples")
+            mime.setUrls({QUrl::fromLocalFile(QFileInfo(mediaFile("flower.jpg")).absolutePath())});
+        else if (content == "folder:empty")
+            mime.setUrls({QUrl::fromLocalFile(empty.path())});
+        else if (content == "payload")
+            mime.setData("ImageList", "1");
+        else
+            mime.setText(content);
+        QCOMPARE(StripDrag::enters(&mime, {"*.jpg"}, "ImageList", payloadWelcome), taken);
+    }
+
+    // Where a drop of the strip's own rows puts the copies; the rows lie in
+    // a strip of 9 rows.
+    void drop_data()
+    {
+        QTest::addColumn<QList<int>>("rows");
+        QTest::addColumn<bool>("ownPayload");
+        QTest::addColumn<bool>("control");
+        QTest::addColumn<int>("dropRow");
+        QTest::addColumn<int>("rowsPerRecord");
+        QTest::addColumn<int>("action");
+        QTest::addColumn<int>("insertRow");
+
+        QTest::newRow("move forward past a photo") << QList<int>{0, 2} << true << false << 4 << 2
+                                                   << int(Qt::MoveAction) << 6;
+        QTest::newRow("move forward past a clip") << QList<int>{0} << true << false << 4 << 1
+                                                  << int(Qt::MoveAction) << 5;
+        QTest::newRow("move forward onto the last") << QList<int>{2} << true << false << 8 << 2
+                                                    << int(Qt::MoveAction) << 9;
+        QTest::newRow("move back") << QList<int>{6} << true << false << 2 << 2 << int(Qt::MoveAction) << 2;
+        QTest::newRow("copy forward stays") << QList<int>{0} << true << true << 4 << 2 << int(Qt::CopyAction)
+                                            << 4;
+        QTest::newRow("an earlier drag's payload") << QList<int>{0} << false << false << 4 << 2
+                                                   << int(Qt::IgnoreAction) << 4;
+        QTest::newRow("rows past the strip") << QList<int>{10} << true << false << 4 << 2
+                                             << int(Qt::IgnoreAction) << 4;
+    }
+    void drop()
+    {
+        QFETCH(QList<int>, rows);
+        QFETCH(bool, ownPayload);
+        QFETCH(bool, control);
+        QFETCH(int, dropRow);
+        QFETCH(int, rowsPerRecord);
+        QFETCH(int, action);
+        QFETCH(int, insertRow);
+
+        StripDrag drag;
+        const QByteArray payload = drag.begin(rows);
+        QMimeData mime;
+        mime.setData("AudioList", ownPayload ? payload : StripDrag().begin(rows));
+        const StripDrag::Drop drop = drag.drop(&mime, "AudioList", 9, control ? Qt::ControlModifier : Qt::NoModifier,
+                                               dropRow, rowsPerRecord);
+        QCOMPARE(int(drop.action), action);
+        QCOMPARE(drop.insertRow, insertRow);
+        QCOMPARE(drop.rows, action == int(Qt::IgnoreAction) ? QList<int>() : rows);
+        drag.end();
+        QVERIFY(drag.drop(&mime, "AudioList", 9, Qt::NoModifier, dropRow, rowsPerRecord).rows.isEmpty());
+    }
+
+    // Each parsed batch goes in after the one before it, from where the
+    // import started; photos get their import preparation on the way.
+    void importedBatchesKeepTheirOrder()
+    {
+        AlbumDocument document;
+        ImageInfo a = photo("a"), b = photo("b");
+        document.insertPhotos(0, {a, b});
+        document.insertClips(0, {clip("a"), clip("b")});
+        ImportProgress photos(true, nullptr);
+        ImportProgress clips(false, nullptr);
+        ImportFlow::feedAlbum(photos, document, 1);
+        ImportFlow::feedAlbum(clips, document, 2);
+
+        ImageInfo turned = photo("x");
+        turned.exifRotation = 90;
+        emit photos.photosParsed({turned});
+        emit photos.photosParsed({photo("y"), photo("z")});
+        emit clips.clipsParsed({clip("x"), clip("y")});
+        emit clips.clipsParsed({clip("z")});
+
+        QStringList names;
+        for (const ImageInfo& info : document.photos())
+            names << QFileInfo(info.filePath).baseName();
+        QCOMPARE(names.join(QString()), QStringLiteral("axyzb"));
+        names.clear();
+        for (const AudioInfo& info : document.clips())
+            names << QFileInfo(info.filePath).baseName();
+        QCOMPARE(names.join(QString()), QStringLiteral("abxyz"));
+        QCOMPARE(document.photos().at(1).procs, QVector<IMAGEPROC>{TurnRight});
+        QCOMPARE(document.photos().at(1).imageType, 6);
+        QCOMPARE(document.photos().at(1).fxEnd.value[2] + document.photos().at(1).fxStart.value[2], 150.0f);
+    }
+};
+
+std::unique_ptr<QObject> makeStripDragRulesTests()
+{
+    return std::make_unique<StripDragRulesTest>();
+}
 
 std::unique_ptr<QObject> makeStripDocumentTests()
 {

@@ -20,5 +20,6 @@ std::unique_ptr<QObject> makeMediaInfoTests();
 
 // Both strips over one album document
 std::unique_ptr<QObject> makeStripDocumentTests();
+std::unique_ptr<QObject> makeStripDragRulesTests();
 
 QString mediaFile(const QString& name);
