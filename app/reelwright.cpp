@@ -54,7 +54,9 @@ Reelwright::Reelwright(QWidget* parent, Qt::WindowFlags flags)
 
     renderParam = RenderParam();
     render.init(renderParam);
-    render.setStoryBoard(&album);
+    render.setStoryBoard(document.storyBoard());
+    form->photoListWidget->setDocument(&document);
+    form->audioListWidget->setDocument(&document);
     form->avPlayer->init(renderParam);
     form->avPlayer->render = &render;
     form->gettingStart->show();

@@ -5,6 +5,7 @@
 // reelwright.cpp, playback and compile in reelwright_playback.cpp, album
 // commands, imports and context menus in reelwright_commands.cpp.
 
+#include "albumdocument.h"
 #include "storyboard.h"
 #include "storyboardrender.h"
 #include "zumainwindow.h"
@@ -51,6 +52,7 @@ public:
 
     // What the window shows and plays; for the program's tools and tests.
     const StoryBoardData& storyBoardData() const { return album; }
+    AlbumDocument& albumDocument() { return document; }
     StoryBoardRender& storyBoardRender() { return render; }
     AVPlayer* player() const;
     int currentPlayState() const { return playState; }
@@ -142,7 +144,9 @@ private:
     QTimer* progressTimer = nullptr;
     ZumProfileData profile;
     RenderParam renderParam;
-    StoryBoardData album;
+    // Every edit goes to the document; `album` reads it.
+    AlbumDocument document;
+    const StoryBoardData& album = document.data();
     StoryBoardRender render;
     MediaInfoWidget* mediaInfo = nullptr;
     int focusList = -1;

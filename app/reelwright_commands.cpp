@@ -6,7 +6,6 @@
 #include "audiolistwidget.h"
 #include "avplayer.h"
 #include "filesfromurls.h"
-#include "importprogress.h"
 #include "mediainfowidget.h"
 #include "photolistwidget.h"
 #include "settingskeys.h"
@@ -72,8 +71,7 @@ int Reelwright::syncedPhotoMs(double audioSeconds, int photoCount, bool useTrans
 void Reelwright::on_photoDur_changed(int ms)
 {
     on_pause_clicked();
-    album.photoMs = ms;
-    album.photoSeconds = ms / 1000.0;
+    document.setPhotoMs(ms);
     onStoryBoardDataChanged();
     seek(int(form->avPlayer->currentFrame));
 }
@@ -81,8 +79,7 @@ void Reelwright::on_photoDur_changed(int ms)
 void Reelwright::on_transtionDur_changed(int ms)
 {
     on_pause_clicked();
-    album.transitionMs = ms;
-    album.transitionSeconds = ms / 1000.0;
+    document.setTransitionMs(ms);
     onStoryBoardDataChanged();
     seek(int(form->avPlayer->currentFrame));
 }
@@ -90,7 +87,7 @@ void Reelwright::on_transtionDur_changed(int ms)
 void Reelwright::on_transition_changed(int state)
 {
     on_pause_clicked();
-    album.useTransition = state == Qt::Checked;
+    document.setUseTransition(state == Qt::Checked);
     form->radioButton->setEnabled(album.useTransition);
     form->radioButton_2->setEnabled(album.useTransition && !album.patternFiles.isEmpty());
     onStoryBoardDataChanged();
@@ -100,7 +97,7 @@ void Reelwright::on_transition_changed(int state)
 void Reelwright::on_transitionType_changed()
 {
     on_pause_clicked();
-    album.dissolveOnly = form->radioButton->isChecked();
+    document.setDissolveOnly(form->radioButton->isChecked());
     onStoryBoardDataChanged();
     seek(int(form->avPlayer->currentFrame));
 }
@@ -108,7 +105,7 @@ void Reelwright::on_transitionType_changed()
 void Reelwright::on_dynamicZoom_changed(int state)
 {
     on_pause_clicked();
-    album.useZoom = state == Qt::Checked;
+    document.setUseZoom(state == Qt::Checked);
     onStoryBoardDataChanged();
     seek(int(form->avPlayer->currentFrame));
 }
@@ -116,8 +113,8 @@ void Reelwright::on_dynamicZoom_changed(int state)
 void Reelwright::on_audioSetting_changed()
 {
     on_pause_clicked();
-    album.loopAudio = form->checkBox_2->isChecked();
-    album.fadeAudio = form->checkBox_3->isChecked();
+    document.setLoopAudio(form->checkBox_2->isChecked());
+    document.setFadeAudio(form->checkBox_3->isChecked());
     onStoryBoardDataChanged();
     seek(int(form->avPlayer->currentFrame));
 }
@@ -134,8 +131,7 @@ void Reelwright::on_sync_clicked()
         form->spinBox->setValue(ms);
     }
     // The album takes the computed length even where the spin box clamps it.
-    album.photoMs = ms;
-    album.photoSeconds = ms / 1000.0;
+    document.setPhotoMs(ms);
     onStoryBoardDataChanged();
     on_photoListWidget_item_clicked();
 }
@@ -161,10 +157,8 @@ void Reelwright::on_clear_clicked()
     on_stop_clicked();
     if (focusList == 0) {
         form->photoListWidget->clear();
-        album.photos.clear();
     } else if (focusList == 1) {
         form->audioListWidget->clear();
-        album.audios.clear();
     }
     onStoryBoardDataChanged();
     seek(0);
@@ -307,20 +301,20 @@ void Reelwright::on_AfterBurnAction()
     mirrorAfterBurnAction();
 }
 
-// ---- strip notifications
+// ---- strip notifications (the strips have already edited the document)
 
 void Reelwright::photoListChanged(const QList<ImageInfo>& list)
 {
+    Q_UNUSED(list);
     on_pause_clicked();
-    album.photos = list;
     onStoryBoardDataChanged();
     seek(int(form->avPlayer->currentFrame));
 }
 
 void Reelwright::audioListChanged(const QList<AudioInfo>& list)
 {
+    Q_UNUSED(list);
     on_pause_clicked();
-    album.audios = list;
     onStoryBoardDataChanged();
 }
 
@@ -377,22 +371,10 @@ QStringList Reelwright::openFiles(const QString& dir, const QString& filter)
 
 void Reelwright::importFiles(const QStringList& files, bool photos)
 {
-    QWidget* strip = photos ? static_cast<QWidget*>(form->photoListWidget)
-                            : static_cast<QWidget*>(form->audioListWidget);
-    bool added = false;
-    {
-        ImportProgress dialog(photos, strip);
-        dialog.parseFileList(files);
-        dialog.exec();
-        added = dialog.added;
-    }
-    if (!added)
-        return;
-    if (photos)
-        form->photoListWidget->finishItemsAdding();
-    else
-        form->audioListWidget->finishItemsAdding();
-    seek(int(form->avPlayer->currentFrame));
+    const bool added =
+        photos ? form->photoListWidget->importFiles(files) : form->audioListWidget->importFiles(files);
+    if (added)
+        seek(int(form->avPlayer->currentFrame));
 }
 
 void Reelwright::on_importPicture_clicked()

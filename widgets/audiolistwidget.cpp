@@ -1,8 +1,9 @@
 #include "audiolistwidget.h"
 
 #include "adjustaudioorder.h"
+#include "albumdocument.h"
 #include "filesfromurls.h"
-#include "importprogress.h"
+#include "importflow.h"
 #include "timefunctions.h"
 #include "zupref.h"
 
@@ -84,6 +85,11 @@ QString toolTipLine(const QString& label, const QString& value)
 
 QStringList AudioListWidget::m_nameFilters = audioNameFilters();
 
+const QList<AudioInfo>& AudioClipsView::list() const
+{
+    return m_strip.document()->clips();
+}
+
 AudioListWidget::AudioListWidget(QWidget* parent)
     : QListWidget(parent)
     , durationPerPixel(kDefaultDurationPerPixel)
@@ -101,15 +107,68 @@ AudioListWidget::AudioListWidget(QWidget* parent)
     setWrapping(false);
     setItemDelegate(new AudioItemDelegate(this));
     connect(this, &QListWidget::itemDoubleClicked, this, &AudioListWidget::on_itemDoubleClicked);
+    m_ownDocument = new AlbumDocument(this);
+    setDocument(m_ownDocument);
 }
 
 AudioListWidget::~AudioListWidget() = default;
 
+AlbumDocument* AudioListWidget::document() const
+{
+    return m_document;
+}
+
+void AudioListWidget::setDocument(AlbumDocument* document)
+{
+    if (!document || document == m_document)
+        return;
+    if (m_document)
+        disconnect(m_document, nullptr, this, nullptr);
+    m_document = document;
+    if (m_ownDocument && m_ownDocument != document) {
+        delete m_ownDocument;
+        m_ownDocument = nullptr;
+    }
+    connect(document, &AlbumDocument::clipsInserted, this, &AudioListWidget::insertClipItems);
+    connect(document, &AlbumDocument::clipsRemoved, this, &AudioListWidget::removeClipItems);
+    connect(document, &AlbumDocument::clipsMoved, this, &AudioListWidget::moveClipItems);
+    connect(document, &AlbumDocument::clipsChanged, this, &AudioListWidget::updateItemsView);
+    connect(document, &AlbumDocument::clipsReset, this, &AudioListWidget::rebuildItems);
+    rebuildItems();
+    updateItemsView();
+}
+
+// Row i of the view is clip i of the document; the items get their pictures
+// from updateItemsView(), which needs the whole strip laid out.
+void AudioListWidget::insertClipItems(int first, int count)
+{
+    for (int row = first; row < first + count; ++row)
+        insertItem(row, new QListWidgetItem);
+}
+
+void AudioListWidget::removeClipItems(int first, int count)
+{
+    for (int i = 0; i < count && first < this->count(); ++i)
+        delete takeItem(first);
+}
+
+void AudioListWidget::moveClipItems(int first, int count, int to)
+{
+    removeClipItems(first, count);
+    insertClipItems(to, count);
+}
+
+void AudioListWidget::rebuildItems()
+{
+    QListWidget::clear();
+    insertClipItems(0, int(m_document->clips().size()));
+    insertRow = count();
+}
+
 void AudioListWidget::addFile(const AudioInfo& info)
 {
     insertRow = std::clamp(insertRow, 0, count());
-    audios.insert(insertRow, info);
-    insertItem(insertRow, new QListWidgetItem);
+    m_document->insertClips(insertRow, {info});
     ++insertRow;
 }
 
@@ -122,8 +181,8 @@ void AudioListWidget::finishItemsAdding()
 
 void AudioListWidget::clear()
 {
+    m_document->clearClips();
     QListWidget::clear();
-    audios.clear();
     insertRow = 0;
 }
 
@@ -243,18 +302,13 @@ void AudioListWidget::setToolTipForItem(int row)
 
 void AudioListWidget::sort(SortType type, bool ascending)
 {
-    setAudioSortOrder(type, ascending);
-    std::sort(audios.begin(), audios.end(), [](const AudioInfo& a, const AudioInfo& b) { return lessThan(a, b); });
+    m_document->sortClips(type, ascending);
     finishItemsAdding();
 }
 
 void AudioListWidget::adjustOrder(const QList<AudioInfo>& list)
 {
-    // `list` may be this strip's own list, which clear() empties.
-    const QList<AudioInfo> copy = list;
-    clear();
-    for (const AudioInfo& info : copy)
-        addFile(info);
+    m_document->setClips(list);
     finishItemsAdding();
 }
 
@@ -274,11 +328,8 @@ void AudioListWidget::selectionDelete(bool keepView)
     if (rows.isEmpty())
         return;
     const int first = rows.first();
-    const int last = rows.last();
-    for (int i = first; i <= last && first < count(); ++i) {
-        audios.removeAt(first);
-        delete takeItem(first);
-    }
+    const int last = std::min(rows.last(), count() - 1);
+    m_document->removeClips(first, last - first + 1);
     if (keepView)
         return;
     finishItemsAdding();
@@ -294,33 +345,36 @@ void AudioListWidget::selectionDelete(bool keepView)
     resize(old);
 }
 
+void AudioListWidget::moveSelectionTo(int first, int count, int to, bool right)
+{
+    // The view alone is silenced: its model must still report the new rows
+    // so the selection and layout stay in step.
+    blockSignals(true);
+    m_document->moveClips(first, count, to);
+    blockSignals(false);
+    finishItemsAdding();
+
+    const int start = to;
+    const int end = to + count;
+    if (right)
+        scrollToItem(item(std::min(end, this->count() - 1)));
+    else
+        scrollToItem(item(std::max(first - 1, 0)));
+    setCurrentRow(right ? std::min(end - 1, this->count() - 1) : first - 1);
+    const QRect from = visualItemRect(item(start));
+    const QRect last = visualItemRect(item(end - 1));
+    setSelection(QRect(QPoint(from.left(), 0), QPoint(last.right(), height())), QItemSelectionModel::ClearAndSelect);
+}
+
 void AudioListWidget::selectionMoveRight()
 {
     const QList<int> rows = selectedRows();
     if (rows.isEmpty())
         return;
     const int first = rows.first();
-    QList<AudioInfo> moved;
-    for (int row = first; row <= rows.last(); ++row)
-        moved << audios.at(row);
-    selectionDelete(true);
-
-    // The view alone is silenced: its model must still report the new rows
-    // so the selection and layout stay in step.
-    blockSignals(true);
-    insertRow = first + 1 < count() ? first + 1 : count();
-    const int start = insertRow;
-    for (const AudioInfo& info : moved)
-        addFile(info);
-    const int end = insertRow;
-    blockSignals(false);
-    finishItemsAdding();
-
-    scrollToItem(item(std::min(end, count() - 1)));
-    setCurrentRow(std::min(end - 1, count() - 1));
-    const QRect from = visualItemRect(item(start));
-    const QRect to = visualItemRect(item(end - 1));
-    setSelection(QRect(QPoint(from.left(), 0), QPoint(to.right(), height())), QItemSelectionModel::ClearAndSelect);
+    const int moved = rows.last() - first + 1;
+    const int left = count() - moved;
+    moveSelectionTo(first, moved, first + 1 < left ? first + 1 : left, true);
 }
 
 void AudioListWidget::selectionMoveLeft()
@@ -329,25 +383,7 @@ void AudioListWidget::selectionMoveLeft()
     if (rows.isEmpty() || rows.first() == 0)
         return;
     const int first = rows.first();
-    QList<AudioInfo> moved;
-    for (int row = first; row <= rows.last(); ++row)
-        moved << audios.at(row);
-    selectionDelete(true);
-
-    blockSignals(true);
-    insertRow = first - 1;
-    const int start = insertRow;
-    for (const AudioInfo& info : moved)
-        addFile(info);
-    const int end = insertRow;
-    blockSignals(false);
-    finishItemsAdding();
-
-    scrollToItem(item(std::max(first - 1, 0)));
-    setCurrentRow(first - 1);
-    const QRect from = visualItemRect(item(start));
-    const QRect to = visualItemRect(item(end - 1));
-    setSelection(QRect(QPoint(from.left(), 0), QPoint(to.right(), height())), QItemSelectionModel::ClearAndSelect);
+    moveSelectionTo(first, rows.last() - first + 1, first - 1, false);
 }
 
 void AudioListWidget::retranslate()
@@ -401,16 +437,11 @@ void AudioListWidget::runDrag(const QList<int>& rows)
     QList<QListWidgetItem*> dragged;
     for (int row : rows)
         dragged << item(row);
-    auto* mime = new QMimeData;
-    mime->setData(kAudioListFormat, m_drag.begin(rows));
-    auto* drag = new QDrag(this);
-    drag->setMimeData(mime);
     const QImage picture = dragged.first()->data(Qt::DecorationRole).value<QImage>();
+    QPixmap pixmap;
     if (!picture.isNull())
-        drag->setPixmap(QPixmap::fromImage(picture.copy(0, 0, std::min(picture.width(), 200), picture.height())));
-
-    const Qt::DropAction action = drag->exec(Qt::CopyAction | Qt::MoveAction);
-    m_drag.end();
+        pixmap = QPixmap::fromImage(picture.copy(0, 0, std::min(picture.width(), 200), picture.height()));
+    const Qt::DropAction action = m_drag.run(this, kAudioListFormat, rows, pixmap, Qt::IgnoreAction);
 
     if (action == Qt::MoveAction) {
         // Items are looked up by address among the live rows, never
@@ -418,8 +449,7 @@ void AudioListWidget::runDrag(const QList<int>& rows)
         for (QListWidgetItem* gone : dragged) {
             for (int row = 0; row < count(); ++row) {
                 if (item(row) == gone) {
-                    audios.removeAt(row);
-                    delete takeItem(row);
+                    m_document->removeClips(row, 1);
                     break;
                 }
             }
@@ -464,14 +494,8 @@ void AudioListWidget::contextMenuEvent(QContextMenuEvent* event)
 
 void AudioListWidget::dragEnterEvent(QDragEnterEvent* event)
 {
-    const QMimeData* mime = event->mimeData();
-    bool wanted = false;
-    if (mime->hasUrls())
-        wanted = !filesFromUrls(mime->urls(), m_nameFilters, true).isEmpty();
-    else
-        // Another strip's or program's payload names rows that are not ours.
-        wanted = mime->hasFormat(kAudioListFormat) && event->source() == this;
-    if (wanted)
+    // Another strip's or program's payload names rows that are not ours.
+    if (StripDrag::enters(event->mimeData(), m_nameFilters, kAudioListFormat, event->source() == this))
         event->acceptProposedAction();
     else
         event->ignore();
@@ -491,24 +515,18 @@ void AudioListWidget::dropEvent(QDropEvent* event)
     Qt::DropAction action = Qt::IgnoreAction;
 
     if (event->source() == this) {
-        if (mime->hasFormat(kAudioListFormat)) {
-            const QList<int> rows = m_drag.rows(mime->data(kAudioListFormat), count());
-            if (!rows.isEmpty()) {
-                action = (event->modifiers() & Qt::ControlModifier) ? Qt::CopyAction : Qt::MoveAction;
-                // Moved forward, the clips go in after the one they were
-                // dropped on: once the originals are gone they stand where
-                // it stood. (The photo strip's rule of two rows comes from
-                // its transition markers; this strip has none.)
-                if (action == Qt::MoveAction && rows.last() < insertRow)
-                    insertRow = std::min(count(), insertRow + 1);
-                QList<AudioInfo> copies;
-                for (int row : rows)
-                    copies << audios.at(row);
-                emit audioListAboutToChange();
-                for (const AudioInfo& info : copies)
-                    addFile(info);
-                finishItemsAdding();
-            }
+        // One row per clip: this strip has no transition markers.
+        const StripDrag::Drop drop = m_drag.drop(mime, kAudioListFormat, count(), event->modifiers(), insertRow, 1);
+        if (!drop.rows.isEmpty()) {
+            action = drop.action;
+            insertRow = drop.insertRow;
+            QList<AudioInfo> copies;
+            for (int row : drop.rows)
+                copies << audios.at(row);
+            emit audioListAboutToChange();
+            for (const AudioInfo& info : copies)
+                addFile(info);
+            finishItemsAdding();
         }
     } else if (mime->hasUrls()) {
         const QStringList files = filesFromUrls(mime->urls(), m_nameFilters, true);
@@ -534,11 +552,11 @@ void AudioListWidget::dropEvent(QDropEvent* event)
     event->accept();
 }
 
-void AudioListWidget::importFiles(const QStringList& files)
+bool AudioListWidget::importFiles(const QStringList& files)
 {
-    ImportProgress dialog(false, this);
-    dialog.parseFileList(files);
-    dialog.exec();
-    if (dialog.added)
+    insertRow = std::clamp(insertRow, 0, count());
+    const bool added = ImportFlow::importFiles(*m_document, false, insertRow, files, this);
+    if (added)
         finishItemsAdding();
+    return added;
 }

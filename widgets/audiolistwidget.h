@@ -1,15 +1,40 @@
 #pragma once
-// The sound strip: the album's audio files drawn to the photo strip's time
-// scale, reordered by drag and drop or the move commands, fed by drops of
-// outside files through the import dialog.
+// The sound strip: the album document's audio files drawn to the photo
+// strip's time scale, reordered by drag and drop or the move commands, fed by
+// drops of outside files through the import dialog. Edits go to the document.
 
 #include <QList>
 #include <QListWidget>
 #include <QPoint>
+#include <QPointer>
 #include <QStringList>
 
 #include "storyboard.h"
 #include "stripdrag.h"
+
+class AlbumDocument;
+class AudioListWidget;
+
+// The strip's clips under their long-standing member name: a read-only view
+// of its document's list, usable wherever that list is.
+class AudioClipsView
+{
+public:
+    explicit AudioClipsView(const AudioListWidget& strip) : m_strip(strip) {}
+    AudioClipsView(const AudioClipsView&) = delete;
+    AudioClipsView& operator=(const AudioClipsView&) = delete;
+
+    const QList<AudioInfo>& list() const;
+    operator const QList<AudioInfo>&() const { return list(); }
+    qsizetype size() const { return list().size(); }
+    bool isEmpty() const { return list().isEmpty(); }
+    const AudioInfo& at(qsizetype i) const { return list().at(i); }
+    QList<AudioInfo>::const_iterator begin() const { return list().cbegin(); }
+    QList<AudioInfo>::const_iterator end() const { return list().cend(); }
+
+private:
+    const AudioListWidget& m_strip;
+};
 
 class AudioListWidget : public QListWidget
 {
@@ -21,9 +46,17 @@ public:
     // Accepted audio name patterns; every drop and folder expansion uses them.
     static QStringList m_nameFilters;
 
+    // The album shown and edited. A strip starts with a document of its own;
+    // the window hands it the album's. Not owned unless it is that first one.
+    void setDocument(AlbumDocument* document);
+    AlbumDocument* document() const;
+
     // Inserts at insertRow without repainting or announcing; a batch ends
     // with finishItemsAdding().
     void addFile(const AudioInfo& info);
+    // Imports `files` at insertRow through the import dialog and finishes
+    // the batch; true when any clip was added.
+    bool importFiles(const QStringList& files);
     // Content x where the strip's items end; 0 when empty.
     int pixelInRange() const;
 
@@ -31,7 +64,7 @@ public:
     void setToolTipForItem(int row);
 
     // The records in strip order.
-    QList<AudioInfo> audios;
+    const AudioClipsView audios{*this};
     // Seconds of audio per horizontal pixel, shared with the photo strip.
     double durationPerPixel;
 
@@ -76,10 +109,20 @@ protected:
     int insertRow = 0;
     int pixelRange = 0;
 
+private slots:
+    void insertClipItems(int first, int count);
+    void removeClipItems(int first, int count);
+    void moveClipItems(int first, int count, int to);
+    void rebuildItems();
+
 private:
     QList<int> selectedRows() const;
+    // Moves the selected run to `to` (an index without the run), selects it
+    // there and scrolls the way it went.
+    void moveSelectionTo(int first, int count, int to, bool right);
     void runDrag(const QList<int>& rows);
-    void importFiles(const QStringList& files);
 
     StripDrag m_drag;
+    QPointer<AlbumDocument> m_document;
+    AlbumDocument* m_ownDocument = nullptr;
 };

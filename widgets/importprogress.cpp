@@ -1,7 +1,5 @@
 #include "importprogress.h"
 
-#include "audiolistwidget.h"
-#include "photolistwidget.h"
 #include "ui_importprogress.h"
 #include "zu.h"
 #include "zumessagebox.h"
@@ -60,19 +58,13 @@ void ImportProgress::updateProgress()
         const QList<ImageInfo> images = parser->succeededImageList();
         if (!images.isEmpty()) {
             added = true;
-            if (auto* strip = qobject_cast<PhotoListWidget*>(parentWidget())) {
-                for (ImageInfo info : images)
-                    strip->addFile(info, true);
-            }
+            emit photosParsed(images);
         }
     } else {
         const QList<AudioInfo> clips = parser->succeededAudioList();
         if (!clips.isEmpty()) {
             added = true;
-            if (auto* strip = qobject_cast<AudioListWidget*>(parentWidget())) {
-                for (const AudioInfo& clip : clips)
-                    strip->addFile(clip);
-            }
+            emit clipsParsed(clips);
         }
     }
 

@@ -1,8 +1,8 @@
 #pragma once
 // The modal import dialog: runs an InfoParser over a file list, shows the
-// file being read and a percentage, hands what was parsed to the strip that
-// is its parent every 40 ms, and at the end lists the files that could not
-// be used, each with its reason.
+// file being read and a percentage, hands on what was parsed every 40 ms
+// (photosParsed / clipsParsed; ImportFlow puts it into the album), and at
+// the end lists the files that could not be used, each with its reason.
 
 #include "infoparser.h"
 #include "zudialog.h"
@@ -25,8 +25,8 @@ public:
     // Lines of files the report lists before it only counts the rest.
     static constexpr int MaxReportedFiles = 30;
 
-    // `parent` is the strip that receives the records: a PhotoListWidget
-    // when `isImage`, an AudioListWidget otherwise.
+    // `parent` is the strip that shows the records: the photo strip when
+    // `isImage`, the sound strip otherwise.
     ImportProgress(bool isImage, QWidget* parent);
     // Cancels a running import (see on_Cancel_clicked) and frees the parser.
     ~ImportProgress() override;
@@ -38,9 +38,14 @@ public:
     // reason, everything from the files escaped.
     static QString failureReport(const QList<InfoParser::Failure>& failures);
 
-    // Set once any record has been handed to the strip: the caller must
-    // then finish the strip's adding.
+    // Set once any record has been handed on: the caller must then finish
+    // the strip's adding.
     bool added = false;
+
+signals:
+    // The records parsed since the last call, in file order.
+    void photosParsed(const QList<ImageInfo>& photos);
+    void clipsParsed(const QList<AudioInfo>& clips);
 
 public slots:
     void updateProgress();

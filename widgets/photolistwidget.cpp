@@ -1,9 +1,9 @@
 #include "photolistwidget.h"
 
+#include "albumdocument.h"
 #include "filesfromurls.h"
 #include "imagereader.h"
-#include "importprogress.h"
-#include "logcategories.h"
+#include "importflow.h"
 #include "zupref.h"
 
 #include <QApplication>
@@ -19,10 +19,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
-#include <QTransform>
 
 #include <algorithm>
-#include <cmath>
 
 QStringList PhotoListWidget::m_nameFilters = photoNameFilters();
 const QString PhotoListWidget::dragFormat = QStringLiteral("ImageList");
@@ -35,19 +33,10 @@ PhotoListWidget::DragHook& dragHook()
     return hook;
 }
 
-// One per imported photo for the whole run of the program, so successive
-// imports keep cycling through the eight zoom paths.
-int g_importIndex = 0;
-
 constexpr int StripHeight = 72;
 constexpr int HintMinWidth = 240;
 constexpr QSize TransPictureSize(PhotoListWidget::transItemSize.width() - 8,
                                  PhotoListWidget::transItemSize.height() - 6);
-
-bool near(qreal value, qreal wanted)
-{
-    return std::abs(value - wanted) < 0.0001;
-}
 
 } // namespace
 
@@ -66,9 +55,40 @@ PhotoListWidget::PhotoListWidget(QWidget* parent) : QListWidget(parent)
     setAcceptDrops(true);
     setIconSize(QSize(ImageReader::ThumbnailWidth, ImageReader::ThumbnailHeight));
     setUniformItemSizes(false);
+    m_ownDocument = new AlbumDocument(this);
+    setDocument(m_ownDocument);
 }
 
 PhotoListWidget::~PhotoListWidget() = default;
+
+AlbumDocument* PhotoListWidget::document() const
+{
+    return m_document;
+}
+
+void PhotoListWidget::setDocument(AlbumDocument* document)
+{
+    if (!document || document == m_document)
+        return;
+    if (m_document)
+        disconnect(m_document, nullptr, this, nullptr);
+    m_document = document;
+    if (m_ownDocument && m_ownDocument != document) {
+        delete m_ownDocument;
+        m_ownDocument = nullptr;
+    }
+    connect(document, &AlbumDocument::photosInserted, this, &PhotoListWidget::insertPhotoItems);
+    connect(document, &AlbumDocument::photosRemoved, this, &PhotoListWidget::removePhotoItems);
+    connect(document, &AlbumDocument::photosMoved, this, &PhotoListWidget::movePhotoItems);
+    connect(document, &AlbumDocument::photosChanged, this, &PhotoListWidget::refreshPhotoItems);
+    connect(document, &AlbumDocument::photosReset, this, &PhotoListWidget::rebuildItems);
+    rebuildItems();
+}
+
+const QList<ImageInfo>& PhotoListWidget::photoList() const
+{
+    return m_document->photos();
+}
 
 void PhotoListWidget::setDragHook(DragHook hook)
 {
@@ -77,36 +97,7 @@ void PhotoListWidget::setDragHook(DragHook hook)
 
 void PhotoListWidget::determineImageType(ImageInfo& info)
 {
-    QTransform transform;
-    for (IMAGEPROC proc : std::as_const(info.procs)) {
-        switch (proc) {
-        case Mirror: transform.rotate(180, Qt::YAxis); break;
-        case Flip: transform.rotate(180, Qt::XAxis); break;
-        case TurnLeft: transform.rotate(90); break;
-        case TurnRight: transform.rotate(-90); break;
-        }
-    }
-    const qreal m11 = transform.m11(), m12 = transform.m12(), m21 = transform.m21(), m22 = transform.m22();
-    if (near(m11, 1) && near(m22, 1))
-        info.imageType = 0;
-    else if (near(m11, 1) && near(m22, -1))
-        info.imageType = 1;
-    else if (near(m11, -1) && near(m22, 1))
-        info.imageType = 2;
-    else if (near(m11, -1) && near(m22, -1))
-        info.imageType = 3;
-    else if (near(m12, 1) && near(m21, 1))
-        info.imageType = 4;
-    else if (near(m12, 1) && near(m21, -1))
-        info.imageType = 5;
-    else if (near(m12, -1) && near(m21, 1))
-        info.imageType = 6;
-    else if (near(m12, -1) && near(m21, -1))
-        info.imageType = 7;
-    else {
-        qCDebug(lcImport) << "I Don't think this will happen!";
-        info.imageType = 0;
-    }
+    info.imageType = imageTypeOf(info.procs);
 }
 
 void PhotoListWidget::setImageForItem(ImageInfo& info, QListWidgetItem* item)
@@ -161,42 +152,101 @@ QListWidgetItem* PhotoListWidget::newTransItem()
     return item;
 }
 
-void PhotoListWidget::addFile(ImageInfo& info, bool fromImport)
+QListWidgetItem* PhotoListWidget::newPhotoItem(int photoIndex)
 {
-    insertRow = std::clamp(insertRow, 0, count());
-    if (insertRow % 2 == 1) {
-        insertItem(insertRow, newTransItem());
-        ++insertRow;
-    }
-    if (fromImport) {
-        if (rotateWhileImporting)
-            info.procs = exifSteps(info);
-        applyImportZoomPath(info, g_importIndex);
-        ++g_importIndex;
-    }
-    determineImageType(info);
-    photos.insert(insertRow / 2, info);
     auto* item = new QListWidgetItem;
     item->setSizeHint(photoItemSize);
     item->setFlags(item->flags() & ~Qt::ItemIsDropEnabled);
-    insertItem(insertRow, item);
-    ++insertRow;
-    setImageForItem(info, item);
-    setToolTip(info, item);
+    ImageInfo photo = m_document->photos().at(photoIndex);
+    setImageForItem(photo, item);
+    setToolTip(photo, item);
+    return item;
+}
+
+// The items always mirror the document: photo i on row 2i and a marker
+// between every two photos.
+void PhotoListWidget::insertPhotoItems(int first, int count)
+{
+    for (int index = first; index < first + count; ++index) {
+        const int shown = (this->count() + 1) / 2;
+        if (index < shown) {
+            insertItem(2 * index, newPhotoItem(index));
+            insertItem(2 * index + 1, newTransItem());
+        } else {
+            if (index > 0)
+                insertItem(2 * index - 1, newTransItem());
+            insertItem(2 * index, newPhotoItem(index));
+        }
+    }
+}
+
+void PhotoListWidget::removePhotoItems(int first, int count)
+{
+    // The run with the markers inside it, then the marker that joined it to
+    // the photos before it, or to those after it when it started the strip.
+    model()->removeRows(2 * first, 2 * count - 1);
+    if (first > 0)
+        model()->removeRows(2 * first - 1, 1);
+    else if (this->count() > 0)
+        model()->removeRows(0, 1);
+}
+
+void PhotoListWidget::movePhotoItems(int first, int count, int to)
+{
+    removePhotoItems(first, count);
+    insertPhotoItems(to, count);
+}
+
+void PhotoListWidget::refreshPhotoItems(int first, int count)
+{
+    for (int index = first; index < first + count; ++index) {
+        if (QListWidgetItem* photoItem = item(2 * index)) {
+            ImageInfo photo = m_document->photos().at(index);
+            setImageForItem(photo, photoItem);
+            setToolTip(photo, photoItem);
+        }
+    }
+}
+
+void PhotoListWidget::rebuildItems()
+{
+    QListWidget::clear();
+    insertPhotoItems(0, int(m_document->photos().size()));
+    insertRow = count();
+}
+
+void PhotoListWidget::addFile(ImageInfo& info, bool fromImport)
+{
+    insertRow = std::clamp(insertRow, 0, count());
+    // An odd row is a marker: the photo goes in after it.
+    const int index = (insertRow + 1) / 2;
+    if (fromImport)
+        m_document->importPhotos(index, {info});
+    else
+        m_document->insertPhotos(index, {info});
+    info = m_document->photos().at(index);
+    insertRow = 2 * index + 1;
+}
+
+bool PhotoListWidget::importFiles(const QStringList& files)
+{
+    insertRow = std::clamp(insertRow, 0, count());
+    const bool added = ImportFlow::importFiles(*m_document, true, (insertRow + 1) / 2, files, this);
+    if (added)
+        finishItemsAdding();
+    return added;
 }
 
 void PhotoListWidget::finishItemsAdding()
 {
-    if (insertRow < count() && insertRow % 2 == 1)
-        insertItem(insertRow, newTransItem());
     insertRow = count();
-    emit photoListChanged(photos);
+    emit photoListChanged(photoList());
 }
 
 void PhotoListWidget::clear()
 {
+    m_document->clearPhotos();
     QListWidget::clear();
-    photos.clear();
     insertRow = 0;
 }
 
@@ -209,6 +259,14 @@ QList<int> PhotoListWidget::selectedPhotoRows() const
             rows << index.row();
     std::sort(rows.begin(), rows.end());
     return rows;
+}
+
+QList<int> PhotoListWidget::selectedPhotoIndexes() const
+{
+    QList<int> indexes;
+    for (int row : selectedPhotoRows())
+        indexes << row / 2;
+    return indexes;
 }
 
 void PhotoListWidget::forceRelayout()
@@ -247,12 +305,7 @@ void PhotoListWidget::selectionDelete(bool quiet)
             return;
         }
         // The selection is contiguous, so the run first..last goes at once.
-        photos.erase(photos.begin() + first / 2, photos.begin() + last / 2 + 1);
-        model()->removeRows(first, last - first + 1);
-        if (first > 0)
-            model()->removeRows(first - 1, 1);
-        else if (count() > 0)
-            model()->removeRows(0, 1);
+        m_document->removePhotos(first / 2, last / 2 - first / 2 + 1);
     } else {
         clear();
         setCurrentRow(-1);
@@ -261,7 +314,7 @@ void PhotoListWidget::selectionDelete(bool quiet)
     blockSignals(wasBlocked);
     if (quiet)
         return;
-    emit photoListChanged(photos);
+    emit photoListChanged(photoList());
     const int current = std::min(first, count() - 1);
     if (current >= 0) {
         setCurrentRow(current);
@@ -275,18 +328,18 @@ bool PhotoListWidget::moveSelection(int step, int& firstSelected, int& firstMove
     const QList<int> rows = selectedPhotoRows();
     if (rows.isEmpty())
         return false;
-    QList<ImageInfo> copies;
-    for (int row : rows)
-        copies << photos.at(row / 2);
-    selectionDelete(true);
-    const bool wasBlocked = blockSignals(true);
+    const int photoCount = int(photoList().size());
+    const int moved = int(rows.size());
     firstSelected = rows.first();
-    insertRow = std::clamp(firstSelected + step, 0, count());
-    firstMoved = insertRow + insertRow % 2;
-    for (ImageInfo& copy : copies)
-        addFile(copy, false);
-    lastMoved = insertRow - 1;
+    // Counted in the rows of the strip without the moved photos.
+    const int rowsLeft = photoCount > moved ? 2 * (photoCount - moved) - 1 : 0;
+    const int targetRow = std::clamp(firstSelected + step, 0, rowsLeft);
+    const int to = (targetRow + 1) / 2;
+    const bool wasBlocked = blockSignals(true);
+    m_document->movePhotos(firstSelected / 2, moved, to);
     blockSignals(wasBlocked);
+    firstMoved = 2 * to;
+    lastMoved = 2 * (to + moved - 1);
     finishItemsAdding();
     return true;
 }
@@ -313,23 +366,13 @@ void PhotoListWidget::selectionMoveLeft()
     selectRows(firstMoved, lastMoved);
 }
 
-void PhotoListWidget::refreshPhotoItem(int photoIndex)
-{
-    QListWidgetItem* photoItem = item(photoIndex * 2);
-    if (photoItem)
-        setImageForItem(photos[photoIndex], photoItem);
-}
-
 void PhotoListWidget::selectionAddProc(IMAGEPROC proc)
 {
     const QList<int> rows = selectedPhotoRows();
     if (rows.isEmpty())
         return;
-    for (int row : rows) {
-        photos[row / 2].procs.prepend(proc);
-        refreshPhotoItem(row / 2);
-    }
-    emit photoListChanged(photos);
+    m_document->addPhotoStep(selectedPhotoIndexes(), proc);
+    emit photoListChanged(photoList());
     setCurrentRow(-1, QItemSelectionModel::NoUpdate);
     setCurrentRow(rows.first(), QItemSelectionModel::NoUpdate);
 }
@@ -339,11 +382,8 @@ void PhotoListWidget::selectionAutoRotate()
     const QList<int> rows = selectedPhotoRows();
     if (rows.isEmpty())
         return;
-    for (int row : rows) {
-        photos[row / 2].procs = exifSteps(photos[row / 2]);
-        refreshPhotoItem(row / 2);
-    }
-    emit photoListChanged(photos);
+    m_document->autoRotatePhotos(selectedPhotoIndexes());
+    emit photoListChanged(photoList());
     setCurrentRow(-1, QItemSelectionModel::NoUpdate);
     setCurrentRow(rows.first(), QItemSelectionModel::NoUpdate);
 }
@@ -355,30 +395,19 @@ void PhotoListWidget::selectionRestore()
 
 void PhotoListWidget::autoRotateAll()
 {
-    for (int i = 0; i < photos.size(); ++i) {
-        photos[i].procs = exifSteps(photos[i]);
-        refreshPhotoItem(i);
-    }
-    emit photoListChanged(photos);
+    m_document->autoRotateAllPhotos();
+    emit photoListChanged(photoList());
 }
 
 void PhotoListWidget::autoRotatewhileImporting(bool on)
 {
-    rotateWhileImporting = on;
+    m_document->setRotateWhileImporting(on);
 }
 
 void PhotoListWidget::sort(SortType type, bool ascending)
 {
-    setPhotoSortOrder(type, ascending);
-    std::sort(photos.begin(), photos.end(),
-              [](const ImageInfo& a, const ImageInfo& b) { return lessThan(a, b); });
-    for (int i = 0; i < photos.size(); ++i) {
-        if (QListWidgetItem* photoItem = item(2 * i)) {
-            setImageForItem(photos[i], photoItem);
-            setToolTip(photos[i], photoItem);
-        }
-    }
-    emit photoListChanged(photos);
+    m_document->sortPhotos(type, ascending);
+    emit photoListChanged(photoList());
 }
 
 int PhotoListWidget::pixelInRange() const
@@ -391,6 +420,7 @@ int PhotoListWidget::pixelInRange() const
 
 void PhotoListWidget::retranslate()
 {
+    const QList<ImageInfo>& photos = photoList();
     for (int i = 0; i < photos.size(); ++i)
         if (QListWidgetItem* photoItem = item(2 * i))
             setToolTip(photos.at(i), photoItem);
@@ -436,49 +466,24 @@ void PhotoListWidget::mouseMoveEvent(QMouseEvent* event)
     QList<QListWidgetItem*> dragged;
     for (int row : rows)
         dragged << item(row);
-    auto* data = new QMimeData;
-    data->setData(dragFormat, m_drag.begin(rows));
-    // On the heap: Qt deletes a drag it has run itself, later.
-    auto* drag = new QDrag(this);
-    drag->setMimeData(data);
-    Qt::DropAction action;
-    if (dragHook()) {
-        action = dragHook()(*drag);
-        drag->deleteLater();
-    } else {
-        action = drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction);
-    }
-    m_drag.end();
+    const Qt::DropAction action = m_drag.run(this, dragFormat, rows, QPixmap(), Qt::MoveAction, dragHook());
 
     if (action == Qt::MoveAction) {
         for (QListWidgetItem* source : std::as_const(dragged)) {
             const int r = row(source);
             if (r < 0)
                 continue;
-            photos.removeAt(r / 2);
-            model()->removeRows(r, 1);
-            if (r < count())
-                model()->removeRows(r, 1);
-            else if (r > 0)
-                model()->removeRows(r - 1, 1);
+            m_document->removePhotos(r / 2, 1);
         }
         insertRow = count();
-        emit photoListChanged(photos);
+        emit photoListChanged(photoList());
     }
     clearSelection();
 }
 
 void PhotoListWidget::dragEnterEvent(QDragEnterEvent* event)
 {
-    const QMimeData* data = event->mimeData();
-    if (data->hasUrls()) {
-        if (!filesFromUrls(data->urls(), m_nameFilters, true).isEmpty())
-            event->acceptProposedAction();
-        else
-            event->ignore();
-        return;
-    }
-    if (data->hasFormat(dragFormat))
+    if (StripDrag::enters(event->mimeData(), m_nameFilters, dragFormat, true))
         event->acceptProposedAction();
     else
         event->ignore();
@@ -498,18 +503,17 @@ void PhotoListWidget::dropEvent(QDropEvent* event)
 
     Qt::DropAction action = Qt::CopyAction;
     if (data->hasFormat(dragFormat)) {
-        const QList<int> rows = m_drag.rows(data->data(dragFormat), count());
-        if (rows.isEmpty()) {
+        const StripDrag::Drop drop = m_drag.drop(data, dragFormat, count(), event->modifiers(), insertRow, 2);
+        if (drop.rows.isEmpty()) {
             insertRow = count();
             event->ignore();
             return;
         }
-        action = (event->modifiers() & Qt::ControlModifier) ? Qt::CopyAction : Qt::MoveAction;
-        if (action == Qt::MoveAction && rows.last() < insertRow)
-            insertRow = std::min(insertRow + 2, count());
+        action = drop.action;
+        insertRow = drop.insertRow;
         QList<ImageInfo> copies;
-        for (int row : rows)
-            copies << photos.at(row / 2);
+        for (int row : drop.rows)
+            copies << photoList().at(row / 2);
         emit photoListAboutToChange();
         for (ImageInfo& copy : copies)
             addFile(copy, false);
@@ -517,13 +521,8 @@ void PhotoListWidget::dropEvent(QDropEvent* event)
     } else if (data->hasUrls()) {
         emit photoListAboutToChange();
         const QStringList files = filesFromUrls(data->urls(), m_nameFilters, true);
-        if (!files.isEmpty()) {
-            ImportProgress progress(true, this);
-            progress.parseFileList(files);
-            progress.exec();
-            if (progress.added)
-                finishItemsAdding();
-        }
+        if (!files.isEmpty())
+            importFiles(files);
     } else {
         insertRow = count();
         event->ignore();

@@ -1,8 +1,8 @@
 #pragma once
 // The album strip: photo thumbnails left to right with a transition marker
-// between every two photos (photo i on row 2i, markers on odd rows). It owns
-// the working copy of the album's photos and sends the whole list after every
-// change.
+// between every two photos (photo i on row 2i, markers on odd rows). It shows
+// the photos of an album document, sends its edits to that document, and
+// sends the whole list after every change it made.
 
 #include "storyboard.h"
 #include "stripdrag.h"
@@ -12,11 +12,13 @@
 #include <QPixmap>
 #include <QListWidget>
 #include <QPoint>
+#include <QPointer>
 #include <QSize>
 #include <QStringList>
 
 #include <functional>
 
+class AlbumDocument;
 class QDrag;
 
 class PhotoListWidget : public QListWidget
@@ -34,11 +36,20 @@ public:
     explicit PhotoListWidget(QWidget* parent = nullptr);
     ~PhotoListWidget() override;
 
+    // The album shown and edited. A strip starts with a document of its own;
+    // the window hands it the album's. Not owned unless it is that first one.
+    void setDocument(AlbumDocument* document);
+    AlbumDocument* document() const;
+
     // Inserts the photo at insertRow (with the marker before it when needed);
     // an imported photo gets its EXIF steps (when rotating while importing)
-    // and its zoom path. Nothing is sent until finishItemsAdding().
+    // and its zoom path, and `info` is given back as inserted. Nothing is
+    // sent until finishItemsAdding().
     void addFile(ImageInfo& info, bool fromImport);
-    const QList<ImageInfo>& photoList() const { return photos; }
+    const QList<ImageInfo>& photoList() const;
+    // Imports `files` at insertRow through the import dialog and finishes
+    // the batch; true when any photo was added.
+    bool importFiles(const QStringList& files);
     int pixelInRange() const;
 
     void determineImageType(ImageInfo& info);
@@ -49,7 +60,7 @@ public:
 
     // Replaces QDrag::exec() while set (tests answer drags with synthetic
     // drops); an empty function restores real drags.
-    using DragHook = std::function<Qt::DropAction(QDrag& drag)>;
+    using DragHook = StripDrag::Hook;
     static void setDragHook(DragHook hook);
 
 public slots:
@@ -83,18 +94,26 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
 
+private slots:
+    void insertPhotoItems(int first, int count);
+    void removePhotoItems(int first, int count);
+    void movePhotoItems(int first, int count, int to);
+    void refreshPhotoItems(int first, int count);
+    void rebuildItems();
+
 private:
     QList<int> selectedPhotoRows() const;
+    QList<int> selectedPhotoIndexes() const;
     QListWidgetItem* newTransItem();
-    void refreshPhotoItem(int photoIndex);
+    QListWidgetItem* newPhotoItem(int photoIndex);
     void forceRelayout();
     void selectRows(int first, int last);
     // Takes the selected photos out and adds them back `step` rows from where
     // the first of them stood; false when no photo is selected.
     bool moveSelection(int step, int& firstSelected, int& firstMoved, int& lastMoved);
 
-    QList<ImageInfo> photos;
-    bool rotateWhileImporting = true;
+    QPointer<AlbumDocument> m_document;
+    AlbumDocument* m_ownDocument = nullptr;
     QPoint pressPos;
     int insertRow = 0;
 

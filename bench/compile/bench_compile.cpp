@@ -15,7 +15,7 @@
 #include "audioreader.h"
 #include "compilearguments.h"
 #include "gldrawer.h"
-#include "imagereader.h"
+#include "photoimport.h"
 #include "storyboardrender.h"
 #include "benchphotos.h"
 #include "zupref.h"
@@ -98,10 +98,9 @@ int main(int argc, char* argv[])
     StoryBoardData album;
     for (int i = 0; i < photoCount; ++i) {
         ImageInfo photo;
-        photo.filePath = makeBenchPhoto(work.path(), i);
-        if (photo.filePath.isEmpty() || !ImageReader::parse(photo))
+        const QString path = makeBenchPhoto(work.path(), i);
+        if (path.isEmpty() || !readImportedPhoto(path, photo, i))
             return 1;
-        applyImportZoomPath(photo, i);
         album.photos << photo;
     }
     for (const char* name : {"elvish-15s.mp3", "knolls-20s.ogg"}) {

@@ -11,7 +11,7 @@
 
 #include "benchphotos.h"
 #include "imagereader.h"
-#include "importprogress.h"
+#include "infoparser.h"
 #include "photolistwidget.h"
 #include "zumessagebox.h"
 
@@ -114,15 +114,9 @@ void importRun(const char* kind, const QStringList& originals, int photoCount, c
     strip.clear();
     StallWatch watch;
     QElapsedTimer clock;
-    {
-        ImportProgress dialog(true, &strip);
-        watch.start();
-        clock.start();
-        dialog.parseFileList(files);
-        dialog.exec();
-        if (dialog.added)
-            strip.finishItemsAdding();
-    }
+    watch.start();
+    clock.start();
+    strip.importFiles(files);
     QCoreApplication::processEvents();
     const double seconds = clock.nsecsElapsed() / 1e9;
     const double stall = watch.stop();

@@ -10,7 +10,7 @@
 
 #include "avplayer.h"
 #include "benchphotos.h"
-#include "imagereader.h"
+#include "photoimport.h"
 #include "storyboardrender.h"
 #include "zupref.h"
 
@@ -148,12 +148,11 @@ int main(int argc, char* argv[])
     album.loopAudio = true;
     for (int i = 0; i < PhotoCount; ++i) {
         ImageInfo photo;
-        photo.filePath = makeBenchPhoto(dir.path(), i);
-        if (photo.filePath.isEmpty() || !ImageReader::parse(photo)) {
+        const QString path = makeBenchPhoto(dir.path(), i);
+        if (path.isEmpty() || !readImportedPhoto(path, photo, i)) {
             std::fprintf(stderr, "bench_preview: could not make photo %d\n", i);
             return 1;
         }
-        applyImportZoomPath(photo, i);
         album.photos.append(photo);
     }
     AudioInfo clip;

@@ -14,6 +14,7 @@
 std::unique_ptr<QObject> makeAudioReaderTests();
 std::unique_ptr<QObject> makeInfoParserTests();
 std::unique_ptr<QObject> makeFfmpegPtrTests();
+std::unique_ptr<QObject> makeAlbumDocumentTests();
 
 QString mediaFile(const QString& name)
 {
@@ -71,7 +72,7 @@ int main(int argc, char** argv)
     int failures = 0;
     const std::unique_ptr<QObject> suites[] = {makeTimeFunctionsTests(), makeRecordsTests(), makeExifTests(),
                                                makeImageReaderTests(), makeAudioReaderTests(),
-                                               makeInfoParserTests(), makeFfmpegPtrTests()};
+                                               makeInfoParserTests(), makeFfmpegPtrTests(), makeAlbumDocumentTests()};
     for (const auto& suite : suites)
         failures += QTest::qExec(suite.get(), argc, argv);
     return failures == 0 ? 0 : 1;

@@ -29,6 +29,8 @@ int main(int argc, char** argv)
     // Audio strip, media information panel, getting-started label
     suites.push_back(makeAudioStripTests());
     suites.push_back(makeMediaInfoTests());
+    suites.push_back(makeStripDocumentTests());
+    suites.push_back(makeStripDragRulesTests());
 
     int failures = 0;
     for (const auto& suite : suites)

@@ -1,6 +1,7 @@
 // The import dialog on a real photo strip, cancelled half way. (Good and bad
 // files together are imported by the photo strip's drop test.)
 
+#include "importflow.h"
 #include "importprogress.h"
 #include "photolistwidget.h"
 #include "widgetstests.h"
@@ -37,6 +38,7 @@ private slots:
         const QStringList files(40, mediaFile("flower.jpg"));
         PhotoListWidget strip;
         ImportProgress dialog(true, &strip);
+        ImportFlow::feedAlbum(dialog, *strip.document(), 0);
         QString label;
         int percent = -1;
         QTimer poll;

@@ -18,4 +18,8 @@ std::unique_ptr<QObject> makePhotoListWidgetTests();
 std::unique_ptr<QObject> makeAudioStripTests();
 std::unique_ptr<QObject> makeMediaInfoTests();
 
+// Both strips over one album document
+std::unique_ptr<QObject> makeStripDocumentTests();
+std::unique_ptr<QObject> makeStripDragRulesTests();
+
 QString mediaFile(const QString& name);

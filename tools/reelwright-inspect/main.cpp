@@ -2,6 +2,7 @@
 // thumbnails and one output frame, so the image reader can be checked by eye.
 
 #include "imagereader.h"
+#include "photoimport.h"
 #include "zumexifinfo.h"
 
 #include <QCommandLineParser>
@@ -81,14 +82,12 @@ int main(int argc, char *argv[])
     int failures = 0;
     for (const QString &photo : photos) {
         ImageInfo info;
-        info.filePath = QFileInfo(photo).absoluteFilePath();
-        if (!ImageReader::parse(info)) {
+        // Shown as the program would import it.
+        if (!readImportedPhoto(QFileInfo(photo).absoluteFilePath(), info, 0)) {
             err << photo << ": not a readable image\n";
             ++failures;
             continue;
         }
-        info.procs = exifSteps(info);
-        info.imageType = imageTypeOf(info.procs);
 
         out << info.filePath << "\n"
             << "  size " << info.width << " x " << info.height << ", " << info.depth << " bits per pixel, "

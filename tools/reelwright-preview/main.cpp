@@ -6,7 +6,7 @@
 
 #include "audioreader.h"
 #include "avplayer.h"
-#include "imagereader.h"
+#include "photoimport.h"
 #include "storyboardrender.h"
 #include "timefunctions.h"
 
@@ -93,14 +93,10 @@ int main(int argc, char* argv[])
     int counter = 0;
     for (const QString& path : parser.positionalArguments()) {
         ImageInfo photo;
-        photo.filePath = QFileInfo(path).absoluteFilePath();
-        if (!ImageReader::parse(photo)) {
+        if (!readImportedPhoto(QFileInfo(path).absoluteFilePath(), photo, counter++)) {
             std::fprintf(stderr, "reelwright-preview: %s is not a readable image\n", qPrintable(path));
             return 1;
         }
-        photo.procs = exifSteps(photo);
-        photo.imageType = imageTypeOf(photo.procs);
-        applyImportZoomPath(photo, counter++);
         album.photos.append(photo);
     }
     if (album.photos.isEmpty()) {

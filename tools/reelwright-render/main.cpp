@@ -8,7 +8,7 @@
 #include "compilearguments.h"
 #include "filesfromurls.h"
 #include "gldrawer.h"
-#include "imagereader.h"
+#include "photoimport.h"
 #include "storyboardrender.h"
 #include "zu.h"
 #include "zupref.h"
@@ -95,12 +95,8 @@ QList<ImageInfo> readPhotos(const QStringList& arguments)
         if (QFileInfo(file).isDir())
             continue;
         ImageInfo photo;
-        photo.filePath = file;
-        if (!ImageReader::parse(photo))
+        if (!readImportedPhoto(file, photo, index++))
             throw Failure{QStringLiteral("Not a readable photo: %1").arg(file)};
-        photo.procs = exifSteps(photo);
-        photo.imageType = imageTypeOf(photo.procs);
-        applyImportZoomPath(photo, index++);
         photos << photo;
     }
     if (photos.isEmpty())

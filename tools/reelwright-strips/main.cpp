@@ -7,7 +7,6 @@
 #include "audiolistwidget.h"
 #include "filesfromurls.h"
 #include "gettingstartlabel.h"
-#include "importprogress.h"
 #include "mediainfowidget.h"
 #include "photolistwidget.h"
 #include "storyboard.h"
@@ -165,15 +164,10 @@ public:
     {
         if (files.isEmpty())
             return;
-        ImportProgress dialog(photos, photos ? static_cast<QWidget*>(photoStrip) : audioStrip);
-        dialog.parseFileList(files);
-        dialog.exec();
-        if (dialog.added) {
-            if (photos)
-                photoStrip->finishItemsAdding();
-            else
-                audioStrip->finishItemsAdding();
-        }
+        if (photos)
+            photoStrip->importFiles(files);
+        else
+            audioStrip->importFiles(files);
     }
 
     void importPaths(const QStringList& paths)
