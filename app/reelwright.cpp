@@ -43,7 +43,7 @@ void quietSlotsByName(QLoggingCategory* category)
 Reelwright::Reelwright(QWidget* parent, Qt::WindowFlags flags)
     : ZuMainWindow(parent, flags)
     , form(std::make_unique<Ui_ReelwrightClass>())
-    , album(ZuPref::appDir() + QStringLiteral("/pattern"))
+    , document(ZuPref::appDir() + QStringLiteral("/pattern"))
 {
     previousLogFilter = QLoggingCategory::installFilter(quietSlotsByName);
     form->setupUi(this);

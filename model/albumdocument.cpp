@@ -35,6 +35,11 @@ bool assign(T& field, const T& value)
 
 AlbumDocument::AlbumDocument(QObject* parent) : QObject(parent) {}
 
+AlbumDocument::AlbumDocument(const QString& patternFolder, QObject* parent)
+    : QObject(parent), m_album(patternFolder)
+{
+}
+
 AlbumDocument::~AlbumDocument() = default;
 
 // ---- photos

@@ -14,6 +14,8 @@ class AlbumDocument : public QObject
 
 public:
     explicit AlbumDocument(QObject* parent = nullptr);
+    // An album whose transitions may use the wipe patterns of `patternFolder`.
+    explicit AlbumDocument(const QString& patternFolder, QObject* parent = nullptr);
     ~AlbumDocument() override;
 
     // The album itself. The address stays valid as long as the document, so
