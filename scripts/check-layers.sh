@@ -99,7 +99,6 @@ done
 # units at a time until they are broken; a loop through any other unit of
 # the folder still counts. Delete an entry once its loop is gone.
 declare -A waived_loop_units=(
-    [widgets]="adjustaudioorder audiolistwidget importprogress photolistwidget"
     [encoder_options]="encoderoptions optionsinternal outputsetup"
 )
 
