@@ -107,28 +107,20 @@ AudioListWidget::AudioListWidget(QWidget* parent)
     setWrapping(false);
     setItemDelegate(new AudioItemDelegate(this));
     connect(this, &QListWidget::itemDoubleClicked, this, &AudioListWidget::on_itemDoubleClicked);
-    m_ownDocument = new AlbumDocument(this);
-    setDocument(m_ownDocument);
+    setDocument(m_document.privateDocument());
 }
 
 AudioListWidget::~AudioListWidget() = default;
 
 AlbumDocument* AudioListWidget::document() const
 {
-    return m_document;
+    return m_document.get();
 }
 
 void AudioListWidget::setDocument(AlbumDocument* document)
 {
-    if (!document || document == m_document)
+    if (!m_document.switchTo(document, this))
         return;
-    if (m_document)
-        disconnect(m_document, nullptr, this, nullptr);
-    m_document = document;
-    if (m_ownDocument && m_ownDocument != document) {
-        delete m_ownDocument;
-        m_ownDocument = nullptr;
-    }
     connect(document, &AlbumDocument::clipsInserted, this, &AudioListWidget::insertClipItems);
     connect(document, &AlbumDocument::clipsRemoved, this, &AudioListWidget::removeClipItems);
     connect(document, &AlbumDocument::clipsMoved, this, &AudioListWidget::moveClipItems);

@@ -6,10 +6,10 @@
 #include <QList>
 #include <QListWidget>
 #include <QPoint>
-#include <QPointer>
 #include <QStringList>
 
 #include "storyboard.h"
+#include "stripdocument.h"
 #include "stripdrag.h"
 
 class AlbumDocument;
@@ -123,6 +123,5 @@ private:
     void runDrag(const QList<int>& rows);
 
     StripDrag m_drag;
-    QPointer<AlbumDocument> m_document;
-    AlbumDocument* m_ownDocument = nullptr;
+    StripDocument m_document;
 };

@@ -55,28 +55,20 @@ PhotoListWidget::PhotoListWidget(QWidget* parent) : QListWidget(parent)
     setAcceptDrops(true);
     setIconSize(QSize(ImageReader::ThumbnailWidth, ImageReader::ThumbnailHeight));
     setUniformItemSizes(false);
-    m_ownDocument = new AlbumDocument(this);
-    setDocument(m_ownDocument);
+    setDocument(m_document.privateDocument());
 }
 
 PhotoListWidget::~PhotoListWidget() = default;
 
 AlbumDocument* PhotoListWidget::document() const
 {
-    return m_document;
+    return m_document.get();
 }
 
 void PhotoListWidget::setDocument(AlbumDocument* document)
 {
-    if (!document || document == m_document)
+    if (!m_document.switchTo(document, this))
         return;
-    if (m_document)
-        disconnect(m_document, nullptr, this, nullptr);
-    m_document = document;
-    if (m_ownDocument && m_ownDocument != document) {
-        delete m_ownDocument;
-        m_ownDocument = nullptr;
-    }
     connect(document, &AlbumDocument::photosInserted, this, &PhotoListWidget::insertPhotoItems);
     connect(document, &AlbumDocument::photosRemoved, this, &PhotoListWidget::removePhotoItems);
     connect(document, &AlbumDocument::photosMoved, this, &PhotoListWidget::movePhotoItems);

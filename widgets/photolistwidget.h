@@ -5,6 +5,7 @@
 // sends the whole list after every change it made.
 
 #include "storyboard.h"
+#include "stripdocument.h"
 #include "stripdrag.h"
 
 #include <QByteArray>
@@ -12,7 +13,6 @@
 #include <QPixmap>
 #include <QListWidget>
 #include <QPoint>
-#include <QPointer>
 #include <QSize>
 #include <QStringList>
 
@@ -112,8 +112,7 @@ private:
     // the first of them stood; false when no photo is selected.
     bool moveSelection(int step, int& firstSelected, int& firstMoved, int& lastMoved);
 
-    QPointer<AlbumDocument> m_document;
-    AlbumDocument* m_ownDocument = nullptr;
+    StripDocument m_document;
     QPoint pressPos;
     int insertRow = 0;
 
