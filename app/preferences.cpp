@@ -14,14 +14,14 @@
 #include <QPushButton>
 #include <QUrl>
 
-Preferences::Preferences(QWidget *parent)
+Preferences::Preferences(QWidget* parent)
     : ZuDialog(parent, Qt::MSWindowsFixedSizeDialogHint)
     , ui(std::make_unique<Ui::PreferencesClass>())
 {
     ui->setupUi(this);
     setAllWindowTitle(tr("Preferences"));
     setFixedSize(550, 480);
-    ZuPref *pref = ZuPref::instance();
+    ZuPref* pref = ZuPref::instance();
 
     const QString folder = OutputSetting::defaultOutputFolder(pref->value(SettingsKey::OutputPath).toString());
     ui->lineEdit->setText(QDir::toNativeSeparators(folder));
@@ -41,15 +41,9 @@ Preferences::Preferences(QWidget *parent)
 
 Preferences::~Preferences() = default;
 
-int Preferences::indexOfInterval(int days)
-{
-    return days == 1 ? 0 : days == 30 ? 2 : 1;
-}
+int Preferences::indexOfInterval(int days) { return days == 1 ? 0 : days == 30 ? 2 : 1; }
 
-int Preferences::intervalOfIndex(int index)
-{
-    return index == 0 ? 1 : index == 2 ? 30 : 7;
-}
+int Preferences::intervalOfIndex(int index) { return index == 0 ? 1 : index == 2 ? 30 : 7; }
 
 void Preferences::on_browse_clicked()
 {
@@ -74,7 +68,7 @@ void Preferences::on_open_clicked()
         ZuMessageBox::alert(tr("Failed to open folder \"%1\".").arg(path), QString(), nullptr);
 }
 
-void Preferences::refuse(const QString &message)
+void Preferences::refuse(const QString& message)
 {
     ui->tabWidget->setCurrentIndex(0);
     ZuMessageBox::alert(message, QString(), nullptr);
@@ -93,14 +87,14 @@ bool Preferences::save()
         refuse(tr("The output folder is read-only, please select other folder."));
         return false;
     }
-    ZuPref *pref = ZuPref::instance();
+    ZuPref* pref = ZuPref::instance();
     pref->setValue(SettingsKey::OutputPath, folder);
     pref->setValue(SettingsKey::AutoCheckUpdateEnable, ui->checkUpdate->isChecked());
     pref->setValue(SettingsKey::AutoCheckUpdateInterval, intervalOfIndex(ui->updateFreq->currentIndex()));
     return true;
 }
 
-void Preferences::on_buttonBox_clicked(QAbstractButton *button)
+void Preferences::on_buttonBox_clicked(QAbstractButton* button)
 {
     switch (ui->buttonBox->standardButton(button)) {
     case QDialogButtonBox::Ok:
@@ -111,18 +105,12 @@ void Preferences::on_buttonBox_clicked(QAbstractButton *button)
         if (save())
             ui->buttonBox->button(QDialogButtonBox::Apply)->setEnabled(false);
         break;
-    case QDialogButtonBox::Cancel:
-        reject();
-        break;
-    default:
-        break;
+    case QDialogButtonBox::Cancel: reject(); break;
+    default: break;
     }
 }
 
-void Preferences::on_Settings_Changed()
-{
-    ui->buttonBox->button(QDialogButtonBox::Apply)->setEnabled(true);
-}
+void Preferences::on_Settings_Changed() { ui->buttonBox->button(QDialogButtonBox::Apply)->setEnabled(true); }
 
 void Preferences::retranslate()
 {

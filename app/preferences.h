@@ -18,7 +18,7 @@ class Preferences : public ZuDialog
     Q_OBJECT
 
 public:
-    explicit Preferences(QWidget *parent = nullptr);
+    explicit Preferences(QWidget* parent = nullptr);
     ~Preferences() override;
 
     // Combo box row of a stored interval in days (1, 7, 30; anything else is
@@ -34,12 +34,12 @@ public:
 public slots:
     void on_browse_clicked();
     void on_open_clicked();
-    void on_buttonBox_clicked(QAbstractButton *button);
+    void on_buttonBox_clicked(QAbstractButton* button);
     void retranslate() override;
 
 private:
     bool save();
-    void refuse(const QString &message);
+    void refuse(const QString& message);
 
     std::unique_ptr<Ui::PreferencesClass> ui;
 };

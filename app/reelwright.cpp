@@ -67,8 +67,8 @@ Reelwright::Reelwright(QWidget* parent, Qt::WindowFlags flags)
     buildAutoRotateMenu();
     // A click on the preview gives it the keys, so Space plays from there.
     form->avPlayer->setFocusPolicy(Qt::ClickFocus);
-    new TransportKeys(this, {form->playerFrame, form->position, form->previous, form->play, form->pause,
-                             form->stop, form->next, form->mute, form->unmute});
+    new TransportKeys(this, {form->playerFrame, form->position, form->previous, form->play, form->pause, form->stop,
+                             form->next, form->mute, form->unmute});
 
     initialize();
     windowMenu()->addSeparator();
@@ -112,10 +112,7 @@ Reelwright::~Reelwright()
     form->avPlayer->render = nullptr;
 }
 
-AVPlayer* Reelwright::player() const
-{
-    return form->avPlayer;
-}
+AVPlayer* Reelwright::player() const { return form->avPlayer; }
 
 void Reelwright::connectControls()
 {
@@ -215,8 +212,8 @@ void Reelwright::connectControls()
         seek(0);
         form->horizontalScrollBar->setValue(0);
     });
-    for (QAction* action : {f.actionDoNothing, f.actionExitProgram, f.actionShutDown, f.actionHibernate,
-                            f.actionStandBy})
+    for (QAction* action :
+         {f.actionDoNothing, f.actionExitProgram, f.actionShutDown, f.actionHibernate, f.actionStandBy})
         connect(action, &QAction::triggered, this, &Reelwright::on_AfterBurnAction);
 }
 
@@ -239,9 +236,9 @@ void Reelwright::applyInitialEnabling()
                                                       f.moveRight, f.deleteClip, f.turnLeft, f.turnRight, f.mirror,
                                                       f.flip, f.autoRotate, f.restore})
         w->setEnabled(false);
-    for (QAction* a : {f.actionCreateVideo, f.actionSelectAll, f.actionDelete, f.actionTurnLeft, f.actionTurnRight,
-                       f.actionMirror, f.actionFlip, f.actionRestore, f.actionAutoRotateAll, f.actionMoveLeft,
-                       f.actionMoveRight, f.actionPlayPause})
+    for (QAction* a :
+         {f.actionCreateVideo, f.actionSelectAll, f.actionDelete, f.actionTurnLeft, f.actionTurnRight, f.actionMirror,
+          f.actionFlip, f.actionRestore, f.actionAutoRotateAll, f.actionMoveLeft, f.actionMoveRight, f.actionPlayPause})
         a->setEnabled(false);
     f.pause->hide();
 }
@@ -292,8 +289,8 @@ void Reelwright::photoItemSelectChanged()
     for (QWidget* w : std::initializer_list<QWidget*>{f.deleteClip, f.turnLeft, f.turnRight, f.mirror, f.flip,
                                                       f.autoRotate, f.restore})
         w->setEnabled(any);
-    for (QAction* a : {f.actionDelete, f.actionTurnLeft, f.actionTurnRight, f.actionMirror, f.actionFlip,
-                       f.actionRestore})
+    for (QAction* a :
+         {f.actionDelete, f.actionTurnLeft, f.actionTurnRight, f.actionMirror, f.actionFlip, f.actionRestore})
         a->setEnabled(any);
 }
 
@@ -320,8 +317,8 @@ void Reelwright::audioItemSelectChanged()
     f.actionSelectAll->setEnabled(f.audioListWidget->count() > 0);
     f.deleteClip->setEnabled(any);
     f.actionDelete->setEnabled(any);
-    for (QWidget* w : std::initializer_list<QWidget*>{f.turnLeft, f.turnRight, f.mirror, f.flip, f.autoRotate,
-                                                      f.restore})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{f.turnLeft, f.turnRight, f.mirror, f.flip, f.autoRotate, f.restore})
         w->setEnabled(false);
     for (QAction* a : {f.actionTurnLeft, f.actionTurnRight, f.actionMirror, f.actionFlip, f.actionRestore})
         a->setEnabled(false);
@@ -410,8 +407,10 @@ void Reelwright::changeScrollRange()
 void Reelwright::mirrorAfterBurnAction()
 {
     const int code = ZuPref::instance()->value(SettingsKey::AfterBurnAction, SettingsDefault::AfterBurnAction).toInt();
-    const std::pair<QAction*, int> actions[] = {{form->actionDoNothing, 5}, {form->actionExitProgram, 0},
-                                                {form->actionStandBy, 1},   {form->actionHibernate, 2},
+    const std::pair<QAction*, int> actions[] = {{form->actionDoNothing, 5},
+                                                {form->actionExitProgram, 0},
+                                                {form->actionStandBy, 1},
+                                                {form->actionHibernate, 2},
                                                 {form->actionShutDown, 4}};
     for (const auto& [action, value] : actions)
         action->setChecked(value == code);

@@ -37,8 +37,8 @@ public:
     // Stands in for the multiple-file open dialog of the imports while set
     // (tests answer it); an empty function restores the real dialog. The
     // folder import uses ZuFolderDialog and its own hook.
-    using FileDialogHook = std::function<QStringList(QWidget* parent, const QString& caption, const QString& dir,
-                                                     const QString& filter)>;
+    using FileDialogHook =
+        std::function<QStringList(QWidget* parent, const QString& caption, const QString& dir, const QString& filter)>;
     static void setFileDialogHook(FileDialogHook hook);
 
     // The filter texts of the photo and audio file dialogs.

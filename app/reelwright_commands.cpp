@@ -38,20 +38,11 @@ QString photoStartFolder()
 
 } // namespace
 
-void Reelwright::setFileDialogHook(FileDialogHook hook)
-{
-    fileDialogHook() = std::move(hook);
-}
+void Reelwright::setFileDialogHook(FileDialogHook hook) { fileDialogHook() = std::move(hook); }
 
-QString Reelwright::photoDialogFilter()
-{
-    return importDialogFilter(PhotoListWidget::m_nameFilters, g_strPhotoFiles);
-}
+QString Reelwright::photoDialogFilter() { return importDialogFilter(PhotoListWidget::m_nameFilters, g_strPhotoFiles); }
 
-QString Reelwright::audioDialogFilter()
-{
-    return importDialogFilter(AudioListWidget::m_nameFilters, g_strAudioFiles);
-}
+QString Reelwright::audioDialogFilter() { return importDialogFilter(AudioListWidget::m_nameFilters, g_strAudioFiles); }
 
 int Reelwright::syncedPhotoMs(double audioSeconds, int photoCount, bool useTransition, double transitionSeconds,
                               double frameRate)
@@ -215,10 +206,7 @@ void Reelwright::on_autoRotateAll_clicked()
     form->photoListWidget->autoRotateAll();
 }
 
-void Reelwright::on_autoRotatewhileImporting_clicked(bool on)
-{
-    form->photoListWidget->autoRotatewhileImporting(on);
-}
+void Reelwright::on_autoRotatewhileImporting_clicked(bool on) { form->photoListWidget->autoRotatewhileImporting(on); }
 
 void Reelwright::on_moveLeft_clicked()
 {
@@ -241,8 +229,7 @@ void Reelwright::on_moveRight_clicked()
 void Reelwright::on_sort()
 {
     if (auto* chosen = qobject_cast<QAction*>(sender())) {
-        for (QAction* action : {form->actionSortName, form->actionSortDate, form->actionSortType,
-                                form->actionSortSize})
+        for (QAction* action : {form->actionSortName, form->actionSortDate, form->actionSortType, form->actionSortSize})
             action->setChecked(action == chosen);
     }
     sortFocusedStrip();
@@ -290,8 +277,10 @@ void Reelwright::on_fileProperty()
 
 void Reelwright::on_AfterBurnAction()
 {
-    const std::pair<QAction*, int> codes[] = {{form->actionDoNothing, 5}, {form->actionExitProgram, 0},
-                                              {form->actionStandBy, 1},   {form->actionHibernate, 2},
+    const std::pair<QAction*, int> codes[] = {{form->actionDoNothing, 5},
+                                              {form->actionExitProgram, 0},
+                                              {form->actionStandBy, 1},
+                                              {form->actionHibernate, 2},
                                               {form->actionShutDown, 4}};
     int code = 5;
     for (const auto& [action, value] : codes)
@@ -371,8 +360,7 @@ QStringList Reelwright::openFiles(const QString& dir, const QString& filter)
 
 void Reelwright::importFiles(const QStringList& files, bool photos)
 {
-    const bool added =
-        photos ? form->photoListWidget->importFiles(files) : form->audioListWidget->importFiles(files);
+    const bool added = photos ? form->photoListWidget->importFiles(files) : form->audioListWidget->importFiles(files);
     if (added)
         seek(int(form->avPlayer->currentFrame));
 }
@@ -393,11 +381,9 @@ void Reelwright::on_importPictureDir_clicked()
     const QString folder = ZuFolderDialog::getExistingDirectory(this, tr("Select one folder"), photoStartFolder());
     if (folder.isEmpty())
         return;
-    const QStringList files =
-        filesFromUrls({QUrl::fromLocalFile(folder)}, PhotoListWidget::m_nameFilters, true);
+    const QStringList files = filesFromUrls({QUrl::fromLocalFile(folder)}, PhotoListWidget::m_nameFilters, true);
     if (files.isEmpty()) {
-        ZuMessageBox::info(tr("The folder %1 holds no photos.").arg(QDir::toNativeSeparators(folder)), QString(),
-                           this);
+        ZuMessageBox::info(tr("The folder %1 holds no photos.").arg(QDir::toNativeSeparators(folder)), QString(), this);
         return;
     }
     ZuPref::instance()->setValue(SettingsKey::PhotoLastDir, folder);
@@ -407,9 +393,8 @@ void Reelwright::on_importPictureDir_clicked()
 void Reelwright::on_importAudio_clicked()
 {
     on_pause_clicked();
-    const QString stored = ZuPref::instance()
-                               ->value(SettingsKey::AudioLastDir, SettingsDefault::audioLastDir())
-                               .toString();
+    const QString stored =
+        ZuPref::instance()->value(SettingsKey::AudioLastDir, SettingsDefault::audioLastDir()).toString();
     const QStringList files = openFiles(stored, audioDialogFilter());
     if (files.isEmpty())
         return;

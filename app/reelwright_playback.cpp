@@ -114,8 +114,8 @@ void Reelwright::updateProgress()
             }
         }
     }
-    f.timeCode->setText(frameToTimeString(cur, renderParam.frameRate) + QStringLiteral(" / ")
-                        + frameToTimeString(total, renderParam.frameRate));
+    f.timeCode->setText(frameToTimeString(cur, renderParam.frameRate) + QStringLiteral(" / ") +
+                        frameToTimeString(total, renderParam.frameRate));
     if (playState == 1 && cur >= total) {
         on_stop_clicked();
         return;
@@ -123,15 +123,9 @@ void Reelwright::updateProgress()
     applyRunningEnabling();
 }
 
-void Reelwright::on_sliderPosition_presssed()
-{
-    on_pause_clicked();
-}
+void Reelwright::on_sliderPosition_presssed() { on_pause_clicked(); }
 
-void Reelwright::on_sliderPosition_released()
-{
-    seek(form->position->value());
-}
+void Reelwright::on_sliderPosition_released() { seek(form->position->value()); }
 
 void Reelwright::on_sliderPosition_changed(int value)
 {
@@ -252,10 +246,10 @@ void Reelwright::on_photoListWidget_row_changed(int row)
         mediaInfo->setFileInfo(MediaInfoWidget::ImageFile, file.fileName(), photo.suffix.toUpper(),
                                QStringLiteral("%1x%2").arg(photo.width).arg(photo.height),
                                QStringLiteral("%1KB").arg(photo.fileSize / 1024),
-                               QLocale().toString(photo.lastModified, QLocale::ShortFormat),
-                               photo.exifProperties[0], photo.exifProperties[1], photo.exifProperties[2],
-                               photo.exifProperties[3], photo.exifProperties[4], photo.exifProperties[5],
-                               photo.exifProperties[6], photo.exifProperties[7], photo.exifProperties[8]);
+                               QLocale().toString(photo.lastModified, QLocale::ShortFormat), photo.exifProperties[0],
+                               photo.exifProperties[1], photo.exifProperties[2], photo.exifProperties[3],
+                               photo.exifProperties[4], photo.exifProperties[5], photo.exifProperties[6],
+                               photo.exifProperties[7], photo.exifProperties[8]);
         mediaInfo->setHtml();
         frame = (long long)(i * render.slotFrames + 0.5);
     }
@@ -277,9 +271,8 @@ void Reelwright::on_audioListWidget_row_changed(int row)
         const AudioInfo& clip = album.audios.at(row);
         const QFileInfo file(clip.filePath);
         mediaInfo->setFileInfo(MediaInfoWidget::AudioFile, file.fileName(), clip.suffix.toUpper(),
-                               QStringLiteral("%1KB").arg(clip.fileSize / 1024), {}, {}, {}, {}, {}, {}, {}, {},
-                               {}, {}, {}, QString::number(clip.channels),
-                               QStringLiteral("%1Hz").arg(clip.sampleRate),
+                               QStringLiteral("%1KB").arg(clip.fileSize / 1024), {}, {}, {}, {}, {}, {}, {}, {}, {}, {},
+                               {}, QString::number(clip.channels), QStringLiteral("%1Hz").arg(clip.sampleRate),
                                secondToTimeString(int(clip.duration)));
         mediaInfo->setHtml();
         double start = 0.0;

@@ -25,9 +25,9 @@ bool TransportKeys::controlUsesKey(const QWidget* widget, int key)
         return false;
     // Text, lists and drop-down boxes use both keys: typed, selecting the
     // current item, opening the list; and Home moves to the start of each.
-    if (qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QAbstractSpinBox*>(widget)
-        || qobject_cast<const QComboBox*>(widget) || qobject_cast<const QAbstractItemView*>(widget)
-        || qobject_cast<const QTextEdit*>(widget) || qobject_cast<const QPlainTextEdit*>(widget))
+    if (qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QAbstractSpinBox*>(widget) ||
+        qobject_cast<const QComboBox*>(widget) || qobject_cast<const QAbstractItemView*>(widget) ||
+        qobject_cast<const QTextEdit*>(widget) || qobject_cast<const QPlainTextEdit*>(widget))
         return key == Qt::Key_Space || key == Qt::Key_Home;
     if (key == Qt::Key_Space)
         return qobject_cast<const QAbstractButton*>(widget) != nullptr;

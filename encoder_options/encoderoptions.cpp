@@ -49,10 +49,7 @@ std::string vformat(const char* format, va_list args)
     return text;
 }
 
-OptionState& S()
-{
-    return g_state;
-}
+OptionState& S() { return g_state; }
 
 } // namespace
 
@@ -83,15 +80,9 @@ void fail(const char* format, ...)
     throw OptionAbort{OptionStatus::Error, 1, std::move(text)};
 }
 
-void failText(const std::string& message)
-{
-    throw OptionAbort{OptionStatus::Error, 1, message};
-}
+void failText(const std::string& message) { throw OptionAbort{OptionStatus::Error, 1, message}; }
 
-void stopRun(int exitStatus, const std::string& message)
-{
-    throw OptionAbort{OptionStatus::Stop, exitStatus, message};
-}
+void stopRun(int exitStatus, const std::string& message) { throw OptionAbort{OptionStatus::Stop, exitStatus, message}; }
 
 void note(const char* format, ...)
 {
@@ -101,10 +92,7 @@ void note(const char* format, ...)
     va_end(args);
 }
 
-int currentSlot()
-{
-    return (S().ifo > 0 && S().p2vflag == 0) ? S().ifo - 1 : S().ifo;
-}
+int currentSlot() { return (S().ifo > 0 && S().p2vflag == 0) ? S().ifo - 1 : S().ifo; }
 
 void setOverwritePrompt(OverwritePrompt prompt)
 {
@@ -142,20 +130,14 @@ std::string bounded(const char* arg, std::size_t maxBytes)
     return text;
 }
 
-int slotIndex(int value)
-{
-    return value < 0 ? 0 : (value >= MaxInputSlots ? MaxInputSlots - 1 : value);
-}
+int slotIndex(int value) { return value < 0 ? 0 : (value >= MaxInputSlots ? MaxInputSlots - 1 : value); }
 
 } // namespace
 
 // ---------------------------------------------------------------------------
 // Informational rows.
 
-static void show_license(const char*)
-{
-    stopRun(1, std::string());
-}
+static void show_license(const char*) { stopRun(1, std::string()); }
 
 static void show_help(const char*)
 {
@@ -166,8 +148,8 @@ static void show_help(const char*)
 
 static void show_version(const char*)
 {
-    stopRun(1, formatText("zirc      SVN-rUNKNOWN\nlibavutil   %d\nlibavcodec  %d\nlibavformat %d\n", 1000901,
-                          1000903, 1000901));
+    stopRun(1, formatText("zirc      SVN-rUNKNOWN\nlibavutil   %d\nlibavcodec  %d\nlibavformat %d\n", 1000901, 1000903,
+                          1000901));
 }
 
 static void show_formats(const char*)
@@ -309,10 +291,7 @@ static void opt_start_time(const char* arg)
         S().start_time[index] = us;
 }
 
-static void opt_input_ts_offset(const char* arg)
-{
-    S().input_ts_offset = parseDuration(arg, "itsoffset");
-}
+static void opt_input_ts_offset(const char* arg) { S().input_ts_offset = parseDuration(arg, "itsoffset"); }
 
 static void opt_rec_timestamp(const char* arg)
 {
@@ -331,10 +310,7 @@ static int opt_metadata(const char*, const char* arg)
     return 0;
 }
 
-static void opt_thread_count(const char* arg)
-{
-    S().thread_count = std::atoi(arg);
-}
+static void opt_thread_count(const char* arg) { S().thread_count = std::atoi(arg); }
 
 // ---------------------------------------------------------------------------
 // Video options.
@@ -390,7 +366,12 @@ void opt_frame_pix_fmt(const char* arg)
 
 namespace {
 
-enum Side { Top, Bottom, Left, Right };
+enum Side {
+    Top,
+    Bottom,
+    Left,
+    Right
+};
 const char* const sideName[] = {"top", "bottom", "left", "right"};
 const char* const sideTitle[] = {"Top", "Bottom", "Left", "Right"};
 
@@ -398,10 +379,10 @@ void cropBand(Side side, const char* arg)
 {
     const int slot = currentSlot();
     const int value = std::atoi(arg);
-    auto& bands = side == Top ? S().frame_topBand
+    auto& bands = side == Top      ? S().frame_topBand
                   : side == Bottom ? S().frame_bottomBand
-                  : side == Left ? S().frame_leftBand
-                                 : S().frame_rightBand;
+                  : side == Left   ? S().frame_leftBand
+                                   : S().frame_rightBand;
     bands[slot] = value;
     if (value < 0)
         fail("Incorrect %s crop size\n", sideName[side]);
@@ -420,10 +401,10 @@ void padBand(Side side, const char* arg)
 {
     const int slot = currentSlot();
     const int value = std::atoi(arg);
-    auto& pads = side == Top ? S().frame_padtop
+    auto& pads = side == Top      ? S().frame_padtop
                  : side == Bottom ? S().frame_padbottom
-                 : side == Left ? S().frame_padleft
-                                : S().frame_padright;
+                 : side == Left   ? S().frame_padleft
+                                  : S().frame_padright;
     pads[slot] = value;
     if (value < 0)
         fail("Incorrect %s pad size\n", sideName[side]);
@@ -465,15 +446,9 @@ static void opt_qdiff(const char* arg)
         fail("qdiff must be >= 1 and <= 31\n");
 }
 
-static void opt_video_rc_eq(const char* arg)
-{
-    S().video_rc_eq = arg;
-}
+static void opt_video_rc_eq(const char* arg) { S().video_rc_eq = arg; }
 
-static void opt_video_rc_override_string(const char* arg)
-{
-    S().video_rc_override_string = arg;
-}
+static void opt_video_rc_override_string(const char* arg) { S().video_rc_override_string = arg; }
 
 namespace {
 
@@ -558,15 +533,9 @@ static void opt_subtitle_codec(const char* arg)
     opt_codec(S().subtitle_stream_copy, S().subtitle_codec_id, S().subtitle_encoder, AVMEDIA_TYPE_SUBTITLE, arg);
 }
 
-static void opt_me_threshold(const char* arg)
-{
-    S().me_threshold = std::atoi(arg);
-}
+static void opt_me_threshold(const char* arg) { S().me_threshold = std::atoi(arg); }
 
-static void opt_strict(const char* arg)
-{
-    S().strict = std::atoi(arg);
-}
+static void opt_strict(const char* arg) { S().strict = std::atoi(arg); }
 
 static void opt_pass(const char* pass_str)
 {
@@ -576,10 +545,7 @@ static void opt_pass(const char* pass_str)
     S().do_pass = pass;
 }
 
-static void opt_vstats_file(const char* arg)
-{
-    S().vstats_filename = arg;
-}
+static void opt_vstats_file(const char* arg) { S().vstats_filename = arg; }
 
 static void opt_vstats(const char*)
 {
@@ -610,53 +576,26 @@ static void opt_inter_matrix(const char* arg)
     S().inter_matrix = matrix;
 }
 
-static void opt_top_field_first(const char* arg)
-{
-    S().top_field_first = std::atoi(arg);
-}
+static void opt_top_field_first(const char* arg) { S().top_field_first = std::atoi(arg); }
 
-static void opt_video_tag(const char* arg)
-{
-    S().video_codec_tag = parseTag(arg);
-}
+static void opt_video_tag(const char* arg) { S().video_codec_tag = parseTag(arg); }
 
 // ---------------------------------------------------------------------------
 // Audio, subtitle, grab and stream-filter options.
 
-static void opt_audio_rate(const char* arg)
-{
-    S().audio_sample_rate = std::atoi(arg);
-}
+static void opt_audio_rate(const char* arg) { S().audio_sample_rate = std::atoi(arg); }
 
-static void opt_audio_channels(const char* arg)
-{
-    S().audio_channels = std::atoi(arg);
-}
+static void opt_audio_channels(const char* arg) { S().audio_channels = std::atoi(arg); }
 
-static void opt_audio_tag(const char* arg)
-{
-    S().audio_codec_tag = parseTag(arg);
-}
+static void opt_audio_tag(const char* arg) { S().audio_codec_tag = parseTag(arg); }
 
-static void opt_video_channel(const char* arg)
-{
-    S().video_channel = int(std::strtol(arg, nullptr, 0));
-}
+static void opt_video_channel(const char* arg) { S().video_channel = int(std::strtol(arg, nullptr, 0)); }
 
-static void opt_video_standard(const char* arg)
-{
-    S().video_standard = arg;
-}
+static void opt_video_standard(const char* arg) { S().video_standard = arg; }
 
-static void opt_audio_bsf(const char* arg)
-{
-    addBitstreamFilter(S().audio_bitstream_filters, arg);
-}
+static void opt_audio_bsf(const char* arg) { addBitstreamFilter(S().audio_bitstream_filters, arg); }
 
-static void opt_video_bsf(const char* arg)
-{
-    addBitstreamFilter(S().video_bitstream_filters, arg);
-}
+static void opt_video_bsf(const char* arg) { addBitstreamFilter(S().video_bitstream_filters, arg); }
 
 // ---------------------------------------------------------------------------
 // Generic options.
@@ -665,10 +604,7 @@ namespace {
 
 // The library's generic bit-rate option "b" now serves audio too; as before,
 // the plain name sets the video rate only and "ab" the audio rate.
-bool videoOnlyName(const char* name)
-{
-    return std::strcmp(name, "b") == 0;
-}
+bool videoOnlyName(const char* name) { return std::strcmp(name, "b") == 0; }
 
 // Sets `name` on `obj` when it has such an option with all `mask` bits.
 // Returns the option, or null when `obj` has none; a value the option
@@ -745,7 +681,9 @@ int opt_default(const char* name, const char* arg)
     S().extra_options.reset(store);
 
     if (!accepted && (name[0] == 'a' || name[0] == 'v' || name[0] == 's') && name[1]) {
-        const int type = name[0] == 'v' ? AVMEDIA_TYPE_VIDEO : name[0] == 'a' ? AVMEDIA_TYPE_AUDIO : AVMEDIA_TYPE_SUBTITLE;
+        const int type = name[0] == 'v'   ? AVMEDIA_TYPE_VIDEO
+                         : name[0] == 'a' ? AVMEDIA_TYPE_AUDIO
+                                          : AVMEDIA_TYPE_SUBTITLE;
         accepted = setIfKnown(S().avctx_opts[std::size_t(type)].get(), name + 1, arg, opt_types[type]);
     }
     if (accepted) {
@@ -776,9 +714,14 @@ static void opt_volume_size(const char* arg)
         int64_t unit = 1;
         if (length > 1) {
             switch (arg[length - 2]) {
-            case 'K': case 'k': unit = 1024; break;
-            case 'M': case 'm': unit = 1048576; break;
-            case 'G': case 'g': case 'T': case 't': unit = 1073741824; break;
+            case 'K':
+            case 'k': unit = 1024; break;
+            case 'M':
+            case 'm': unit = 1048576; break;
+            case 'G':
+            case 'g':
+            case 'T':
+            case 't': unit = 1073741824; break;
             default: break;
             }
         }
@@ -825,9 +768,9 @@ static void opt_wm_filename(const char* arg)
 
 static void opt_wm_align(const char* arg)
 {
-    static const char* const names[] = {"wm_align_topleft",    "wm_align_topmid",     "wm_align_topright",
+    static const char* const names[] = {"wm_align_topleft",    "wm_align_topmid",      "wm_align_topright",
                                         "wm_align_rightmid",   "wm_align_bottomright", "wm_align_bottommid",
-                                        "wm_align_bottomleft", "wm_align_leftmid",    "wm_align_mid"};
+                                        "wm_align_bottomleft", "wm_align_leftmid",     "wm_align_mid"};
     for (int i = 0; i < 9; ++i)
         if (std::strcmp(arg, names[i]) == 0)
             S().wm_align_var = i;
@@ -879,10 +822,7 @@ static void opt_hasoutput_testyuvfile(const char* arg)
     S().hasoutput_testyuvfile = 1;
 }
 
-static void opt_testyuvfile_maxyuvnumber(const char* arg)
-{
-    S().max_yuv_output_frame_number = std::atoi(arg);
-}
+static void opt_testyuvfile_maxyuvnumber(const char* arg) { S().max_yuv_output_frame_number = std::atoi(arg); }
 
 static void opt_id3image_file(const char* arg)
 {
@@ -908,8 +848,8 @@ const OptionEntry options[] = {
     {"i", HAS_ARG, FN(opt_input_file), "input file name", "filename"},
     {"y", OPT_BOOL, VAR(file_overwrite), "overwrite output files", nullptr},
     {"map", HAS_ARG | OPT_EXPERT, FN(opt_map), "set input stream mapping", "file:stream[:syncfile:syncstream]"},
-    {"map_meta_data", HAS_ARG | OPT_EXPERT, FN(opt_map_meta_data),
-     "set meta data information of outfile from infile", "outfile:infile"},
+    {"map_meta_data", HAS_ARG | OPT_EXPERT, FN(opt_map_meta_data), "set meta data information of outfile from infile",
+     "outfile:infile"},
     {"t", HAS_ARG, FN(opt_recording_time), "record or transcode \"duration\" seconds of audio/video", "duration"},
     {"fs", HAS_ARG | OPT_INT64, VAR(limit_filesize), "set the limit file size in bytes", "limit_size"},
     {"ss", HAS_ARG, FN(opt_start_time), "set the start time offset", "time_off"},
@@ -926,7 +866,8 @@ const OptionEntry options[] = {
      "number of times to loop output in formats that support looping (0 loops forever)", ""},
     {"v", HAS_ARG, FN(opt_verbose), "control amount of logging", "verbose"},
     {"target", HAS_ARG, FN(opt_target),
-     "specify target file type (\"vcd\", \"svcd\", \"dvd\", \"dv\", \"dv50\", \"pal-vcd\", \"ntsc-svcd\", ...)", "type"},
+     "specify target file type (\"vcd\", \"svcd\", \"dvd\", \"dv\", \"dv50\", \"pal-vcd\", \"ntsc-svcd\", ...)",
+     "type"},
     {"threads", HAS_ARG | OPT_EXPERT, FN(opt_thread_count), "thread count", "count"},
     {"vsync", HAS_ARG | OPT_INT | OPT_EXPERT, VAR(video_sync_method), "video sync method", ""},
     {"async", HAS_ARG | OPT_INT | OPT_EXPERT, VAR(audio_sync_method), "audio sync method", ""},
@@ -960,35 +901,28 @@ const OptionEntry options[] = {
     {"vn", OPT_BOOL | OPT_VIDEO, VAR(video_disable), "disable video", nullptr},
     {"vdt", OPT_INT | HAS_ARG | OPT_EXPERT | OPT_VIDEO, VAR(video_discard), "discard threshold", "n"},
     {"qscale", HAS_ARG | OPT_EXPERT | OPT_VIDEO, FN(opt_qscale), "use fixed video quantizer scale (VBR)", "q"},
-    {"qdiff", HAS_ARG | OPT_EXPERT | OPT_VIDEO, FN(opt_qdiff), "max difference between the quantizer scale (VBR)",
-     "q"},
+    {"qdiff", HAS_ARG | OPT_EXPERT | OPT_VIDEO, FN(opt_qdiff), "max difference between the quantizer scale (VBR)", "q"},
     {"rc_eq", HAS_ARG | OPT_EXPERT | OPT_VIDEO, FN(opt_video_rc_eq), "set rate control equation", "equation"},
     {"rc_override", HAS_ARG | OPT_EXPERT | OPT_VIDEO, FN(opt_video_rc_override_string),
      "rate control override for specific intervals", "override"},
     {"vcodec", HAS_ARG | OPT_VIDEO, FN(opt_video_codec), "force video codec ('copy' to copy stream)", "codec"},
-    {"me_threshold", HAS_ARG | OPT_EXPERT | OPT_VIDEO, FN(opt_me_threshold), "motion estimaton threshold",
-     "threshold"},
-    {"strict", HAS_ARG | OPT_EXPERT | OPT_VIDEO, FN(opt_strict), "how strictly to follow the standards",
-     "strictness"},
+    {"me_threshold", HAS_ARG | OPT_EXPERT | OPT_VIDEO, FN(opt_me_threshold), "motion estimaton threshold", "threshold"},
+    {"strict", HAS_ARG | OPT_EXPERT | OPT_VIDEO, FN(opt_strict), "how strictly to follow the standards", "strictness"},
     {"sameq", OPT_BOOL | OPT_VIDEO, VAR(same_quality), "use same video quality as source (implies VBR)", nullptr},
     {"pass", HAS_ARG | OPT_VIDEO, FN(opt_pass), "select the pass number (1 or 2)", "n"},
-    {"passlogfile", HAS_ARG | OPT_STRING | OPT_VIDEO, VAR(pass_logfilename), "select two pass log file name",
-     "file"},
+    {"passlogfile", HAS_ARG | OPT_STRING | OPT_VIDEO, VAR(pass_logfilename), "select two pass log file name", "file"},
     {"deinterlace", OPT_BOOL | OPT_EXPERT | OPT_VIDEO, VAR(do_deinterlace), "deinterlace pictures", nullptr},
     {"psnr", OPT_BOOL | OPT_EXPERT | OPT_VIDEO, VAR(do_psnr), "calculate PSNR of compressed frames", nullptr},
     {"vstats", OPT_EXPERT | OPT_VIDEO, FN(opt_vstats), "dump video coding statistics to file", nullptr},
     {"vstats_file", HAS_ARG | OPT_EXPERT | OPT_VIDEO, FN(opt_vstats_file), "dump video coding statistics to file",
      "file"},
     {"vhook", HAS_ARG | OPT_EXPERT | OPT_VIDEO, FN(add_frame_hooker), "insert video processing module", "module"},
-    {"intra_matrix", HAS_ARG | OPT_EXPERT | OPT_VIDEO, FN(opt_intra_matrix), "specify intra matrix coeffs",
-     "matrix"},
-    {"inter_matrix", HAS_ARG | OPT_EXPERT | OPT_VIDEO, FN(opt_inter_matrix), "specify inter matrix coeffs",
-     "matrix"},
+    {"intra_matrix", HAS_ARG | OPT_EXPERT | OPT_VIDEO, FN(opt_intra_matrix), "specify intra matrix coeffs", "matrix"},
+    {"inter_matrix", HAS_ARG | OPT_EXPERT | OPT_VIDEO, FN(opt_inter_matrix), "specify inter matrix coeffs", "matrix"},
     {"top", HAS_ARG | OPT_EXPERT | OPT_VIDEO, FN(opt_top_field_first), "top=1/bottom=0/auto=-1 field first", ""},
     {"dc", OPT_INT | HAS_ARG | OPT_EXPERT | OPT_VIDEO, VAR(intra_dc_precision), "intra_dc_precision", "precision"},
     {"vtag", HAS_ARG | OPT_EXPERT | OPT_VIDEO, FN(opt_video_tag), "force video tag/fourcc", "fourcc/tag"},
-    {"newvideo", OPT_VIDEO, FN(opt_new_video_stream), "add a new video stream to the current output stream",
-     nullptr},
+    {"newvideo", OPT_VIDEO, FN(opt_new_video_stream), "add a new video stream to the current output stream", nullptr},
     {"qphist", OPT_BOOL | OPT_EXPERT | OPT_VIDEO, VAR(qp_hist), "show QP histogram", nullptr},
 
     // audio options
@@ -1001,35 +935,31 @@ const OptionEntry options[] = {
     {"acodec", HAS_ARG | OPT_AUDIO, FN(opt_audio_codec), "force audio codec ('copy' to copy stream)", "codec"},
     {"atag", HAS_ARG | OPT_EXPERT | OPT_AUDIO, FN(opt_audio_tag), "force audio tag/fourcc", "fourcc/tag"},
     {"vol", OPT_INT | HAS_ARG | OPT_AUDIO, VAR(audio_volume), "change audio volume (256=normal)", "volume"},
-    {"newaudio", OPT_AUDIO, FN(opt_new_audio_stream), "add a new audio stream to the current output stream",
-     nullptr},
+    {"newaudio", OPT_AUDIO, FN(opt_new_audio_stream), "add a new audio stream to the current output stream", nullptr},
     {"alang", HAS_ARG | OPT_STRING | OPT_AUDIO, VAR(audio_language),
      "set the ISO 639 language code (3 letters) of the current audio stream", "code"},
 
     // subtitle options
-    {"scodec", HAS_ARG | OPT_SUBTITLE, FN(opt_subtitle_codec), "force subtitle codec ('copy' to copy stream)",
-     "codec"},
-    {"newsubtitle", OPT_SUBTITLE, FN(opt_new_subtitle_stream),
-     "add a new subtitle stream to the current output stream", nullptr},
+    {"scodec", HAS_ARG | OPT_SUBTITLE, FN(opt_subtitle_codec), "force subtitle codec ('copy' to copy stream)", "codec"},
+    {"newsubtitle", OPT_SUBTITLE, FN(opt_new_subtitle_stream), "add a new subtitle stream to the current output stream",
+     nullptr},
     {"slang", HAS_ARG | OPT_STRING | OPT_SUBTITLE, VAR(subtitle_language),
      "set the ISO 639 language code (3 letters) of the current subtitle stream", "code"},
 
     // grab options
-    {"vc", HAS_ARG | OPT_EXPERT | OPT_VIDEO | OPT_GRAB, FN(opt_video_channel),
-     "set video grab channel (DV1394 only)", "channel"},
+    {"vc", HAS_ARG | OPT_EXPERT | OPT_VIDEO | OPT_GRAB, FN(opt_video_channel), "set video grab channel (DV1394 only)",
+     "channel"},
     {"tvstd", HAS_ARG | OPT_EXPERT | OPT_VIDEO | OPT_GRAB, FN(opt_video_standard),
      "set television standard (NTSC, PAL (SECAM))", "standard"},
     {"isync", OPT_BOOL | OPT_EXPERT | OPT_GRAB, VAR(input_sync), "sync read on input", ""},
 
     // muxer options
-    {"muxdelay", OPT_FLOAT | HAS_ARG | OPT_EXPERT, VAR(mux_max_delay), "set the maximum demux-decode delay",
-     "seconds"},
-    {"muxpreload", OPT_FLOAT | HAS_ARG | OPT_EXPERT, VAR(mux_preload), "set the initial demux-decode delay",
-     "seconds"},
+    {"muxdelay", OPT_FLOAT | HAS_ARG | OPT_EXPERT, VAR(mux_max_delay), "set the maximum demux-decode delay", "seconds"},
+    {"muxpreload", OPT_FLOAT | HAS_ARG | OPT_EXPERT, VAR(mux_preload), "set the initial demux-decode delay", "seconds"},
     {"absf", HAS_ARG | OPT_AUDIO | OPT_EXPERT, FN(opt_audio_bsf), "", "bitstream filter"},
     {"vbsf", HAS_ARG | OPT_VIDEO | OPT_EXPERT, FN(opt_video_bsf), "", "bitstream filter"},
-    {"default", OPT_FUNC2 | HAS_ARG | OPT_AUDIO | OPT_VIDEO | OPT_EXPERT, FN2(opt_default),
-     "generic catch all option", ""},
+    {"default", OPT_FUNC2 | HAS_ARG | OPT_AUDIO | OPT_VIDEO | OPT_EXPERT, FN2(opt_default), "generic catch all option",
+     ""},
     {"id3v1", OPT_BOOL, VAR(write_id3v1), "write ID3 tag version 1", nullptr},
     {"id3v2", OPT_BOOL, VAR(write_id3v2), "write ID3 tag version 2", nullptr},
 
@@ -1045,10 +975,8 @@ const OptionEntry options[] = {
     {"wmalign", HAS_ARG | OPT_VIDEO, FN(opt_wm_align), "wartermak align", "wartermak align"},
     {"wmx", HAS_ARG | OPT_VIDEO, FN(opt_wm_x), "wartermak x", "wartermak x"},
     {"wmy", HAS_ARG | OPT_VIDEO, FN(opt_wm_y), "wartermak y", "wartermak y"},
-    {"wmt", OPT_BOOL | OPT_EXPERT | OPT_VIDEO, VAR(wm_transparent), "mark wartermark background transparent",
-     nullptr},
-    {"wmtr", HAS_ARG | OPT_VIDEO, FN(opt_wm_tr), "wartermak transparent red value",
-     "wartermak transparent red value"},
+    {"wmt", OPT_BOOL | OPT_EXPERT | OPT_VIDEO, VAR(wm_transparent), "mark wartermark background transparent", nullptr},
+    {"wmtr", HAS_ARG | OPT_VIDEO, FN(opt_wm_tr), "wartermak transparent red value", "wartermak transparent red value"},
     {"wmtg", HAS_ARG | OPT_VIDEO, FN(opt_wm_tg), "wartermak transparent green value",
      "wartermak transparent green value"},
     {"wmtb", HAS_ARG | OPT_VIDEO, FN(opt_wm_tb), "wartermak transparent blue value",
@@ -1192,10 +1120,7 @@ void inspectOptionState(const std::function<void(const OptionState&)>& inspect)
     inspect(g_state);
 }
 
-std::mutex& optionLayerMutex()
-{
-    return layerMutex();
-}
+std::mutex& optionLayerMutex() { return layerMutex(); }
 
 std::string print_error(const char* filename, int err)
 {
@@ -1209,18 +1134,14 @@ std::string print_error(const char* filename, int err)
                           "  for img001.jpg, img002.jpg, ..., use 'img%%03d.jpg'.\n",
                           filename);
     case AVERROR(EINVAL):
-    case AVERROR_INVALIDDATA:
-        return formatText("%s: Error while parsing header\n", filename);
-    case AVERROR(ENOMEM):
-        return formatText("%s: memory allocation error occured\n", filename);
+    case AVERROR_INVALIDDATA: return formatText("%s: Error while parsing header\n", filename);
+    case AVERROR(ENOMEM): return formatText("%s: memory allocation error occured\n", filename);
     case AVERROR(EIO):
         return formatText("%s: I/O error occured\n"
                           "Usually that means that input file is truncated and/or corrupted.\n",
                           filename);
-    case AVERROR(ENOENT):
-        return formatText("%s: no such file or directory\n", filename);
-    default:
-        return formatText("%s: Error while opening file\n", filename);
+    case AVERROR(ENOENT): return formatText("%s: no such file or directory\n", filename);
+    default: return formatText("%s: Error while opening file\n", filename);
     }
 }
 

@@ -173,9 +173,9 @@ struct OptionState {
 
     // Input slots.
     int ifo = 0, p2vflag = 0, v2p_num = 0;
-    std::array<int, MaxInputSlots> nb_input_files{}, frame_width{}, frame_height{}, frame_topBand{},
-        frame_bottomBand{}, frame_leftBand{}, frame_rightBand{}, frame_padtop{}, frame_padbottom{},
-        frame_padleft{}, frame_padright{}, nb_timespan{}, current_timespan{};
+    std::array<int, MaxInputSlots> nb_input_files{}, frame_width{}, frame_height{}, frame_topBand{}, frame_bottomBand{},
+        frame_leftBand{}, frame_rightBand{}, frame_padtop{}, frame_padbottom{}, frame_padleft{}, frame_padright{},
+        nb_timespan{}, current_timespan{};
     std::array<int64_t, MaxInputSlots> start_time{}, recording_time{};
     std::array<std::vector<TimeSpan>, MaxInputSlots> time_spans;
     std::vector<std::string> ifo_names;

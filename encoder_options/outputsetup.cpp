@@ -17,10 +17,7 @@ extern "C" {
 
 namespace {
 
-OptionState& S()
-{
-    return g_state;
-}
+OptionState& S() { return g_state; }
 
 bool fileExists(const char* name)
 {
@@ -36,10 +33,7 @@ void* privateOptions(AVFormatContext* oc, const char* name)
     return av_opt_find(oc->priv_data, name, nullptr, 0, 0) ? oc->priv_data : nullptr;
 }
 
-AVRational inverse(AVRational q)
-{
-    return AVRational{q.den, q.num};
-}
+AVRational inverse(AVRational q) { return AVRational{q.den, q.num}; }
 
 AVRational aspectOf(float frameAspect, int width, int height)
 {
@@ -157,7 +151,8 @@ void new_video_stream(OutputFile& of)
         enc->thread_count = S().thread_count;
         if (S().video_codec_tag)
             enc->codec_tag = unsigned(S().video_codec_tag);
-        if ((S().video_global_header & 1) || (S().video_global_header == 0 && (oc->oformat->flags & AVFMT_GLOBALHEADER))) {
+        if ((S().video_global_header & 1) ||
+            (S().video_global_header == 0 && (oc->oformat->flags & AVFMT_GLOBALHEADER))) {
             enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
             setFlagInTemplate(AVMEDIA_TYPE_VIDEO, AV_CODEC_FLAG_GLOBAL_HEADER, 0);
         }
@@ -530,20 +525,11 @@ void opt_output_file(const char* filenameArg)
     }
 }
 
-void opt_new_video_stream(const char*)
-{
-    new_video_stream(newestOutput());
-}
+void opt_new_video_stream(const char*) { new_video_stream(newestOutput()); }
 
-void opt_new_audio_stream(const char*)
-{
-    new_audio_stream(newestOutput());
-}
+void opt_new_audio_stream(const char*) { new_audio_stream(newestOutput()); }
 
-void opt_new_subtitle_stream(const char*)
-{
-    new_subtitle_stream(newestOutput());
-}
+void opt_new_subtitle_stream(const char*) { new_subtitle_stream(newestOutput()); }
 
 // ---------------------------------------------------------------------------
 // Inputs.
@@ -654,7 +640,12 @@ bool InitialBzp(AVFormatContext* ic, float* firstValue)
 
 void opt_target(const char* argIn)
 {
-    enum Norm { PAL, NTSC, FILM, UNKNOWN } norm = UNKNOWN;
+    enum Norm {
+        PAL,
+        NTSC,
+        FILM,
+        UNKNOWN
+    } norm = UNKNOWN;
     static const char* const frame_rates[] = {"25", "30000/1001", "24000/1001"};
     const char* arg = argIn;
     if (av_strstart(arg, "pal-", &arg)) {
@@ -771,8 +762,8 @@ void buildTemplates()
             S().avctx_opts[std::size_t(type)]->codec_type = AVMediaType(type);
     }
     S().avformat_opts.reset(avformat_alloc_context());
-    S().sws_opts.reset(sws_getContext(16, 16, AVPixelFormat(0), 16, 16, AVPixelFormat(0), S().sws_flags, nullptr,
-                                      nullptr, nullptr));
+    S().sws_opts.reset(
+        sws_getContext(16, 16, AVPixelFormat(0), 16, 16, AVPixelFormat(0), S().sws_flags, nullptr, nullptr, nullptr));
     usingStdin = false;
 }
 
@@ -796,8 +787,7 @@ FormatContextResult av_get_format_context(int argc, const char* const* argv)
         // A picture format writing to one name without a frame number keeps
         // replacing that one picture instead of failing on the second frame.
         AVFormatContext* oc = of.context.get();
-        if ((oc->oformat->flags & AVFMT_NOFILE) && privateOptions(oc, "update") &&
-            !av_filename_number_test(oc->url)) {
+        if ((oc->oformat->flags & AVFMT_NOFILE) && privateOptions(oc, "update") && !av_filename_number_test(oc->url)) {
             bool given = false;
             for (const auto& option : of.customOptions)
                 given = given || option.first == "update";
@@ -811,6 +801,4 @@ FormatContextResult av_get_format_context(int argc, const char* const* argv)
     return result;
 }
 
-void av_relase_format_context()
-{
-}
+void av_relase_format_context() {}

@@ -13,9 +13,9 @@
 
 // One stream of an output file and the encoder context set up for it.
 struct OutputStreamSetup {
-    AVStream* stream = nullptr;          // owned by the output context
-    CodecContextPtr codec;               // configured, not opened
-    const AVCodec* encoder = nullptr;    // none when no encoder exists for the codec
+    AVStream* stream = nullptr;       // owned by the output context
+    CodecContextPtr codec;            // configured, not opened
+    const AVCodec* encoder = nullptr; // none when no encoder exists for the codec
     bool streamCopy = false;
     std::vector<BsfContextPtr> bitstreamFilters; // applied in order to the stream's packets
 };
@@ -40,10 +40,10 @@ struct FormatContextResult {
     OptionOutcome outcome;
     std::unique_ptr<OutputFile> output; // the newest output file; none without an output name or on error
     std::vector<std::unique_ptr<InputFile>> inputs;
-    std::string standardOutput;         // lists asked for ("formats", "pix_fmt list")
-    std::vector<std::string> notes;     // remarks meant for the standard error stream
-    int64_t startTime = 0;              // input slot 0, microseconds
-    int64_t recordingTime = 0;          // input slot 0, microseconds; 0 = no limit
+    std::string standardOutput;     // lists asked for ("formats", "pix_fmt list")
+    std::vector<std::string> notes; // remarks meant for the standard error stream
+    int64_t startTime = 0;          // input slot 0, microseconds
+    int64_t recordingTime = 0;      // input slot 0, microseconds; 0 = no limit
     int maxFrames[4] = {INT_MAX, INT_MAX, INT_MAX, INT_MAX};
     bool helpRequested = false;
 };

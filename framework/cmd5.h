@@ -9,12 +9,12 @@ class QIODevice;
 class CMD5
 {
 public:
-    CMD5(const void *data, qint64 length);
-    explicit CMD5(const QByteArray &data);
+    CMD5(const void* data, qint64 length);
+    explicit CMD5(const QByteArray& data);
     // Reads `device` from its current position to the end in pieces, so a
     // large package never has to sit in memory. isValid() is false on a
     // read error.
-    explicit CMD5(QIODevice *device);
+    explicit CMD5(QIODevice* device);
 
     QString getMD5Digest() const;
     QByteArray rawDigest() const { return m_digest; }

@@ -32,15 +32,14 @@ QString currentUser()
 
 } // namespace
 
-QtSingleApplication::QtSingleApplication(const QString &id, int &argc, char **argv)
+QtSingleApplication::QtSingleApplication(const QString& id, int& argc, char** argv)
     : ZuApplication(argc, argv)
     , m_id(id.isEmpty() ? ZuPref::appCode() : id)
-{
-}
+{}
 
 QtSingleApplication::~QtSingleApplication() = default;
 
-QString QtSingleApplication::serverName(const QString &key)
+QString QtSingleApplication::serverName(const QString& key)
 {
     // Socket paths are short on some systems; a digest keeps any key usable.
     const QByteArray seed = (currentUser() + QLatin1Char('\n') + key).toUtf8();
@@ -48,12 +47,9 @@ QString QtSingleApplication::serverName(const QString &key)
     return QStringLiteral("zufc-") + QString::fromLatin1(digest);
 }
 
-QString QtSingleApplication::startMessage() const
-{
-    return arguments().mid(1).join(QLatin1Char(' '));
-}
+QString QtSingleApplication::startMessage() const { return arguments().mid(1).join(QLatin1Char(' ')); }
 
-bool QtSingleApplication::isRunning(const QString &key)
+bool QtSingleApplication::isRunning(const QString& key)
 {
     const QString effectiveKey = key.isNull() ? m_id : key;
     const QString name = serverName(effectiveKey);
@@ -62,8 +58,7 @@ bool QtSingleApplication::isRunning(const QString &key)
     if (sendMessage(effectiveKey, startMessage(), 5000))
         return true;
     switch (listen(name)) {
-    case ListenResult::Listening:
-        return false;
+    case ListenResult::Listening: return false;
     case ListenResult::NameTaken:
         // Another copy may have started in the same moment and won the name;
         // only when it does not answer either is the socket a crashed copy's.
@@ -73,14 +68,13 @@ bool QtSingleApplication::isRunning(const QString &key)
         if (listen(name) == ListenResult::Listening)
             return false;
         break;
-    case ListenResult::Failed:
-        break;
+    case ListenResult::Failed: break;
     }
     WriteLog(QStringLiteral("QtSingleApplication: cannot listen on %s\n"), name.toLocal8Bit().constData());
     return false;
 }
 
-QtSingleApplication::ListenResult QtSingleApplication::listen(const QString &name)
+QtSingleApplication::ListenResult QtSingleApplication::listen(const QString& name)
 {
     auto server = std::make_unique<QLocalServer>(this);
     server->setSocketOptions(QLocalServer::UserAccessOption);
@@ -92,7 +86,7 @@ QtSingleApplication::ListenResult QtSingleApplication::listen(const QString &nam
     return ListenResult::Listening;
 }
 
-bool QtSingleApplication::sendMessage(const QString &key, const QString &message, int timeoutMs)
+bool QtSingleApplication::sendMessage(const QString& key, const QString& message, int timeoutMs)
 {
     QLocalSocket socket;
     socket.connectToServer(serverName(key));
@@ -113,7 +107,7 @@ bool QtSingleApplication::sendMessage(const QString &key, const QString &message
 
 void QtSingleApplication::onNewConnection()
 {
-    while (QLocalSocket *socket = m_server->nextPendingConnection()) {
+    while (QLocalSocket* socket = m_server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
             QDataStream stream(socket);
@@ -131,7 +125,7 @@ void QtSingleApplication::onNewConnection()
     }
 }
 
-void QtSingleApplication::setActivationWindow(QWidget *window, bool activateOnMessage)
+void QtSingleApplication::setActivationWindow(QWidget* window, bool activateOnMessage)
 {
     m_activationWindow = window;
     m_activateOnMessage = activateOnMessage;
@@ -147,7 +141,7 @@ void QtSingleApplication::activateWindow()
     m_activationWindow->activateWindow();
 }
 
-void QtSingleApplication::notifyUpdater(const QString &command, const QString &value)
+void QtSingleApplication::notifyUpdater(const QString& command, const QString& value)
 {
     const QString key = ZuPref::appCode() + QStringLiteral("_update");
     if (m_server && m_server->serverName() == serverName(key))

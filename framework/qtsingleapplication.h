@@ -17,20 +17,20 @@ class QtSingleApplication : public ZuApplication
     Q_OBJECT
 public:
     // An empty `id` stands for the product's own key.
-    QtSingleApplication(const QString &id, int &argc, char **argv);
+    QtSingleApplication(const QString& id, int& argc, char** argv);
     ~QtSingleApplication() override;
 
     // True when a copy started with `key` (null: this application's id)
     // runs; this start's command line is then handed to it. Otherwise this
     // process becomes the copy that later starts find.
-    bool isRunning(const QString &key = QString());
+    bool isRunning(const QString& key = QString());
     // Sends `message` to the copy running under `key`; false when none
     // answered within `timeoutMs`.
-    static bool sendMessage(const QString &key, const QString &message, int timeoutMs = 5000);
+    static bool sendMessage(const QString& key, const QString& message, int timeoutMs = 5000);
 
     // `window` is brought forward whenever a later start reports in.
-    void setActivationWindow(QWidget *window, bool activateOnMessage = true);
-    QWidget *activationWindow() const { return m_activationWindow; }
+    void setActivationWindow(QWidget* window, bool activateOnMessage = true);
+    QWidget* activationWindow() const { return m_activationWindow; }
     void activateWindow();
 
     QString id() const { return m_id; }
@@ -38,17 +38,21 @@ public:
     // separated by single blanks.
     QString startMessage() const;
     // Name of the local socket for `key` of the current user.
-    static QString serverName(const QString &key);
+    static QString serverName(const QString& key);
 
 signals:
-    void messageCmd(const QString &message);
+    void messageCmd(const QString& message);
 
 protected:
-    void notifyUpdater(const QString &command, const QString &value) override;
+    void notifyUpdater(const QString& command, const QString& value) override;
 
 private:
-    enum class ListenResult { Listening, NameTaken, Failed };
-    ListenResult listen(const QString &name);
+    enum class ListenResult {
+        Listening,
+        NameTaken,
+        Failed
+    };
+    ListenResult listen(const QString& name);
     void onNewConnection();
 
     QString m_id;

@@ -22,21 +22,17 @@ constexpr qint64 kMaxAnswerBytes = 1 << 20;
 // What the network layer may hold for us before it stops reading.
 constexpr qint64 kReadBufferBytes = 64 * 1024;
 
-QString serviceNamespace()
-{
-    return QString::fromLatin1(quilols::kNamespace);
-}
+QString serviceNamespace() { return QString::fromLatin1(quilols::kNamespace); }
 
 // Reads the children of getUpdateInfoResponse; the reader stands on its
 // start element. Every one of the six fields must be there, once.
-bool readFields(QXmlStreamReader &reader, ns2__getUpdateInfoResponse &response)
+bool readFields(QXmlStreamReader& reader, ns2__getUpdateInfoResponse& response)
 {
-    static const std::array<QLatin1String, 6> names = {
-        QLatin1String("reserved"), QLatin1String("updateAvailable"), QLatin1String("packageUrl"),
-        QLatin1String("extra"),    QLatin1String("version"),         QLatin1String("importance")};
-    std::array<std::string *, 6> fields = {&response.reserved, &response.updateAvailable,
-                                           &response.packageUrl, &response.extra,
-                                           &response.version, &response.importance};
+    static const std::array<QLatin1String, 6> names = {QLatin1String("reserved"),   QLatin1String("updateAvailable"),
+                                                       QLatin1String("packageUrl"), QLatin1String("extra"),
+                                                       QLatin1String("version"),    QLatin1String("importance")};
+    std::array<std::string*, 6> fields = {&response.reserved, &response.updateAvailable, &response.packageUrl,
+                                          &response.extra,    &response.version,         &response.importance};
     std::array<bool, 6> seen = {};
     while (reader.readNextStartElement()) {
         const auto it = std::find(names.begin(), names.end(), reader.name());
@@ -59,12 +55,11 @@ bool readFields(QXmlStreamReader &reader, ns2__getUpdateInfoResponse &response)
 
 } // namespace
 
-struct quilols::Binding
-{
+struct quilols::Binding {
     QUrl endpoint;
 };
 
-quilols::quilols(const char *endpoint)
+quilols::quilols(const char* endpoint)
     : m_endpoint(endpoint ? endpoint : "")
 {
     const QUrl url(QString::fromUtf8(m_endpoint.c_str()), QUrl::StrictMode);
@@ -74,8 +69,8 @@ quilols::quilols(const char *endpoint)
 
 quilols::~quilols() = default;
 
-QByteArray quilols::requestEnvelope(const std::string &productKey, const std::string &secondQuery,
-                                    const std::string &language)
+QByteArray quilols::requestEnvelope(const std::string& productKey, const std::string& secondQuery,
+                                    const std::string& language)
 {
     QByteArray xml;
     QXmlStreamWriter writer(&xml);
@@ -92,7 +87,7 @@ QByteArray quilols::requestEnvelope(const std::string &productKey, const std::st
     return xml;
 }
 
-bool quilols::parseResponse(const QByteArray &xml, ns2__getUpdateInfoResponse &response)
+bool quilols::parseResponse(const QByteArray& xml, ns2__getUpdateInfoResponse& response)
 {
     QXmlStreamReader reader(xml);
     // SOAP forbids a document type declaration, and refusing it keeps
@@ -102,8 +97,8 @@ bool quilols::parseResponse(const QByteArray &xml, ns2__getUpdateInfoResponse &r
         if (reader.isDTD())
             return false;
     }
-    if (!reader.isStartElement() || reader.name() != QLatin1String("Envelope")
-        || reader.namespaceUri() != kSoapEnvelopeNs)
+    if (!reader.isStartElement() || reader.name() != QLatin1String("Envelope") ||
+        reader.namespaceUri() != kSoapEnvelopeNs)
         return false;
 
     ns2__getUpdateInfoResponse parsed;
@@ -117,8 +112,8 @@ bool quilols::parseResponse(const QByteArray &xml, ns2__getUpdateInfoResponse &r
             gotBody = true;
             while (reader.readNextStartElement()) {
                 // A Fault, or anything but our one answer, is a failed call.
-                if (gotResponse || reader.name() != QLatin1String("getUpdateInfoResponse")
-                    || reader.namespaceUri() != serviceNamespace())
+                if (gotResponse || reader.name() != QLatin1String("getUpdateInfoResponse") ||
+                    reader.namespaceUri() != serviceNamespace())
                     return false;
                 if (!readFields(reader, parsed))
                     return false;
@@ -138,7 +133,7 @@ bool quilols::parseResponse(const QByteArray &xml, ns2__getUpdateInfoResponse &r
 }
 
 int quilols::getUpdateInfo(std::string productKey, std::string secondQuery, std::string language,
-                           ns2__getUpdateInfoResponse &response)
+                           ns2__getUpdateInfoResponse& response)
 {
     if (!m_binding || !QCoreApplication::instance())
         return -1;
@@ -153,7 +148,7 @@ int quilols::getUpdateInfo(std::string productKey, std::string secondQuery, std:
     QByteArray answer;
     bool tooLarge = false;
     const auto take = [&] {
-        QNetworkReply *reply = fetch.reply();
+        QNetworkReply* reply = fetch.reply();
         if (tooLarge || !reply || !reply->isOpen())
             return;
         // One byte past the limit is enough to know the answer is too long;
@@ -176,11 +171,13 @@ int quilols::getUpdateInfo(std::string productKey, std::string secondQuery, std:
     limit.stop();
 
     take();
-    QNetworkReply *reply = fetch.reply();
+    QNetworkReply* reply = fetch.reply();
     const int status = reply ? ZuNetwork::httpStatus(reply) : 0;
     if (!fetch.succeeded() || tooLarge) {
         WriteLog(QStringLiteral("quilols: call to %s failed (HTTP %d): %s\n"), m_endpoint.c_str(), status,
-                 tooLarge ? "answer too large" : reply ? reply->errorString().toLocal8Bit().constData() : "");
+                 tooLarge ? "answer too large"
+                 : reply  ? reply->errorString().toLocal8Bit().constData()
+                          : "");
         return -1;
     }
     if (!parseResponse(answer, response)) {

@@ -63,13 +63,7 @@ inline constexpr bool FirstStart = true;
 inline constexpr int AfterBurnAction = 5;
 
 // Where the import dialogs open before the user picked a folder.
-inline QString photoLastDir()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-}
-inline QString audioLastDir()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
-}
+inline QString photoLastDir() { return QStandardPaths::writableLocation(QStandardPaths::PicturesLocation); }
+inline QString audioLastDir() { return QStandardPaths::writableLocation(QStandardPaths::MusicLocation); }
 
 } // namespace SettingsDefault

@@ -20,7 +20,7 @@ namespace {
 constexpr int kMaxNameBytes = 255;
 constexpr int kMaxPathBytes = 4095;
 
-bool hasForbiddenCharacter(const QString &path)
+bool hasForbiddenCharacter(const QString& path)
 {
 #ifdef Q_OS_WIN
     static const QString forbidden = QStringLiteral("<>\"|?*");
@@ -42,7 +42,7 @@ bool hasForbiddenCharacter(const QString &path)
 
 namespace Zu {
 
-QString nearestExistingFolder(const QString &path)
+QString nearestExistingFolder(const QString& path)
 {
     if (path.trimmed().isEmpty())
         return QString();
@@ -56,7 +56,7 @@ QString nearestExistingFolder(const QString &path)
     return QFileInfo(existing).isDir() ? existing : QString();
 }
 
-bool isFolderWritable(const QString &path)
+bool isFolderWritable(const QString& path)
 {
     // A folder that is not there yet is judged by the folder it would be
     // made in; making it is left to whoever writes into it, so a check that
@@ -75,7 +75,7 @@ bool isFolderWritable(const QString &path)
     return true;
 }
 
-bool isFolderNameValid(const QString &path, bool requireAbsolute)
+bool isFolderNameValid(const QString& path, bool requireAbsolute)
 {
     if (path.trimmed().isEmpty())
         return false;
@@ -91,7 +91,7 @@ bool isFolderNameValid(const QString &path, bool requireAbsolute)
     if (requireAbsolute && QDir::isRelativePath(path))
         return false;
     const QStringList parts = QDir::fromNativeSeparators(path).split(QLatin1Char('/'), Qt::SkipEmptyParts);
-    for (const QString &part : parts) {
+    for (const QString& part : parts) {
         if (QFile::encodeName(part).size() > kMaxNameBytes)
             return false;
     }
@@ -101,7 +101,7 @@ bool isFolderNameValid(const QString &path, bool requireAbsolute)
     return true;
 }
 
-QString labelElidedText(const QLabel *label, const QString &text)
+QString labelElidedText(const QLabel* label, const QString& text)
 {
     if (!label)
         return text;
@@ -109,19 +109,19 @@ QString labelElidedText(const QLabel *label, const QString &text)
     return label->fontMetrics().elidedText(text, Qt::ElideMiddle, qMax(0, width));
 }
 
-void moveCenter(QWidget *widget)
+void moveCenter(QWidget* widget)
 {
     if (!widget)
         return;
     QRect area;
-    QWidget *parent = widget->isWindow() ? widget->parentWidget() : nullptr;
+    QWidget* parent = widget->isWindow() ? widget->parentWidget() : nullptr;
     if (parent) {
-        QWidget *top = parent->window();
+        QWidget* top = parent->window();
         area = top->frameGeometry();
     } else if (!widget->isWindow() && widget->parentWidget()) {
         area = widget->parentWidget()->rect();
     } else {
-        QScreen *screen = widget->screen() ? widget->screen() : QGuiApplication::primaryScreen();
+        QScreen* screen = widget->screen() ? widget->screen() : QGuiApplication::primaryScreen();
         if (!screen)
             return;
         area = screen->availableGeometry();
@@ -131,7 +131,7 @@ void moveCenter(QWidget *widget)
     widget->move(frame.topLeft());
 }
 
-QPixmap scaleBorderImage(const QPixmap &pixmap, const QSize &size, int left, int top, int right, int bottom)
+QPixmap scaleBorderImage(const QPixmap& pixmap, const QSize& size, int left, int top, int right, int bottom)
 {
     if (pixmap.isNull() || size.isEmpty())
         return QPixmap();
@@ -160,7 +160,7 @@ QString docPath()
     return path.isEmpty() ? QDir::homePath() : path;
 }
 
-QString getFileName(const QString &path)
+QString getFileName(const QString& path)
 {
     QString p = path;
     const QUrl url(path);

@@ -30,7 +30,7 @@ QString g_configFolder;
 
 } // namespace
 
-ZuApplication::ZuApplication(int &argc, char **argv)
+ZuApplication::ZuApplication(int& argc, char** argv)
     : QApplication(argc, argv)
     , m_langModel(new ZuLangItemModel(this))
     , m_skinModel(new ZuSkinItemModel(this))
@@ -45,7 +45,7 @@ ZuApplication::ZuApplication(int &argc, char **argv)
     connect(m_skinModel, &ZuSkinItemModel::currentSkinChanged, this, &ZuApplication::onSkinChanged);
     // The built-in skin is current from the start without a change signal;
     // its style sheet carries the looks of the skinnable widgets.
-    if (const ZuSkin *skin = m_skinModel->currentSkin())
+    if (const ZuSkin* skin = m_skinModel->currentSkin())
         setStyleSheet(skin->styleSheet());
 }
 
@@ -55,33 +55,30 @@ ZuApplication::~ZuApplication()
         ZuPref::setInstance(nullptr);
 }
 
-ZuApplication *ZuApplication::instance()
-{
-    return qobject_cast<ZuApplication *>(QCoreApplication::instance());
-}
+ZuApplication* ZuApplication::instance() { return qobject_cast<ZuApplication*>(QCoreApplication::instance()); }
 
 bool ZuApplication::checkIntegrality()
 {
     const QDir dir(ZuPref::appDir());
-    return dir.exists(QStringLiteral("pattern")) && QFileInfo(dir.filePath(QStringLiteral("pattern"))).isDir()
-           && QFileInfo(dir.filePath(QStringLiteral("profiles"))).isDir();
+    return dir.exists(QStringLiteral("pattern")) && QFileInfo(dir.filePath(QStringLiteral("pattern"))).isDir() &&
+           QFileInfo(dir.filePath(QStringLiteral("profiles"))).isDir();
 }
 
 bool ZuApplication::installTranslators()
 {
-    for (QTranslator *t : std::as_const(m_translators)) {
+    for (QTranslator* t : std::as_const(m_translators)) {
         removeTranslator(t);
         delete t;
     }
     m_translators.clear();
 
-    const ZuLang *lang = m_langModel->currentLang();
+    const ZuLang* lang = m_langModel->currentLang();
     if (!lang)
         return false;
     const QLocale locale(lang->name());
     bool ok = true;
     if (!lang->qmFile().isEmpty()) {
-        auto *own = new QTranslator(this);
+        auto* own = new QTranslator(this);
         if (own->load(lang->qmFile())) {
             installTranslator(own);
             m_translators.append(own);
@@ -92,7 +89,7 @@ bool ZuApplication::installTranslators()
         }
     }
     // Qt's own texts (standard buttons, dialogs) follow when Qt ships them.
-    auto *qt = new QTranslator(this);
+    auto* qt = new QTranslator(this);
     if (qt->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
                  QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         installTranslator(qt);
@@ -103,7 +100,7 @@ bool ZuApplication::installTranslators()
     return ok;
 }
 
-void ZuApplication::setConfigFolder(const QString &folder)
+void ZuApplication::setConfigFolder(const QString& folder)
 {
     QMutexLocker lock(&g_configMutex);
     g_configFolder = folder;
@@ -122,7 +119,7 @@ QString ZuApplication::configFolder()
     return base + QLatin1Char('/') + ZuPref::product_name();
 }
 
-bool ZuApplication::initCfg(const char *name, bool createFolder)
+bool ZuApplication::initCfg(const char* name, bool createFolder)
 {
     QString file;
     const QString given = name ? QString::fromLocal8Bit(name) : QString();
@@ -162,19 +159,15 @@ bool ZuApplication::initCfg(const char *name, bool createFolder)
     // An unreadable file or one in a folder we may not write would lose
     // every setting silently.
     if (!m_pref->sync()) {
-        WriteLog(QStringLiteral("ZuApplication: preference file %s is not usable\n"),
-                 file.toLocal8Bit().constData());
+        WriteLog(QStringLiteral("ZuApplication: preference file %s is not usable\n"), file.toLocal8Bit().constData());
         return false;
     }
     return true;
 }
 
-QString ZuApplication::configFile() const
-{
-    return m_pref ? m_pref->fileName() : QString();
-}
+QString ZuApplication::configFile() const { return m_pref ? m_pref->fileName() : QString(); }
 
-bool ZuApplication::processCmdLine(int argc, char **argv)
+bool ZuApplication::processCmdLine(int argc, char** argv)
 {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
@@ -185,7 +178,7 @@ bool ZuApplication::processCmdLine(int argc, char **argv)
     return consumed;
 }
 
-bool ZuApplication::processCmdLine(const QStringList &arguments, QTextStream &out)
+bool ZuApplication::processCmdLine(const QStringList& arguments, QTextStream& out)
 {
     const QStringList commands = arguments.mid(1);
     if (commands.contains(QStringLiteral("--help"))) {
@@ -203,22 +196,13 @@ bool ZuApplication::processCmdLine(const QStringList &arguments, QTextStream &ou
     return false;
 }
 
-void ZuApplication::setMainWindow(ZuMainWindow *window)
-{
-    m_mainWindow = window;
-}
+void ZuApplication::setMainWindow(ZuMainWindow* window) { m_mainWindow = window; }
 
-ZuMainWindow *ZuApplication::mainWindow() const
-{
-    return m_mainWindow;
-}
+ZuMainWindow* ZuApplication::mainWindow() const { return m_mainWindow; }
 
-ZuPref *ZuApplication::pref()
-{
-    return ZuPref::instance();
-}
+ZuPref* ZuApplication::pref() { return ZuPref::instance(); }
 
-ZuUpdateCheck *ZuApplication::updateCheck()
+ZuUpdateCheck* ZuApplication::updateCheck()
 {
     if (!m_updateCheck)
         m_updateCheck = new ZuUpdateCheck(this);
@@ -227,7 +211,7 @@ ZuUpdateCheck *ZuApplication::updateCheck()
 
 int ZuApplication::exec()
 {
-    ZuApplication *app = instance();
+    ZuApplication* app = instance();
     if (app && app->m_startSoftwareManage && app->mainWindow()) {
         // Once the loop runs, so the window is up before anything starts.
         QTimer::singleShot(0, app->updateCheck(), &ZuUpdateCheck::start);
@@ -235,11 +219,9 @@ int ZuApplication::exec()
     return QApplication::exec();
 }
 
-void ZuApplication::notifyUpdater(const QString &, const QString &)
-{
-}
+void ZuApplication::notifyUpdater(const QString&, const QString&) {}
 
-void ZuApplication::onLanguageChanged(const QString &name)
+void ZuApplication::onLanguageChanged(const QString& name)
 {
     // New translators send every widget a LanguageChange event, which the
     // framework's bases turn into retranslate().
@@ -248,9 +230,9 @@ void ZuApplication::onLanguageChanged(const QString &name)
     notifyUpdater(QStringLiteral("changeLang"), name);
 }
 
-void ZuApplication::onSkinChanged(const QString &name)
+void ZuApplication::onSkinChanged(const QString& name)
 {
-    if (const ZuSkin *skin = m_skinModel->skin(name))
+    if (const ZuSkin* skin = m_skinModel->skin(name))
         setStyleSheet(skin->styleSheet());
     ZuPref::instance()->setValue(SettingsKey::Skin, name);
     notifyUpdater(QStringLiteral("changeSkin"), name);

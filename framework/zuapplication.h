@@ -22,10 +22,10 @@ class ZuApplication : public QApplication, public ZuAppContext
 {
     Q_OBJECT
 public:
-    ZuApplication(int &argc, char **argv);
+    ZuApplication(int& argc, char** argv);
     ~ZuApplication() override;
 
-    static ZuApplication *instance();
+    static ZuApplication* instance();
 
     void setZufcVersion(int version) { m_zufcVersion = version; }
     int zufcVersion() const { return m_zufcVersion; }
@@ -43,47 +43,47 @@ public:
     // an INI file. With `createFolder` a missing folder is created. The
     // stored language and skin become current. False when the file cannot
     // be read or written.
-    bool initCfg(const char *name, bool createFolder);
+    bool initCfg(const char* name, bool createFolder);
     QString configFile() const override;
     // Folder for the INI files; tests point it at a temporary folder.
-    static void setConfigFolder(const QString &folder);
+    static void setConfigFolder(const QString& folder);
     static QString configFolder();
 
     // Handles the commands the framework owns (--help, --version). True
     // when the command line was consumed and the program should end.
-    bool processCmdLine(int argc, char **argv);
-    bool processCmdLine(const QStringList &arguments, QTextStream &out);
+    bool processCmdLine(int argc, char** argv);
+    bool processCmdLine(const QStringList& arguments, QTextStream& out);
 
     // With software management on (the default), exec() starts the automatic
     // update check once a main window is set; the update wizard turns it off.
     void setStartSoftwareManage(bool on) { m_startSoftwareManage = on; }
     bool startSoftwareManage() const { return m_startSoftwareManage; }
 
-    void setMainWindow(ZuMainWindow *window);
-    ZuMainWindow *mainWindow() const;
+    void setMainWindow(ZuMainWindow* window);
+    ZuMainWindow* mainWindow() const;
 
     // The shared preference store (see ZuPref::instance()).
-    static ZuPref *pref();
-    ZuLangItemModel *langModel() const override { return m_langModel; }
-    ZuSkinItemModel *skinModel() const override { return m_skinModel; }
+    static ZuPref* pref();
+    ZuLangItemModel* langModel() const override { return m_langModel; }
+    ZuSkinItemModel* skinModel() const override { return m_skinModel; }
     // The automatic update check (created on first use).
-    ZuUpdateCheck *updateCheck();
+    ZuUpdateCheck* updateCheck();
 
     static int exec();
 
 protected:
     // Texts the single-instance layer sends to the updater on a change.
-    virtual void notifyUpdater(const QString &command, const QString &value);
+    virtual void notifyUpdater(const QString& command, const QString& value);
 
 private:
-    void onLanguageChanged(const QString &name);
-    void onSkinChanged(const QString &name);
+    void onLanguageChanged(const QString& name);
+    void onSkinChanged(const QString& name);
 
     std::unique_ptr<ZuPref> m_pref;
-    ZuLangItemModel *m_langModel;
-    ZuSkinItemModel *m_skinModel;
-    ZuUpdateCheck *m_updateCheck = nullptr;
-    QList<QTranslator *> m_translators;
+    ZuLangItemModel* m_langModel;
+    ZuSkinItemModel* m_skinModel;
+    ZuUpdateCheck* m_updateCheck = nullptr;
+    QList<QTranslator*> m_translators;
     QPointer<ZuMainWindow> m_mainWindow;
     int m_zufcVersion = 0;
     bool m_startSoftwareManage = true;

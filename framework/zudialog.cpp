@@ -2,17 +2,14 @@
 
 #include <QEvent>
 
-ZuDialog::ZuDialog(QWidget *parent, Qt::WindowFlags flags)
+ZuDialog::ZuDialog(QWidget* parent, Qt::WindowFlags flags)
     : QDialog(parent, flags)
     , ZuWidgetHelper(this)
-{
-}
+{}
 
-void ZuDialog::retranslate()
-{
-}
+void ZuDialog::retranslate() {}
 
-void ZuDialog::changeEvent(QEvent *event)
+void ZuDialog::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::LanguageChange)
         retranslate();

@@ -10,11 +10,11 @@ class ZuDialog : public QDialog, public ZuWidgetHelper
 {
     Q_OBJECT
 public:
-    explicit ZuDialog(QWidget *parent = nullptr, Qt::WindowFlags flags = Qt::WindowFlags());
+    explicit ZuDialog(QWidget* parent = nullptr, Qt::WindowFlags flags = Qt::WindowFlags());
 
 public slots:
     virtual void retranslate();
 
 protected:
-    void changeEvent(QEvent *event) override;
+    void changeEvent(QEvent* event) override;
 };

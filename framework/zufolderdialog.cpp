@@ -10,7 +10,7 @@ ZuFolderDialog::AnswerHook g_hook;
 
 } // namespace
 
-QString ZuFolderDialog::getExistingDirectory(QWidget *parent, const QString &caption, const QString &folder)
+QString ZuFolderDialog::getExistingDirectory(QWidget* parent, const QString& caption, const QString& folder)
 {
     AnswerHook hook;
     {

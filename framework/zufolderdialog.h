@@ -13,9 +13,9 @@ class ZuFolderDialog
 public:
     // A folder the user picked (folders only, links not resolved), starting
     // at `folder`; empty when cancelled.
-    static QString getExistingDirectory(QWidget *parent, const QString &caption, const QString &folder);
+    static QString getExistingDirectory(QWidget* parent, const QString& caption, const QString& folder);
 
-    using AnswerHook = std::function<QString(const QString &folder)>;
+    using AnswerHook = std::function<QString(const QString& folder)>;
     // Replaces the chooser while set; an empty function restores it.
     static void setAnswerHook(AnswerHook hook);
 };

@@ -16,7 +16,7 @@ class GroupDelegate : public QStyledItemDelegate
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
         if (ZuGroupItemView::isChoosable(index)) {
             QStyledItemDelegate::paint(painter, option, index);
@@ -32,13 +32,13 @@ public:
                                        base.blueF() * 0.9 + tint.blueF() * 0.1);
         painter->fillRect(option.rect, band);
         heading.backgroundBrush = Qt::NoBrush;
-        const QWidget *widget = option.widget;
-        QStyle *style = widget ? widget->style() : nullptr;
+        const QWidget* widget = option.widget;
+        QStyle* style = widget ? widget->style() : nullptr;
         if (style)
             style->drawControl(QStyle::CE_ItemViewItem, &heading, painter, widget);
     }
 
-    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
         QSize size = QStyledItemDelegate::sizeHint(option, index);
         size.setHeight(std::max(size.height(), 22));
@@ -48,7 +48,7 @@ public:
 
 } // namespace
 
-ZuGroupItemView::ZuGroupItemView(QWidget *parent, bool popup)
+ZuGroupItemView::ZuGroupItemView(QWidget* parent, bool popup)
     : QTreeView(parent)
 {
     setHeaderHidden(true);
@@ -65,9 +65,9 @@ ZuGroupItemView::ZuGroupItemView(QWidget *parent, bool popup)
     setAllColumnsShowFocus(true);
 }
 
-void ZuGroupItemView::setModel(QAbstractItemModel *model)
+void ZuGroupItemView::setModel(QAbstractItemModel* model)
 {
-    if (QAbstractItemModel *old = this->model())
+    if (QAbstractItemModel* old = this->model())
         disconnect(old, nullptr, this, nullptr);
     QTreeView::setModel(model);
     if (!model)
@@ -79,20 +79,17 @@ void ZuGroupItemView::setModel(QAbstractItemModel *model)
     expandGroups();
 }
 
-void ZuGroupItemView::expandGroups()
+void ZuGroupItemView::expandGroups() { expandAll(); }
+
+bool ZuGroupItemView::isChoosable(const QModelIndex& index)
 {
-    expandAll();
+    return index.isValid() && !index.data(ZuProfileModel::IsGroupRole).toBool() &&
+           (index.flags() & Qt::ItemIsSelectable);
 }
 
-bool ZuGroupItemView::isChoosable(const QModelIndex &index)
+bool ZuGroupItemView::chooseIndex(const QModelIndex& index)
 {
-    return index.isValid() && !index.data(ZuProfileModel::IsGroupRole).toBool()
-           && (index.flags() & Qt::ItemIsSelectable);
-}
-
-bool ZuGroupItemView::chooseIndex(const QModelIndex &index)
-{
-    auto *model = qobject_cast<QStandardItemModel *>(this->model());
+    auto* model = qobject_cast<QStandardItemModel*>(this->model());
     if (!model || !isChoosable(index))
         return false;
     emit itemChanged(model->itemFromIndex(index));
@@ -102,8 +99,7 @@ bool ZuGroupItemView::chooseIndex(const QModelIndex &index)
 int ZuGroupItemView::visibleRowCount() const
 {
     int rows = 0;
-    for (QModelIndex index = model() ? model()->index(0, 0) : QModelIndex(); index.isValid();
-         index = indexBelow(index))
+    for (QModelIndex index = model() ? model()->index(0, 0) : QModelIndex(); index.isValid(); index = indexBelow(index))
         ++rows;
     return rows;
 }

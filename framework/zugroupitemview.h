@@ -13,18 +13,18 @@ class ZuGroupItemView : public QTreeView
 
 public:
     // `popup`: shown as a combo box's drop-down list (hover highlights).
-    explicit ZuGroupItemView(QWidget *parent = nullptr, bool popup = true);
+    explicit ZuGroupItemView(QWidget* parent = nullptr, bool popup = true);
 
-    void setModel(QAbstractItemModel *model) override;
+    void setModel(QAbstractItemModel* model) override;
     // Whether `index` is a profile (not a group heading).
-    static bool isChoosable(const QModelIndex &index);
+    static bool isChoosable(const QModelIndex& index);
     // Emits itemChanged() for a profile; false for anything else.
-    bool chooseIndex(const QModelIndex &index);
+    bool chooseIndex(const QModelIndex& index);
     // Number of rows the view shows with every group open.
     int visibleRowCount() const;
 
 signals:
-    void itemChanged(const QStandardItem *item);
+    void itemChanged(const QStandardItem* item);
 
 private:
     void expandGroups();

@@ -12,7 +12,7 @@
 #include <QMenuBar>
 #include <QStatusBar>
 
-ZuMainWindow::ZuMainWindow(QWidget *parent, Qt::WindowFlags flags)
+ZuMainWindow::ZuMainWindow(QWidget* parent, Qt::WindowFlags flags)
     : QMainWindow(parent, flags)
     , ZuWidgetHelper(this)
 {
@@ -31,9 +31,8 @@ ZuMainWindow::ZuMainWindow(QWidget *parent, Qt::WindowFlags flags)
         m_windowMenu->addAction(m_exitAction);
     });
 
-    if (ZuAppContext *app = ZuAppContext::current()) {
-        connect(app->langModel(), &ZuLangItemModel::currentLangChanged, this,
-                &ZuMainWindow::rebuildLanguageMenu);
+    if (ZuAppContext* app = ZuAppContext::current()) {
+        connect(app->langModel(), &ZuLangItemModel::currentLangChanged, this, &ZuMainWindow::rebuildLanguageMenu);
         connect(app->skinModel(), &ZuSkinItemModel::currentSkinChanged, this, [this] {
             rebuildSkinMenu();
             setSkin();
@@ -58,10 +57,7 @@ void ZuMainWindow::initialize()
     retranslate();
 }
 
-QWidget *ZuMainWindow::widgetFrame()
-{
-    return this;
-}
+QWidget* ZuMainWindow::widgetFrame() { return this; }
 
 void ZuMainWindow::show(bool activate)
 {
@@ -82,16 +78,13 @@ void ZuMainWindow::setAutoCheckUpdateInterval(int days)
     ZuPref::instance()->setValue(SettingsKey::AutoCheckUpdateInterval, days);
 }
 
-void ZuMainWindow::setMyFixedSize(const QSize &size)
+void ZuMainWindow::setMyFixedSize(const QSize& size)
 {
     setFixedSize(size);
     setDefaultSize(size);
 }
 
-void ZuMainWindow::SetStatusBarVisible(bool visible)
-{
-    statusBar()->setVisible(visible);
-}
+void ZuMainWindow::SetStatusBarVisible(bool visible) { statusBar()->setVisible(visible); }
 
 void ZuMainWindow::retranslate()
 {
@@ -101,7 +94,7 @@ void ZuMainWindow::retranslate()
     m_exitAction->setText(tr("E&xit"));
 }
 
-void ZuMainWindow::changeEvent(QEvent *event)
+void ZuMainWindow::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::LanguageChange)
         retranslate();
@@ -113,15 +106,15 @@ namespace {
 // Fills `menu` with one checkable entry per row of `model`; choosing one
 // calls `choose` with the row's name.
 template <typename Model, typename Choose>
-void fillChoiceMenu(QMenu *menu, Model *model, const QString &current, int nameRole, Choose choose)
+void fillChoiceMenu(QMenu* menu, Model* model, const QString& current, int nameRole, Choose choose)
 {
     menu->clear();
-    qDeleteAll(menu->findChildren<QActionGroup *>(Qt::FindDirectChildrenOnly));
-    auto *group = new QActionGroup(menu);
+    qDeleteAll(menu->findChildren<QActionGroup*>(Qt::FindDirectChildrenOnly));
+    auto* group = new QActionGroup(menu);
     for (int row = 0; row < model->rowCount(); ++row) {
         const QModelIndex index = model->index(row, 0);
         const QString name = model->data(index, nameRole).toString();
-        QAction *action = menu->addAction(model->data(index, Qt::DisplayRole).toString());
+        QAction* action = menu->addAction(model->data(index, Qt::DisplayRole).toString());
         action->setCheckable(true);
         action->setChecked(name.compare(current, Qt::CaseInsensitive) == 0);
         action->setActionGroup(group);
@@ -134,24 +127,24 @@ void fillChoiceMenu(QMenu *menu, Model *model, const QString &current, int nameR
 
 void ZuMainWindow::rebuildLanguageMenu()
 {
-    ZuAppContext *app = ZuAppContext::current();
+    ZuAppContext* app = ZuAppContext::current();
     if (!app) {
         m_languageMenu->setEnabled(false);
         return;
     }
-    ZuLangItemModel *model = app->langModel();
+    ZuLangItemModel* model = app->langModel();
     fillChoiceMenu(m_languageMenu, model, model->currentLangName(), ZuLangItemModel::NameRole,
-                   [model](const QString &name) { model->setCurrentLang(name); });
+                   [model](const QString& name) { model->setCurrentLang(name); });
 }
 
 void ZuMainWindow::rebuildSkinMenu()
 {
-    ZuAppContext *app = ZuAppContext::current();
+    ZuAppContext* app = ZuAppContext::current();
     if (!app) {
         m_skinMenu->setEnabled(false);
         return;
     }
-    ZuSkinItemModel *model = app->skinModel();
+    ZuSkinItemModel* model = app->skinModel();
     fillChoiceMenu(m_skinMenu, model, model->currentSkinName(), Qt::UserRole,
-                   [model](const QString &name) { model->setCurrentSkin(name); });
+                   [model](const QString& name) { model->setCurrentSkin(name); });
 }

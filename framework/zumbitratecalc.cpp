@@ -17,7 +17,7 @@ constexpr double kKbitPerMB = 8192.0;
 constexpr int kMaxKbps = 200000;
 } // namespace
 
-ZumBitrateCalc::ZumBitrateCalc(QWidget *parent, int durationMs, double sizeMB, int audioKbps, int videoKbps)
+ZumBitrateCalc::ZumBitrateCalc(QWidget* parent, int durationMs, double sizeMB, int audioKbps, int videoKbps)
     : ZuDialog(parent)
     , m_duration(new QTimeEdit)
     , m_size(new QDoubleSpinBox)
@@ -43,21 +43,21 @@ ZumBitrateCalc::ZumBitrateCalc(QWidget *parent, int durationMs, double sizeMB, i
     m_video->setObjectName(QStringLiteral("videoBitrate"));
     m_video->setRange(1, kMaxKbps);
     m_video->setValue(std::clamp(videoKbps, 1, kMaxKbps));
-    for (QAbstractSpinBox *box : {static_cast<QAbstractSpinBox *>(m_duration), static_cast<QAbstractSpinBox *>(m_size),
-                                  static_cast<QAbstractSpinBox *>(m_audio), static_cast<QAbstractSpinBox *>(m_video)})
+    for (QAbstractSpinBox* box : {static_cast<QAbstractSpinBox*>(m_duration), static_cast<QAbstractSpinBox*>(m_size),
+                                  static_cast<QAbstractSpinBox*>(m_audio), static_cast<QAbstractSpinBox*>(m_video)})
         box->setMinimumWidth(140);
     m_note->setWordWrap(true);
     m_note->setForegroundRole(QPalette::PlaceholderText);
 
-    auto *form = new QFormLayout;
+    auto* form = new QFormLayout;
     form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    QWidget *fields[4] = {m_duration, m_size, m_audio, m_video};
+    QWidget* fields[4] = {m_duration, m_size, m_audio, m_video};
     for (int i = 0; i < 4; ++i) {
         m_labels[i] = new QLabel;
         m_labels[i]->setBuddy(fields[i]);
         form->addRow(m_labels[i], fields[i]);
     }
-    auto *layout = new QVBoxLayout(this);
+    auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(m_note);
     layout->addStretch(1);
@@ -86,25 +86,13 @@ int ZumBitrateCalc::videoBitrateFor(double seconds, double sizeMB, int audioKbps
     return int(std::clamp(std::floor(video), 1.0, double(kMaxKbps)));
 }
 
-int ZumBitrateCalc::videoBitrateInKBPS() const
-{
-    return m_video->value();
-}
+int ZumBitrateCalc::videoBitrateInKBPS() const { return m_video->value(); }
 
-int ZumBitrateCalc::audioBitrateInKBPS() const
-{
-    return m_audio->value();
-}
+int ZumBitrateCalc::audioBitrateInKBPS() const { return m_audio->value(); }
 
-int ZumBitrateCalc::durationMs() const
-{
-    return QTime(0, 0).msecsTo(m_duration->time());
-}
+int ZumBitrateCalc::durationMs() const { return QTime(0, 0).msecsTo(m_duration->time()); }
 
-double ZumBitrateCalc::fileSizeMB() const
-{
-    return m_size->value();
-}
+double ZumBitrateCalc::fileSizeMB() const { return m_size->value(); }
 
 void ZumBitrateCalc::updateSize()
 {

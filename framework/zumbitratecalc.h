@@ -17,7 +17,7 @@ class ZumBitrateCalc : public ZuDialog
     Q_OBJECT
 
 public:
-    ZumBitrateCalc(QWidget *parent, int durationMs, double sizeMB, int audioKbps, int videoKbps);
+    ZumBitrateCalc(QWidget* parent, int durationMs, double sizeMB, int audioKbps, int videoKbps);
 
     int videoBitrateInKBPS() const;
     int audioBitrateInKBPS() const;
@@ -36,12 +36,12 @@ private:
     void updateSize();
     void updateVideo();
 
-    QTimeEdit *m_duration;
-    QDoubleSpinBox *m_size;
-    QSpinBox *m_audio;
-    QSpinBox *m_video;
-    QLabel *m_labels[4];
-    QLabel *m_note;
-    QDialogButtonBox *m_buttons;
+    QTimeEdit* m_duration;
+    QDoubleSpinBox* m_size;
+    QSpinBox* m_audio;
+    QSpinBox* m_video;
+    QLabel* m_labels[4];
+    QLabel* m_note;
+    QDialogButtonBox* m_buttons;
     bool m_updating = false;
 };

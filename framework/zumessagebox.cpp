@@ -11,18 +11,18 @@ ZuMessageBox::AnswerHook g_hook;
 
 } // namespace
 
-void ZuMessageBox::info(const QString &text, const QString &title, QWidget *parent, bool productTitle)
+void ZuMessageBox::info(const QString& text, const QString& title, QWidget* parent, bool productTitle)
 {
     run(QMessageBox::Information, text, title, QMessageBox::Ok, parent, QMessageBox::Ok, productTitle);
 }
 
-void ZuMessageBox::alert(const QString &text, const QString &title, QWidget *parent, bool productTitle)
+void ZuMessageBox::alert(const QString& text, const QString& title, QWidget* parent, bool productTitle)
 {
     run(QMessageBox::Warning, text, title, QMessageBox::Ok, parent, QMessageBox::Ok, productTitle);
 }
 
-QMessageBox::StandardButton ZuMessageBox::question(const QString &text, const QString &title,
-                                                   QMessageBox::StandardButtons buttons, QWidget *parent,
+QMessageBox::StandardButton ZuMessageBox::question(const QString& text, const QString& title,
+                                                   QMessageBox::StandardButtons buttons, QWidget* parent,
                                                    QMessageBox::StandardButton defaultButton, bool productTitle)
 {
     return run(QMessageBox::Question, text, title, buttons, parent, defaultButton, productTitle);
@@ -34,8 +34,8 @@ void ZuMessageBox::setAnswerHook(AnswerHook hook)
     g_hook = std::move(hook);
 }
 
-QMessageBox::StandardButton ZuMessageBox::run(QMessageBox::Icon icon, const QString &text, const QString &title,
-                                              QMessageBox::StandardButtons buttons, QWidget *parent,
+QMessageBox::StandardButton ZuMessageBox::run(QMessageBox::Icon icon, const QString& text, const QString& title,
+                                              QMessageBox::StandardButtons buttons, QWidget* parent,
                                               QMessageBox::StandardButton defaultButton, bool productTitle)
 {
     const QString shownTitle = (title.isEmpty() && productTitle) ? ZuPref::product_name() : title;

@@ -14,27 +14,25 @@ class ZuMessageBox
 public:
     // Information box with one OK button. An empty title shows the product
     // name when `productTitle` is set.
-    static void info(const QString &text, const QString &title = QString(), QWidget *parent = nullptr,
+    static void info(const QString& text, const QString& title = QString(), QWidget* parent = nullptr,
                      bool productTitle = true);
     // Warning box with one OK button.
-    static void alert(const QString &text, const QString &title = QString(), QWidget *parent = nullptr,
+    static void alert(const QString& text, const QString& title = QString(), QWidget* parent = nullptr,
                       bool productTitle = true);
     // Question box; returns the button pressed (Escape gives the escape
     // button Qt chooses among `buttons`).
-    static QMessageBox::StandardButton question(const QString &text, const QString &title = QString(),
-                                                QMessageBox::StandardButtons buttons = QMessageBox::Yes
-                                                                                       | QMessageBox::No,
-                                                QWidget *parent = nullptr,
-                                                QMessageBox::StandardButton defaultButton = QMessageBox::NoButton,
-                                                bool productTitle = true);
+    static QMessageBox::StandardButton
+    question(const QString& text, const QString& title = QString(),
+             QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No, QWidget* parent = nullptr,
+             QMessageBox::StandardButton defaultButton = QMessageBox::NoButton, bool productTitle = true);
 
     // Replaces exec() of every box while set; an empty function restores
     // the normal modal boxes.
-    using AnswerHook = std::function<QMessageBox::StandardButton(QMessageBox &box)>;
+    using AnswerHook = std::function<QMessageBox::StandardButton(QMessageBox& box)>;
     static void setAnswerHook(AnswerHook hook);
 
 private:
-    static QMessageBox::StandardButton run(QMessageBox::Icon icon, const QString &text, const QString &title,
-                                           QMessageBox::StandardButtons buttons, QWidget *parent,
+    static QMessageBox::StandardButton run(QMessageBox::Icon icon, const QString& text, const QString& title,
+                                           QMessageBox::StandardButtons buttons, QWidget* parent,
                                            QMessageBox::StandardButton defaultButton, bool productTitle);
 };

@@ -68,10 +68,8 @@ bool isNumeric(Exiv2::TypeId type)
     case Exiv2::signedLong:
     case Exiv2::signedRational:
     case Exiv2::tiffFloat:
-    case Exiv2::tiffDouble:
-        return true;
-    default:
-        return false;
+    case Exiv2::tiffDouble: return true;
+    default: return false;
     }
 }
 
@@ -84,7 +82,9 @@ QString oneDecimal(double value)
 class TagReader
 {
 public:
-    explicit TagReader(const Exiv2::ExifData& exif) : m_exif(exif) {}
+    explicit TagReader(const Exiv2::ExifData& exif)
+        : m_exif(exif)
+    {}
 
     const Exiv2::Exifdatum* find(const char* key) const
     {
@@ -170,7 +170,8 @@ QString flashText(long flash)
         return {};
     if (flash & 0x20)
         return QCoreApplication::translate("ZumExifInfo", "No flash function");
-    QString text = (flash & 0x01) ? QCoreApplication::translate("ZumExifInfo", "Fired") : QCoreApplication::translate("ZumExifInfo", "Did not fire");
+    QString text = (flash & 0x01) ? QCoreApplication::translate("ZumExifInfo", "Fired")
+                                  : QCoreApplication::translate("ZumExifInfo", "Did not fire");
     switch ((flash >> 3) & 0x03) {
     case 1: text += QCoreApplication::translate("ZumExifInfo", ", compulsory"); break;
     case 2: text += QCoreApplication::translate("ZumExifInfo", ", off"); break;
@@ -326,10 +327,10 @@ QString ZumExifInfo::apexApertureText(double apex)
     const double fNumber = std::pow(2.0, apex / 2.0);
     // APEX values are powers of the square root of two, which lenses are not
     // marked with: 5.66 is sold as f/5.6, 11.3 as f/11.
-    static constexpr double marked[] = {
-        0.7, 0.8, 0.9, 1.0, 1.1, 1.2, 1.4, 1.6, 1.7, 1.8, 2.0, 2.2, 2.4, 2.5, 2.8, 3.2, 3.3, 3.5,
-        4.0, 4.5, 4.8, 5.0, 5.6, 6.3, 6.7, 7.1, 8.0, 9.0, 9.5, 10.0, 11.0, 13.0, 14.0, 16.0,
-        18.0, 19.0, 20.0, 22.0, 25.0, 27.0, 29.0, 32.0, 36.0, 40.0, 45.0, 51.0, 57.0, 64.0};
+    static constexpr double marked[] = {0.7,  0.8,  0.9,  1.0,  1.1,  1.2,  1.4,  1.6,  1.7,  1.8,  2.0,  2.2,
+                                        2.4,  2.5,  2.8,  3.2,  3.3,  3.5,  4.0,  4.5,  4.8,  5.0,  5.6,  6.3,
+                                        6.7,  7.1,  8.0,  9.0,  9.5,  10.0, 11.0, 13.0, 14.0, 16.0, 18.0, 19.0,
+                                        20.0, 22.0, 25.0, 27.0, 29.0, 32.0, 36.0, 40.0, 45.0, 51.0, 57.0, 64.0};
     double best = fNumber;
     double bestDistance = 0.03;
     for (double candidate : marked) {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-QString ZumProfileData::storedUrl(const QString &url)
+QString ZumProfileData::storedUrl(const QString& url)
 {
     QString name = url;
     const qsizetype slash = std::max(name.lastIndexOf(QLatin1Char('/')), name.lastIndexOf(QLatin1Char('\\')));

@@ -13,11 +13,11 @@ struct ZumProfileData {
     QString url;   // template identifier ("mpeg4h264") or the path of a profile file
     QString group; // group shown in the profile list ("MP4", "Devices", ...)
     QMap<QString, QVariant> properties;
-    QString name;  // display name in the current language
+    QString name; // display name in the current language
 
     // The form a profile url is stored in: its last path component (either
     // separator) up to the first ".". Template lookups match on it too.
-    static QString storedUrl(const QString &url);
+    static QString storedUrl(const QString& url);
 };
 
 Q_DECLARE_METATYPE(ZumProfileData)

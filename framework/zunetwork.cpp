@@ -7,7 +7,7 @@
 
 namespace ZuNetwork {
 
-bool isWebUrl(const QUrl &url)
+bool isWebUrl(const QUrl& url)
 {
     if (!url.isValid() || url.isRelative() || url.host().isEmpty())
         return false;
@@ -15,7 +15,7 @@ bool isWebUrl(const QUrl &url)
     return scheme == QLatin1String("http") || scheme == QLatin1String("https");
 }
 
-bool redirectAllowed(const QUrl &from, const QUrl &to)
+bool redirectAllowed(const QUrl& from, const QUrl& to)
 {
     if (!isWebUrl(to))
         return false;
@@ -24,7 +24,7 @@ bool redirectAllowed(const QUrl &from, const QUrl &to)
     return !(from.scheme().toLower() == QLatin1String("https") && to.scheme().toLower() == QLatin1String("http"));
 }
 
-QNetworkRequest request(const QUrl &url, int stallMs)
+QNetworkRequest request(const QUrl& url, int stallMs)
 {
     QNetworkRequest req(url);
     // Qt's own redirect handling sends several requests per hop on some
@@ -39,7 +39,7 @@ QNetworkRequest request(const QUrl &url, int stallMs)
     return req;
 }
 
-int httpStatus(const QNetworkReply *reply)
+int httpStatus(const QNetworkReply* reply)
 {
     return reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
 }
@@ -55,8 +55,8 @@ bool isRedirect(int status)
 
 } // namespace
 
-ZuFetch::ZuFetch(QNetworkAccessManager *manager, const QNetworkRequest &request, const QByteArray &verb,
-                 const QByteArray &body, qint64 bufferBytes, QObject *parent)
+ZuFetch::ZuFetch(QNetworkAccessManager* manager, const QNetworkRequest& request, const QByteArray& verb,
+                 const QByteArray& body, qint64 bufferBytes, QObject* parent)
     : QObject(parent)
     , m_manager(manager)
     , m_request(request)
@@ -100,13 +100,12 @@ void ZuFetch::abort()
         finish();
 }
 
-void ZuFetch::send(const QUrl &url)
+void ZuFetch::send(const QUrl& url)
 {
     QNetworkRequest request = m_request;
     request.setUrl(url);
-    QNetworkReply *reply = m_body.isEmpty() && m_verb == "GET"
-                               ? m_manager->get(request)
-                               : m_manager->sendCustomRequest(request, m_verb, m_body);
+    QNetworkReply* reply = m_body.isEmpty() && m_verb == "GET" ? m_manager->get(request)
+                                                               : m_manager->sendCustomRequest(request, m_verb, m_body);
     // What waits in memory is bounded, not only what the caller keeps: a
     // server sending far more than it should is stopped by the network
     // layer waiting for us. The network thread only hears of the limit once
@@ -132,7 +131,7 @@ void ZuFetch::onReadyRead()
 
 void ZuFetch::onFinished()
 {
-    QNetworkReply *reply = m_reply;
+    QNetworkReply* reply = m_reply;
     if (!reply || sender() != reply)
         return;
     const int status = ZuNetwork::httpStatus(reply);

@@ -19,15 +19,15 @@ constexpr int kStallTimeoutMs = 30000;
 constexpr int kMaxRedirects = 10;
 
 // True for an absolute http or https address with a host.
-bool isWebUrl(const QUrl &url);
+bool isWebUrl(const QUrl& url);
 // True when a transfer at `from` may go on at `to`: a web address, and not
 // from https down to http.
-bool redirectAllowed(const QUrl &from, const QUrl &to);
+bool redirectAllowed(const QUrl& from, const QUrl& to);
 // A request for `url` that fails after `stallMs` without data. Qt is told
 // not to follow redirects: ZuFetch does, so each hop is exactly one request.
-QNetworkRequest request(const QUrl &url, int stallMs = kStallTimeoutMs);
+QNetworkRequest request(const QUrl& url, int stallMs = kStallTimeoutMs);
 // HTTP status of a reply that has received its headers; 0 before that.
-int httpStatus(const QNetworkReply *reply);
+int httpStatus(const QNetworkReply* reply);
 
 } // namespace ZuNetwork
 
@@ -41,13 +41,13 @@ public:
     // Sends `verb` (with `body`) to the request's address. At most
     // `bufferBytes` wait unread in memory; the network stops reading until
     // the caller takes them.
-    ZuFetch(QNetworkAccessManager *manager, const QNetworkRequest &request, const QByteArray &verb = "GET",
-            const QByteArray &body = QByteArray(), qint64 bufferBytes = 256 * 1024, QObject *parent = nullptr);
+    ZuFetch(QNetworkAccessManager* manager, const QNetworkRequest& request, const QByteArray& verb = "GET",
+            const QByteArray& body = QByteArray(), qint64 bufferBytes = 256 * 1024, QObject* parent = nullptr);
     ~ZuFetch() override;
 
     // The current hop; after finished() the last one. Read its body, headers
     // and status from here.
-    QNetworkReply *reply() const { return m_reply; }
+    QNetworkReply* reply() const { return m_reply; }
     bool isFinished() const { return m_finished; }
     // True after a network error, an abort, a refused redirect or too many.
     bool failed() const;
@@ -62,12 +62,12 @@ signals:
     void finished();
 
 private:
-    void send(const QUrl &url);
+    void send(const QUrl& url);
     void onReadyRead();
     void onFinished();
     void finish();
 
-    QNetworkAccessManager *m_manager;
+    QNetworkAccessManager* m_manager;
     QNetworkRequest m_request;
     QByteArray m_verb;
     QByteArray m_body;

@@ -19,7 +19,7 @@ ZuPowerState::CommandRunner g_runner;
 std::function<void()> g_quit;
 int g_countdown = 30;
 
-bool startCommand(const QStringList &argv, QString *error)
+bool startCommand(const QStringList& argv, QString* error)
 {
     QProcess process;
     process.setProgram(argv.first());
@@ -47,7 +47,7 @@ bool startCommand(const QStringList &argv, QString *error)
 
 } // namespace
 
-ZuPowerState::ZuPowerState(pcState state, QWidget *parent)
+ZuPowerState::ZuPowerState(pcState state, QWidget* parent)
     : ZuDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint)
     , m_state(state)
     , m_secondsLeft(countdownSeconds())
@@ -62,10 +62,10 @@ ZuPowerState::ZuPowerState(pcState state, QWidget *parent)
     m_cancel->setObjectName(QStringLiteral("cancel"));
     m_cancel->setDefault(true);
 
-    auto *buttons = new QHBoxLayout;
+    auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(m_cancel);
-    auto *layout = new QVBoxLayout(this);
+    auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_label);
     layout->addLayout(buttons);
 
@@ -75,16 +75,14 @@ ZuPowerState::ZuPowerState(pcState state, QWidget *parent)
     retranslate();
 }
 
-void ZuPowerState::run(pcState state, QWidget *parent)
+void ZuPowerState::run(pcState state, QWidget* parent)
 {
     switch (state) {
     case ExitProgram:
     case StandBy:
     case Hibernate:
-    case ShutDown:
-        break;
-    default:
-        return;
+    case ShutDown: break;
+    default: return;
     }
     ZuPowerState dialog(state, parent);
     dialog.exec();
@@ -94,14 +92,10 @@ QStringList ZuPowerState::commandFor(pcState state)
 {
     const QString systemctl = QStringLiteral("systemctl");
     switch (state) {
-    case StandBy:
-        return {systemctl, QStringLiteral("suspend")};
-    case Hibernate:
-        return {systemctl, QStringLiteral("hibernate")};
-    case ShutDown:
-        return {systemctl, QStringLiteral("poweroff")};
-    default:
-        return {};
+    case StandBy: return {systemctl, QStringLiteral("suspend")};
+    case Hibernate: return {systemctl, QStringLiteral("hibernate")};
+    case ShutDown: return {systemctl, QStringLiteral("poweroff")};
+    default: return {};
     }
 }
 
@@ -185,15 +179,9 @@ void ZuPowerState::perform()
     if (!ok) {
         QString text;
         switch (m_state) {
-        case StandBy:
-            text = tr("The computer could not be put on stand by.");
-            break;
-        case Hibernate:
-            text = tr("The computer could not be hibernated.");
-            break;
-        default:
-            text = tr("The computer could not be shut down.");
-            break;
+        case StandBy: text = tr("The computer could not be put on stand by."); break;
+        case Hibernate: text = tr("The computer could not be hibernated."); break;
+        default: text = tr("The computer could not be shut down."); break;
         }
         if (!error.isEmpty())
             text += QLatin1Char('\n') + error;
@@ -208,20 +196,11 @@ void ZuPowerState::retranslate()
     const int n = m_secondsLeft;
     QString text;
     switch (m_state) {
-    case ExitProgram:
-        text = tr("The program will exit in %n second(s).", nullptr, n);
-        break;
-    case StandBy:
-        text = tr("The computer will stand by in %n second(s).", nullptr, n);
-        break;
-    case Hibernate:
-        text = tr("The computer will hibernate in %n second(s).", nullptr, n);
-        break;
-    case ShutDown:
-        text = tr("The computer will shut down in %n second(s).", nullptr, n);
-        break;
-    default:
-        break;
+    case ExitProgram: text = tr("The program will exit in %n second(s).", nullptr, n); break;
+    case StandBy: text = tr("The computer will stand by in %n second(s).", nullptr, n); break;
+    case Hibernate: text = tr("The computer will hibernate in %n second(s).", nullptr, n); break;
+    case ShutDown: text = tr("The computer will shut down in %n second(s).", nullptr, n); break;
+    default: break;
     }
     m_label->setText(text);
 }

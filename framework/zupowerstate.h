@@ -16,19 +16,25 @@ class ZuPowerState : public ZuDialog
 {
     Q_OBJECT
 public:
-    enum pcState { ExitProgram = 0, StandBy = 1, Hibernate = 2, ShutDown = 4, DoNothing = 5 };
+    enum pcState {
+        ExitProgram = 0,
+        StandBy = 1,
+        Hibernate = 2,
+        ShutDown = 4,
+        DoNothing = 5
+    };
 
-    ZuPowerState(pcState state, QWidget *parent = nullptr);
+    ZuPowerState(pcState state, QWidget* parent = nullptr);
 
     // Counts down modally, then carries the action out unless cancelled.
     // DoNothing (and any value not in pcState) returns at once.
-    static void run(pcState state, QWidget *parent);
+    static void run(pcState state, QWidget* parent);
 
     // System command for a power state; empty for ExitProgram/DoNothing.
     static QStringList commandFor(pcState state);
 
     // Starts `argv` and reports whether it succeeded; fills `error` if not.
-    using CommandRunner = std::function<bool(const QStringList &argv, QString *error)>;
+    using CommandRunner = std::function<bool(const QStringList& argv, QString* error)>;
     // An empty runner restores the one that really starts the command.
     static void setCommandRunner(CommandRunner runner);
     // Ends the program; an empty handler restores QCoreApplication::quit.
@@ -39,8 +45,8 @@ public:
 
     pcState state() const { return m_state; }
     int secondsLeft() const { return m_secondsLeft; }
-    QLabel *messageLabel() const { return m_label; }
-    QPushButton *cancelButton() const { return m_cancel; }
+    QLabel* messageLabel() const { return m_label; }
+    QPushButton* cancelButton() const { return m_cancel; }
 
 public slots:
     int exec() override;
@@ -53,7 +59,7 @@ private:
 
     pcState m_state;
     int m_secondsLeft;
-    QLabel *m_label;
-    QPushButton *m_cancel;
-    QTimer *m_timer;
+    QLabel* m_label;
+    QPushButton* m_cancel;
+    QTimer* m_timer;
 };

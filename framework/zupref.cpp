@@ -12,20 +12,19 @@
 
 namespace {
 
-std::atomic<ZuPref *> g_instance{nullptr};
+std::atomic<ZuPref*> g_instance{nullptr};
 
 QMutex g_staticsMutex;
 QString g_appDirOverride;
 QString g_skinDir = QStringLiteral(":");
 
 // Owned here only when nobody registered a store.
-struct Fallback
-{
+struct Fallback {
     QTemporaryDir dir;
     std::unique_ptr<ZuPref> pref;
 };
 
-ZuPref *fallbackStore()
+ZuPref* fallbackStore()
 {
     static Fallback fb;
     static QMutex mutex;
@@ -40,30 +39,29 @@ ZuPref *fallbackStore()
 
 } // namespace
 
-ZuPref::ZuPref(const QString &iniPath)
+ZuPref::ZuPref(const QString& iniPath)
     : m_settings(std::make_unique<QSettings>(iniPath, QSettings::IniFormat))
-{
-}
+{}
 
 ZuPref::~ZuPref()
 {
-    ZuPref *self = this;
+    ZuPref* self = this;
     g_instance.compare_exchange_strong(self, nullptr);
 }
 
-QVariant ZuPref::value(const QString &key, const QVariant &defaultValue) const
+QVariant ZuPref::value(const QString& key, const QVariant& defaultValue) const
 {
     QMutexLocker lock(&m_mutex);
     return m_settings->value(key, defaultValue);
 }
 
-bool ZuPref::contains(const QString &key) const
+bool ZuPref::contains(const QString& key) const
 {
     QMutexLocker lock(&m_mutex);
     return m_settings->contains(key);
 }
 
-bool ZuPref::setValue(const QString &key, const QVariant &value, bool deferred)
+bool ZuPref::setValue(const QString& key, const QVariant& value, bool deferred)
 {
     QMutexLocker lock(&m_mutex);
     m_settings->setValue(key, value);
@@ -71,14 +69,13 @@ bool ZuPref::setValue(const QString &key, const QVariant &value, bool deferred)
         return true;
     m_settings->sync();
     if (m_settings->status() != QSettings::NoError) {
-        WriteLog(QStringLiteral("ZuPref: cannot write %s\n"),
-                 m_settings->fileName().toLocal8Bit().constData());
+        WriteLog(QStringLiteral("ZuPref: cannot write %s\n"), m_settings->fileName().toLocal8Bit().constData());
         return false;
     }
     return true;
 }
 
-void ZuPref::remove(const QString &key)
+void ZuPref::remove(const QString& key)
 {
     QMutexLocker lock(&m_mutex);
     m_settings->remove(key);
@@ -98,27 +95,18 @@ QString ZuPref::fileName() const
     return m_settings->fileName();
 }
 
-void ZuPref::setTanslucentWhenSkin(bool on)
-{
-    m_translucentWhenSkin = on;
-}
+void ZuPref::setTanslucentWhenSkin(bool on) { m_translucentWhenSkin = on; }
 
-bool ZuPref::tanslucentWhenSkin() const
-{
-    return m_translucentWhenSkin;
-}
+bool ZuPref::tanslucentWhenSkin() const { return m_translucentWhenSkin; }
 
-ZuPref *ZuPref::instance()
+ZuPref* ZuPref::instance()
 {
-    if (ZuPref *p = g_instance.load())
+    if (ZuPref* p = g_instance.load())
         return p;
     return fallbackStore();
 }
 
-void ZuPref::setInstance(ZuPref *pref)
-{
-    g_instance.store(pref);
-}
+void ZuPref::setInstance(ZuPref* pref) { g_instance.store(pref); }
 
 QString ZuPref::appDir()
 {
@@ -130,7 +118,7 @@ QString ZuPref::appDir()
     return QCoreApplication::applicationDirPath();
 }
 
-void ZuPref::setAppDir(const QString &dir)
+void ZuPref::setAppDir(const QString& dir)
 {
     QString clean = dir.isEmpty() ? QString() : QDir::cleanPath(QFileInfo(dir).absoluteFilePath());
     QMutexLocker lock(&g_staticsMutex);
@@ -143,18 +131,12 @@ QString ZuPref::skinDir()
     return g_skinDir;
 }
 
-void ZuPref::setSkinDir(const QString &dir)
+void ZuPref::setSkinDir(const QString& dir)
 {
     QMutexLocker lock(&g_staticsMutex);
     g_skinDir = dir;
 }
 
-QString ZuPref::product_name()
-{
-    return QStringLiteral("Reelwright");
-}
+QString ZuPref::product_name() { return QStringLiteral("Reelwright"); }
 
-QString ZuPref::appCode()
-{
-    return QStringLiteral("reelwright");
-}
+QString ZuPref::appCode() { return QStringLiteral("reelwright"); }

@@ -14,18 +14,18 @@ class ZuPref
 {
 public:
     // Opens (or creates) the INI file at `iniPath`.
-    explicit ZuPref(const QString &iniPath);
+    explicit ZuPref(const QString& iniPath);
     ~ZuPref();
-    ZuPref(const ZuPref &) = delete;
-    ZuPref &operator=(const ZuPref &) = delete;
+    ZuPref(const ZuPref&) = delete;
+    ZuPref& operator=(const ZuPref&) = delete;
 
-    QVariant value(const QString &key, const QVariant &defaultValue = QVariant()) const;
-    bool contains(const QString &key) const;
+    QVariant value(const QString& key, const QVariant& defaultValue = QVariant()) const;
+    bool contains(const QString& key) const;
     // With `deferred` false the file is written before returning; true leaves
     // writing to the next sync (or the store's destruction). Returns false
     // when the file could not be written.
-    bool setValue(const QString &key, const QVariant &value, bool deferred = false);
-    void remove(const QString &key);
+    bool setValue(const QString& key, const QVariant& value, bool deferred = false);
+    void remove(const QString& key);
     bool sync();
     QString fileName() const;
 
@@ -36,19 +36,19 @@ public:
     // (a test without an application object) a throw-away store in a
     // temporary folder is handed out, so a forgotten set-up never touches
     // the user's real settings.
-    static ZuPref *instance();
+    static ZuPref* instance();
     // Registers `pref` (not owned) as the shared store; nullptr unregisters.
-    static void setInstance(ZuPref *pref);
+    static void setInstance(ZuPref* pref);
 
     // Folder of the executable without a trailing slash, unless overridden.
     static QString appDir();
     // Overrides appDir() (tests point it at a temporary installation);
     // an empty text restores the executable's folder.
-    static void setAppDir(const QString &dir);
+    static void setAppDir(const QString& dir);
     // Resource root of the current skin: skinDir() + "/app_reelwright/x.png"
     // names a Qt resource.
     static QString skinDir();
-    static void setSkinDir(const QString &dir);
+    static void setSkinDir(const QString& dir);
     static QString product_name();
     // Short machine name of the product: file names, instance keys.
     static QString appCode();

@@ -9,7 +9,7 @@
 #include <QStandardItemModel>
 #include <QWheelEvent>
 
-ZuProfileComboBox::ZuProfileComboBox(QWidget *parent)
+ZuProfileComboBox::ZuProfileComboBox(QWidget* parent)
     : QComboBox(parent)
 {
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
@@ -20,29 +20,20 @@ ZuProfileComboBox::ZuProfileComboBox(QWidget *parent)
     connect(this, &QComboBox::currentIndexChanged, this, &ZuProfileComboBox::keepCurrent);
 }
 
-ZuProfileModel *ZuProfileComboBox::profileModel() const
-{
-    return qobject_cast<ZuProfileModel *>(model());
-}
+ZuProfileModel* ZuProfileComboBox::profileModel() const { return qobject_cast<ZuProfileModel*>(model()); }
 
-void ZuProfileComboBox::setMaxViewHeight(int pixels)
-{
-    m_maxViewHeight = std::max(pixels, 60);
-}
+void ZuProfileComboBox::setMaxViewHeight(int pixels) { m_maxViewHeight = std::max(pixels, 60); }
 
-void ZuProfileComboBox::setPopupDirection(const QString &direction)
-{
-    m_direction = direction;
-}
+void ZuProfileComboBox::setPopupDirection(const QString& direction) { m_direction = direction; }
 
-void ZuProfileComboBox::setLang(const QString &language)
+void ZuProfileComboBox::setLang(const QString& language)
 {
     m_lang = language;
-    if (ZuProfileModel *m = profileModel())
+    if (ZuProfileModel* m = profileModel())
         m->setLang(language);
 }
 
-bool ZuProfileComboBox::select(const QModelIndex &index)
+bool ZuProfileComboBox::select(const QModelIndex& index)
 {
     if (!ZuGroupItemView::isChoosable(index))
         return false;
@@ -54,9 +45,9 @@ bool ZuProfileComboBox::select(const QModelIndex &index)
     return currentData(ZuProfileModel::IdRole).toString() == index.data(ZuProfileModel::IdRole).toString();
 }
 
-bool ZuProfileComboBox::changeProfile(const QString &identifier, const QString &group, bool silent)
+bool ZuProfileComboBox::changeProfile(const QString& identifier, const QString& group, bool silent)
 {
-    ZuProfileModel *m = profileModel();
+    ZuProfileModel* m = profileModel();
     if (!m)
         return false;
     QModelIndex index = m->profileIndex(identifier, group);
@@ -75,7 +66,7 @@ bool ZuProfileComboBox::changeProfile(const QString &identifier, const QString &
     return true;
 }
 
-void ZuProfileComboBox::slotCurrentIndexChanged(const QStandardItem *item)
+void ZuProfileComboBox::slotCurrentIndexChanged(const QStandardItem* item)
 {
     if (!item || !ZuGroupItemView::isChoosable(item->index()))
         return;
@@ -95,8 +86,7 @@ void ZuProfileComboBox::keepCurrent()
 {
     if (!profileModel() || m_id.isEmpty())
         return;
-    if (currentData(ZuProfileModel::IdRole).toString() == m_id
-        && !currentData(ZuProfileModel::IsGroupRole).toBool())
+    if (currentData(ZuProfileModel::IdRole).toString() == m_id && !currentData(ZuProfileModel::IsGroupRole).toBool())
         return;
     const QModelIndex index = profileModel()->profileIndex(m_id, m_group);
     if (index.isValid())
@@ -105,7 +95,7 @@ void ZuProfileComboBox::keepCurrent()
 
 void ZuProfileComboBox::step(int delta)
 {
-    ZuProfileModel *m = profileModel();
+    ZuProfileModel* m = profileModel();
     if (!m)
         return;
     QList<QModelIndex> profiles;
@@ -125,7 +115,7 @@ void ZuProfileComboBox::step(int delta)
                   target.parent().data(ZuProfileModel::GroupRole).toString());
 }
 
-void ZuProfileComboBox::keyPressEvent(QKeyEvent *event)
+void ZuProfileComboBox::keyPressEvent(QKeyEvent* event)
 {
     switch (event->key()) {
     case Qt::Key_Up:
@@ -134,25 +124,16 @@ void ZuProfileComboBox::keyPressEvent(QKeyEvent *event)
             break;
         step(event->key() == Qt::Key_Up ? -1 : 1);
         return;
-    case Qt::Key_PageUp:
-        step(-10);
-        return;
-    case Qt::Key_PageDown:
-        step(10);
-        return;
-    case Qt::Key_Home:
-        step(-100000);
-        return;
-    case Qt::Key_End:
-        step(100000);
-        return;
-    default:
-        break;
+    case Qt::Key_PageUp: step(-10); return;
+    case Qt::Key_PageDown: step(10); return;
+    case Qt::Key_Home: step(-100000); return;
+    case Qt::Key_End: step(100000); return;
+    default: break;
     }
     QComboBox::keyPressEvent(event);
 }
 
-void ZuProfileComboBox::wheelEvent(QWheelEvent *event)
+void ZuProfileComboBox::wheelEvent(QWheelEvent* event)
 {
     const int delta = event->angleDelta().y();
     if (delta != 0)
@@ -162,7 +143,7 @@ void ZuProfileComboBox::wheelEvent(QWheelEvent *event)
 
 void ZuProfileComboBox::showPopup()
 {
-    auto *list = qobject_cast<ZuGroupItemView *>(view());
+    auto* list = qobject_cast<ZuGroupItemView*>(view());
     if (list) {
         // Ahead of the popup's own filter, which would take any row.
         list->viewport()->installEventFilter(this);
@@ -170,7 +151,7 @@ void ZuProfileComboBox::showPopup()
         list->expandAll();
     }
     QComboBox::showPopup();
-    QWidget *popup = view()->parentWidget();
+    QWidget* popup = view()->parentWidget();
     if (!popup)
         return;
     const int rowHeight = std::max(view()->sizeHintForRow(0), 1);
@@ -182,7 +163,7 @@ void ZuProfileComboBox::showPopup()
     geometry.setWidth(std::max(geometry.width(), width()));
     if (m_direction == QLatin1String("down")) {
         const QPoint below = mapToGlobal(QPoint(0, this->height()));
-        const QScreen *screen = this->screen();
+        const QScreen* screen = this->screen();
         if (!screen || below.y() + height <= screen->availableGeometry().bottom())
             geometry.moveTopLeft(below);
     }
@@ -194,14 +175,14 @@ void ZuProfileComboBox::showPopup()
     }
 }
 
-bool ZuProfileComboBox::eventFilter(QObject *watched, QEvent *event)
+bool ZuProfileComboBox::eventFilter(QObject* watched, QEvent* event)
 {
-    auto *list = qobject_cast<ZuGroupItemView *>(view());
+    auto* list = qobject_cast<ZuGroupItemView*>(view());
     if (!list || (watched != list && watched != list->viewport()))
         return QComboBox::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::MouseButtonRelease: {
-        const auto *mouse = static_cast<QMouseEvent *>(event);
+        const auto* mouse = static_cast<QMouseEvent*>(event);
         if (watched != list->viewport() || mouse->button() != Qt::LeftButton)
             break;
         const QModelIndex index = list->indexAt(mouse->position().toPoint());
@@ -212,14 +193,13 @@ bool ZuProfileComboBox::eventFilter(QObject *watched, QEvent *event)
         return true;
     }
     case QEvent::KeyPress: {
-        const auto *key = static_cast<QKeyEvent *>(event);
+        const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
             break;
         list->chooseIndex(list->currentIndex());
         return true;
     }
-    default:
-        break;
+    default: break;
     }
     return QComboBox::eventFilter(watched, event);
 }

@@ -15,39 +15,39 @@ class ZuProfileComboBox : public QComboBox
     Q_OBJECT
 
 public:
-    explicit ZuProfileComboBox(QWidget *parent = nullptr);
+    explicit ZuProfileComboBox(QWidget* parent = nullptr);
 
     // Most pixels the popup may take (it scrolls beyond that).
     void setMaxViewHeight(int pixels);
     int maxViewHeight() const { return m_maxViewHeight; }
     // "down" opens the popup below the box; anything else lets the style place it.
-    void setPopupDirection(const QString &direction);
+    void setPopupDirection(const QString& direction);
     QString popupDirection() const { return m_direction; }
-    void setLang(const QString &language);
+    void setLang(const QString& language);
 
     // Makes the profile current (in `group` when it is there, else in its
     // own group). Emits currentProfileChanged unless `silent`. False when the
     // model has no such profile.
-    bool changeProfile(const QString &identifier, const QString &group, bool silent = false);
+    bool changeProfile(const QString& identifier, const QString& group, bool silent = false);
     QString currentProfile() const { return m_id; }
     QString currentGroup() const { return m_group; }
 
     void showPopup() override;
 
 public slots:
-    void slotCurrentIndexChanged(const QStandardItem *item);
+    void slotCurrentIndexChanged(const QStandardItem* item);
 
 signals:
-    void currentProfileChanged(const QString &identifier, const QString &group);
+    void currentProfileChanged(const QString& identifier, const QString& group);
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
-    void wheelEvent(QWheelEvent *event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
-    ZuProfileModel *profileModel() const;
-    bool select(const QModelIndex &index);
+    ZuProfileModel* profileModel() const;
+    bool select(const QModelIndex& index);
     void step(int delta);
     void keepCurrent();
 

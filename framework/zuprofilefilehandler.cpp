@@ -3,8 +3,8 @@
 #include "zumprofiledata.h"
 #include "zuprofilemodel.h"
 
-bool ZuProfileFileHandler::normalizeProfileUrlAndGroup(ZuProfileModel *model, QString &url, QString &group,
-                                                       const QString &defaultUrl)
+bool ZuProfileFileHandler::normalizeProfileUrlAndGroup(ZuProfileModel* model, QString& url, QString& group,
+                                                       const QString& defaultUrl)
 {
     if (!model)
         return false;
@@ -25,7 +25,4 @@ bool ZuProfileFileHandler::normalizeProfileUrlAndGroup(ZuProfileModel *model, QS
     return true;
 }
 
-QString ZuProfileFileHandler::storedProfileUrl(const QString &url)
-{
-    return ZumProfileData::storedUrl(url);
-}
+QString ZuProfileFileHandler::storedProfileUrl(const QString& url) { return ZumProfileData::storedUrl(url); }

@@ -16,10 +16,10 @@ public:
     // profile) with that profile's own group; a known profile with a group
     // that does not hold it gets its own group. False, with both texts
     // untouched, only when the model offers no profile at all.
-    static bool normalizeProfileUrlAndGroup(ZuProfileModel *model, QString &url, QString &group,
-                                            const QString &defaultUrl);
+    static bool normalizeProfileUrlAndGroup(ZuProfileModel* model, QString& url, QString& group,
+                                            const QString& defaultUrl);
 
     // The form a profile url is stored in: its last path component (either
     // separator) up to the first ".".
-    static QString storedProfileUrl(const QString &url);
+    static QString storedProfileUrl(const QString& url);
 };

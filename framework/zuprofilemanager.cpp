@@ -14,11 +14,11 @@
 
 namespace {
 
-const QStringList &itemTypes()
+const QStringList& itemTypes()
 {
-    static const QStringList types = {QStringLiteral("bool"),    QStringLiteral("int"),  QStringLiteral("double"),
-                                      QStringLiteral("text"),    QStringLiteral("bitrate"), QStringLiteral("size"),
-                                      QStringLiteral("rate"),    QStringLiteral("choice")};
+    static const QStringList types = {QStringLiteral("bool"), QStringLiteral("int"),     QStringLiteral("double"),
+                                      QStringLiteral("text"), QStringLiteral("bitrate"), QStringLiteral("size"),
+                                      QStringLiteral("rate"), QStringLiteral("choice")};
     return types;
 }
 
@@ -36,7 +36,7 @@ struct ProfileFile {
 };
 
 // A display text is a plain string or an object of language -> string.
-bool readText(const QJsonValue &value, QVariant &out)
+bool readText(const QJsonValue& value, QVariant& out)
 {
     if (value.isString()) {
         out = value.toString();
@@ -75,7 +75,7 @@ double readRate(QString text)
     return ok && den > 0 ? num / den : 0;
 }
 
-bool validSize(const QString &text)
+bool validSize(const QString& text)
 {
     static const QRegularExpression pattern(QStringLiteral("^(\\d{1,5})x(\\d{1,5})$"));
     const QRegularExpressionMatch m = pattern.match(text.trimmed());
@@ -89,12 +89,13 @@ bool validSize(const QString &text)
 
 // Reads and checks one file. Templates must carry an id equal to their file
 // name, because a stored profile is found again by that name alone.
-bool parseProfileFile(const QString &path, bool isTemplate, ProfileFile &out, QString &error)
+bool parseProfileFile(const QString& path, bool isTemplate, ProfileFile& out, QString& error)
 {
     const QString fileName = QFileInfo(path).fileName();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        error = QCoreApplication::translate("ZuProfileManager", "%1: cannot be read (%2)").arg(fileName, file.errorString());
+        error = QCoreApplication::translate("ZuProfileManager", "%1: cannot be read (%2)")
+                    .arg(fileName, file.errorString());
         return false;
     }
     QJsonParseError parseError;
@@ -107,7 +108,8 @@ bool parseProfileFile(const QString &path, bool isTemplate, ProfileFile &out, QS
         return false;
     }
     if (!doc.isObject()) {
-        error = QCoreApplication::translate("ZuProfileManager", "%1: the file does not hold a JSON object").arg(fileName);
+        error =
+            QCoreApplication::translate("ZuProfileManager", "%1: the file does not hold a JSON object").arg(fileName);
         return false;
     }
     const QJsonObject root = doc.object();
@@ -123,15 +125,20 @@ bool parseProfileFile(const QString &path, bool isTemplate, ProfileFile &out, QS
         }
         p.id = baseName;
     } else if (isTemplate && p.id != baseName) {
-        error = QCoreApplication::translate("ZuProfileManager", "%1: the id \"%2\" differs from the file name").arg(fileName, p.id);
+        error = QCoreApplication::translate("ZuProfileManager", "%1: the id \"%2\" differs from the file name")
+                    .arg(fileName, p.id);
         return false;
     }
     if (p.id.contains(QLatin1Char('.')) || p.id.contains(QLatin1Char('/')) || p.id.contains(QLatin1Char('|'))) {
-        error = QCoreApplication::translate("ZuProfileManager", "%1: the id \"%2\" may not contain \".\", \"/\" or \"|\"").arg(fileName, p.id);
+        error =
+            QCoreApplication::translate("ZuProfileManager", "%1: the id \"%2\" may not contain \".\", \"/\" or \"|\"")
+                .arg(fileName, p.id);
         return false;
     }
     if (!readText(root.value(QLatin1String("name")), p.name)) {
-        error = QCoreApplication::translate("ZuProfileManager", "%1: \"name\" must be a text or an object of language texts").arg(fileName);
+        error = QCoreApplication::translate("ZuProfileManager",
+                                            "%1: \"name\" must be a text or an object of language texts")
+                    .arg(fileName);
         return false;
     }
     p.group = root.value(QLatin1String("group")).toString();
@@ -179,13 +186,16 @@ bool parseProfileFile(const QString &path, bool isTemplate, ProfileFile &out, QS
             // Kept as text: the encoder is handed what a user would type.
             p.properties.insert(it.key(), QString::number(v.toDouble(), 'g', 15));
         else {
-            error = QCoreApplication::translate("ZuProfileManager", "%1: the property \"%2\" must be a text, a number or true/false").arg(fileName, it.key());
+            error = QCoreApplication::translate("ZuProfileManager",
+                                                "%1: the property \"%2\" must be a text, a number or true/false")
+                        .arg(fileName, it.key());
             return false;
         }
     }
-    for (const char *key : {"/name", "/ext_name", "s", "r"}) {
+    for (const char* key : {"/name", "/ext_name", "s", "r"}) {
         if (p.properties.value(QLatin1String(key)).toString().trimmed().isEmpty()) {
-            error = QCoreApplication::translate("ZuProfileManager", "%1: the property \"%2\" is missing").arg(fileName, QLatin1String(key));
+            error = QCoreApplication::translate("ZuProfileManager", "%1: the property \"%2\" is missing")
+                        .arg(fileName, QLatin1String(key));
             return false;
         }
     }
@@ -205,10 +215,9 @@ bool parseProfileFile(const QString &path, bool isTemplate, ProfileFile &out, QS
 
 } // namespace
 
-struct ZuProfileManager::Template : ProfileFile {
-};
+struct ZuProfileManager::Template : ProfileFile {};
 
-ZuProfileManager *ZuProfileManager::instance(QObject *parent, bool create)
+ZuProfileManager* ZuProfileManager::instance(QObject* parent, bool create)
 {
     static QPointer<ZuProfileManager> shared;
     // Owns the manager when nobody else does; destroyed at exit.
@@ -224,19 +233,15 @@ ZuProfileManager *ZuProfileManager::instance(QObject *parent, bool create)
     return shared;
 }
 
-ZuProfileManager::ZuProfileManager(QObject *parent)
+ZuProfileManager::ZuProfileManager(QObject* parent)
     : QObject(parent)
-{
-}
+{}
 
 ZuProfileManager::~ZuProfileManager() = default;
 
-QString ZuProfileManager::catalogueFileName()
-{
-    return QStringLiteral("properties.json");
-}
+QString ZuProfileManager::catalogueFileName() { return QStringLiteral("properties.json"); }
 
-bool ZuProfileManager::loadTemplates(const QString &folder)
+bool ZuProfileManager::loadTemplates(const QString& folder)
 {
     m_templates.clear();
     m_order.clear();
@@ -249,7 +254,8 @@ bool ZuProfileManager::loadTemplates(const QString &folder)
 
     const QDir dir(folder);
     if (folder.isEmpty() || !dir.exists()) {
-        m_errors << QCoreApplication::translate("ZuProfileManager", "The profile folder \"%1\" does not exist.").arg(QDir::toNativeSeparators(folder));
+        m_errors << QCoreApplication::translate("ZuProfileManager", "The profile folder \"%1\" does not exist.")
+                        .arg(QDir::toNativeSeparators(folder));
         return false;
     }
     m_folder = dir.canonicalPath();
@@ -258,11 +264,12 @@ bool ZuProfileManager::loadTemplates(const QString &folder)
     if (QFileInfo::exists(catalogue))
         loadCatalogue(catalogue);
     else
-        m_errors << QCoreApplication::translate("ZuProfileManager", "%1: missing; every property is shown as text").arg(catalogueFileName());
+        m_errors << QCoreApplication::translate("ZuProfileManager", "%1: missing; every property is shown as text")
+                        .arg(catalogueFileName());
 
     const QStringList files = dir.entryList({QStringLiteral("*.json")}, QDir::Files | QDir::Readable, QDir::Name);
-    std::vector<const Template *> loaded;
-    for (const QString &name : files) {
+    std::vector<const Template*> loaded;
+    for (const QString& name : files) {
         if (name == catalogueFileName())
             continue;
         auto t = std::make_unique<Template>();
@@ -274,23 +281,24 @@ bool ZuProfileManager::loadTemplates(const QString &folder)
         loaded.push_back(t.get());
         m_templates[t->id] = std::move(t);
     }
-    std::stable_sort(loaded.begin(), loaded.end(), [](const Template *a, const Template *b) {
+    std::stable_sort(loaded.begin(), loaded.end(), [](const Template* a, const Template* b) {
         return a->order != b->order ? a->order < b->order : a->id < b->id;
     });
 
     // Groups the catalogue names come first, in its order; any other group
     // follows where its first template stands.
-    for (const QString &group : std::as_const(m_catalogueGroups)) {
-        const bool used = std::any_of(loaded.begin(), loaded.end(), [&](const Template *t) { return t->group == group; });
+    for (const QString& group : std::as_const(m_catalogueGroups)) {
+        const bool used =
+            std::any_of(loaded.begin(), loaded.end(), [&](const Template* t) { return t->group == group; });
         if (used)
             m_groups << group;
     }
-    for (const Template *t : loaded) {
+    for (const Template* t : loaded) {
         if (!m_groups.contains(t->group))
             m_groups << t->group;
     }
-    for (const QString &group : std::as_const(m_groups)) {
-        for (const Template *t : loaded) {
+    for (const QString& group : std::as_const(m_groups)) {
+        for (const Template* t : loaded) {
             if (t->group == group)
                 m_order << t->id;
         }
@@ -298,13 +306,14 @@ bool ZuProfileManager::loadTemplates(const QString &folder)
     return !m_templates.empty();
 }
 
-bool ZuProfileManager::loadCatalogue(const QString &path)
+bool ZuProfileManager::loadCatalogue(const QString& path)
 {
     m_catalogueGroups.clear();
     const QString fileName = QFileInfo(path).fileName();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        m_errors << QCoreApplication::translate("ZuProfileManager", "%1: cannot be read (%2)").arg(fileName, file.errorString());
+        m_errors << QCoreApplication::translate("ZuProfileManager", "%1: cannot be read (%2)")
+                        .arg(fileName, file.errorString());
         return false;
     }
     QJsonParseError parseError;
@@ -319,12 +328,13 @@ bool ZuProfileManager::loadCatalogue(const QString &path)
     const QJsonObject root = doc.object();
     bool ok = true;
     const QJsonArray groups = root.value(QLatin1String("groups")).toArray();
-    for (const QJsonValue &value : groups) {
+    for (const QJsonValue& value : groups) {
         const QJsonObject object = value.toObject();
         const QString id = object.value(QLatin1String("id")).toString();
         Group group;
         if (id.isEmpty() || !readText(object.value(QLatin1String("name")), group.name)) {
-            m_errors << QCoreApplication::translate("ZuProfileManager", "%1: a group needs an \"id\" and a \"name\"").arg(fileName);
+            m_errors << QCoreApplication::translate("ZuProfileManager", "%1: a group needs an \"id\" and a \"name\"")
+                            .arg(fileName);
             ok = false;
             continue;
         }
@@ -333,7 +343,7 @@ bool ZuProfileManager::loadCatalogue(const QString &path)
         m_catalogueGroups << id;
     }
     const QJsonArray items = root.value(QLatin1String("items")).toArray();
-    for (const QJsonValue &value : items) {
+    for (const QJsonValue& value : items) {
         const QJsonObject object = value.toObject();
         const QString key = object.value(QLatin1String("key")).toString();
         if (key.isEmpty()) {
@@ -344,7 +354,9 @@ bool ZuProfileManager::loadCatalogue(const QString &path)
         Item item;
         item.type = object.value(QLatin1String("type")).toString();
         if (!itemTypes().contains(item.type)) {
-            m_errors << QCoreApplication::translate("ZuProfileManager", "%1: the item \"%2\" has the unknown type \"%3\"; shown as text").arg(fileName, key, item.type);
+            m_errors << QCoreApplication::translate("ZuProfileManager",
+                                                    "%1: the item \"%2\" has the unknown type \"%3\"; shown as text")
+                            .arg(fileName, key, item.type);
             item.type = QStringLiteral("text");
             ok = false;
         }
@@ -352,11 +364,13 @@ bool ZuProfileManager::loadCatalogue(const QString &path)
             item.label = key;
         const QString panel = object.value(QLatin1String("panel")).toString(QStringLiteral("all"));
         if (panel != QLatin1String("simple") && panel != QLatin1String("all")) {
-            m_errors << QCoreApplication::translate("ZuProfileManager", "%1: the item \"%2\" names the unknown panel \"%3\"").arg(fileName, key, panel);
+            m_errors << QCoreApplication::translate("ZuProfileManager",
+                                                    "%1: the item \"%2\" names the unknown panel \"%3\"")
+                            .arg(fileName, key, panel);
             ok = false;
         }
         item.simple = panel == QLatin1String("simple");
-        for (const QJsonValue &choice : object.value(QLatin1String("choices")).toArray())
+        for (const QJsonValue& choice : object.value(QLatin1String("choices")).toArray())
             item.choices << choice.toVariant().toString();
         if (!m_items.count(key))
             m_itemOrder << key;
@@ -365,40 +379,34 @@ bool ZuProfileManager::loadCatalogue(const QString &path)
     return ok;
 }
 
-QStringList ZuProfileManager::loadErrors() const
-{
-    return m_errors;
-}
+QStringList ZuProfileManager::loadErrors() const { return m_errors; }
 
-void ZuProfileManager::setLang(const QString &language)
+void ZuProfileManager::setLang(const QString& language)
 {
     m_lang = language.isEmpty() ? QStringLiteral("en") : language;
 }
 
-QString ZuProfileManager::lang() const
-{
-    return m_lang;
-}
+QString ZuProfileManager::lang() const { return m_lang; }
 
-QString ZuProfileManager::pick(const QVariant &text, const QString &language) const
+QString ZuProfileManager::pick(const QVariant& text, const QString& language) const
 {
     if (text.typeId() != QMetaType::QVariantMap)
         return text.toString();
     const QVariantMap texts = text.toMap();
     const QString shortName = language.section(QLatin1Char('_'), 0, 0).section(QLatin1Char('-'), 0, 0);
-    for (const QString &candidate : {language, shortName, QStringLiteral("en")}) {
+    for (const QString& candidate : {language, shortName, QStringLiteral("en")}) {
         const QString found = texts.value(candidate).toString();
         if (!found.isEmpty())
             return found;
     }
-    for (const QVariant &value : texts) {
+    for (const QVariant& value : texts) {
         if (!value.toString().isEmpty())
             return value.toString();
     }
     return QString();
 }
 
-QString ZuProfileManager::resolveId(const QString &url) const
+QString ZuProfileManager::resolveId(const QString& url) const
 {
     if (url.isEmpty())
         return QString();
@@ -407,21 +415,20 @@ QString ZuProfileManager::resolveId(const QString &url) const
     const QString base = ZumProfileData::storedUrl(url);
     if (m_templates.count(base))
         return base;
-    for (const auto &entry : m_templates) {
+    for (const auto& entry : m_templates) {
         if (entry.first.compare(base, Qt::CaseInsensitive) == 0)
             return entry.first;
     }
     return QString();
 }
 
-const ZuProfileManager::Template *ZuProfileManager::findTemplate(const QString &url) const
+const ZuProfileManager::Template* ZuProfileManager::findTemplate(const QString& url) const
 {
     const auto it = m_templates.find(resolveId(url));
     return it == m_templates.end() ? nullptr : it->second.get();
 }
 
-const ZuProfileManager::Template *ZuProfileManager::lookup(const QString &url,
-                                                            std::unique_ptr<Template> &scratch) const
+const ZuProfileManager::Template* ZuProfileManager::lookup(const QString& url, std::unique_ptr<Template>& scratch) const
 {
     const bool isPath = url.contains(QLatin1Char('/')) || url.contains(QLatin1Char('\\'));
     if (isPath && QFileInfo(url).isFile()) {
@@ -441,10 +448,10 @@ const ZuProfileManager::Template *ZuProfileManager::lookup(const QString &url,
     return findTemplate(url);
 }
 
-bool ZuProfileManager::getPresetData(ZumProfileData &profile) const
+bool ZuProfileManager::getPresetData(ZumProfileData& profile) const
 {
     std::unique_ptr<Template> scratch;
-    const Template *t = lookup(profile.url, scratch);
+    const Template* t = lookup(profile.url, scratch);
     if (!t)
         return false;
     profile.properties = t->properties;
@@ -454,7 +461,7 @@ bool ZuProfileManager::getPresetData(ZumProfileData &profile) const
     return true;
 }
 
-bool ZuProfileManager::loadProfileFile(const QString &path, ZumProfileData &profile, QString *error) const
+bool ZuProfileManager::loadProfileFile(const QString& path, ZumProfileData& profile, QString* error) const
 {
     Template t;
     QString reason;
@@ -472,7 +479,7 @@ bool ZuProfileManager::loadProfileFile(const QString &path, ZumProfileData &prof
     return true;
 }
 
-QString ZuProfileManager::profileItemType(const QString &key) const
+QString ZuProfileManager::profileItemType(const QString& key) const
 {
     const auto it = m_items.find(key);
     if (it != m_items.end())
@@ -482,65 +489,53 @@ QString ZuProfileManager::profileItemType(const QString &key) const
     return QStringLiteral("text");
 }
 
-int ZuProfileManager::profileType(const QString &url) const
+int ZuProfileManager::profileType(const QString& url) const
 {
     std::unique_ptr<Template> scratch;
-    const Template *t = lookup(url, scratch);
+    const Template* t = lookup(url, scratch);
     return t ? t->type : 0;
 }
 
-QString ZuProfileManager::templateTagValue(const QString &url, const QString &tag) const
+QString ZuProfileManager::templateTagValue(const QString& url, const QString& tag) const
 {
     std::unique_ptr<Template> scratch;
-    const Template *t = lookup(url, scratch);
+    const Template* t = lookup(url, scratch);
     return t ? t->tags.value(tag) : QString();
 }
 
-QStringList ZuProfileManager::profileIds() const
-{
-    return m_order;
-}
+QStringList ZuProfileManager::profileIds() const { return m_order; }
 
-QStringList ZuProfileManager::groups() const
-{
-    return m_groups;
-}
+QStringList ZuProfileManager::groups() const { return m_groups; }
 
-QStringList ZuProfileManager::profileIdsOfGroup(const QString &group) const
+QStringList ZuProfileManager::profileIdsOfGroup(const QString& group) const
 {
     QStringList ids;
-    for (const QString &id : m_order) {
+    for (const QString& id : m_order) {
         if (m_templates.at(id)->group == group)
             ids << id;
     }
     return ids;
 }
 
-QString ZuProfileManager::profileGroup(const QString &url) const
+QString ZuProfileManager::profileGroup(const QString& url) const
 {
     std::unique_ptr<Template> scratch;
-    const Template *t = lookup(url, scratch);
+    const Template* t = lookup(url, scratch);
     return t ? t->group : QString();
 }
 
-QString ZuProfileManager::profileName(const QString &url) const
-{
-    return profileName(url, m_lang);
-}
+QString ZuProfileManager::profileName(const QString& url) const { return profileName(url, m_lang); }
 
-QString ZuProfileManager::profileName(const QString &url, const QString &language) const
+QString ZuProfileManager::profileName(const QString& url, const QString& language) const
 {
     std::unique_ptr<Template> scratch;
-    const Template *t = lookup(url, scratch);
+    const Template* t = lookup(url, scratch);
     return t ? pick(t->name, language) : QString();
 }
 
-QString ZuProfileManager::groupName(const QString &group) const
-{
-    return groupName(group, m_lang);
-}
+QString ZuProfileManager::groupName(const QString& group) const { return groupName(group, m_lang); }
 
-QString ZuProfileManager::groupName(const QString &group, const QString &language) const
+QString ZuProfileManager::groupName(const QString& group, const QString& language) const
 {
     const auto it = m_groupInfo.find(group);
     if (it == m_groupInfo.end())
@@ -549,24 +544,21 @@ QString ZuProfileManager::groupName(const QString &group, const QString &languag
     return name.isEmpty() ? group : name;
 }
 
-QString ZuProfileManager::profileIcon(const QString &url) const
+QString ZuProfileManager::profileIcon(const QString& url) const
 {
-    const Template *t = findTemplate(url);
+    const Template* t = findTemplate(url);
     return t ? t->icon : QString();
 }
 
-QString ZuProfileManager::groupIcon(const QString &group) const
+QString ZuProfileManager::groupIcon(const QString& group) const
 {
     const auto it = m_groupInfo.find(group);
     return it == m_groupInfo.end() ? QString() : it->second.icon;
 }
 
-QStringList ZuProfileManager::profileItemKeys() const
-{
-    return m_itemOrder;
-}
+QStringList ZuProfileManager::profileItemKeys() const { return m_itemOrder; }
 
-QString ZuProfileManager::profileItemLabel(const QString &key) const
+QString ZuProfileManager::profileItemLabel(const QString& key) const
 {
     const auto it = m_items.find(key);
     if (it == m_items.end())
@@ -575,13 +567,13 @@ QString ZuProfileManager::profileItemLabel(const QString &key) const
     return label.isEmpty() ? key : label;
 }
 
-bool ZuProfileManager::profileItemIsSimple(const QString &key) const
+bool ZuProfileManager::profileItemIsSimple(const QString& key) const
 {
     const auto it = m_items.find(key);
     return it != m_items.end() && it->second.simple;
 }
 
-QStringList ZuProfileManager::profileItemChoices(const QString &key) const
+QStringList ZuProfileManager::profileItemChoices(const QString& key) const
 {
     const auto it = m_items.find(key);
     return it == m_items.end() ? QStringList() : it->second.choices;

@@ -6,42 +6,27 @@
 #include <QFileInfo>
 #include <QIcon>
 
-ZuProfileModel::ZuProfileModel(const QString &name, QObject *parent)
+ZuProfileModel::ZuProfileModel(const QString& name, QObject* parent)
     : QStandardItemModel(parent)
     , m_manager(ZuProfileManager::instance())
 {
     setObjectName(name);
 }
 
-void ZuProfileModel::setProfileManager(ZuProfileManager *manager)
-{
-    m_manager = manager;
-}
+void ZuProfileModel::setProfileManager(ZuProfileManager* manager) { m_manager = manager; }
 
-ZuProfileManager *ZuProfileModel::profileManager() const
-{
-    return m_manager;
-}
+ZuProfileManager* ZuProfileModel::profileManager() const { return m_manager; }
 
-void ZuProfileModel::setIconDir(const QString &dir)
-{
-    m_iconDir = dir;
-}
+void ZuProfileModel::setIconDir(const QString& dir) { m_iconDir = dir; }
 
-QString ZuProfileModel::iconDir() const
-{
-    return m_iconDir;
-}
+QString ZuProfileModel::iconDir() const { return m_iconDir; }
 
-QString ZuProfileModel::recentGroup()
-{
-    return QStringLiteral("Recent");
-}
+QString ZuProfileModel::recentGroup() { return QStringLiteral("Recent"); }
 
-void ZuProfileModel::setRecentProfiles(const QStringList &recent)
+void ZuProfileModel::setRecentProfiles(const QStringList& recent)
 {
     m_recent.clear();
-    for (const QString &entry : recent) {
+    for (const QString& entry : recent) {
         const QString id = entry.trimmed();
         if (!id.isEmpty() && !m_recent.contains(id))
             m_recent << id;
@@ -52,12 +37,9 @@ void ZuProfileModel::setRecentProfiles(const QStringList &recent)
         updateRecentGroup();
 }
 
-QStringList ZuProfileModel::getRecentProfiles() const
-{
-    return m_recent;
-}
+QStringList ZuProfileModel::getRecentProfiles() const { return m_recent; }
 
-void ZuProfileModel::refreshRecentProfiles(const QString &identifier, const QString &group)
+void ZuProfileModel::refreshRecentProfiles(const QString& identifier, const QString& group)
 {
     Q_UNUSED(group) // an identifier names one template, whatever group it was picked in
     if (!m_manager)
@@ -77,33 +59,30 @@ void ZuProfileModel::refreshRecentProfiles(const QString &identifier, const QStr
         updateRecentGroup();
 }
 
-void ZuProfileModel::setLang(const QString &language)
+void ZuProfileModel::setLang(const QString& language)
 {
     m_lang = language.isEmpty() ? QStringLiteral("en") : language;
     if (!m_built || !m_manager)
         return;
     for (int row = 0; row < rowCount(); ++row) {
-        QStandardItem *groupItem = item(row);
+        QStandardItem* groupItem = item(row);
         const QString group = groupItem->data(GroupRole).toString();
         groupItem->setText(group == recentGroup() ? tr("Recent") : m_manager->groupName(group, m_lang));
         for (int child = 0; child < groupItem->rowCount(); ++child) {
-            QStandardItem *profileItem = groupItem->child(child);
+            QStandardItem* profileItem = groupItem->child(child);
             profileItem->setText(m_manager->profileName(profileItem->data(IdRole).toString(), m_lang));
         }
     }
 }
 
-QString ZuProfileModel::lang() const
-{
-    return m_lang;
-}
+QString ZuProfileModel::lang() const { return m_lang; }
 
 QStringList ZuProfileModel::visibleRecent() const
 {
     QStringList ids;
     if (!m_manager)
         return ids;
-    for (const QString &entry : m_recent) {
+    for (const QString& entry : m_recent) {
         const QString id = m_manager->resolveId(entry);
         if (!id.isEmpty() && !ids.contains(id))
             ids << id;
@@ -111,10 +90,10 @@ QStringList ZuProfileModel::visibleRecent() const
     return ids;
 }
 
-QStandardItem *ZuProfileModel::makeGroupItem(const QString &group) const
+QStandardItem* ZuProfileModel::makeGroupItem(const QString& group) const
 {
     const bool recent = group == recentGroup();
-    auto *item = new QStandardItem(recent ? tr("Recent") : m_manager->groupName(group, m_lang));
+    auto* item = new QStandardItem(recent ? tr("Recent") : m_manager->groupName(group, m_lang));
     item->setData(group, GroupRole);
     item->setData(true, IsGroupRole);
     // Headings only: a group is never a choice.
@@ -125,9 +104,9 @@ QStandardItem *ZuProfileModel::makeGroupItem(const QString &group) const
     return item;
 }
 
-QStandardItem *ZuProfileModel::makeProfileItem(const QString &id) const
+QStandardItem* ZuProfileModel::makeProfileItem(const QString& id) const
 {
-    auto *item = new QStandardItem(m_manager->profileName(id, m_lang));
+    auto* item = new QStandardItem(m_manager->profileName(id, m_lang));
     item->setData(id, IdRole);
     item->setData(m_manager->profileGroup(id), GroupRole);
     item->setData(false, IsGroupRole);
@@ -147,14 +126,14 @@ void ZuProfileModel::refresh()
         return;
     const QStringList recent = visibleRecent();
     if (!recent.isEmpty()) {
-        QStandardItem *group = makeGroupItem(recentGroup());
-        for (const QString &id : recent)
+        QStandardItem* group = makeGroupItem(recentGroup());
+        for (const QString& id : recent)
             group->appendRow(makeProfileItem(id));
         appendRow(group);
     }
-    for (const QString &groupName : m_manager->groups()) {
-        QStandardItem *group = makeGroupItem(groupName);
-        for (const QString &id : m_manager->profileIdsOfGroup(groupName))
+    for (const QString& groupName : m_manager->groups()) {
+        QStandardItem* group = makeGroupItem(groupName);
+        for (const QString& id : m_manager->profileIdsOfGroup(groupName))
             group->appendRow(makeProfileItem(id));
         appendRow(group);
     }
@@ -164,7 +143,7 @@ void ZuProfileModel::updateRecentGroup()
 {
     if (!m_manager)
         return;
-    QStandardItem *group = rowCount() > 0 ? item(0) : nullptr;
+    QStandardItem* group = rowCount() > 0 ? item(0) : nullptr;
     if (group && group->data(GroupRole).toString() != recentGroup())
         group = nullptr;
     const QStringList recent = visibleRecent();
@@ -178,17 +157,17 @@ void ZuProfileModel::updateRecentGroup()
         insertRow(0, group);
     }
     group->removeRows(0, group->rowCount());
-    for (const QString &id : recent)
+    for (const QString& id : recent)
         group->appendRow(makeProfileItem(id));
 }
 
-QModelIndex ZuProfileModel::profileIndex(const QString &identifier, const QString &group) const
+QModelIndex ZuProfileModel::profileIndex(const QString& identifier, const QString& group) const
 {
     const QString id = profileIdOf(identifier);
     if (id.isEmpty())
         return QModelIndex();
     for (int row = 0; row < rowCount(); ++row) {
-        const QStandardItem *groupItem = item(row);
+        const QStandardItem* groupItem = item(row);
         const QString name = groupItem->data(GroupRole).toString();
         if (name == recentGroup() || (!group.isEmpty() && name != group))
             continue;
@@ -200,14 +179,14 @@ QModelIndex ZuProfileModel::profileIndex(const QString &identifier, const QStrin
     return QModelIndex();
 }
 
-QString ZuProfileModel::profileIdOf(const QString &url) const
+QString ZuProfileModel::profileIdOf(const QString& url) const
 {
     if (url.isEmpty())
         return QString();
     const QString base = ZumProfileData::storedUrl(url);
     QString loose;
     for (int row = 0; row < rowCount(); ++row) {
-        const QStandardItem *groupItem = item(row);
+        const QStandardItem* groupItem = item(row);
         for (int child = 0; child < groupItem->rowCount(); ++child) {
             const QString id = groupItem->child(child)->data(IdRole).toString();
             if (id == url || id == base)
@@ -219,12 +198,12 @@ QString ZuProfileModel::profileIdOf(const QString &url) const
     return loose;
 }
 
-bool ZuProfileModel::containsProfile(const QString &identifier, const QString &group) const
+bool ZuProfileModel::containsProfile(const QString& identifier, const QString& group) const
 {
     return !group.isEmpty() && profileIndex(identifier, group).isValid();
 }
 
-QString ZuProfileModel::groupOfProfile(const QString &identifier) const
+QString ZuProfileModel::groupOfProfile(const QString& identifier) const
 {
     const QModelIndex index = profileIndex(identifier);
     return index.isValid() ? index.parent().data(GroupRole).toString() : QString();
@@ -233,7 +212,7 @@ QString ZuProfileModel::groupOfProfile(const QString &identifier) const
 QString ZuProfileModel::firstProfileId() const
 {
     for (int row = 0; row < rowCount(); ++row) {
-        const QStandardItem *groupItem = item(row);
+        const QStandardItem* groupItem = item(row);
         if (groupItem->data(GroupRole).toString() != recentGroup() && groupItem->rowCount() > 0)
             return groupItem->child(0)->data(IdRole).toString();
     }

@@ -22,27 +22,27 @@ public:
     };
     static constexpr int MaxRecentProfiles = 8;
 
-    explicit ZuProfileModel(const QString &name = QString(), QObject *parent = nullptr);
+    explicit ZuProfileModel(const QString& name = QString(), QObject* parent = nullptr);
 
     // The manager the items come from; the shared one unless set.
-    void setProfileManager(ZuProfileManager *manager);
-    ZuProfileManager *profileManager() const;
+    void setProfileManager(ZuProfileManager* manager);
+    ZuProfileManager* profileManager() const;
 
     // Folder of the group and profile icons named in the templates.
-    void setIconDir(const QString &dir);
+    void setIconDir(const QString& dir);
     QString iconDir() const;
 
     // Identifiers, most recent first; empty texts and repeats are dropped and
     // the list is cut at MaxRecentProfiles.
-    void setRecentProfiles(const QStringList &recent);
+    void setRecentProfiles(const QStringList& recent);
     QStringList getRecentProfiles() const;
     // Puts the profile at the front of the recent list and updates the
     // "Recent" group in place, so views keep their current item. Identifiers
     // no template knows are not recorded; `group` may be "Recent" itself.
-    void refreshRecentProfiles(const QString &identifier, const QString &group);
+    void refreshRecentProfiles(const QString& identifier, const QString& group);
 
     // Language of the item texts; changing it retitles the items in place.
-    void setLang(const QString &language);
+    void setLang(const QString& language);
     QString lang() const;
 
     // Rebuilds every item from the manager.
@@ -53,17 +53,17 @@ public:
 
     // Lookups over the items (the recent group never counts as a profile's
     // group). `identifier` may also be a path or a stored base name.
-    QString profileIdOf(const QString &url) const;
-    bool containsProfile(const QString &identifier, const QString &group) const;
-    QString groupOfProfile(const QString &identifier) const;
+    QString profileIdOf(const QString& url) const;
+    bool containsProfile(const QString& identifier, const QString& group) const;
+    QString groupOfProfile(const QString& identifier) const;
     QString firstProfileId() const;
     // The item of a profile in `group`, or in its first group when `group`
     // is empty; invalid when there is none.
-    QModelIndex profileIndex(const QString &identifier, const QString &group = QString()) const;
+    QModelIndex profileIndex(const QString& identifier, const QString& group = QString()) const;
 
 private:
-    QStandardItem *makeProfileItem(const QString &id) const;
-    QStandardItem *makeGroupItem(const QString &group) const;
+    QStandardItem* makeProfileItem(const QString& id) const;
+    QStandardItem* makeGroupItem(const QString& group) const;
     void updateRecentGroup();
     QStringList visibleRecent() const;
 

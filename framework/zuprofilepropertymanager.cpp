@@ -9,13 +9,10 @@
 
 namespace {
 
-bool isAutoText(const QString &text)
-{
-    return text.contains(QLatin1String("auto"), Qt::CaseInsensitive);
-}
+bool isAutoText(const QString& text) { return text.contains(QLatin1String("auto"), Qt::CaseInsensitive); }
 
 // A decimal number, nothing else.
-bool readNumber(const QString &text, double &value)
+bool readNumber(const QString& text, double& value)
 {
     static const QRegularExpression number(QStringLiteral("^\\d+(\\.\\d+)?$"));
     if (!number.match(text).hasMatch())
@@ -24,7 +21,7 @@ bool readNumber(const QString &text, double &value)
     return true;
 }
 
-QString displayBitrate(const QString &text)
+QString displayBitrate(const QString& text)
 {
     if (text.isEmpty() || isAutoText(text))
         return text;
@@ -40,7 +37,7 @@ QString displayBitrate(const QString &text)
     return text + QLatin1Char('K');
 }
 
-QString displayRate(const QString &text)
+QString displayRate(const QString& text)
 {
     if (text.compare(QLatin1String("auto"), Qt::CaseInsensitive) == 0)
         return QStringLiteral("Auto");
@@ -51,7 +48,7 @@ QString displayRate(const QString &text)
     return text + QLatin1String("fps");
 }
 
-QString displayVolume(const QString &text)
+QString displayVolume(const QString& text)
 {
     if (text.isEmpty() || text.endsWith(QLatin1Char('%')))
         return text;
@@ -62,12 +59,12 @@ QString displayVolume(const QString &text)
 
 } // namespace
 
-QVariant ZuProfilePropertyManager::propertyValue(const ZuProperty *property)
+QVariant ZuProfilePropertyManager::propertyValue(const ZuProperty* property)
 {
     return property ? property->value() : QVariant();
 }
 
-QString ZuProfilePropertyManager::displayForm(const QString &key, const QString &value)
+QString ZuProfilePropertyManager::displayForm(const QString& key, const QString& value)
 {
     const QString text = value.trimmed();
     if (key == QLatin1String("b") || key == QLatin1String("ab"))
@@ -84,7 +81,7 @@ QString ZuProfilePropertyManager::displayForm(const QString &key, const QString 
     return value;
 }
 
-QVariant ZuProfilePropertyManager::encoderForm(const QString &key, const QVariant &value)
+QVariant ZuProfilePropertyManager::encoderForm(const QString& key, const QVariant& value)
 {
     if (value.typeId() == QMetaType::Bool)
         return value;
@@ -117,7 +114,7 @@ QVariant ZuProfilePropertyManager::encoderForm(const QString &key, const QVarian
     return value;
 }
 
-bool ZuProfilePropertyManager::isAcceptable(const QString &key, const QString &type, const QString &text)
+bool ZuProfilePropertyManager::isAcceptable(const QString& key, const QString& type, const QString& text)
 {
     const QString t = text.trimmed();
     if (t.isEmpty() || isAutoText(t))
@@ -141,24 +138,24 @@ bool ZuProfilePropertyManager::isAcceptable(const QString &key, const QString &t
         static const QRegularExpression size(QStringLiteral("^(\\d{1,5})x(\\d{1,5})$"));
         const QRegularExpressionMatch m = size.match(t);
         // The encoders refuse odd sizes.
-        return m.hasMatch() && m.captured(1).toInt() >= 16 && m.captured(2).toInt() >= 16
-               && m.captured(1).toInt() % 2 == 0 && m.captured(2).toInt() % 2 == 0;
+        return m.hasMatch() && m.captured(1).toInt() >= 16 && m.captured(2).toInt() >= 16 &&
+               m.captured(1).toInt() % 2 == 0 && m.captured(2).toInt() % 2 == 0;
     }
     if (type == QLatin1String("rate")) {
-        static const QRegularExpression rate(
-            QStringLiteral("^\\d+(\\.\\d+)?(/\\d+(\\.\\d+)?)?( ?fps)?$"), QRegularExpression::CaseInsensitiveOption);
+        static const QRegularExpression rate(QStringLiteral("^\\d+(\\.\\d+)?(/\\d+(\\.\\d+)?)?( ?fps)?$"),
+                                             QRegularExpression::CaseInsensitiveOption);
         const QRegularExpressionMatch m = rate.match(t);
         if (!m.hasMatch())
             return false;
         const QStringList parts = encoderForm(key, t).toString().split(QLatin1Char('/'));
-        const double fps = parts.size() == 2 ? parts[0].toDouble() / std::max(parts[1].toDouble(), 1e-9)
-                                             : parts[0].toDouble();
+        const double fps =
+            parts.size() == 2 ? parts[0].toDouble() / std::max(parts[1].toDouble(), 1e-9) : parts[0].toDouble();
         return fps > 0.0 && fps <= 1000.0;
     }
     return true;
 }
 
-int ZuProfilePropertyManager::kbitPerSecond(const QString &text)
+int ZuProfilePropertyManager::kbitPerSecond(const QString& text)
 {
     static const QRegularExpression bitrate(QStringLiteral("^(\\d+(\\.\\d+)?)\\s*([kKmM]?)$"));
     const QRegularExpressionMatch m = bitrate.match(text.trimmed());
@@ -174,8 +171,8 @@ int ZuProfilePropertyManager::kbitPerSecond(const QString &text)
     return kbit >= 1.0 && kbit < 1e7 ? int(std::lround(kbit)) : 0;
 }
 
-void ZuProfilePropertyManager::fillTree(ZuProperty *root, const ZuProfileManager *manager,
-                                        const ZumProfileData &profile)
+void ZuProfilePropertyManager::fillTree(ZuProperty* root, const ZuProfileManager* manager,
+                                        const ZumProfileData& profile)
 {
     root->clearItems();
     QStringList keys = manager ? manager->profileItemKeys() : QStringList();
@@ -183,8 +180,8 @@ void ZuProfilePropertyManager::fillTree(ZuProperty *root, const ZuProfileManager
         if (!keys.contains(it.key()))
             keys << it.key();
     }
-    for (const QString &key : std::as_const(keys)) {
-        ZuProperty *item = root->addItem(key);
+    for (const QString& key : std::as_const(keys)) {
+        ZuProperty* item = root->addItem(key);
         if (manager) {
             item->setType(manager->profileItemType(key));
             item->setLabel(manager->profileItemLabel(key));
@@ -201,12 +198,12 @@ void ZuProfilePropertyManager::fillTree(ZuProperty *root, const ZuProfileManager
     root->endReset();
 }
 
-QMap<QString, QVariant> ZuProfilePropertyManager::treeProperties(const ZuProperty *root, bool displayForms)
+QMap<QString, QVariant> ZuProfilePropertyManager::treeProperties(const ZuProperty* root, bool displayForms)
 {
     QMap<QString, QVariant> properties;
     if (!root)
         return properties;
-    for (const ZuProperty *item : root->items()) {
+    for (const ZuProperty* item : root->items()) {
         if (item->isEmpty())
             continue;
         const QVariant value = item->value();

@@ -19,13 +19,18 @@
 
 namespace {
 
-enum class Section { Profile, Video, Audio, Tags };
+enum class Section {
+    Profile,
+    Video,
+    Audio,
+    Tags
+};
 
-Section sectionOf(const QString &key)
+Section sectionOf(const QString& key)
 {
     static const QStringList audio = {"acodec", "ab", "ar", "ac", "vol", "an", "atag", "absf", "aq"};
-    static const QStringList tags = {"title", "author", "copyright", "comment", "album", "genre",
-                                     "composer", "origaritist", "encodedby", "year", "timstamp", "track"};
+    static const QStringList tags = {"title",    "author",      "copyright", "comment", "album",    "genre",
+                                     "composer", "origaritist", "encodedby", "year",    "timstamp", "track"};
     if (key.contains(QLatin1Char('/')))
         return Section::Profile;
     if (audio.contains(key))
@@ -38,20 +43,16 @@ Section sectionOf(const QString &key)
 QString sectionTitle(Section section)
 {
     switch (section) {
-    case Section::Profile:
-        return ZuProfilePropertyWidget::tr("Profile");
-    case Section::Video:
-        return ZuProfilePropertyWidget::tr("Video");
-    case Section::Audio:
-        return ZuProfilePropertyWidget::tr("Audio");
-    case Section::Tags:
-        return ZuProfilePropertyWidget::tr("Tags");
+    case Section::Profile: return ZuProfilePropertyWidget::tr("Profile");
+    case Section::Video: return ZuProfilePropertyWidget::tr("Video");
+    case Section::Audio: return ZuProfilePropertyWidget::tr("Audio");
+    case Section::Tags: return ZuProfilePropertyWidget::tr("Tags");
     }
     return QString();
 }
 
 // A switch given as true/false, "true"/"false" or "1"/"0".
-bool isOn(const QVariant &value)
+bool isOn(const QVariant& value)
 {
     if (value.typeId() == QMetaType::Bool)
         return value.toBool();
@@ -59,10 +60,7 @@ bool isOn(const QVariant &value)
     return text.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0 || text == QLatin1String("1");
 }
 
-bool isBitrateKey(const QString &key)
-{
-    return key == QLatin1String("b") || key == QLatin1String("ab");
-}
+bool isBitrateKey(const QString& key) { return key == QLatin1String("b") || key == QLatin1String("ab"); }
 
 // A small pocket calculator, drawn rather than shipped.
 QIcon calculatorIcon()
@@ -86,7 +84,7 @@ QIcon calculatorIcon()
 
 } // namespace
 
-ZuProfilePropertyWidget::ZuProfilePropertyWidget(QWidget *parent, Qt::WindowFlags flags, bool advancedButton,
+ZuProfilePropertyWidget::ZuProfilePropertyWidget(QWidget* parent, Qt::WindowFlags flags, bool advancedButton,
                                                  bool bitrateCalculator, bool readOnly)
     : QWidget(parent, flags)
     , m_calculator(bitrateCalculator)
@@ -95,8 +93,8 @@ ZuProfilePropertyWidget::ZuProfilePropertyWidget(QWidget *parent, Qt::WindowFlag
     , m_scroll(new QScrollArea(this))
 {
     // The calculator signal is often connected queued.
-    qRegisterMetaType<ZuProperty *>();
-    auto *layout = new QVBoxLayout(this);
+    qRegisterMetaType<ZuProperty*>();
+    auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(6);
     m_scroll->setWidgetResizable(true);
@@ -112,7 +110,7 @@ ZuProfilePropertyWidget::ZuProfilePropertyWidget(QWidget *parent, Qt::WindowFlag
             retranslate();
             emit showFloatWindow(checked);
         });
-        auto *row = new QHBoxLayout;
+        auto* row = new QHBoxLayout;
         row->addStretch(1);
         row->addWidget(m_advanced);
         layout->addLayout(row);
@@ -135,37 +133,31 @@ ZuProfilePropertyWidget::~ZuProfilePropertyWidget()
     delete m_scroll->widget();
 }
 
-void ZuProfilePropertyWidget::silence(QObject *owner)
+void ZuProfilePropertyWidget::silence(QObject* owner)
 {
-    const QList<QObject *> objects = owner->findChildren<QObject *>();
-    for (QObject *object : objects)
+    const QList<QObject*> objects = owner->findChildren<QObject*>();
+    for (QObject* object : objects)
         disconnect(object, nullptr, this, nullptr);
 }
 
-void ZuProfilePropertyWidget::setVisibleGroup(const QString &name, bool refresh)
+void ZuProfilePropertyWidget::setVisibleGroup(const QString& name, bool refresh)
 {
     m_group = name == QLatin1String("simple") ? name : QStringLiteral("all");
     if (refresh)
         rebuild();
 }
 
-void ZuProfilePropertyWidget::setLang(const QString &language)
+void ZuProfilePropertyWidget::setLang(const QString& language)
 {
     m_lang = language;
     retranslate();
 }
 
-ZuProperty *ZuProfilePropertyWidget::rootProp() const
-{
-    return m_root;
-}
+ZuProperty* ZuProfilePropertyWidget::rootProp() const { return m_root; }
 
-void ZuProfilePropertyWidget::setRootProperty(ZuProperty *root)
-{
-    attachRoot(root ? root : m_ownRoot);
-}
+void ZuProfilePropertyWidget::setRootProperty(ZuProperty* root) { attachRoot(root ? root : m_ownRoot); }
 
-void ZuProfilePropertyWidget::attachRoot(ZuProperty *root)
+void ZuProfilePropertyWidget::attachRoot(ZuProperty* root)
 {
     if (m_root == root) {
         rebuild();
@@ -183,18 +175,18 @@ void ZuProfilePropertyWidget::attachRoot(ZuProperty *root)
     rebuild();
 }
 
-void ZuProfilePropertyWidget::putProfileData(const QList<ZumProfileData *> &profiles)
+void ZuProfilePropertyWidget::putProfileData(const QList<ZumProfileData*>& profiles)
 {
     if (profiles.isEmpty() || !profiles.first() || !m_root)
         return;
-    const ZumProfileData &profile = *profiles.first();
+    const ZumProfileData& profile = *profiles.first();
     m_root->setProperty("profileUrl", profile.url);
     m_root->setProperty("profileGroup", profile.group);
     m_root->setProperty("profileName", profile.name);
     ZuProfilePropertyManager::fillTree(m_root, ZuProfileManager::instance(), profile);
 }
 
-bool ZuProfilePropertyWidget::getProfileData(ZumProfileData &data, bool displayForms) const
+bool ZuProfilePropertyWidget::getProfileData(ZumProfileData& data, bool displayForms) const
 {
     if (!m_root || m_root->items().isEmpty())
         return false;
@@ -213,42 +205,42 @@ static QString baseKey(QString key)
     return key;
 }
 
-void ZuProfilePropertyWidget::setItemValue(const QString &key, const QVariant &value)
+void ZuProfilePropertyWidget::setItemValue(const QString& key, const QVariant& value)
 {
-    ZuProperty *item = m_root ? m_root->item(key) : nullptr;
+    ZuProperty* item = m_root ? m_root->item(key) : nullptr;
     if (!item)
         return;
-    if (value.typeId() != QMetaType::Bool && item->value().typeId() != QMetaType::Bool
-        && ZuProfilePropertyManager::displayForm(key, item->value().toString()) == value.toString())
+    if (value.typeId() != QMetaType::Bool && item->value().typeId() != QMetaType::Bool &&
+        ZuProfilePropertyManager::displayForm(key, item->value().toString()) == value.toString())
         return;
     item->setValue(value);
 }
 
-QVariant ZuProfilePropertyWidget::itemValue(const QString &key) const
+QVariant ZuProfilePropertyWidget::itemValue(const QString& key) const
 {
-    const ZuProperty *item = m_root ? m_root->item(key) : nullptr;
+    const ZuProperty* item = m_root ? m_root->item(key) : nullptr;
     return item ? item->value() : QVariant();
 }
 
-void ZuProfilePropertyWidget::refreshItemProfileData(const QString &key, const QVariant &value,
-                                                     const QList<ZumProfileData *> &profiles)
+void ZuProfilePropertyWidget::refreshItemProfileData(const QString& key, const QVariant& value,
+                                                     const QList<ZumProfileData*>& profiles)
 {
     setItemValue(key, value);
     const QVariant stored = ZuProfilePropertyManager::encoderForm(key, itemValue(key));
-    for (ZumProfileData *profile : profiles) {
+    for (ZumProfileData* profile : profiles) {
         if (profile)
             profile->properties.insert(key, stored);
     }
     refreshQualityItem(key, profiles);
 }
 
-void ZuProfilePropertyWidget::refreshQualityItem(const QString &key, const QList<ZumProfileData *> &profiles)
+void ZuProfilePropertyWidget::refreshQualityItem(const QString& key, const QList<ZumProfileData*>& profiles)
 {
     const QString bitrate = baseKey(key);
-    for (ZumProfileData *profile : profiles) {
+    for (ZumProfileData* profile : profiles) {
         if (!profile)
             continue;
-        for (const char *k : {"s", "r"}) {
+        for (const char* k : {"s", "r"}) {
             const QString name = QLatin1String(k);
             if (m_root && m_root->item(name) && !m_root->item(name)->isEmpty())
                 profile->properties.insert(name, ZuProfilePropertyManager::encoderForm(name, itemValue(name)));
@@ -259,18 +251,15 @@ void ZuProfilePropertyWidget::refreshQualityItem(const QString &key, const QList
         row->quality->setText(qualityOf(bitrate));
 }
 
-QWidget *ZuProfilePropertyWidget::editor(const QString &key) const
-{
-    return m_rows.value(key).editor;
-}
+QWidget* ZuProfilePropertyWidget::editor(const QString& key) const { return m_rows.value(key).editor; }
 
-QString ZuProfilePropertyWidget::qualityText(const QString &key) const
+QString ZuProfilePropertyWidget::qualityText(const QString& key) const
 {
-    const QLabel *label = m_rows.value(baseKey(key)).quality;
+    const QLabel* label = m_rows.value(baseKey(key)).quality;
     return label ? label->text() : QString();
 }
 
-QString ZuProfilePropertyWidget::displayText(const QString &key) const
+QString ZuProfilePropertyWidget::displayText(const QString& key) const
 {
     const QVariant value = itemValue(key);
     if (value.typeId() == QMetaType::Bool)
@@ -278,7 +267,7 @@ QString ZuProfilePropertyWidget::displayText(const QString &key) const
     return ZuProfilePropertyManager::displayForm(key, value.toString());
 }
 
-bool ZuProfilePropertyWidget::isShown(const ZuProperty *property) const
+bool ZuProfilePropertyWidget::isShown(const ZuProperty* property) const
 {
     return m_group != QLatin1String("simple") || property->isSimple();
 }
@@ -289,13 +278,13 @@ void ZuProfilePropertyWidget::rebuild()
     m_sections.clear();
     // Rebuilt from an editor's own signal too: the old editors go later, and
     // say nothing more to this panel meanwhile.
-    if (QWidget *old = m_scroll->widget()) {
+    if (QWidget* old = m_scroll->widget()) {
         silence(old);
         m_scroll->takeWidget();
         old->deleteLater();
     }
     m_form = new QWidget;
-    auto *form = new QFormLayout(m_form);
+    auto* form = new QFormLayout(m_form);
     form->setContentsMargins(4, 4, 4, 4);
     form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
     form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
@@ -303,14 +292,14 @@ void ZuProfilePropertyWidget::rebuild()
 
     if (m_root) {
         for (int s = int(Section::Profile); s <= int(Section::Tags); ++s) {
-            QList<ZuProperty *> items;
-            for (ZuProperty *item : m_root->items()) {
+            QList<ZuProperty*> items;
+            for (ZuProperty* item : m_root->items()) {
                 if (isShown(item) && int(sectionOf(item->key())) == s)
                     items << item;
             }
             if (items.isEmpty())
                 continue;
-            auto *heading = new QLabel(sectionTitle(Section(s)));
+            auto* heading = new QLabel(sectionTitle(Section(s)));
             heading->setProperty("section", s);
             QFont font = heading->font();
             font.setBold(true);
@@ -318,18 +307,18 @@ void ZuProfilePropertyWidget::rebuild()
             heading->setContentsMargins(0, form->rowCount() ? 8 : 0, 0, 2);
             form->addRow(heading);
             m_sections << heading;
-            for (ZuProperty *item : std::as_const(items)) {
+            for (ZuProperty* item : std::as_const(items)) {
                 Row row;
                 row.property = item;
                 row.label = new QLabel(tr("%1:").arg(item->label()));
                 row.label->setToolTip(item->key().toHtmlEscaped());
-                QWidget *field = makeEditor(item);
-                row.editor = field->property("editor").value<QWidget *>();
-                row.quality = field->findChild<QLabel *>(QStringLiteral("quality"));
+                QWidget* field = makeEditor(item);
+                row.editor = field->property("editor").value<QWidget*>();
+                row.quality = field->findChild<QLabel*>(QStringLiteral("quality"));
                 row.label->setBuddy(row.editor);
                 form->addRow(row.label, field);
                 m_rows.insert(item->key(), row);
-                connect(item, &ZuProperty::valueChanged, row.label, [this](ZuProperty *p) {
+                connect(item, &ZuProperty::valueChanged, row.label, [this](ZuProperty* p) {
                     showValue(p);
                     updateQuality();
                 });
@@ -341,43 +330,42 @@ void ZuProfilePropertyWidget::rebuild()
     updateQuality();
 }
 
-QWidget *ZuProfilePropertyWidget::makeEditor(ZuProperty *item)
+QWidget* ZuProfilePropertyWidget::makeEditor(ZuProperty* item)
 {
     // Editors are deleted later than a refilled tree's items.
     const QPointer<ZuProperty> p(item);
-    auto *field = new QWidget;
-    auto *box = new QVBoxLayout(field);
+    auto* field = new QWidget;
+    auto* box = new QVBoxLayout(field);
     box->setContentsMargins(0, 0, 0, 0);
     box->setSpacing(1);
-    auto *line = new QHBoxLayout;
+    auto* line = new QHBoxLayout;
     line->setSpacing(3);
     box->addLayout(line);
 
-    QWidget *editor = nullptr;
+    QWidget* editor = nullptr;
     if (m_readOnly || item->isReadOnly()) {
-        auto *label = new QLabel;
+        auto* label = new QLabel;
         label->setTextInteractionFlags(Qt::TextSelectableByMouse);
         editor = label;
     } else if (item->type() == QLatin1String("bool")) {
-        auto *check = new QCheckBox;
+        auto* check = new QCheckBox;
         connect(check, &QCheckBox::clicked, this, [this, p](bool on) { commit(p, on); });
         editor = check;
     } else if (!item->choices().isEmpty()) {
-        auto *combo = new QComboBox;
+        auto* combo = new QComboBox;
         combo->setEditable(true);
         combo->setInsertPolicy(QComboBox::NoInsert);
         combo->setMaxVisibleItems(12);
         combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         combo->setMinimumContentsLength(4);
-        for (const QString &choice : item->choices())
+        for (const QString& choice : item->choices())
             combo->addItem(ZuProfilePropertyManager::displayForm(item->key(), choice));
-        connect(combo, &QComboBox::activated, this,
-                [this, p, combo](int index) { commit(p, combo->itemText(index)); });
+        connect(combo, &QComboBox::activated, this, [this, p, combo](int index) { commit(p, combo->itemText(index)); });
         connect(combo->lineEdit(), &QLineEdit::editingFinished, this,
                 [this, p, combo] { commit(p, combo->currentText()); });
         editor = combo;
     } else {
-        auto *edit = new QLineEdit;
+        auto* edit = new QLineEdit;
         edit->setMinimumWidth(60);
         connect(edit, &QLineEdit::editingFinished, this, [this, p, edit] { commit(p, edit->text()); });
         editor = edit;
@@ -388,19 +376,18 @@ QWidget *ZuProfilePropertyWidget::makeEditor(ZuProperty *item)
 
     if (isBitrateKey(item->key())) {
         if (item->key() == QLatin1String("b") && m_calculator && !m_readOnly) {
-            auto *calc = new QToolButton;
+            auto* calc = new QToolButton;
             calc->setObjectName(QStringLiteral("bitrateCalculator"));
             calc->setIcon(calculatorIcon());
             calc->setAutoRaise(true);
             calc->setToolTip(tr("Bit rate calculator"));
-            connect(calc, &QToolButton::clicked, this,
-                    [this, p] {
+            connect(calc, &QToolButton::clicked, this, [this, p] {
                 if (p)
                     emit asyncShowBitCalcDialog(p, displayText(p->key()));
             });
             line->addWidget(calc);
         }
-        auto *quality = new QLabel;
+        auto* quality = new QLabel;
         quality->setObjectName(QStringLiteral("quality"));
         quality->setWordWrap(true);
         QFont font = quality->font();
@@ -412,7 +399,7 @@ QWidget *ZuProfilePropertyWidget::makeEditor(ZuProperty *item)
     return field;
 }
 
-void ZuProfilePropertyWidget::commit(ZuProperty *item, const QVariant &value)
+void ZuProfilePropertyWidget::commit(ZuProperty* item, const QVariant& value)
 {
     if (m_showing || !item)
         return;
@@ -421,12 +408,10 @@ void ZuProfilePropertyWidget::commit(ZuProperty *item, const QVariant &value)
         const QString text = value.toString().trimmed();
         const QString key = item->key();
         // "25" typed over "25fps" is no change, "130" over "50%" (128) is.
-        if (text == displayText(key)
-            || (ZuProfilePropertyManager::displayForm(key, text) == displayText(key)
-                && ZuProfilePropertyManager::encoderForm(key, text)
-                           .toString()
-                           .compare(ZuProfilePropertyManager::encoderForm(key, old).toString(), Qt::CaseInsensitive)
-                       == 0)) {
+        if (text == displayText(key) ||
+            (ZuProfilePropertyManager::displayForm(key, text) == displayText(key) &&
+             ZuProfilePropertyManager::encoderForm(key, text).toString().compare(
+                 ZuProfilePropertyManager::encoderForm(key, old).toString(), Qt::CaseInsensitive) == 0)) {
             showValue(item);
             return;
         }
@@ -450,28 +435,28 @@ void ZuProfilePropertyWidget::commit(ZuProperty *item, const QVariant &value)
     emit asyncLinkedPropertyValue(item, item->key());
 }
 
-void ZuProfilePropertyWidget::showValue(ZuProperty *item)
+void ZuProfilePropertyWidget::showValue(ZuProperty* item)
 {
     const Row row = m_rows.value(item->key());
     if (!row.editor || row.property != item)
         return;
     m_showing = true;
     const QString text = displayText(item->key());
-    if (auto *check = qobject_cast<QCheckBox *>(row.editor)) {
+    if (auto* check = qobject_cast<QCheckBox*>(row.editor)) {
         check->setChecked(isOn(item->value()));
-    } else if (auto *combo = qobject_cast<QComboBox *>(row.editor)) {
+    } else if (auto* combo = qobject_cast<QComboBox*>(row.editor)) {
         const int index = combo->findText(text);
         combo->setCurrentIndex(index);
         combo->setEditText(text);
-    } else if (auto *edit = qobject_cast<QLineEdit *>(row.editor)) {
+    } else if (auto* edit = qobject_cast<QLineEdit*>(row.editor)) {
         edit->setText(text);
-    } else if (auto *label = qobject_cast<QLabel *>(row.editor)) {
+    } else if (auto* label = qobject_cast<QLabel*>(row.editor)) {
         label->setText(text.toHtmlEscaped());
     }
     m_showing = false;
 }
 
-QString ZuProfilePropertyWidget::qualityOf(const QString &key) const
+QString ZuProfilePropertyWidget::qualityOf(const QString& key) const
 {
     const int kbit = ZuProfilePropertyManager::kbitPerSecond(displayText(key));
     if (kbit <= 0)
@@ -490,14 +475,16 @@ QString ZuProfilePropertyWidget::qualityOf(const QString &key) const
     if (size.size() != 2 || size[0].toInt() <= 0 || size[1].toInt() <= 0 || fps <= 0)
         return QString();
     const double bitsPerPixel = kbit * 1000.0 / (size[0].toDouble() * size[1].toDouble() * fps);
-    word = bitsPerPixel < 0.04 ? tr("low") : bitsPerPixel < 0.08 ? tr("fair") : bitsPerPixel < 0.15 ? tr("good")
-                                                                                                     : tr("very good");
+    word = bitsPerPixel < 0.04   ? tr("low")
+           : bitsPerPixel < 0.08 ? tr("fair")
+           : bitsPerPixel < 0.15 ? tr("good")
+                                 : tr("very good");
     return tr("Picture quality: %1 (%2 bits per pixel)").arg(word).arg(bitsPerPixel, 0, 'f', 2);
 }
 
 void ZuProfilePropertyWidget::updateQuality()
 {
-    for (const char *key : {"b", "ab"}) {
+    for (const char* key : {"b", "ab"}) {
         const auto row = m_rows.constFind(QLatin1String(key));
         if (row != m_rows.constEnd() && row->quality)
             row->quality->setText(qualityOf(QLatin1String(key)));
@@ -508,21 +495,21 @@ void ZuProfilePropertyWidget::retranslate()
 {
     if (m_advanced)
         m_advanced->setText(m_advanced->isChecked() ? tr("More <<") : tr("More >>"));
-    ZuProfileManager *manager = ZuProfileManager::instance();
+    ZuProfileManager* manager = ZuProfileManager::instance();
     for (auto it = m_rows.begin(); it != m_rows.end(); ++it) {
         if (it->property && manager) {
             it->property->setLabel(manager->profileItemLabel(it.key()));
             it->label->setText(tr("%1:").arg(it->property->label()));
         }
     }
-    for (QLabel *heading : std::as_const(m_sections))
+    for (QLabel* heading : std::as_const(m_sections))
         heading->setText(sectionTitle(Section(heading->property("section").toInt())));
     updateQuality();
-    if (QWidget *calc = findChild<QWidget *>(QStringLiteral("bitrateCalculator")))
+    if (QWidget* calc = findChild<QWidget*>(QStringLiteral("bitrateCalculator")))
         calc->setToolTip(tr("Bit rate calculator"));
 }
 
-void ZuProfilePropertyWidget::changeEvent(QEvent *event)
+void ZuProfilePropertyWidget::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::LanguageChange)
         retranslate();

@@ -16,42 +16,42 @@ class ZuProperty : public QObject
     Q_OBJECT
 
 public:
-    explicit ZuProperty(const QString &key = QString(), QObject *parent = nullptr);
+    explicit ZuProperty(const QString& key = QString(), QObject* parent = nullptr);
 
     QString key() const { return m_key; }
     // Editor kind: the catalogue's "bool", "int", "double", "text",
     // "bitrate", "size", "rate" or "choice".
     QString type() const { return m_type; }
-    void setType(const QString &type) { m_type = type; }
+    void setType(const QString& type) { m_type = type; }
     QString label() const { return m_label; }
-    void setLabel(const QString &label) { m_label = label; }
+    void setLabel(const QString& label) { m_label = label; }
     // Shown in the "simple" panel as well as in "all".
     bool isSimple() const { return m_simple; }
     void setSimple(bool simple) { m_simple = simple; }
     // Values offered by the editor, as stored (not in displayed form).
     QStringList choices() const { return m_choices; }
-    void setChoices(const QStringList &choices) { m_choices = choices; }
+    void setChoices(const QStringList& choices) { m_choices = choices; }
     // Keys holding "/" are the profile's own bookkeeping: shown, not edited.
     bool isReadOnly() const { return m_key.contains(QLatin1Char('/')); }
 
     QVariant value() const { return m_value; }
     // Emits valueChanged() when the value really changes.
-    void setValue(const QVariant &value);
+    void setValue(const QVariant& value);
     // A property the profile does not carry (and the compile will not pass).
     bool isEmpty() const;
 
     // The items below this one, in panel order.
-    QList<ZuProperty *> items() const { return m_items; }
-    ZuProperty *item(const QString &key) const;
+    QList<ZuProperty*> items() const { return m_items; }
+    ZuProperty* item(const QString& key) const;
     // Appends a new item (owned by this one).
-    ZuProperty *addItem(const QString &key);
+    ZuProperty* addItem(const QString& key);
     // Deletes every item; emits itemsChanged() once the tree is refilled
     // through endReset().
     void clearItems();
     void endReset();
 
 signals:
-    void valueChanged(ZuProperty *property);
+    void valueChanged(ZuProperty* property);
     void itemsChanged();
 
 private:
@@ -61,5 +61,5 @@ private:
     bool m_simple = false;
     QStringList m_choices;
     QVariant m_value;
-    QList<ZuProperty *> m_items;
+    QList<ZuProperty*> m_items;
 };

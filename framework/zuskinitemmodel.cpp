@@ -4,11 +4,10 @@
 
 #include <QFile>
 
-ZuSkin::ZuSkin(const QString &name, const QString &dir)
+ZuSkin::ZuSkin(const QString& name, const QString& dir)
     : m_name(name)
     , m_dir(dir)
-{
-}
+{}
 
 QString ZuSkin::styleSheet() const
 {
@@ -18,7 +17,7 @@ QString ZuSkin::styleSheet() const
     return QString::fromUtf8(file.readAll());
 }
 
-ZuSkinItemModel::ZuSkinItemModel(QObject *parent)
+ZuSkinItemModel::ZuSkinItemModel(QObject* parent)
     : QAbstractListModel(parent)
     , m_current(defaultSkinName())
 {
@@ -27,39 +26,33 @@ ZuSkinItemModel::ZuSkinItemModel(QObject *parent)
     m_skins.append(ZuSkin(defaultSkinName(), QStringLiteral(":")));
 }
 
-int ZuSkinItemModel::rowCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : int(m_skins.size());
-}
+int ZuSkinItemModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(m_skins.size()); }
 
-QVariant ZuSkinItemModel::data(const QModelIndex &index, int role) const
+QVariant ZuSkinItemModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= m_skins.size())
         return QVariant();
-    const ZuSkin &s = m_skins.at(index.row());
+    const ZuSkin& s = m_skins.at(index.row());
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::UserRole:
-        return s.name();
-    case Qt::CheckStateRole:
-        return s.name() == m_current ? Qt::Checked : Qt::Unchecked;
-    default:
-        return QVariant();
+    case Qt::UserRole: return s.name();
+    case Qt::CheckStateRole: return s.name() == m_current ? Qt::Checked : Qt::Unchecked;
+    default: return QVariant();
     }
 }
 
-const ZuSkin *ZuSkinItemModel::skin(const QString &name) const
+const ZuSkin* ZuSkinItemModel::skin(const QString& name) const
 {
-    for (const ZuSkin &s : m_skins) {
+    for (const ZuSkin& s : m_skins) {
         if (s.name().compare(name, Qt::CaseInsensitive) == 0)
             return &s;
     }
     return nullptr;
 }
 
-bool ZuSkinItemModel::setCurrentSkin(const QString &name)
+bool ZuSkinItemModel::setCurrentSkin(const QString& name)
 {
-    const ZuSkin *s = skin(name);
+    const ZuSkin* s = skin(name);
     if (!s)
         return false;
     if (s->name() == m_current)

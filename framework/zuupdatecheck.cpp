@@ -14,14 +14,14 @@ namespace {
 
 constexpr int kRecheckMs = 60 * 60 * 1000;
 
-bool startDetached(const QString &program, const QStringList &arguments)
+bool startDetached(const QString& program, const QStringList& arguments)
 {
     return QProcess::startDetached(program, arguments);
 }
 
 } // namespace
 
-ZuUpdateCheck::ZuUpdateCheck(QObject *parent)
+ZuUpdateCheck::ZuUpdateCheck(QObject* parent)
     : QObject(parent)
     , m_launcher(startDetached)
 {
@@ -40,9 +40,9 @@ void ZuUpdateCheck::start()
     m_timer.start();
 }
 
-bool ZuUpdateCheck::isDue(const QDateTime &now) const
+bool ZuUpdateCheck::isDue(const QDateTime& now) const
 {
-    const ZuPref *pref = ZuPref::instance();
+    const ZuPref* pref = ZuPref::instance();
     if (!pref->value(SettingsKey::AutoCheckUpdateEnable, SettingsDefault::AutoCheckUpdateEnable).toBool())
         return false;
     if (pref->value(serviceUrlKey(), QString()).toString().trimmed().isEmpty())
@@ -50,8 +50,7 @@ bool ZuUpdateCheck::isDue(const QDateTime &now) const
     int days = pref->value(SettingsKey::AutoCheckUpdateInterval, SettingsDefault::AutoCheckUpdateInterval).toInt();
     if (days < 1)
         days = 1;
-    const QDateTime last =
-        QDateTime::fromString(pref->value(lastCheckKey(), QString()).toString(), Qt::ISODate);
+    const QDateTime last = QDateTime::fromString(pref->value(lastCheckKey(), QString()).toString(), Qt::ISODate);
     // A last check "in the future" means the clock was set back; waiting for
     // it to catch up could stop checks for years.
     if (!last.isValid() || last > now)
@@ -59,7 +58,7 @@ bool ZuUpdateCheck::isDue(const QDateTime &now) const
     return last.addDays(days) <= now;
 }
 
-bool ZuUpdateCheck::runIfDue(const QDateTime &now)
+bool ZuUpdateCheck::runIfDue(const QDateTime& now)
 {
     if (!isDue(now))
         return false;
@@ -74,7 +73,7 @@ bool ZuUpdateCheck::runIfDue(const QDateTime &now)
 
 QStringList ZuUpdateCheck::updaterArguments()
 {
-    const ZuAppContext *app = ZuAppContext::current();
+    const ZuAppContext* app = ZuAppContext::current();
     const QString skin = app ? app->skinModel()->currentSkinName() : ZuSkinItemModel::defaultSkinName();
     const QString language = app ? app->langModel()->currentLangName() : QStringLiteral("en");
     const QString config = app ? app->configFile() : ZuPref::instance()->fileName();
@@ -87,7 +86,4 @@ QStringList ZuUpdateCheck::updaterArguments()
             config};
 }
 
-QString ZuUpdateCheck::updaterPath()
-{
-    return ZuPref::appDir() + QStringLiteral("/quilupdate");
-}
+QString ZuUpdateCheck::updaterPath() { return ZuPref::appDir() + QStringLiteral("/quilupdate"); }

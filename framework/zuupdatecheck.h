@@ -16,9 +16,9 @@ class ZuUpdateCheck : public QObject
     Q_OBJECT
 public:
     // Starts `program` with `arguments` (no shell); false when it did not start.
-    using Launcher = std::function<bool(const QString &program, const QStringList &arguments)>;
+    using Launcher = std::function<bool(const QString& program, const QStringList& arguments)>;
 
-    explicit ZuUpdateCheck(QObject *parent = nullptr);
+    explicit ZuUpdateCheck(QObject* parent = nullptr);
 
     // Replaces the process launcher; an empty function restores the real one.
     void setLauncher(Launcher launcher);
@@ -29,9 +29,9 @@ public:
 
     // True when checks are on, an address is configured and the interval
     // has passed since the last check (or none was ever made).
-    bool isDue(const QDateTime &now) const;
+    bool isDue(const QDateTime& now) const;
     // Starts the wizard when isDue(now); true when it was started.
-    bool runIfDue(const QDateTime &now = QDateTime::currentDateTimeUtc());
+    bool runIfDue(const QDateTime& now = QDateTime::currentDateTimeUtc());
 
     // Skin, language, product key, version, product name, service address,
     // configuration file: what the wizard expects, in its order.

@@ -14,7 +14,7 @@
 class ZuWidgetHelper::GeometryWatcher : public QObject
 {
 public:
-    GeometryWatcher(ZuWidgetHelper *helper, QWidget *widget)
+    GeometryWatcher(ZuWidgetHelper* helper, QWidget* widget)
         : QObject(widget)
         , m_helper(helper)
     {
@@ -22,7 +22,7 @@ public:
     }
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
+    bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (event->type() == QEvent::Hide && watched == parent())
             m_helper->saveFrameGeometry();
@@ -30,13 +30,12 @@ protected:
     }
 
 private:
-    ZuWidgetHelper *m_helper;
+    ZuWidgetHelper* m_helper;
 };
 
-ZuWidgetHelper::ZuWidgetHelper(QWidget *widget)
+ZuWidgetHelper::ZuWidgetHelper(QWidget* widget)
     : m_widget(widget)
-{
-}
+{}
 
 ZuWidgetHelper::~ZuWidgetHelper()
 {
@@ -46,15 +45,15 @@ ZuWidgetHelper::~ZuWidgetHelper()
         m_widget->removeEventFilter(m_watcher);
 }
 
-void ZuWidgetHelper::setAllWindowTitle(const QString &text)
+void ZuWidgetHelper::setAllWindowTitle(const QString& text)
 {
     m_widget->setWindowTitle(text);
-    QWidget *top = m_widget->window();
+    QWidget* top = m_widget->window();
     if (top != m_widget)
         top->setWindowTitle(text);
 }
 
-void ZuWidgetHelper::setDefaultSize(const QSize &size)
+void ZuWidgetHelper::setDefaultSize(const QSize& size)
 {
     m_defaultSize = size;
     if (size.isValid())
@@ -63,13 +62,13 @@ void ZuWidgetHelper::setDefaultSize(const QSize &size)
 
 void ZuWidgetHelper::setSkin()
 {
-    if (ZuAppContext *app = ZuAppContext::current()) {
-        const ZuSkin *skin = app->skinModel()->currentSkin();
-        const bool translucent = skin && !skin->styleSheet().isEmpty()
-                                 && ZuPref::instance()->tanslucentWhenSkin() && m_widget->isWindow();
+    if (ZuAppContext* app = ZuAppContext::current()) {
+        const ZuSkin* skin = app->skinModel()->currentSkin();
+        const bool translucent =
+            skin && !skin->styleSheet().isEmpty() && ZuPref::instance()->tanslucentWhenSkin() && m_widget->isWindow();
         m_widget->setAttribute(Qt::WA_TranslucentBackground, translucent);
     }
-    QStyle *style = m_widget->style();
+    QStyle* style = m_widget->style();
     style->unpolish(m_widget);
     style->polish(m_widget);
     m_widget->update();
@@ -97,10 +96,7 @@ bool ZuWidgetHelper::restoreFrameGeometry()
     return true;
 }
 
-void ZuWidgetHelper::saveFrameGeometry()
-{
-    ZuPref::instance()->setValue(geometryKey(), m_widget->saveGeometry());
-}
+void ZuWidgetHelper::saveFrameGeometry() { ZuPref::instance()->setValue(geometryKey(), m_widget->saveGeometry()); }
 
 QString ZuWidgetHelper::geometryKey() const
 {

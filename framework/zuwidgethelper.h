@@ -10,16 +10,16 @@ class QWidget;
 class ZuWidgetHelper
 {
 public:
-    explicit ZuWidgetHelper(QWidget *widget);
+    explicit ZuWidgetHelper(QWidget* widget);
     virtual ~ZuWidgetHelper();
-    ZuWidgetHelper(const ZuWidgetHelper &) = delete;
-    ZuWidgetHelper &operator=(const ZuWidgetHelper &) = delete;
+    ZuWidgetHelper(const ZuWidgetHelper&) = delete;
+    ZuWidgetHelper& operator=(const ZuWidgetHelper&) = delete;
 
     // Titles the widget and, when it sits inside another window, that
     // window too.
-    void setAllWindowTitle(const QString &text);
+    void setAllWindowTitle(const QString& text);
     // Size used on first show when no remembered geometry applies.
-    void setDefaultSize(const QSize &size);
+    void setDefaultSize(const QSize& size);
     QSize defaultSize() const { return m_defaultSize; }
     // Re-reads the skin's style sheet so skin properties reach the widget.
     void setSkin();
@@ -33,8 +33,8 @@ protected:
     QString geometryKey() const;
 
 private:
-    QWidget *m_widget;
+    QWidget* m_widget;
     QSize m_defaultSize;
     class GeometryWatcher;
-    GeometryWatcher *m_watcher = nullptr; // child of m_widget
+    GeometryWatcher* m_watcher = nullptr; // child of m_widget
 };

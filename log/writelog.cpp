@@ -13,7 +13,7 @@ namespace {
 constexpr int kEntryBufferSize = 1024;
 constexpr qint64 kBackupThreshold = 8192;
 
-QString backupPathFor(const QString &logPath)
+QString backupPathFor(const QString& logPath)
 {
     QString backup = logPath;
     const int one = backup.lastIndexOf(QLatin1Char('1'));
@@ -22,7 +22,7 @@ QString backupPathFor(const QString &logPath)
     return backup;
 }
 
-void appendEntry(const char *entry)
+void appendEntry(const char* entry)
 {
     QString module;
     GetModuleName(module);
@@ -51,12 +51,9 @@ void appendEntry(const char *entry)
 }
 } // namespace
 
-void GetModuleName(QString &path)
-{
-    path = QCoreApplication::applicationFilePath();
-}
+void GetModuleName(QString& path) { path = QCoreApplication::applicationFilePath(); }
 
-int _writeLog(QFile *file, QString text)
+int _writeLog(QFile* file, QString text)
 {
     QTextStream stream(file);
     stream.setEncoding(QStringConverter::System);
@@ -65,7 +62,7 @@ int _writeLog(QFile *file, QString text)
     return 1;
 }
 
-int logdetail::writeLogV(const char *format, ...)
+int logdetail::writeLogV(const char* format, ...)
 {
     char buffer[kEntryBufferSize] = {};
     va_list args;
@@ -77,11 +74,10 @@ int logdetail::writeLogV(const char *format, ...)
     return 1;
 }
 
-int writeLogEvent(const char *sourceFile, int line, unsigned code)
+int writeLogEvent(const char* sourceFile, int line, unsigned code)
 {
     const QByteArray name = QFileInfo(QString::fromLocal8Bit(sourceFile)).fileName().toLocal8Bit();
-    const QByteArray when =
-        QDateTime::currentDateTime().toString(QStringLiteral("yyyy/MM/dd hh:mm:ss")).toLocal8Bit();
+    const QByteArray when = QDateTime::currentDateTime().toString(QStringLiteral("yyyy/MM/dd hh:mm:ss")).toLocal8Bit();
     WriteLog(QStringLiteral("%s(%d) : %s %08x"), name.constData(), line, when.constData(), code);
     WriteLog(QString());
     return 1;

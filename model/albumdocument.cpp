@@ -33,12 +33,14 @@ bool assign(T& field, const T& value)
 
 } // namespace
 
-AlbumDocument::AlbumDocument(QObject* parent) : QObject(parent) {}
+AlbumDocument::AlbumDocument(QObject* parent)
+    : QObject(parent)
+{}
 
 AlbumDocument::AlbumDocument(const QString& patternFolder, QObject* parent)
-    : QObject(parent), m_album(patternFolder)
-{
-}
+    : QObject(parent)
+    , m_album(patternFolder)
+{}
 
 AlbumDocument::~AlbumDocument() = default;
 
@@ -156,10 +158,7 @@ void AlbumDocument::autoRotateAllPhotos()
     autoRotatePhotos(all);
 }
 
-void AlbumDocument::setRotateWhileImporting(bool on)
-{
-    m_rotateWhileImporting = on;
-}
+void AlbumDocument::setRotateWhileImporting(bool on) { m_rotateWhileImporting = on; }
 
 // ---- sound clips
 
@@ -269,27 +268,12 @@ void AlbumDocument::setFlag(bool StoryBoardData::*field, bool on)
     emit changed();
 }
 
-void AlbumDocument::setUseTransition(bool on)
-{
-    setFlag(&StoryBoardData::useTransition, on);
-}
+void AlbumDocument::setUseTransition(bool on) { setFlag(&StoryBoardData::useTransition, on); }
 
-void AlbumDocument::setDissolveOnly(bool on)
-{
-    setFlag(&StoryBoardData::dissolveOnly, on);
-}
+void AlbumDocument::setDissolveOnly(bool on) { setFlag(&StoryBoardData::dissolveOnly, on); }
 
-void AlbumDocument::setUseZoom(bool on)
-{
-    setFlag(&StoryBoardData::useZoom, on);
-}
+void AlbumDocument::setUseZoom(bool on) { setFlag(&StoryBoardData::useZoom, on); }
 
-void AlbumDocument::setLoopAudio(bool on)
-{
-    setFlag(&StoryBoardData::loopAudio, on);
-}
+void AlbumDocument::setLoopAudio(bool on) { setFlag(&StoryBoardData::loopAudio, on); }
 
-void AlbumDocument::setFadeAudio(bool on)
-{
-    setFlag(&StoryBoardData::fadeAudio, on);
-}
+void AlbumDocument::setFadeAudio(bool on) { setFlag(&StoryBoardData::fadeAudio, on); }

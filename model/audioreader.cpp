@@ -37,15 +37,9 @@ constexpr double MaxLeadingSilence = 10.0;
 // decoded frame is given up.
 constexpr int ProbePacketLimit = 2000;
 
-QString ffmpegError(const QString& step, int code)
-{
-    return QStringLiteral("%1: %2").arg(step, ffmpegErrorText(code));
-}
+QString ffmpegError(const QString& step, int code) { return QStringLiteral("%1: %2").arg(step, ffmpegErrorText(code)); }
 
-double seconds(int64_t timestamp, AVRational timeBase)
-{
-    return double(timestamp) * timeBase.num / timeBase.den;
-}
+double seconds(int64_t timestamp, AVRational timeBase) { return double(timestamp) * timeBase.num / timeBase.den; }
 
 } // namespace
 
@@ -102,10 +96,7 @@ bool AudioReader::Source::open(const QString& path)
 
 AudioReader::AudioReader() = default;
 
-AudioReader::~AudioReader()
-{
-    close();
-}
+AudioReader::~AudioReader() { close(); }
 
 bool AudioReader::parse(AudioInfo& info)
 {
@@ -285,9 +276,8 @@ void AudioReader::reposition(double from)
             streamStart + int64_t(std::min(offset, double(std::numeric_limits<int64_t>::max() / 2)));
         // Even a failed attempt may have moved the read position.
         atStart = false;
-        moved = av_seek_frame(formatContext.get(), streamIndex, timestamp, AVSEEK_FLAG_BACKWARD) >= 0
-            || av_seek_frame(formatContext.get(), streamIndex, timestamp, AVSEEK_FLAG_BACKWARD | AVSEEK_FLAG_ANY)
-                >= 0;
+        moved = av_seek_frame(formatContext.get(), streamIndex, timestamp, AVSEEK_FLAG_BACKWARD) >= 0 ||
+                av_seek_frame(formatContext.get(), streamIndex, timestamp, AVSEEK_FLAG_BACKWARD | AVSEEK_FLAG_ANY) >= 0;
     }
     if (!moved && !rewind()) {
         endOfStream = true;
@@ -324,8 +314,8 @@ bool AudioReader::rewind()
 
 double AudioReader::claimedDuration(const AVFormatContext* format, int index)
 {
-    if (!format || index < 0 || unsigned(index) >= format->nb_streams
-        || format->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE)
+    if (!format || index < 0 || unsigned(index) >= format->nb_streams ||
+        format->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE)
         return -1.0;
     const AVStream* stream = format->streams[index];
     if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
@@ -437,8 +427,8 @@ void AudioReader::startFrame()
     // first packets, a stream that begins late) is preceded by silence, so
     // that every sample sits at its own time whether the clip was reached
     // by decoding or by seeking.
-    if (firstAfterSeek && seekTarget >= 0.0 && frameTime > seekTarget + 0.5 / rate
-        && frameTime - seekTarget <= MaxLeadingSilence) {
+    if (firstAfterSeek && seekTarget >= 0.0 && frameTime > seekTarget + 0.5 / rate &&
+        frameTime - seekTarget <= MaxLeadingSilence) {
         silenceFrames = std::llround((std::min(frameTime, wanted.endTime) - seekTarget) * wanted.sampleRate);
         seekTarget = -1.0;
         return;
@@ -483,8 +473,8 @@ void AudioReader::deliver(SampleDecoding& out, qint64 end)
     const auto format = AVSampleFormat(frame->format);
     const int channels = frame->ch_layout.nb_channels;
 
-    if (!resampler && format == AV_SAMPLE_FMT_S16 && frame->sample_rate == wanted.sampleRate
-        && channels == wanted.channels) {
+    if (!resampler && format == AV_SAMPLE_FMT_S16 && frame->sample_rate == wanted.sampleRate &&
+        channels == wanted.channels) {
         const int count = std::min(available, room);
         std::memcpy(destination, frame->extended_data[0] + std::ptrdiff_t(frameOffset) * outputFrameBytes,
                     std::size_t(count) * std::size_t(outputFrameBytes));
@@ -511,8 +501,7 @@ void AudioReader::deliver(SampleDecoding& out, qint64 end)
     const int sampleBytes = av_get_bytes_per_sample(format);
     QVarLengthArray<const uint8_t*, 8> source(planar ? channels : 1);
     for (int c = 0; c < source.size(); ++c)
-        source[c] = frame->extended_data[c]
-            + std::ptrdiff_t(frameOffset) * sampleBytes * (planar ? 1 : channels);
+        source[c] = frame->extended_data[c] + std::ptrdiff_t(frameOffset) * sampleBytes * (planar ? 1 : channels);
     uint8_t* target[1] = {destination};
     const int produced = swr_convert(resampler.get(), target, room, source.data(), input);
     if (produced < 0) {
@@ -529,8 +518,8 @@ void AudioReader::deliver(SampleDecoding& out, qint64 end)
 bool AudioReader::prepareResampler()
 {
     const auto format = AVSampleFormat(frame->format);
-    if (resampler && resamplerFormat == format && resamplerRate == frame->sample_rate
-        && av_channel_layout_compare(&resamplerLayout.layout, &frame->ch_layout) == 0)
+    if (resampler && resamplerFormat == format && resamplerRate == frame->sample_rate &&
+        av_channel_layout_compare(&resamplerLayout.layout, &frame->ch_layout) == 0)
         return true;
     resampler.reset();
     av_channel_layout_uninit(&resamplerLayout.layout);
@@ -548,8 +537,7 @@ bool AudioReader::prepareResampler()
 
     SwrContext* context = nullptr;
     if (swr_alloc_set_opts2(&context, &output.layout, AV_SAMPLE_FMT_S16, wanted.sampleRate, &input.layout, format,
-                            frame->sample_rate, 0, nullptr)
-        < 0)
+                            frame->sample_rate, 0, nullptr) < 0)
         return false;
     SwrContextPtr made(context);
     av_opt_set_int(context, "filter_size", 16, 0);

@@ -115,20 +115,20 @@ private:
     CodecContextPtr codecContext;
     PacketPtr packet;
     FramePtr frame;
-    int frameOffset = 0;          // samples of `frame` already delivered or dropped
-    qint64 silenceFrames = 0;     // output sample frames of silence owed before `frame`
+    int frameOffset = 0;      // samples of `frame` already delivered or dropped
+    qint64 silenceFrames = 0; // output sample frames of silence owed before `frame`
     SwrContextPtr resampler;
     // The decoded format the resampler was made for; a stream may change it.
     AVSampleFormat resamplerFormat = AV_SAMPLE_FMT_NONE;
     int resamplerRate = 0;
     ChannelLayout resamplerLayout;
-    int64_t streamStart = 0;      // stream time of clip time 0
-    double frameTime = 0.0;       // clip time of the first sample of `frame`
-    double nextFrameTime = -1.0;  // clip time of the next frame; < 0 until one is decoded
-    double seekTarget = -1.0;     // samples before it are dropped; < 0 when none
-    int seekRetries = 0;          // repositionings after a demuxer overshot the seek
-    bool draining = false;        // no more packets: the decoder gives up what it holds
-    bool atStart = false;         // nothing read since the file was opened
+    int64_t streamStart = 0;     // stream time of clip time 0
+    double frameTime = 0.0;      // clip time of the first sample of `frame`
+    double nextFrameTime = -1.0; // clip time of the next frame; < 0 until one is decoded
+    double seekTarget = -1.0;    // samples before it are dropped; < 0 when none
+    int seekRetries = 0;         // repositionings after a demuxer overshot the seek
+    bool draining = false;       // no more packets: the decoder gives up what it holds
+    bool atStart = false;        // nothing read since the file was opened
     QString filePath;
     QString error;
 };

@@ -36,13 +36,11 @@ FrameData::FrameData()
     age = 0;
 }
 
-FrameData::~FrameData()
-{
-    release();
-}
+FrameData::~FrameData() { release(); }
 
 FrameData::FrameData(FrameData&& other) noexcept
-    : picture(other.picture), age(other.age)
+    : picture(other.picture)
+    , age(other.age)
 {
     std::memset(&other.picture, 0, sizeof other.picture);
     other.age = 0;

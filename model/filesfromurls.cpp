@@ -29,8 +29,8 @@ QStringList audioNameFilters()
 
 QString importDialogFilter(const QStringList& nameFilters, const QString& formatEntries)
 {
-    return QStringLiteral("All Supported Files (") + nameFilters.join(QLatin1Char(' ')) + QStringLiteral(");;")
-           + formatEntries + QStringLiteral("All Files(*.*);;");
+    return QStringLiteral("All Supported Files (") + nameFilters.join(QLatin1Char(' ')) + QStringLiteral(");;") +
+           formatEntries + QStringLiteral("All Files(*.*);;");
 }
 
 QStringList filesFromUrls(const QList<QUrl>& urls, const QStringList& nameFilters, bool acceptFolders)
@@ -40,9 +40,8 @@ QStringList filesFromUrls(const QList<QUrl>& urls, const QStringList& nameFilter
         const QString path = url.toLocalFile();
         const QFileInfo info(path);
         if (acceptFolders && info.isDir()) {
-            const QFileInfoList entries =
-                QDir(path).entryInfoList(nameFilters, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot,
-                                         QDir::Name | QDir::IgnoreCase);
+            const QFileInfoList entries = QDir(path).entryInfoList(
+                nameFilters, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
             for (const QFileInfo& entry : entries)
                 files << entry.absoluteFilePath();
         } else {

@@ -139,8 +139,7 @@ public:
     QImage decode(QSize atLeast = QSize())
     {
         bool reduced = false;
-        if (m_size.isValid() && !atLeast.isEmpty()
-            && m_reader.supportsOption(QImageIOHandler::ScaledSize)) {
+        if (m_size.isValid() && !atLeast.isEmpty() && m_reader.supportsOption(QImageIOHandler::ScaledSize)) {
             // Powers of two are what the JPEG decoder reduces by exactly.
             for (int divisor = 8; divisor > 1 && !reduced; divisor /= 2) {
                 const QSize smaller(m_size.width() / divisor, m_size.height() / divisor);
@@ -164,10 +163,7 @@ public:
         return image;
     }
 
-    int depth() const
-    {
-        return QImage::toPixelFormat(m_format).bitsPerPixel();
-    }
+    int depth() const { return QImage::toPixelFormat(m_format).bitsPerPixel(); }
 
 private:
     static bool fitsAllocationLimit(QSize size)
@@ -203,10 +199,7 @@ QImage opaqueRgb32(const QImage& image)
     return canvas;
 }
 
-QImage turned(const QImage& image)
-{
-    return image.transformed(QTransform().rotate(90), Qt::FastTransformation);
-}
+QImage turned(const QImage& image) { return image.transformed(QTransform().rotate(90), Qt::FastTransformation); }
 
 // Copies `image` (already at its final size and RGB32) into the middle of
 // an 80 x 60 grey canvas.
@@ -230,8 +223,7 @@ QSize thumbnailFit(QSize size)
 
 bool pictureFits(const AVPicture& picture, int width, int height, int bytesPerPixel)
 {
-    return picture.data[0] && width > 0 && height > 0
-        && qint64(picture.linesize[0]) >= qint64(width) * bytesPerPixel;
+    return picture.data[0] && width > 0 && height > 0 && qint64(picture.linesize[0]) >= qint64(width) * bytesPerPixel;
 }
 
 } // namespace
@@ -244,11 +236,20 @@ void ImageReader::applyExifOrientation(ImageInfo& info, int orientation)
     switch (orientation) {
     case 1: break;
     case 2: info.exifMirror = true; break;
-    case 3: info.exifMirror = true; info.exifFlip = true; break;
+    case 3:
+        info.exifMirror = true;
+        info.exifFlip = true;
+        break;
     case 4: info.exifFlip = true; break;
-    case 5: info.exifRotation = 90; info.exifMirror = true; break;
+    case 5:
+        info.exifRotation = 90;
+        info.exifMirror = true;
+        break;
     case 6: info.exifRotation = 90; break;
-    case 7: info.exifRotation = -90; info.exifMirror = true; break;
+    case 7:
+        info.exifRotation = -90;
+        info.exifMirror = true;
+        break;
     case 8: info.exifRotation = -90; break;
     default: break;
     }
@@ -293,8 +294,8 @@ bool ImageReader::parse(ImageInfo& info)
     // Scaled first, then made opaque: only thumbnail-sized pixels are
     // converted. Scaling before turning gives the same pixels as turning
     // first and is cheaper.
-    result.thumbnail = thumbnailCanvas(
-        opaqueRgb32(decoded.scaled(plainFit, Qt::IgnoreAspectRatio, Qt::FastTransformation)));
+    result.thumbnail =
+        thumbnailCanvas(opaqueRgb32(decoded.scaled(plainFit, Qt::IgnoreAspectRatio, Qt::FastTransformation)));
     result.thumbnailTurned = thumbnailCanvas(
         opaqueRgb32(turned(decoded.scaled(turnedFit.transposed(), Qt::IgnoreAspectRatio, Qt::FastTransformation))));
 
@@ -376,9 +377,8 @@ bool ImageReader::readPattern(const QString& path, AVPicture& picture, int width
     // The pixels are handed over as BGR although Qt stores them R, G, B: the
     // grey levels of the pattern files were made that way, and for the grey
     // images they are it makes no difference.
-    const SwsContextPtr scaler(
-        sws_getContext(rgb.width(), rgb.height(), AV_PIX_FMT_BGR24, width, height, AV_PIX_FMT_GRAY8,
-                       SWS_BICUBIC, nullptr, nullptr, nullptr));
+    const SwsContextPtr scaler(sws_getContext(rgb.width(), rgb.height(), AV_PIX_FMT_BGR24, width, height,
+                                              AV_PIX_FMT_GRAY8, SWS_BICUBIC, nullptr, nullptr, nullptr));
     if (!scaler)
         return false;
     const uint8_t* const sourcePlanes[4] = {rgb.constBits(), nullptr, nullptr, nullptr};

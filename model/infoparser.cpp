@@ -34,7 +34,12 @@ InputContextPtr openMedia(const QString& path)
     return context;
 }
 
-enum class SoundCheck { NotReadable, NoSound, NoDecoder, HasSound };
+enum class SoundCheck {
+    NotReadable,
+    NoSound,
+    NoDecoder,
+    HasSound
+};
 
 // What FFmpeg makes of a file the audio reader refused: not a container it
 // knows, a container without sound (a video-only ".m4a"), sound in a codec
@@ -93,9 +98,10 @@ constexpr double MissingSecondsAllowed = 0.5;
 } // namespace
 
 InfoParser::InfoParser(const QStringList& files, bool isImage, QObject* parent)
-    : QThread(parent), isImage(isImage), files(files)
-{
-}
+    : QThread(parent)
+    , isImage(isImage)
+    , files(files)
+{}
 
 InfoParser::~InfoParser()
 {
@@ -149,7 +155,6 @@ void InfoParser::run()
 
 void InfoParser::parse()
 {
-
     // Large photos take most of their time in the JPEG decoder, so files are
     // probed on as many lanes as there are processors, and the results are
     // still published strictly in the order of the list.
@@ -254,14 +259,10 @@ QString InfoParser::failureReason(const QString& path, bool isImage)
         return tr("The photo is damaged or cut short.");
     }
     switch (checkSound(path)) {
-    case SoundCheck::NotReadable:
-        return tr("It is not a sound file this program reads.");
-    case SoundCheck::NoSound:
-        return tr("It holds no sound.");
-    case SoundCheck::NoDecoder:
-        return tr("Its sound is in a format this program cannot play.");
-    case SoundCheck::HasSound:
-        break;
+    case SoundCheck::NotReadable: return tr("It is not a sound file this program reads.");
+    case SoundCheck::NoSound: return tr("It holds no sound.");
+    case SoundCheck::NoDecoder: return tr("Its sound is in a format this program cannot play.");
+    case SoundCheck::HasSound: break;
     }
     return tr("The sound is damaged or cut short.");
 }

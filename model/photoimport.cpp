@@ -10,10 +10,7 @@ std::atomic<int> g_importIndex{0};
 
 } // namespace
 
-int nextImportIndex()
-{
-    return g_importIndex.fetch_add(1);
-}
+int nextImportIndex() { return g_importIndex.fetch_add(1); }
 
 void prepareImportedPhoto(ImageInfo& photo, int importIndex, bool rotateByExif)
 {

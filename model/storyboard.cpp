@@ -19,22 +19,15 @@ StoryBoardData::StoryBoardData(const QString& patternFolder)
     if (patternFolder.isEmpty())
         return; // QDir would list the working folder
     const QDir patterns(patternFolder);
-    const QFileInfoList entries = patterns.entryInfoList({QStringLiteral("*.wpt")},
-                                                         QDir::Files | QDir::Readable,
-                                                         QDir::Name | QDir::IgnoreCase);
+    const QFileInfoList entries =
+        patterns.entryInfoList({QStringLiteral("*.wpt")}, QDir::Files | QDir::Readable, QDir::Name | QDir::IgnoreCase);
     for (const QFileInfo& entry : entries)
         patternFiles.append(entry.absoluteFilePath());
 }
 
-double StoryBoardData::photoDuration() const
-{
-    return photoSeconds;
-}
+double StoryBoardData::photoDuration() const { return photoSeconds; }
 
-double StoryBoardData::transitionDuration() const
-{
-    return useTransition ? transitionSeconds : 0.0;
-}
+double StoryBoardData::transitionDuration() const { return useTransition ? transitionSeconds : 0.0; }
 
 double StoryBoardData::totalPhotoDuration() const
 {
@@ -55,20 +48,11 @@ double StoryBoardData::totalAudioDuration() const
     return total;
 }
 
-QList<AudioInfo> StoryBoardData::audioList() const
-{
-    return audios;
-}
+QList<AudioInfo> StoryBoardData::audioList() const { return audios; }
 
-bool StoryBoardData::empty() const
-{
-    return photos.isEmpty() && audios.isEmpty();
-}
+bool StoryBoardData::empty() const { return photos.isEmpty() && audios.isEmpty(); }
 
-SampleDecoding::~SampleDecoding()
-{
-    release();
-}
+SampleDecoding::~SampleDecoding() { release(); }
 
 bool SampleDecoding::allocate(qint64 capacityBytes)
 {
@@ -107,82 +91,43 @@ bool compareBy(const SortOrder& order, const Info& a, const Info& b)
     const Info& first = order.ascending ? a : b;
     const Info& second = order.ascending ? b : a;
     switch (order.type) {
-    case SortByName:
-        return first.filePath < second.filePath;
-    case SortByDate:
-        return first.lastModified < second.lastModified;
-    case SortByType:
-        return first.suffix < second.suffix;
-    case SortBySize:
-        return first.fileSize < second.fileSize;
+    case SortByName: return first.filePath < second.filePath;
+    case SortByDate: return first.lastModified < second.lastModified;
+    case SortByType: return first.suffix < second.suffix;
+    case SortBySize: return first.fileSize < second.fileSize;
     }
     return false;
 }
 
-bool closeTo(qreal value, qreal target)
-{
-    return std::abs(value - target) < 0.0001;
-}
+bool closeTo(qreal value, qreal target) { return std::abs(value - target) < 0.0001; }
 
 } // namespace
 
-void setPhotoSortOrder(SortType type, bool ascending)
-{
-    photoOrder = {type, ascending};
-}
+void setPhotoSortOrder(SortType type, bool ascending) { photoOrder = {type, ascending}; }
 
-void setAudioSortOrder(SortType type, bool ascending)
-{
-    audioOrder = {type, ascending};
-}
+void setAudioSortOrder(SortType type, bool ascending) { audioOrder = {type, ascending}; }
 
-SortType photoSortType()
-{
-    return photoOrder.type;
-}
+SortType photoSortType() { return photoOrder.type; }
 
-bool photoSortAscending()
-{
-    return photoOrder.ascending;
-}
+bool photoSortAscending() { return photoOrder.ascending; }
 
-SortType audioSortType()
-{
-    return audioOrder.type;
-}
+SortType audioSortType() { return audioOrder.type; }
 
-bool audioSortAscending()
-{
-    return audioOrder.ascending;
-}
+bool audioSortAscending() { return audioOrder.ascending; }
 
-bool lessThan(const ImageInfo& a, const ImageInfo& b)
-{
-    return compareBy(photoOrder, a, b);
-}
+bool lessThan(const ImageInfo& a, const ImageInfo& b) { return compareBy(photoOrder, a, b); }
 
-bool lessThan(const AudioInfo& a, const AudioInfo& b)
-{
-    return compareBy(audioOrder, a, b);
-}
+bool lessThan(const AudioInfo& a, const AudioInfo& b) { return compareBy(audioOrder, a, b); }
 
 int imageTypeOf(const QVector<IMAGEPROC>& procs)
 {
     QTransform transform;
     for (IMAGEPROC step : procs) {
         switch (step) {
-        case Mirror:
-            transform.rotate(180, Qt::YAxis);
-            break;
-        case Flip:
-            transform.rotate(180, Qt::XAxis);
-            break;
-        case TurnLeft:
-            transform.rotate(90);
-            break;
-        case TurnRight:
-            transform.rotate(-90);
-            break;
+        case Mirror: transform.rotate(180, Qt::YAxis); break;
+        case Flip: transform.rotate(180, Qt::XAxis); break;
+        case TurnLeft: transform.rotate(90); break;
+        case TurnRight: transform.rotate(-90); break;
         }
     }
     const qreal m11 = transform.m11(), m12 = transform.m12();

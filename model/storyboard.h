@@ -23,10 +23,10 @@
 
 // One editing step of a photo.
 enum IMAGEPROC : qint32 {
-    Mirror = 0,    // left-right
-    Flip = 1,      // upside down
-    TurnLeft = 2,  // QTransform::rotate(90)
-    TurnRight = 3  // QTransform::rotate(-90)
+    Mirror = 0,   // left-right
+    Flip = 1,     // upside down
+    TurnLeft = 2, // QTransform::rotate(90)
+    TurnRight = 3 // QTransform::rotate(-90)
 };
 
 enum GLTransformKind : qint32 {
@@ -54,14 +54,14 @@ struct ImageInfo {
     QDateTime lastModified;
     bool exifMirror = false;
     bool exifFlip = false;
-    qint32 exifRotation = 0;        // 0, 90 or -90
-    QVector<IMAGEPROC> procs;       // newest first
-    qint32 imageType = 0;           // 0..7, see imageTypeOf()
+    qint32 exifRotation = 0;  // 0, 90 or -90
+    QVector<IMAGEPROC> procs; // newest first
+    qint32 imageType = 0;     // 0..7, see imageTypeOf()
     GLTransform fxStart;
     GLTransform fxEnd;
     std::array<QString, ExifPropertyCount> exifProperties; // ZumExifInfo numbering
-    QImage thumbnail;               // 80 x 60, as stored
-    QImage thumbnailTurned;         // 80 x 60, turned by +90 degrees
+    QImage thumbnail;                                      // 80 x 60, as stored
+    QImage thumbnailTurned;                                // 80 x 60, turned by +90 degrees
 };
 
 // One audio clip of the sound track. The renderer also uses it to carry the

@@ -8,15 +8,9 @@
 
 namespace {
 
-bool validRate(double frameRate)
-{
-    return frameRate > 0.0 && std::isfinite(frameRate);
-}
+bool validRate(double frameRate) { return frameRate > 0.0 && std::isfinite(frameRate); }
 
-QString twoDigits(qint64 value)
-{
-    return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
-}
+QString twoDigits(qint64 value) { return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0')); }
 
 QString timeString(qint64 hours, qint64 minutes, qint64 seconds)
 {
@@ -65,7 +59,4 @@ QString secondToTimeString(int seconds)
     return timeString(seconds / 3600, (seconds % 3600) / 60, seconds % 60);
 }
 
-int cpuNumber()
-{
-    return std::max(1, QThread::idealThreadCount());
-}
+int cpuNumber() { return std::max(1, QThread::idealThreadCount()); }

@@ -1,11 +1,5 @@
 #include "avpipewriter.h"
 
-bool AVPipeWriter::isActive()
-{
-    return m_active.exchange(false);
-}
+bool AVPipeWriter::isActive() { return m_active.exchange(false); }
 
-void AVPipeWriter::markActive()
-{
-    m_active.store(true);
-}
+void AVPipeWriter::markActive() { m_active.store(true); }

@@ -4,7 +4,8 @@
 
 #include <atomic>
 
-class AVPipeWriter {
+class AVPipeWriter
+{
 public:
     AVPipeWriter() = default;
     virtual ~AVPipeWriter() = default;

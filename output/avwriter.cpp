@@ -38,10 +38,7 @@ void markUsed(const AVDictionary* left, const std::vector<std::pair<std::string,
 
 AVWriter::AVWriter() = default;
 
-AVWriter::~AVWriter()
-{
-    close();
-}
+AVWriter::~AVWriter() { close(); }
 
 void AVWriter::fail(const QString& message)
 {
@@ -263,9 +260,9 @@ bool AVWriter::prepareAudio()
         AVChannelLayout inLayout;
         av_channel_layout_default(&inLayout, inChannels);
         SwrContext* swr = nullptr;
-        const int err = swr_alloc_set_opts2(&swr, &m_audioCodec->ch_layout, AV_SAMPLE_FMT_S16,
-                                            m_audioCodec->sample_rate, &inLayout, AV_SAMPLE_FMT_S16, inRate, 0,
-                                            nullptr);
+        const int err =
+            swr_alloc_set_opts2(&swr, &m_audioCodec->ch_layout, AV_SAMPLE_FMT_S16, m_audioCodec->sample_rate, &inLayout,
+                                AV_SAMPLE_FMT_S16, inRate, 0, nullptr);
         av_channel_layout_uninit(&inLayout);
         m_resampler.reset(swr);
         if (err < 0 || swr_init(swr) < 0) {
@@ -277,9 +274,9 @@ bool AVWriter::prepareAudio()
     }
     if (m_audioCodec->sample_fmt != AV_SAMPLE_FMT_S16) {
         SwrContext* swr = nullptr;
-        const int err = swr_alloc_set_opts2(&swr, &m_audioCodec->ch_layout, m_audioCodec->sample_fmt,
-                                            m_audioCodec->sample_rate, &m_audioCodec->ch_layout, AV_SAMPLE_FMT_S16,
-                                            m_audioCodec->sample_rate, 0, nullptr);
+        const int err =
+            swr_alloc_set_opts2(&swr, &m_audioCodec->ch_layout, m_audioCodec->sample_fmt, m_audioCodec->sample_rate,
+                                &m_audioCodec->ch_layout, AV_SAMPLE_FMT_S16, m_audioCodec->sample_rate, 0, nullptr);
         m_sampleConverter.reset(swr);
         if (err < 0 || swr_init(swr) < 0) {
             fail(QStringLiteral("Could not convert sound to the audio encoder's sample format"));
@@ -305,9 +302,8 @@ bool AVWriter::convertPixelFormat(const AVPicture& picture)
         frame->height = m_videoCodec->height;
         if (av_frame_get_buffer(frame.get(), 0) < 0)
             return false;
-        m_scaler.reset(sws_getContext(srcWidth, srcHeight, AV_PIX_FMT_RGBA, m_videoCodec->width,
-                                      m_videoCodec->height, m_videoCodec->pix_fmt, SWS_BICUBIC, nullptr, nullptr,
-                                      nullptr));
+        m_scaler.reset(sws_getContext(srcWidth, srcHeight, AV_PIX_FMT_RGBA, m_videoCodec->width, m_videoCodec->height,
+                                      m_videoCodec->pix_fmt, SWS_BICUBIC, nullptr, nullptr, nullptr));
         if (!m_scaler) {
             fail(QStringLiteral("Cannot convert pictures to the pixel format '%1'")
                      .arg(QLatin1String(av_get_pix_fmt_name(m_videoCodec->pix_fmt))));

@@ -13,7 +13,8 @@
 #include <memory>
 #include <vector>
 
-class AVWriter {
+class AVWriter
+{
 public:
     AVWriter();
     ~AVWriter();

@@ -44,10 +44,7 @@ bool AVWriterManager::init(const RenderParam& param)
     return true;
 }
 
-void AVWriterManager::setVAWriter(std::unique_ptr<AVWriter> writer)
-{
-    m_writer = std::move(writer);
-}
+void AVWriterManager::setVAWriter(std::unique_ptr<AVWriter> writer) { m_writer = std::move(writer); }
 
 void AVWriterManager::clearVideoAudioWriter()
 {
@@ -68,10 +65,7 @@ void AVWriterManager::release()
     freePicture(m_picture);
 }
 
-quint32 AVWriterManager::totalFrames() const
-{
-    return m_render ? m_render->totalFrames : 0;
-}
+quint32 AVWriterManager::totalFrames() const { return m_render ? m_render->totalFrames : 0; }
 
 void AVWriterManager::start()
 {
@@ -96,10 +90,7 @@ void AVWriterManager::stop()
     }
 }
 
-void AVWriterManager::pause()
-{
-    m_frameTimer.stop();
-}
+void AVWriterManager::pause() { m_frameTimer.stop(); }
 
 void AVWriterManager::resume()
 {
@@ -143,9 +134,8 @@ void AVWriterManager::writeVideo()
         encoded = m_writer->writeVideoFrame(m_picture);
     m_timings.videoNs += m_clock.nsecsElapsed();
     if (!encoded) {
-        abort(m_writer->errorString().isEmpty()
-                  ? QStringLiteral("Frame %1 could not be encoded.").arg(m_videoCount)
-                  : m_writer->errorString());
+        abort(m_writer->errorString().isEmpty() ? QStringLiteral("Frame %1 could not be encoded.").arg(m_videoCount)
+                                                : m_writer->errorString());
         return;
     }
     ++m_videoCount;

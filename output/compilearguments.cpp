@@ -10,13 +10,13 @@
 
 namespace {
 
-const std::array<const char*, 12> s_medadata = {"title", "author", "copyright", "comment", "album", "genre",
-                                                 "composer", "origaritist", "encodedby", "year", "timstamp", "track"};
+const std::array<const char*, 12> s_medadata = {"title",    "author",      "copyright", "comment", "album",    "genre",
+                                                "composer", "origaritist", "encodedby", "year",    "timstamp", "track"};
 
 // Options that sharpen or blunt the quantiser by hand; the encoders' own
 // rate control does better, so profiles never pass them.
-const std::array<const char*, 10> s_quantizerOptions = {"-lmax", "-lmin", "-mbqmax", "-mbqmin", "-qblur",
-                                                         "-qcomp", "-qdiff", "-qmax", "-qmin", "-qscale"};
+const std::array<const char*, 10> s_quantizerOptions = {"-lmax",  "-lmin",  "-mbqmax", "-mbqmin", "-qblur",
+                                                        "-qcomp", "-qdiff", "-qmax",   "-qmin",   "-qscale"};
 
 bool isUsable(const QString& value, Qt::CaseSensitivity cs)
 {

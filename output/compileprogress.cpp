@@ -20,7 +20,8 @@ constexpr int ThumbnailTimeoutMs = 30000;
 }
 
 CompileProgress::CompileProgress(QWidget* parent)
-    : ZuDialog(parent), ui(std::make_unique<Ui::CompileProgressClass>())
+    : ZuDialog(parent)
+    , ui(std::make_unique<Ui::CompileProgressClass>())
 {
     ui->setupUi(this);
     setAllWindowTitle(tr("Create Video File"));
@@ -39,10 +40,7 @@ CompileProgress::CompileProgress(QWidget* parent)
     });
 }
 
-CompileProgress::~CompileProgress()
-{
-    release();
-}
+CompileProgress::~CompileProgress() { release(); }
 
 QStringList CompileProgress::paramsFromProfile(const ZumProfileData& profile) const
 {
@@ -62,8 +60,9 @@ bool CompileProgress::init(StoryBoardRender* render, const ZumProfileData& profi
     m_arguments = compileArguments(profile, param, m_outputFile);
     for (const QString& argument : std::as_const(m_arguments))
         qCDebug(lcEncode).noquote() << argument;
-    m_deviceThumbnail =
-        profile.properties.value(QStringLiteral("/name")).toString().compare(QLatin1String("PSP"), Qt::CaseInsensitive) == 0;
+    m_deviceThumbnail = profile.properties.value(QStringLiteral("/name"))
+                            .toString()
+                            .compare(QLatin1String("PSP"), Qt::CaseInsensitive) == 0;
 
     m_totalFrames = int(render->totalFrames);
     m_duration = render->frameRate > 0.0 ? m_totalFrames / render->frameRate : 0.0;
@@ -103,10 +102,7 @@ void CompileProgress::on_pause_resume_clicked()
     }
 }
 
-void CompileProgress::on_stop_clicked()
-{
-    reject();
-}
+void CompileProgress::on_stop_clicked() { reject(); }
 
 void CompileProgress::reject()
 {
@@ -237,8 +233,8 @@ void CompileProgress::afterProgress(bool success)
         return;
     const int action =
         ZuPref::instance()->value(SettingsKey::AfterBurnAction, SettingsDefault::AfterBurnAction).toInt();
-    if (action == ZuPowerState::ExitProgram || action == ZuPowerState::StandBy ||
-        action == ZuPowerState::Hibernate || action == ZuPowerState::ShutDown)
+    if (action == ZuPowerState::ExitProgram || action == ZuPowerState::StandBy || action == ZuPowerState::Hibernate ||
+        action == ZuPowerState::ShutDown)
         ZuPowerState::run(ZuPowerState::pcState(action), parentWidget() ? parentWidget()->window() : nullptr);
 }
 

@@ -4,7 +4,9 @@
 #include "avwriter.h"
 
 EncodingQueue::EncodingQueue(AVWriter& writer, int width, int height, int frames)
-    : m_writer(writer), m_width(width), m_height(height)
+    : m_writer(writer)
+    , m_width(width)
+    , m_height(height)
 {
     for (int i = 0; i < frames; ++i) {
         m_buffers.emplace_back(std::size_t(width) * std::size_t(height) * 4);
@@ -13,10 +15,7 @@ EncodingQueue::EncodingQueue(AVWriter& writer, int width, int height, int frames
     m_thread = std::thread([this] { run(); });
 }
 
-EncodingQueue::~EncodingQueue()
-{
-    abandon();
-}
+EncodingQueue::~EncodingQueue() { abandon(); }
 
 uint8_t* EncodingQueue::acquireFrame()
 {
@@ -74,8 +73,7 @@ void EncodingQueue::run()
                 picture.data[0] = m_buffers[std::size_t(job.frame)].data();
                 ok = m_writer.writeVideoFrame(picture);
             } else {
-                ok = m_writer.writeAudioBuffer(reinterpret_cast<const short*>(job.sound.data()),
-                                               int(job.sound.size()));
+                ok = m_writer.writeAudioBuffer(reinterpret_cast<const short*>(job.sound.data()), int(job.sound.size()));
             }
         }
         {
@@ -118,10 +116,7 @@ bool EncodingQueue::finish()
     return !failed();
 }
 
-void EncodingQueue::abandon()
-{
-    end(true);
-}
+void EncodingQueue::abandon() { end(true); }
 
 bool EncodingQueue::failed() const
 {

@@ -57,8 +57,8 @@ private:
     std::vector<std::vector<uint8_t>> m_buffers;
 
     mutable std::mutex m_mutex;
-    std::condition_variable m_jobsReady;  // the worker waits for jobs
-    std::condition_variable m_jobsDone;   // the producer waits for buffers or the end
+    std::condition_variable m_jobsReady; // the worker waits for jobs
+    std::condition_variable m_jobsDone;  // the producer waits for buffers or the end
     std::vector<int> m_free;
     std::deque<Job> m_jobs;
     bool m_stopping = false;

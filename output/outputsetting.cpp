@@ -31,26 +31,23 @@ namespace {
 
 constexpr int kAdvancedWidth = 306;
 
-const QRegularExpression &invalidNamePattern()
+const QRegularExpression& invalidNamePattern()
 {
     static const QRegularExpression pattern(QStringLiteral("\\*|:|<|>|\\?|\\/|@|\\|"));
     return pattern;
 }
 
-bool isBitrateKey(const QString &key)
+bool isBitrateKey(const QString& key)
 {
-    return key == QLatin1String("b") || key == QLatin1String("ab") || key == QLatin1String("b/")
-           || key == QLatin1String("ab/");
+    return key == QLatin1String("b") || key == QLatin1String("ab") || key == QLatin1String("b/") ||
+           key == QLatin1String("ab/");
 }
 
-ZuPref *pref()
-{
-    return ZuPref::instance();
-}
+ZuPref* pref() { return ZuPref::instance(); }
 
 } // namespace
 
-OutputSetting::OutputSetting(QWidget *parent)
+OutputSetting::OutputSetting(QWidget* parent)
     : ZuDialog(parent)
     , ui(std::make_unique<Ui::OutputSettingClass>())
     , m_manager(ZuProfileManager::instance(nullptr, true))
@@ -73,23 +70,22 @@ OutputSetting::OutputSetting(QWidget *parent)
     m_basic = new ZuProfilePropertyWidget(nullptr, Qt::WindowFlags(), true, true, false);
     m_basic->setVisibleGroup(QStringLiteral("simple"));
     m_basic->setLang(language);
-    auto *basicLayout = new QVBoxLayout(m_basicFrame);
+    auto* basicLayout = new QVBoxLayout(m_basicFrame);
     basicLayout->setContentsMargins(0, 0, 0, 0);
     basicLayout->addWidget(m_basic);
     m_advanceFrame = ui->frameAdvance;
     m_advanced = new ZuProfilePropertyWidget(nullptr, Qt::WindowFlags(), false, false, false);
     m_advanced->setVisibleGroup(QStringLiteral("all"));
     m_advanced->setLang(language);
-    auto *advancedLayout = new QVBoxLayout(m_advanceFrame);
+    auto* advancedLayout = new QVBoxLayout(m_advanceFrame);
     advancedLayout->setContentsMargins(0, 0, 0, 0);
     advancedLayout->addWidget(m_advanced);
 
     connect(m_basic, &ZuProfilePropertyWidget::showFloatWindow, this, &OutputSetting::showPropAdvance);
     connect(m_basic, &ZuProfilePropertyWidget::asyncShowBitCalcDialog, this, &OutputSetting::asyncShowBitCalcDialog,
             Qt::QueuedConnection);
-    for (ZuProfilePropertyWidget *panel : {m_basic, m_advanced}) {
-        connect(panel, &ZuProfilePropertyWidget::asyncVerifyPropertyValue, this,
-                &OutputSetting::asyncSetPropertyValue);
+    for (ZuProfilePropertyWidget* panel : {m_basic, m_advanced}) {
+        connect(panel, &ZuProfilePropertyWidget::asyncVerifyPropertyValue, this, &OutputSetting::asyncSetPropertyValue);
         connect(panel, &ZuProfilePropertyWidget::asyncLinkedPropertyValue, this,
                 &OutputSetting::asyncLinkedPropertyValue);
     }
@@ -97,9 +93,9 @@ OutputSetting::OutputSetting(QWidget *parent)
     showPropAdvance(advanced);
     pref()->setValue(SettingsKey::ButtonAdvShow, advanced);
 
-    auto *view = new ZuGroupItemView(nullptr, true);
+    auto* view = new ZuGroupItemView(nullptr, true);
     view->setObjectName(QStringLiteral("vc_profile_groupview"));
-    ZuProfileComboBox *combo = ui->comboBoxProfile;
+    ZuProfileComboBox* combo = ui->comboBoxProfile;
     combo->setModel(m_model.get());
     combo->setView(view);
     connect(view, &ZuGroupItemView::itemChanged, combo, &ZuProfileComboBox::slotCurrentIndexChanged);
@@ -144,22 +140,19 @@ OutputSetting::~OutputSetting()
 
 QString OutputSetting::currentLanguage() const
 {
-    if (ZuApplication *app = ZuApplication::instance())
+    if (ZuApplication* app = ZuApplication::instance())
         return app->langModel()->currentLangName();
     return QStringLiteral("en");
 }
 
-QList<ZumProfileData *> OutputSetting::currentProfileList()
-{
-    return {&m_profile};
-}
+QList<ZumProfileData*> OutputSetting::currentProfileList() { return {&m_profile}; }
 
-bool OutputSetting::isFileNameUsable(const QString &name)
+bool OutputSetting::isFileNameUsable(const QString& name)
 {
     return !name.trimmed().isEmpty() && !name.contains(invalidNamePattern());
 }
 
-QString OutputSetting::defaultOutputFolder(const QString &stored)
+QString OutputSetting::defaultOutputFolder(const QString& stored)
 {
     QString folder = stored;
     if (folder.isEmpty() || !Zu::isFolderNameValid(folder, true))
@@ -169,17 +162,14 @@ QString OutputSetting::defaultOutputFolder(const QString &stored)
     return folder;
 }
 
-QString OutputSetting::normalizedValue(const QString &key, const QString &value)
+QString OutputSetting::normalizedValue(const QString& key, const QString& value)
 {
     if (key == QLatin1String("b/") || key == QLatin1String("ab/"))
         return value;
     return ZuProfilePropertyManager::displayForm(key, value);
 }
 
-QString OutputSetting::outputFilename() const
-{
-    return ui->lineEditFilename->text();
-}
+QString OutputSetting::outputFilename() const { return ui->lineEditFilename->text(); }
 
 ZumProfileData OutputSetting::profileData() const
 {
@@ -192,7 +182,7 @@ void OutputSetting::showPropAdvance(bool show)
 {
     m_advanceFrame->setVisible(show);
     ui->centerframe->setVisible(show);
-    auto *button = m_basic->findChild<QPushButton *>(QStringLiteral("switchAdvancedBtn"));
+    auto* button = m_basic->findChild<QPushButton*>(QStringLiteral("switchAdvancedBtn"));
     if (button)
         button->setChecked(show);
     const QSize base = outputMinimumSize();
@@ -230,7 +220,7 @@ void OutputSetting::slotCurrentProfileChange(QString url, QString group)
     pref()->setValue(SettingsKey::LastProfileGroup, group);
 }
 
-void OutputSetting::asyncSetPropertyValue(ZuProperty *prop, QString id, bool &ignore)
+void OutputSetting::asyncSetPropertyValue(ZuProperty* prop, QString id, bool& ignore)
 {
     ignore = false;
     const QVariant value = ZuProfilePropertyManager::propertyValue(prop);
@@ -244,22 +234,22 @@ void OutputSetting::asyncSetPropertyValue(ZuProperty *prop, QString id, bool &ig
     m_advanced->refreshQualityItem(id, currentProfileList());
 }
 
-void OutputSetting::asyncLinkedPropertyValue(ZuProperty *prop, QString id)
+void OutputSetting::asyncLinkedPropertyValue(ZuProperty* prop, QString id)
 {
     const QVariant value = ZuProfilePropertyManager::propertyValue(prop);
     m_basic->setItemValue(id, value);
     m_advanced->setItemValue(id, value);
 }
 
-void OutputSetting::asyncShowBitCalcDialog(ZuProperty *prop, QString srcValue)
+void OutputSetting::asyncShowBitCalcDialog(ZuProperty* prop, QString srcValue)
 {
     Q_UNUSED(prop)
     // The panel holds the profile as edited so far.
     const int audio = ZuProfilePropertyManager::kbitPerSecond(m_basic->displayText(QStringLiteral("ab")));
     const int video = ZuProfilePropertyManager::kbitPerSecond(m_basic->displayText(QStringLiteral("b")));
-    QWidget *parent = this;
-    if (ZuApplication *app = ZuApplication::instance()) {
-        if (ZuMainWindow *window = app->mainWindow())
+    QWidget* parent = this;
+    if (ZuApplication* app = ZuApplication::instance()) {
+        if (ZuMainWindow* window = app->mainWindow())
             parent = window;
     }
     ZumBitrateCalc calc(parent, 10000, (audio + video) * 10 / 8192, audio, video);
@@ -305,8 +295,7 @@ void OutputSetting::accept()
         return;
     }
     if (!isFileNameUsable(name)) {
-        ZuMessageBox::alert(tr("Output file name is not usable, please change to another file name."), QString(),
-                            this);
+        ZuMessageBox::alert(tr("Output file name is not usable, please change to another file name."), QString(), this);
         ui->lineEditFilename->setFocus();
         ui->lineEditFilename->selectAll();
         return;
@@ -327,20 +316,19 @@ void OutputSetting::reject()
     ZuDialog::reject();
 }
 
-void OutputSetting::keyPressEvent(QKeyEvent *event)
+void OutputSetting::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Escape) {
         close();
         return;
     }
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        QWidget *focus = focusWidget();
-        const bool inEditor = focus
-                              && (qobject_cast<QLineEdit *>(focus) || qobject_cast<QComboBox *>(focus)
-                                  || qobject_cast<QComboBox *>(focus->parentWidget()));
+        QWidget* focus = focusWidget();
+        const bool inEditor = focus && (qobject_cast<QLineEdit*>(focus) || qobject_cast<QComboBox*>(focus) ||
+                                        qobject_cast<QComboBox*>(focus->parentWidget()));
         if (inEditor) {
             // Return ends the entry; only OK itself finishes the dialog.
-            if (QPushButton *ok = ui->buttonBox->button(QDialogButtonBox::Ok))
+            if (QPushButton* ok = ui->buttonBox->button(QDialogButtonBox::Ok))
                 ok->setFocus(Qt::TabFocusReason);
             return;
         }
@@ -352,7 +340,7 @@ void OutputSetting::retranslate()
 {
     ui->retranslateUi(this);
     setAllWindowTitle(tr("Output Settings"));
-    if (auto *button = m_basic->findChild<QPushButton *>(QStringLiteral("switchAdvancedBtn")))
+    if (auto* button = m_basic->findChild<QPushButton*>(QStringLiteral("switchAdvancedBtn")))
         button->setText(button->isChecked() ? tr("More <<") : tr("More >>"));
     const QString language = currentLanguage();
     m_manager->setLang(language);

@@ -26,7 +26,7 @@ class OutputSetting : public ZuDialog
     Q_OBJECT
 
 public:
-    explicit OutputSetting(QWidget *parent = nullptr);
+    explicit OutputSetting(QWidget* parent = nullptr);
     ~OutputSetting() override;
 
     // The base name of the output file, without extension.
@@ -39,36 +39,36 @@ public:
     static QString defaultFileName() { return QStringLiteral("My Photo Movie"); }
     static QString defaultProfile() { return QStringLiteral("mpeg4h264"); }
     // Whether a text can be the base name of an output file.
-    static bool isFileNameUsable(const QString &name);
+    static bool isFileNameUsable(const QString& name);
     // The folder offered when none is stored or the stored one is unusable.
-    static QString defaultOutputFolder(const QString &stored);
+    static QString defaultOutputFolder(const QString& stored);
     // How an edited value of `key` is shown.
-    static QString normalizedValue(const QString &key, const QString &value);
+    static QString normalizedValue(const QString& key, const QString& value);
 
 public slots:
     void showPropAdvance(bool show);
     void slotCurrentProfileChange(QString url, QString group);
-    void asyncSetPropertyValue(ZuProperty *prop, QString id, bool &ignore);
-    void asyncLinkedPropertyValue(ZuProperty *prop, QString id);
-    void asyncShowBitCalcDialog(ZuProperty *prop, QString srcValue);
+    void asyncSetPropertyValue(ZuProperty* prop, QString id, bool& ignore);
+    void asyncLinkedPropertyValue(ZuProperty* prop, QString id);
+    void asyncShowBitCalcDialog(ZuProperty* prop, QString srcValue);
     void on_browser_clicked();
     void accept() override;
     void reject() override;
     void retranslate() override;
 
 protected:
-    void keyPressEvent(QKeyEvent *event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QString currentLanguage() const;
-    QList<ZumProfileData *> currentProfileList();
+    QList<ZumProfileData*> currentProfileList();
 
     std::unique_ptr<Ui::OutputSettingClass> ui;
     std::unique_ptr<ZuProfileModel> m_model;
-    ZuProfileManager *m_manager;
+    ZuProfileManager* m_manager;
     ZumProfileData m_profile;
-    QFrame *m_basicFrame;
-    ZuProfilePropertyWidget *m_basic;
-    QFrame *m_advanceFrame;
-    ZuProfilePropertyWidget *m_advanced;
+    QFrame* m_basicFrame;
+    ZuProfilePropertyWidget* m_basic;
+    QFrame* m_advanceFrame;
+    ZuProfilePropertyWidget* m_advanced;
 };

@@ -15,18 +15,12 @@ namespace {
 QString alErrorText(ALenum error)
 {
     switch (error) {
-    case AL_INVALID_NAME:
-        return QStringLiteral("invalid name");
-    case AL_INVALID_ENUM:
-        return QStringLiteral("invalid enum");
-    case AL_INVALID_VALUE:
-        return QStringLiteral("invalid value");
-    case AL_INVALID_OPERATION:
-        return QStringLiteral("invalid operation");
-    case AL_OUT_OF_MEMORY:
-        return QStringLiteral("out of memory");
-    default:
-        return QStringLiteral("error 0x%1").arg(unsigned(error), 0, 16);
+    case AL_INVALID_NAME: return QStringLiteral("invalid name");
+    case AL_INVALID_ENUM: return QStringLiteral("invalid enum");
+    case AL_INVALID_VALUE: return QStringLiteral("invalid value");
+    case AL_INVALID_OPERATION: return QStringLiteral("invalid operation");
+    case AL_OUT_OF_MEMORY: return QStringLiteral("out of memory");
+    default: return QStringLiteral("error 0x%1").arg(unsigned(error), 0, 16);
     }
 }
 
@@ -49,10 +43,7 @@ bool alCheck(const char* what)
 
 // ---------------------------------------------------------------------------
 
-void ALDeviceContext::DeviceClose::operator()(ALCdevice* device) const
-{
-    alcCloseDevice(device);
-}
+void ALDeviceContext::DeviceClose::operator()(ALCdevice* device) const { alcCloseDevice(device); }
 
 void ALDeviceContext::ContextDestroy::operator()(ALCcontext* context) const
 {
@@ -65,8 +56,10 @@ ALDeviceContext::ALDeviceContext(const char* deviceName)
 {
     m_device.reset(alcOpenDevice(deviceName));
     if (!m_device) {
-        m_error = deviceName ? QStringLiteral("the sound device \"%1\" could not be opened").arg(QString::fromLocal8Bit(deviceName))
-                             : QStringLiteral("no sound device could be opened");
+        m_error =
+            deviceName
+                ? QStringLiteral("the sound device \"%1\" could not be opened").arg(QString::fromLocal8Bit(deviceName))
+                : QStringLiteral("no sound device could be opened");
         return;
     }
     m_context.reset(alcCreateContext(m_device.get(), nullptr));
@@ -110,15 +103,12 @@ ALNames::ALNames(Kind kind, int count)
         m_names = std::move(names);
 }
 
-ALNames::~ALNames()
-{
-    reset();
-}
+ALNames::~ALNames() { reset(); }
 
 ALNames::ALNames(ALNames&& other) noexcept
-    : m_kind(other.m_kind), m_names(std::exchange(other.m_names, {}))
-{
-}
+    : m_kind(other.m_kind)
+    , m_names(std::exchange(other.m_names, {}))
+{}
 
 ALNames& ALNames::operator=(ALNames&& other) noexcept
 {
@@ -199,10 +189,7 @@ bool ALStream::open(const char* deviceName, int bufferCount)
     return true;
 }
 
-void ALStream::fail(const QString& message)
-{
-    m_error = message;
-}
+void ALStream::fail(const QString& message) { m_error = message; }
 
 void ALStream::setFormat(int channels, int sampleRate)
 {

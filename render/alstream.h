@@ -87,7 +87,10 @@ private:
 class ALNames
 {
 public:
-    enum Kind { Buffers, Sources };
+    enum Kind {
+        Buffers,
+        Sources
+    };
 
     ALNames() = default;
     // Generates `count` names; empty (and a logged reason) on failure.
@@ -170,8 +173,8 @@ private:
     ALNames m_source;
 
     int m_bufferCount = 0;
-    std::vector<ALuint> m_free;   // buffer names (or, without device, indices) ready to fill
-    std::deque<ALuint> m_queued;  // in queue order
+    std::vector<ALuint> m_free;  // buffer names (or, without device, indices) ready to fill
+    std::deque<ALuint> m_queued; // in queue order
     int m_channels = 2;
     int m_sampleRate = 48000;
     float m_gain = 1.0f;

@@ -13,7 +13,8 @@
 #include <cmath>
 
 AVPlayer::AVPlayer(QWidget* parent, const char* device)
-    : GLDrawer(parent), deviceName(device)
+    : GLDrawer(parent)
+    , deviceName(device)
 {
     initOpenAL();
     refillTimer = new QTimer(this);
@@ -35,15 +36,9 @@ void AVPlayer::initOpenAL()
     sound->setGain(float(volume) / 100.0f);
 }
 
-void AVPlayer::releaseOpenAL()
-{
-    sound.reset();
-}
+void AVPlayer::releaseOpenAL() { sound.reset(); }
 
-bool AVPlayer::hasSoundDevice() const
-{
-    return sound && sound->hasDevice();
-}
+bool AVPlayer::hasSoundDevice() const { return sound && sound->hasDevice(); }
 
 bool AVPlayer::init(const RenderParam& renderParam)
 {
@@ -90,8 +85,7 @@ void AVPlayer::play()
     carry = 0;
     refused.clear();
     // Blocks until the sound thread has decoded the whole queue's worth.
-    while (sound->freeBuffers() > 0 && queueOneFrame()) {
-    }
+    while (sound->freeBuffers() > 0 && queueOneFrame()) {}
     sound->play();
     refillTimer->start(RefillMs);
 }
@@ -106,10 +100,7 @@ void AVPlayer::stop()
     refused.clear();
 }
 
-bool AVPlayer::isPlaying() const
-{
-    return refillTimer && refillTimer->isActive();
-}
+bool AVPlayer::isPlaying() const { return refillTimer && refillTimer->isActive(); }
 
 void AVPlayer::updateVABuffer()
 {
@@ -122,8 +113,7 @@ void AVPlayer::updateVABuffer()
         qCDebug(lcRender, "Notice: Processed %d buffers!", processed);
     currentFrame += quint32(processed);
     render->seek(currentFrame, false, this);
-    while (sound->freeBuffers() > 0 && queueOneFrame()) {
-    }
+    while (sound->freeBuffers() > 0 && queueOneFrame()) {}
 }
 
 void AVPlayer::seek(unsigned long frame)

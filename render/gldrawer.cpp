@@ -46,21 +46,19 @@ void copyWithAlpha(const unsigned char* source, unsigned char* target, std::size
 // ---------------------------------------------------------------------------
 
 GLTextureSet::GLTextureSet(QOpenGLFunctions_2_0* gl, int count)
-    : m_gl(gl), m_names(std::size_t(std::max(count, 0)), 0)
+    : m_gl(gl)
+    , m_names(std::size_t(std::max(count, 0)), 0)
 {
     if (!m_names.empty())
         m_gl->glGenTextures(GLsizei(m_names.size()), m_names.data());
 }
 
-GLTextureSet::~GLTextureSet()
-{
-    reset();
-}
+GLTextureSet::~GLTextureSet() { reset(); }
 
 GLTextureSet::GLTextureSet(GLTextureSet&& other) noexcept
-    : m_gl(std::exchange(other.m_gl, nullptr)), m_names(std::exchange(other.m_names, {}))
-{
-}
+    : m_gl(std::exchange(other.m_gl, nullptr))
+    , m_names(std::exchange(other.m_names, {}))
+{}
 
 GLTextureSet& GLTextureSet::operator=(GLTextureSet&& other) noexcept
 {
@@ -86,19 +84,16 @@ void GLTextureSet::abandon()
 }
 
 GLDisplayList::GLDisplayList(QOpenGLFunctions_2_0* gl)
-    : m_gl(gl), m_name(gl->glGenLists(1))
-{
-}
+    : m_gl(gl)
+    , m_name(gl->glGenLists(1))
+{}
 
-GLDisplayList::~GLDisplayList()
-{
-    reset();
-}
+GLDisplayList::~GLDisplayList() { reset(); }
 
 GLDisplayList::GLDisplayList(GLDisplayList&& other) noexcept
-    : m_gl(std::exchange(other.m_gl, nullptr)), m_name(std::exchange(other.m_name, 0))
-{
-}
+    : m_gl(std::exchange(other.m_gl, nullptr))
+    , m_name(std::exchange(other.m_name, 0))
+{}
 
 GLDisplayList& GLDisplayList::operator=(GLDisplayList&& other) noexcept
 {
@@ -284,8 +279,7 @@ bool GLDrawer::createGLObjects()
     QOpenGLFunctions_2_0* gl = m_gl;
     if (!gl)
         return fail(QStringLiteral("the OpenGL context has no fixed-function (2.0 compatibility) calls"));
-    while (gl->glGetError() != GL_NO_ERROR) {
-    }
+    while (gl->glGetError() != GL_NO_ERROR) {}
 
     GLint maxTextureSize = 0;
     gl->glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize);
@@ -427,7 +421,8 @@ void GLDrawer::release()
 
 void GLDrawer::prepareWipeBuffer()
 {
-    const std::size_t bytes = std::size_t(std::max(frameWidth, 0)) * std::size_t(std::max(frameHeight, 0)) * BytesPerPixel;
+    const std::size_t bytes =
+        std::size_t(std::max(frameWidth, 0)) * std::size_t(std::max(frameHeight, 0)) * BytesPerPixel;
     if (wipeBuffer.size() != bytes)
         wipeBuffer.assign(bytes, 0);
 }
@@ -460,7 +455,8 @@ void GLDrawer::bindFrame(int slot, const void* bgra, quint64 contentId)
     if (contentId != 0 && m_slotContent[std::size_t(slot)] == contentId)
         return;
     const auto* bytes = static_cast<const unsigned char*>(bgra);
-    const std::size_t size = std::size_t(std::max(frameWidth, 0)) * std::size_t(std::max(frameHeight, 0)) * BytesPerPixel;
+    const std::size_t size =
+        std::size_t(std::max(frameWidth, 0)) * std::size_t(std::max(frameHeight, 0)) * BytesPerPixel;
     unsigned char alphas = 255;
     for (std::size_t i = AlphaByte; i < size; i += BytesPerPixel)
         alphas &= bytes[i];
@@ -478,8 +474,8 @@ void GLDrawer::upload(int slot, const void* bgra, bool opaque)
     m_gl->glBindTexture(GL_TEXTURE_2D, textures[slot]);
     m_gl->glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     m_gl->glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    m_gl->glTexSubImage2D(GL_TEXTURE_2D, 0, m_pictureX, m_pictureY, frameWidth, frameHeight, GL_BGRA,
-                          GL_UNSIGNED_BYTE, bgra);
+    m_gl->glTexSubImage2D(GL_TEXTURE_2D, 0, m_pictureX, m_pictureY, frameWidth, frameHeight, GL_BGRA, GL_UNSIGNED_BYTE,
+                          bgra);
 }
 
 void GLDrawer::bindDissolveFrame(int slot, float alpha, const void* bgra)
@@ -571,20 +567,15 @@ void GLDrawer::compileFrame()
         }
         switch (command.imageType) {
         case 1:
-        case 4:
-            gl->glRotatef(180.0f, 1.0f, 0.0f, 0.0f);
-            break;
+        case 4: gl->glRotatef(180.0f, 1.0f, 0.0f, 0.0f); break;
         case 2:
-        case 7:
-            gl->glRotatef(180.0f, 0.0f, 1.0f, 0.0f);
-            break;
+        case 7: gl->glRotatef(180.0f, 0.0f, 1.0f, 0.0f); break;
         case 3:
         case 5:
             gl->glRotatef(180.0f, 0.0f, 1.0f, 0.0f);
             gl->glRotatef(180.0f, 1.0f, 0.0f, 0.0f);
             break;
-        default:
-            break;
+        default: break;
         }
         gl->glBindTexture(GL_TEXTURE_2D, textures[command.slot]);
         drawQuad();
@@ -636,10 +627,7 @@ bool GLDrawer::readFrame(unsigned format, unsigned type, void* dst)
     return true;
 }
 
-void GLDrawer::setFrameViewport(const QRect& rect)
-{
-    m_frameViewport = rect;
-}
+void GLDrawer::setFrameViewport(const QRect& rect) { m_frameViewport = rect; }
 
 void GLDrawer::resizeGL(int w, int h)
 {
@@ -675,7 +663,7 @@ void GLDrawer::paintGL()
     extra->glBindFramebuffer(GL_READ_FRAMEBUFFER, m_frameBuffer->handle());
     extra->glBindFramebuffer(GL_DRAW_FRAMEBUFFER, defaultFramebufferObject());
     // A frame composed upside down for read-back is shown upright.
-    extra->glBlitFramebuffer(0, 0, frameWidth, frameHeight, x0, m_flipVertical ? y1 : y0, x1,
-                             m_flipVertical ? y0 : y1, GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    extra->glBlitFramebuffer(0, 0, frameWidth, frameHeight, x0, m_flipVertical ? y1 : y0, x1, m_flipVertical ? y0 : y1,
+                             GL_COLOR_BUFFER_BIT, GL_LINEAR);
     extra->glBindFramebuffer(GL_FRAMEBUFFER, defaultFramebufferObject());
 }

@@ -240,7 +240,7 @@ private:
     QOpenGLFunctions_2_0* m_gl = nullptr;
     std::unique_ptr<QOpenGLFramebufferObject> m_frameBuffer;
     std::vector<DrawCommand> m_commands;
-    std::vector<bool> m_slotOpaque; // every alpha byte of the slot's picture is 255
+    std::vector<bool> m_slotOpaque;     // every alpha byte of the slot's picture is 255
     std::vector<quint64> m_slotContent; // contentId of what the slot's texture holds, 0 unknown
     std::array<unsigned char, 256> m_alphaBytes{};
     // The last composed frame and clear colour, kept across a context change.

@@ -3,8 +3,7 @@
 PictureCache::PictureCache(AVPixelFormat format, int limit)
     : m_format(format)
     , m_limit(limit < 1 ? 1 : limit)
-{
-}
+{}
 
 FrameData* PictureCache::find(const QString& key)
 {
@@ -59,7 +58,4 @@ void PictureCache::age(const FrameData* used)
     }
 }
 
-void PictureCache::clear()
-{
-    m_entries.clear();
-}
+void PictureCache::clear() { m_entries.clear(); }

@@ -8,10 +8,7 @@ PicturePrefetcher::PicturePrefetcher()
     m_pool.setMaxThreadCount(1);
 }
 
-PicturePrefetcher::~PicturePrefetcher()
-{
-    m_pool.waitForDone();
-}
+PicturePrefetcher::~PicturePrefetcher() { m_pool.waitForDone(); }
 
 void PicturePrefetcher::request(const QString& key, Work work)
 {

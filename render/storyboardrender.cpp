@@ -16,10 +16,7 @@ namespace {
 constexpr int kSoundFramesAhead = 256;
 constexpr float kWipeSoftness = 0.1f;
 
-double clamp01(double value)
-{
-    return std::clamp(value, 0.0, 1.0);
-}
+double clamp01(double value) { return std::clamp(value, 0.0, 1.0); }
 
 } // namespace
 
@@ -27,8 +24,7 @@ StoryBoardRender::StoryBoardRender(QObject* parent)
     : QThread(parent)
     , sourceCache(AV_PIX_FMT_BGRA)
     , patternCache(AV_PIX_FMT_GRAY8)
-{
-}
+{}
 
 StoryBoardRender::~StoryBoardRender()
 {
@@ -127,8 +123,7 @@ void StoryBoardRender::fillBlack(FrameData& picture) const
     }
 }
 
-AVPicture* StoryBoardRender::fetch(PictureCache& cache, const QString& key,
-                                   const std::function<void(FrameData&)>& read)
+AVPicture* StoryBoardRender::fetch(PictureCache& cache, const QString& key, const std::function<void(FrameData&)>& read)
 {
     if (AVPicture* hit = GetCachedPicture(key))
         return hit;
@@ -229,8 +224,8 @@ void StoryBoardRender::prefetchAround(int d, bool inTransition)
     if (next < photos.size())
         prefetchPhoto(photos.at(next));
     const int transition = inTransition ? d + 1 : d;
-    if (!storyBoard->dissolveOnly && !storyBoard->patternFiles.isEmpty() && transition + 1 < photos.size()
-        && storyBoard->transitionDuration() > 0.0)
+    if (!storyBoard->dissolveOnly && !storyBoard->patternFiles.isEmpty() && transition + 1 < photos.size() &&
+        storyBoard->transitionDuration() > 0.0)
         prefetchPattern(storyBoard->patternFiles.at(transition % storyBoard->patternFiles.size()));
 }
 
@@ -260,8 +255,7 @@ void StoryBoardRender::fxData(double t, const ImageInfo& photo, GLTransform& out
         out.value[2] = float(lerp(2) * sy);
         out.value[3] = float(lerp(3) * sx);
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -282,8 +276,8 @@ void StoryBoardRender::seek(unsigned long frame, bool withAudio, GLDrawer* drawe
         timings.drawNs = drawNs + clock.nsecsElapsed();
     };
 
-    if (!storyBoard || storyBoard->photos.isEmpty() || slotFrames <= 0.0
-        || frame >= secondToFrame(storyBoard->totalPhotoDuration(), frameRate)) {
+    if (!storyBoard || storyBoard->photos.isEmpty() || slotFrames <= 0.0 ||
+        frame >= secondToFrame(storyBoard->totalPhotoDuration(), frameRate)) {
         finish();
         return;
     }
@@ -310,7 +304,8 @@ void StoryBoardRender::seek(unsigned long frame, bool withAudio, GLDrawer* drawe
             AVPicture* picture = nullptr;
             timed(timings.loadNs, [&] { picture = GetSourcePicture(photo); });
             if (picture) {
-                timed(timings.uploadNs, [&] { drawer->bindFrame(0, picture->data[0], pictureSerial(sourceKey(photo))); });
+                timed(timings.uploadNs,
+                      [&] { drawer->bindFrame(0, picture->data[0], pictureSerial(sourceKey(photo))); });
                 GLTransform fx;
                 fxData((T * F + s + 0.5) / spanFrames, photo, fx);
                 timed(drawNs, [&] { drawer->drawFrame(0, photo.imageType, &fx); });
@@ -371,10 +366,7 @@ void StoryBoardRender::start()
     QThread::start(QThread::InheritPriority);
 }
 
-void StoryBoardRender::stop()
-{
-    stopSemaphore.release(1);
-}
+void StoryBoardRender::stop() { stopSemaphore.release(1); }
 
 void StoryBoardRender::run()
 {

@@ -18,8 +18,8 @@ inline QString sampleMediaFile(const QString& name)
 inline bool sampleMediaPresent()
 {
     static const char* const files[] = {
-        "flower.jpg",      "raindrops.jpg",  "bird-exif6.jpg",  "clock-portrait-exif3.jpg",
-        "knolls-20s.ogg",  "elvish-15s.mp3", "sad-mono-22k.wav", "journeys-8s.m4a",
+        "flower.jpg",     "raindrops.jpg",  "bird-exif6.jpg",   "clock-portrait-exif3.jpg",
+        "knolls-20s.ogg", "elvish-15s.mp3", "sad-mono-22k.wav", "journeys-8s.m4a",
     };
     bool present = true;
     for (const char* name : files) {

@@ -12,7 +12,7 @@
 #include <QNetworkProxyFactory>
 #include <QtGlobal>
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     if (argc < 8)
         return 0;
@@ -46,8 +46,7 @@ int main(int argc, char **argv)
     // language and skin commands that arrive the same way must not show it.
     app.setActivationWindow(&window, false);
     QObject::connect(&app, &QtSingleApplication::messageCmd, &window, &quilUpdateWindow::on_messageReceived);
-    QObject::connect(&window, &quilUpdateWindow::quitRequested, &app, &QCoreApplication::quit,
-                     Qt::QueuedConnection);
+    QObject::connect(&window, &quilUpdateWindow::quitRequested, &app, &QCoreApplication::quit, Qt::QueuedConnection);
 
     window.Init(productKey, QString::fromLocal8Bit(argv[4]), QString::fromUtf8(argv[5]), language,
                 QString::fromUtf8(argv[6]));

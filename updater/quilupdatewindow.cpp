@@ -35,21 +35,18 @@ constexpr qint64 kDownloadBufferBytes = 1 << 20;
 
 // Package types the desktop installs or unpacks by itself; a click on
 // Install must never run a script or program a service names.
-const char *const kInstallableSuffixes[] = {".deb",  ".rpm",    ".appimage", ".flatpak",
-                                            ".flatpakref", ".tar.xz", ".tar.gz",  ".zip"};
+const char* const kInstallableSuffixes[] = {".deb",        ".rpm",    ".appimage", ".flatpak",
+                                            ".flatpakref", ".tar.xz", ".tar.gz",   ".zip"};
 
-constexpr Qt::WindowFlags kWindowFlags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                                         | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+constexpr Qt::WindowFlags kWindowFlags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                         Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
 
 quilUpdateWindow::UrlOpener g_urlOpener;
 quilUpdateWindow::SaveFileChooser g_saveFileChooser;
 
-bool openUrl(const QUrl &url)
-{
-    return g_urlOpener ? g_urlOpener(url) : QDesktopServices::openUrl(url);
-}
+bool openUrl(const QUrl& url) { return g_urlOpener ? g_urlOpener(url) : QDesktopServices::openUrl(url); }
 
-bool isSuccess(const QNetworkReply *reply)
+bool isSuccess(const QNetworkReply* reply)
 {
     const int status = ZuNetwork::httpStatus(reply);
     return status >= 200 && status <= 299;
@@ -57,7 +54,7 @@ bool isSuccess(const QNetworkReply *reply)
 
 // Hands a finished or dropped transfer's fetch to the event loop: it may be
 // the sender of the signal being handled.
-void release(std::unique_ptr<ZuFetch> &fetch)
+void release(std::unique_ptr<ZuFetch>& fetch)
 {
     if (fetch)
         fetch.release()->deleteLater();
@@ -65,7 +62,7 @@ void release(std::unique_ptr<ZuFetch> &fetch)
 
 } // namespace
 
-quilUpdateWindow::quilUpdateWindow(QWidget *parent, Qt::WindowFlags flags)
+quilUpdateWindow::quilUpdateWindow(QWidget* parent, Qt::WindowFlags flags)
     : ZuMainWindow(parent, flags | kWindowFlags)
     , ui(std::make_unique<Ui::quilUpdateWindowClass>())
     , m_network(new QNetworkAccessManager(this))
@@ -103,18 +100,12 @@ quilUpdateWindow::~quilUpdateWindow()
     dropTransfers();
 }
 
-void quilUpdateWindow::setUrlOpener(UrlOpener opener)
-{
-    g_urlOpener = std::move(opener);
-}
+void quilUpdateWindow::setUrlOpener(UrlOpener opener) { g_urlOpener = std::move(opener); }
 
-void quilUpdateWindow::setSaveFileChooser(SaveFileChooser chooser)
-{
-    g_saveFileChooser = std::move(chooser);
-}
+void quilUpdateWindow::setSaveFileChooser(SaveFileChooser chooser) { g_saveFileChooser = std::move(chooser); }
 
-void quilUpdateWindow::Init(const QString &productKey, const QString &secondQuery, const QString &productName,
-                            const QString &language, const QString &endpoint)
+void quilUpdateWindow::Init(const QString& productKey, const QString& secondQuery, const QString& productName,
+                            const QString& language, const QString& endpoint)
 {
     m_productKey = productKey;
     m_secondQuery = secondQuery;
@@ -124,12 +115,9 @@ void quilUpdateWindow::Init(const QString &productKey, const QString &secondQuer
     retranslate();
 }
 
-QString quilUpdateWindow::UpDateWindowSize() const
-{
-    return QStringLiteral("%1,%2").arg(m_width).arg(m_height);
-}
+QString quilUpdateWindow::UpDateWindowSize() const { return QStringLiteral("%1,%2").arg(m_width).arg(m_height); }
 
-void quilUpdateWindow::setUpDateWindowSize(const QString &size)
+void quilUpdateWindow::setUpDateWindowSize(const QString& size)
 {
     if (size.isEmpty() || size == UpDateWindowSize())
         return;
@@ -159,7 +147,7 @@ QString quilUpdateWindow::formattime(int secs)
         .arg(secs % 60, 2, 10, zero);
 }
 
-QString quilUpdateWindow::packageFileName(const QUrl &url)
+QString quilUpdateWindow::packageFileName(const QUrl& url)
 {
     if (!ZuNetwork::isWebUrl(url))
         return QString();
@@ -167,23 +155,22 @@ QString quilUpdateWindow::packageFileName(const QUrl &url)
     // in it is refused rather than taken apart.
     const QString name =
         QUrl::fromPercentEncoding(url.path(QUrl::FullyEncoded).section(QLatin1Char('/'), -1).toLatin1());
-    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..")
-        || name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')) || name.contains(QChar(0)))
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..") ||
+        name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')) || name.contains(QChar(0)))
         return QString();
     return name;
 }
 
-bool quilUpdateWindow::isInstallable(const QString &fileName)
+bool quilUpdateWindow::isInstallable(const QString& fileName)
 {
-    for (const char *suffix : kInstallableSuffixes) {
-        if (fileName.endsWith(QLatin1String(suffix), Qt::CaseInsensitive)
-            && fileName.size() > int(qstrlen(suffix)))
+    for (const char* suffix : kInstallableSuffixes) {
+        if (fileName.endsWith(QLatin1String(suffix), Qt::CaseInsensitive) && fileName.size() > int(qstrlen(suffix)))
             return true;
     }
     return false;
 }
 
-QByteArray quilUpdateWindow::parseDigest(const QByteArray &digestFile)
+QByteArray quilUpdateWindow::parseDigest(const QByteArray& digestFile)
 {
     const QByteArray digest = digestFile.trimmed().toLower();
     if (digest.size() != kMd5Length)
@@ -195,7 +182,7 @@ QByteArray quilUpdateWindow::parseDigest(const QByteArray &digestFile)
     return digest;
 }
 
-QUrl quilUpdateWindow::md5Url(const QUrl &packageUrl)
+QUrl quilUpdateWindow::md5Url(const QUrl& packageUrl)
 {
     QUrl url = packageUrl;
     url.setFragment(QString());
@@ -285,7 +272,7 @@ void quilUpdateWindow::on_pushButton_update_clicked()
     m_timer.start(1000);
 }
 
-void quilUpdateWindow::startTransfer(Transfer &transfer, const QUrl &url)
+void quilUpdateWindow::startTransfer(Transfer& transfer, const QUrl& url)
 {
     transfer.received = 0;
     transfer.done = false;
@@ -297,9 +284,9 @@ void quilUpdateWindow::startTransfer(Transfer &transfer, const QUrl &url)
     connect(transfer.fetch.get(), &ZuFetch::readyRead, this, [this, &transfer] { takeData(transfer); });
 }
 
-void quilUpdateWindow::takeData(Transfer &transfer)
+void quilUpdateWindow::takeData(Transfer& transfer)
 {
-    QNetworkReply *reply = transfer.fetch ? transfer.fetch->reply() : nullptr;
+    QNetworkReply* reply = transfer.fetch ? transfer.fetch->reply() : nullptr;
     if (!reply || !reply->isOpen())
         return; // aborted: nothing more to read
     const QByteArray data = reply->readAll();
@@ -338,7 +325,7 @@ void quilUpdateWindow::reportProgress()
     on_download_updateDataReadProgress(m_package.received, qMax<qint64>(total, 0));
 }
 
-void quilUpdateWindow::transferFinished(Transfer &transfer)
+void quilUpdateWindow::transferFinished(Transfer& transfer)
 {
     if (!transfer.fetch || transfer.done)
         return;
@@ -374,7 +361,7 @@ void quilUpdateWindow::on_md5_download_httpRequestFinished()
 
 void quilUpdateWindow::dropTransfers()
 {
-    for (Transfer *transfer : {&m_md5, &m_package}) {
+    for (Transfer* transfer : {&m_md5, &m_package}) {
         if (transfer->fetch) {
             transfer->fetch->disconnect(this);
             transfer->fetch->abort();
@@ -444,10 +431,7 @@ void quilUpdateWindow::conclude()
     quitWizard();
 }
 
-bool quilUpdateWindow::installable() const
-{
-    return isInstallable(QFileInfo(m_packagePath).fileName());
-}
+bool quilUpdateWindow::installable() const { return isInstallable(QFileInfo(m_packagePath).fileName()); }
 
 void quilUpdateWindow::on_download_updateDataReadProgress(qint64 done, qint64 total)
 {
@@ -532,7 +516,7 @@ void quilUpdateWindow::on_pushButton_2_clicked()
         ZuMessageBox::alert(tr("Failed to save the installation files."), QString(), nullptr);
 }
 
-bool quilUpdateWindow::copyPackage(const QString &target) const
+bool quilUpdateWindow::copyPackage(const QString& target) const
 {
     const QString source = QFileInfo(m_packagePath).canonicalFilePath();
     if (source.isEmpty())
@@ -556,32 +540,17 @@ bool quilUpdateWindow::copyPackage(const QString &target) const
     return out.commit();
 }
 
-void quilUpdateWindow::on_pushButton_cancel_clicked()
-{
-    quitWizard();
-}
+void quilUpdateWindow::on_pushButton_cancel_clicked() { quitWizard(); }
 
-void quilUpdateWindow::on_pushButton_8_clicked()
-{
-    quitWizard();
-}
+void quilUpdateWindow::on_pushButton_8_clicked() { quitWizard(); }
 
-void quilUpdateWindow::on_pushButton_6_clicked()
-{
-    on_pushButton_4_clicked();
-}
+void quilUpdateWindow::on_pushButton_6_clicked() { on_pushButton_4_clicked(); }
 
-void quilUpdateWindow::on_pushButton_7_clicked()
-{
-    on_pushButton_update_clicked();
-}
+void quilUpdateWindow::on_pushButton_7_clicked() { on_pushButton_update_clicked(); }
 
-void quilUpdateWindow::on_pushButton_5_clicked()
-{
-    on_pushButton_3_clicked();
-}
+void quilUpdateWindow::on_pushButton_5_clicked() { on_pushButton_3_clicked(); }
 
-void quilUpdateWindow::on_info_link_click(const QUrl &url)
+void quilUpdateWindow::on_info_link_click(const QUrl& url)
 {
     // The information view shows text from the service; a link in it may
     // lead to a web page, never to a local program or file.
@@ -589,10 +558,10 @@ void quilUpdateWindow::on_info_link_click(const QUrl &url)
         openUrl(url);
 }
 
-void quilUpdateWindow::on_messageReceived(const QString &message)
+void quilUpdateWindow::on_messageReceived(const QString& message)
 {
     const QStringList parts = message.split(QStringLiteral(":::"), Qt::SkipEmptyParts);
-    ZuApplication *app = ZuApplication::instance();
+    ZuApplication* app = ZuApplication::instance();
     if (parts.size() >= 2) {
         if (!app)
             return;
@@ -613,11 +582,10 @@ void quilUpdateWindow::on_messageReceived(const QString &message)
 bool quilUpdateWindow::confirmQuit()
 {
     return ZuMessageBox::question(tr("Are you sure to quit update wizard?"), m_productName,
-                                  QMessageBox::Yes | QMessageBox::No, this, QMessageBox::No)
-           == QMessageBox::Yes;
+                                  QMessageBox::Yes | QMessageBox::No, this, QMessageBox::No) == QMessageBox::Yes;
 }
 
-void quilUpdateWindow::closeEvent(QCloseEvent *event)
+void quilUpdateWindow::closeEvent(QCloseEvent* event)
 {
     if (m_quitting) {
         event->accept();
@@ -641,12 +609,9 @@ void quilUpdateWindow::quitWizard()
 QString quilUpdateWindow::statusText() const
 {
     switch (m_status) {
-    case Status::Failed:
-        return tr("Download failed!");
-    case Status::Finished:
-        return tr("Update Finished");
-    case Status::Downloading:
-        break;
+    case Status::Failed: return tr("Download failed!");
+    case Status::Finished: return tr("Update Finished");
+    case Status::Downloading: break;
     }
     return tr("Downloading updates, please wait...");
 }

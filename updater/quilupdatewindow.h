@@ -29,32 +29,32 @@ class quilUpdateWindow : public ZuMainWindow
     Q_PROPERTY(QString UpDateWindowSize READ UpDateWindowSize WRITE setUpDateWindowSize)
 
 public:
-    explicit quilUpdateWindow(QWidget *parent = nullptr, Qt::WindowFlags flags = Qt::WindowFlags());
+    explicit quilUpdateWindow(QWidget* parent = nullptr, Qt::WindowFlags flags = Qt::WindowFlags());
     ~quilUpdateWindow() override;
 
-    void Init(const QString &productKey, const QString &secondQuery, const QString &productName,
-              const QString &language, const QString &endpoint);
+    void Init(const QString& productKey, const QString& secondQuery, const QString& productName,
+              const QString& language, const QString& endpoint);
     // Asks the service. 1 when an update is being downloaded and the window
     // shows; 0 when the user has been told there is none or no answer came.
     int checkUpate();
     // The 32 lower-case hex digits a digest file holds, or an empty text
     // when it holds anything else.
-    static QByteArray parseDigest(const QByteArray &digestFile);
+    static QByteArray parseDigest(const QByteArray& digestFile);
     void retranslate() override;
 
     QString UpDateWindowSize() const;
-    void setUpDateWindowSize(const QString &size);
+    void setUpDateWindowSize(const QString& size);
 
     // "hh:mm:ss"; empty for no time at all.
     static QString formattime(int secs);
     // The name a package from `url` is stored under: empty unless the URL
     // is http or https and ends in a plain file name.
-    static QString packageFileName(const QUrl &url);
+    static QString packageFileName(const QUrl& url);
     // Where the package's MD5 digest lies: ".md5" added to the path.
-    static QUrl md5Url(const QUrl &packageUrl);
+    static QUrl md5Url(const QUrl& packageUrl);
     // True for the package types Install hands to the desktop (see
     // updater/README.md); anything else can only be saved.
-    static bool isInstallable(const QString &fileName);
+    static bool isInstallable(const QString& fileName);
 
     QString packagePath() const { return m_packagePath; }
     int elapsedSeconds() const { return m_elapsed; }
@@ -63,15 +63,15 @@ public:
     void setStallTimeout(int ms) { m_stallMs = ms; }
 
     // How Install and links open things; tests replace it so nothing runs.
-    using UrlOpener = std::function<bool(const QUrl &url)>;
+    using UrlOpener = std::function<bool(const QUrl& url)>;
     static void setUrlOpener(UrlOpener opener);
     // The Save As file dialog; returns the chosen path or an empty text.
-    using SaveFileChooser = std::function<QString(QWidget *parent, const QString &caption, const QString &proposed)>;
+    using SaveFileChooser = std::function<QString(QWidget* parent, const QString& caption, const QString& proposed)>;
     static void setSaveFileChooser(SaveFileChooser chooser);
 
     // Handlers without an object on the form; connected explicitly.
-    void on_info_link_click(const QUrl &url);
-    void on_messageReceived(const QString &message);
+    void on_info_link_click(const QUrl& url);
+    void on_messageReceived(const QString& message);
     void on_pushButton_8_clicked();
     void on_pushButton_6_clicked();
     void on_pushButton_7_clicked();
@@ -94,15 +94,18 @@ private slots:
     void on_pushButton_cancel_clicked();
 
 protected:
-    void closeEvent(QCloseEvent *event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
-    enum class Status { Downloading, Failed, Finished };
+    enum class Status {
+        Downloading,
+        Failed,
+        Finished
+    };
     // One download. The package goes to a temporary file beside its final
     // name, which it takes only once it is complete and verified; the
     // digest stays in memory.
-    struct Transfer
-    {
+    struct Transfer {
         std::unique_ptr<ZuFetch> fetch;
         std::unique_ptr<QSaveFile> file; // null: kept in `memory`
         QByteArray memory;
@@ -112,9 +115,9 @@ private:
         bool failed = false;
     };
 
-    void startTransfer(Transfer &transfer, const QUrl &url);
-    void takeData(Transfer &transfer);
-    void transferFinished(Transfer &transfer);
+    void startTransfer(Transfer& transfer, const QUrl& url);
+    void takeData(Transfer& transfer);
+    void transferFinished(Transfer& transfer);
     void reportProgress();
     void dropTransfers();
     void conclude();
@@ -123,7 +126,7 @@ private:
     void setProgress(int percent);
     void updateTexts();
     bool confirmQuit();
-    bool copyPackage(const QString &target) const;
+    bool copyPackage(const QString& target) const;
     void quitWizard();
     QString statusText() const;
     QString importanceText() const;
@@ -138,7 +141,7 @@ private:
     QString m_downloadUrl;
     QString m_packagePath;
     std::unique_ptr<quilols> m_service;
-    QNetworkAccessManager *m_network; // child
+    QNetworkAccessManager* m_network; // child
     Transfer m_package;
     Transfer m_md5;
     bool m_aborted = false;

@@ -11,31 +11,28 @@ constexpr int kMargin = 24;
 
 } // namespace
 
-UpdateBanner::UpdateBanner(QWidget *parent)
+UpdateBanner::UpdateBanner(QWidget* parent)
     : QWidget(parent)
 {
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     setFixedHeight(kHeight);
 }
 
-void UpdateBanner::setTitle(const QString &title)
+void UpdateBanner::setTitle(const QString& title)
 {
     m_title = title;
     update();
 }
 
-void UpdateBanner::setSubtitle(const QString &subtitle)
+void UpdateBanner::setSubtitle(const QString& subtitle)
 {
     m_subtitle = subtitle;
     update();
 }
 
-QSize UpdateBanner::sizeHint() const
-{
-    return QSize(400, kHeight);
-}
+QSize UpdateBanner::sizeHint() const { return QSize(400, kHeight); }
 
-void UpdateBanner::paintBadge(QPainter &painter, const QRectF &rect, const QColor &color)
+void UpdateBanner::paintBadge(QPainter& painter, const QRectF& rect, const QColor& color)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
@@ -79,7 +76,7 @@ QIcon UpdateBanner::badgeIcon()
     return icon;
 }
 
-void UpdateBanner::paintEvent(QPaintEvent *)
+void UpdateBanner::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     const QColor accent = palette().color(QPalette::Highlight);
@@ -104,7 +101,8 @@ void UpdateBanner::paintEvent(QPaintEvent *)
     int y = (height() - block) / 2;
     painter.setFont(titleFont);
     painter.setPen(palette().color(QPalette::WindowText));
-    painter.drawText(QRect(textArea.left(), y, textArea.width(), titleMetrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
+    painter.drawText(QRect(textArea.left(), y, textArea.width(), titleMetrics.height()),
+                     Qt::AlignLeft | Qt::AlignVCenter,
                      titleMetrics.elidedText(m_title, Qt::ElideRight, textArea.width()));
     if (!m_subtitle.isEmpty()) {
         y += titleMetrics.height() + 2;

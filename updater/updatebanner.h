@@ -9,18 +9,18 @@ class UpdateBanner : public QWidget
 {
     Q_OBJECT
 public:
-    explicit UpdateBanner(QWidget *parent = nullptr);
+    explicit UpdateBanner(QWidget* parent = nullptr);
 
-    void setTitle(const QString &title);
-    void setSubtitle(const QString &subtitle);
+    void setTitle(const QString& title);
+    void setSubtitle(const QString& subtitle);
     QSize sizeHint() const override;
 
     // The badge alone, also the wizard's window icon.
     static QIcon badgeIcon();
-    static void paintBadge(QPainter &painter, const QRectF &rect, const QColor &color);
+    static void paintBadge(QPainter& painter, const QRectF& rect, const QColor& color);
 
 protected:
-    void paintEvent(QPaintEvent *event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     QString m_title;

@@ -21,24 +21,26 @@
 
 namespace {
 
-AdjustAudioOrder::FileDialogHook &fileDialogHook()
+AdjustAudioOrder::FileDialogHook& fileDialogHook()
 {
     static AdjustAudioOrder::FileDialogHook hook;
     return hook;
 }
 
-enum Column { NameColumn, DurationColumn, StartColumn, EndColumn };
+enum Column {
+    NameColumn,
+    DurationColumn,
+    StartColumn,
+    EndColumn
+};
 
 // Seconds a trimmed clip keeps at least.
 constexpr int kLeastClipTime = 1;
 
 // A clip shorter than the least clip time cannot be trimmed: it plays whole.
-bool isUntrimmable(const AudioInfo &info)
-{
-    return info.duration < kLeastClipTime;
-}
+bool isUntrimmable(const AudioInfo& info) { return info.duration < kLeastClipTime; }
 
-void playWholeIfUntrimmable(AudioInfo &info)
+void playWholeIfUntrimmable(AudioInfo& info)
 {
     if (isUntrimmable(info)) {
         info.startTime = 0.0;
@@ -46,19 +48,16 @@ void playWholeIfUntrimmable(AudioInfo &info)
     }
 }
 
-QString timeText(double seconds)
-{
-    return secondToTimeString(int(seconds));
-}
+QString timeText(double seconds) { return secondToTimeString(int(seconds)); }
 
 } // namespace
 
-AdjustAudioOrder::AdjustAudioOrder(const QList<AudioInfo> &list, QWidget *parent)
+AdjustAudioOrder::AdjustAudioOrder(const QList<AudioInfo>& list, QWidget* parent)
     : ZuDialog(parent, Qt::MSWindowsFixedSizeDialogHint)
     , ui(std::make_unique<Ui_AdjustAudioOrderClass>())
     , m_audioList(list)
 {
-    for (AudioInfo &info : m_audioList)
+    for (AudioInfo& info : m_audioList)
         playWholeIfUntrimmable(info);
     ui->setupUi(this);
     ui->delete_2->setEnabled(false);
@@ -73,7 +72,7 @@ AdjustAudioOrder::AdjustAudioOrder(const QList<AudioInfo> &list, QWidget *parent
         ui->treeWidget->setColumnWidth(column, 80);
     ui->treeWidget->header()->setStretchLastSection(false);
     ui->treeWidget->header()->setSectionResizeMode(NameColumn, QHeaderView::Stretch);
-    for (const AudioInfo &info : std::as_const(m_audioList))
+    for (const AudioInfo& info : std::as_const(m_audioList))
         ui->treeWidget->addTopLevelItem(makeItem(info));
 
     m_timer.setInterval(5);
@@ -121,7 +120,7 @@ void AdjustAudioOrder::retranslate()
 void AdjustAudioOrder::setIcons()
 {
     const QString base = ZuPref::skinDir() + QStringLiteral("/app_reelwright/audioorder/");
-    const std::pair<QAbstractButton *, const char *> icons[] = {
+    const std::pair<QAbstractButton*, const char*> icons[] = {
         {ui->add, "add"},
         {ui->delete_2, "delete"},
         {ui->moveUp, "moveup"},
@@ -135,39 +134,32 @@ void AdjustAudioOrder::setIcons()
         {ui->mute, "speaker"},
         {ui->unmute, "speakeroff"},
     };
-    for (const auto &[button, name] : icons) {
+    for (const auto& [button, name] : icons) {
         button->setText(QString());
         button->setIcon(QIcon(base + QLatin1String(name) + QStringLiteral(".png")));
     }
 }
 
-QString AdjustAudioOrder::fileDialogFilter()
-{
-    return importDialogFilter(audioNameFilters(), g_strAudioFiles);
-}
+QString AdjustAudioOrder::fileDialogFilter() { return importDialogFilter(audioNameFilters(), g_strAudioFiles); }
 
-void AdjustAudioOrder::setFileDialogHook(FileDialogHook hook)
-{
-    fileDialogHook() = std::move(hook);
-}
+void AdjustAudioOrder::setFileDialogHook(FileDialogHook hook) { fileDialogHook() = std::move(hook); }
 
-QTreeWidgetItem *AdjustAudioOrder::makeItem(const AudioInfo &info) const
+QTreeWidgetItem* AdjustAudioOrder::makeItem(const AudioInfo& info) const
 {
-    auto *item = new QTreeWidgetItem;
+    auto* item = new QTreeWidgetItem;
     item->setText(NameColumn, QFileInfo(info.filePath).fileName());
     // Rich text, so that the escaped name is read back as it is written
     // (escaped text the tool tip took for plain would show "&amp;"), and
     // kept on one line with its spaces.
-    item->setToolTip(NameColumn, QStringLiteral("<p style=\"white-space:pre\">")
-                                     + QDir::toNativeSeparators(info.filePath).toHtmlEscaped()
-                                     + QStringLiteral("</p>"));
+    item->setToolTip(NameColumn, QStringLiteral("<p style=\"white-space:pre\">") +
+                                     QDir::toNativeSeparators(info.filePath).toHtmlEscaped() + QStringLiteral("</p>"));
     item->setText(DurationColumn, timeText(info.duration));
     item->setText(StartColumn, timeText(info.startTime));
     item->setText(EndColumn, timeText(info.endTime));
     return item;
 }
 
-AudioInfo *AdjustAudioOrder::currentRecord()
+AudioInfo* AdjustAudioOrder::currentRecord()
 {
     if (m_currentRow < 0 || m_currentRow >= m_audioList.size())
         return nullptr;
@@ -176,13 +168,13 @@ AudioInfo *AdjustAudioOrder::currentRecord()
 
 void AdjustAudioOrder::setCurrentIndex(int row)
 {
-    if (QTreeWidgetItem *item = ui->treeWidget->topLevelItem(row))
+    if (QTreeWidgetItem* item = ui->treeWidget->topLevelItem(row))
         ui->treeWidget->setCurrentItem(item);
 }
 
 void AdjustAudioOrder::selectRowQuietly(int row)
 {
-    QTreeWidgetItem *item = ui->treeWidget->topLevelItem(row);
+    QTreeWidgetItem* item = ui->treeWidget->topLevelItem(row);
     {
         const QSignalBlocker blocker(ui->treeWidget);
         ui->treeWidget->setCurrentItem(item);
@@ -190,7 +182,7 @@ void AdjustAudioOrder::selectRowQuietly(int row)
     on_treeWidget_currentItemChanged(item, nullptr);
 }
 
-void AdjustAudioOrder::on_treeWidget_currentItemChanged(QTreeWidgetItem *current, QTreeWidgetItem *)
+void AdjustAudioOrder::on_treeWidget_currentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem*)
 {
     const bool has = current != nullptr;
     ui->delete_2->setEnabled(has);
@@ -198,7 +190,7 @@ void AdjustAudioOrder::on_treeWidget_currentItemChanged(QTreeWidgetItem *current
     ui->moveDown->setEnabled(has);
     on_stop_clicked();
     m_currentRow = has ? ui->treeWidget->indexOfTopLevelItem(current) : -1;
-    if (const AudioInfo *record = currentRecord()) {
+    if (const AudioInfo* record = currentRecord()) {
         ui->moveUp->setEnabled(m_currentRow > 0);
         ui->moveDown->setEnabled(m_currentRow < ui->treeWidget->topLevelItemCount() - 1);
         m_player.open(record->filePath);
@@ -207,12 +199,12 @@ void AdjustAudioOrder::on_treeWidget_currentItemChanged(QTreeWidgetItem *current
         ui->sliderClipping->setClipEndPos(int(record->endTime));
     }
     updateTimeLabel();
-    for (QWidget *widget : {static_cast<QWidget *>(ui->play), static_cast<QWidget *>(ui->pause),
-                            static_cast<QWidget *>(ui->playSegment), static_cast<QWidget *>(ui->stop),
-                            static_cast<QWidget *>(ui->sliderClipping), static_cast<QWidget *>(ui->setInPoint),
-                            static_cast<QWidget *>(ui->setOutPoint)})
+    for (QWidget* widget :
+         {static_cast<QWidget*>(ui->play), static_cast<QWidget*>(ui->pause), static_cast<QWidget*>(ui->playSegment),
+          static_cast<QWidget*>(ui->stop), static_cast<QWidget*>(ui->sliderClipping),
+          static_cast<QWidget*>(ui->setInPoint), static_cast<QWidget*>(ui->setOutPoint)})
         widget->setEnabled(has);
-    if (const AudioInfo *record = currentRecord(); record && isUntrimmable(*record))
+    if (const AudioInfo* record = currentRecord(); record && isUntrimmable(*record))
         ui->sliderClipping->setEnabled(false);
     if (has)
         updatePointButtons();
@@ -227,22 +219,16 @@ void AdjustAudioOrder::moveCurrent(int offset)
     on_stop_clicked();
     {
         const QSignalBlocker blocker(ui->treeWidget);
-        QTreeWidgetItem *item = ui->treeWidget->takeTopLevelItem(row);
+        QTreeWidgetItem* item = ui->treeWidget->takeTopLevelItem(row);
         ui->treeWidget->insertTopLevelItem(target, item);
     }
     m_audioList.move(row, target);
     selectRowQuietly(target);
 }
 
-void AdjustAudioOrder::on_moveUp_clicked()
-{
-    moveCurrent(-1);
-}
+void AdjustAudioOrder::on_moveUp_clicked() { moveCurrent(-1); }
 
-void AdjustAudioOrder::on_moveDown_clicked()
-{
-    moveCurrent(1);
-}
+void AdjustAudioOrder::on_moveDown_clicked() { moveCurrent(1); }
 
 void AdjustAudioOrder::on_delete_2_clicked()
 {
@@ -267,9 +253,7 @@ void AdjustAudioOrder::on_add_clicked()
 {
     const QString title = tr("Select one or more files");
     const QString dir =
-        ZuPref::instance()
-            ->value(SettingsKey::AudioLastDir, SettingsDefault::audioLastDir())
-            .toString();
+        ZuPref::instance()->value(SettingsKey::AudioLastDir, SettingsDefault::audioLastDir()).toString();
     const QString filter = fileDialogFilter();
     const QStringList files = fileDialogHook() ? fileDialogHook()(this, title, dir, filter)
                                                : QFileDialog::getOpenFileNames(this, title, dir, filter);
@@ -281,7 +265,7 @@ void AdjustAudioOrder::on_add_clicked()
     // refuse must not come in this way either.
     QList<AudioInfo> added;
     QList<InfoParser::Failure> failed;
-    for (const QString &path : files) {
+    for (const QString& path : files) {
         AudioInfo info;
         info.filePath = path;
         const QString reason = InfoParser::probeSound(info);
@@ -292,7 +276,7 @@ void AdjustAudioOrder::on_add_clicked()
             failed.append({path, reason});
         }
     }
-    for (const AudioInfo &info : std::as_const(added)) {
+    for (const AudioInfo& info : std::as_const(added)) {
         ui->treeWidget->addTopLevelItem(makeItem(info));
         m_audioList.append(info);
     }
@@ -337,7 +321,7 @@ void AdjustAudioOrder::on_play_clicked()
 
 void AdjustAudioOrder::on_playSegment_clicked()
 {
-    const AudioInfo *record = currentRecord();
+    const AudioInfo* record = currentRecord();
     if (!record)
         return;
     m_playing = true;
@@ -359,7 +343,7 @@ void AdjustAudioOrder::updateAudioBuffer()
     ui->sliderClipping->setValue(int(m_position));
     updateTimeLabel();
 
-    const AudioInfo *record = currentRecord();
+    const AudioInfo* record = currentRecord();
     if (!record) {
         on_stop_clicked();
         return;
@@ -371,7 +355,7 @@ void AdjustAudioOrder::updateAudioBuffer()
 
 void AdjustAudioOrder::updatePointButtons()
 {
-    const AudioInfo *record = currentRecord();
+    const AudioInfo* record = currentRecord();
     if (!record)
         return;
     const bool trimmable = !isUntrimmable(*record);
@@ -381,7 +365,7 @@ void AdjustAudioOrder::updatePointButtons()
 
 void AdjustAudioOrder::updateTimeLabel()
 {
-    const AudioInfo *record = currentRecord();
+    const AudioInfo* record = currentRecord();
     if (!record) {
         ui->label->setText(QStringLiteral("00:00:00 / 00:00:00"));
         return;
@@ -429,7 +413,7 @@ void AdjustAudioOrder::onThumbMouseRelease(int value)
 
 void AdjustAudioOrder::on_setInPoint_clicked()
 {
-    AudioInfo *record = currentRecord();
+    AudioInfo* record = currentRecord();
     const int value = ui->sliderClipping->value();
     // A start point past the end point would make the clip run backwards.
     if (!record || isUntrimmable(*record) || value > record->endTime - kLeastClipTime)
@@ -441,7 +425,7 @@ void AdjustAudioOrder::on_setInPoint_clicked()
 
 void AdjustAudioOrder::on_setOutPoint_clicked()
 {
-    AudioInfo *record = currentRecord();
+    AudioInfo* record = currentRecord();
     const int value = ui->sliderClipping->value();
     if (!record || isUntrimmable(*record) || value < record->startTime + kLeastClipTime)
         return;
@@ -452,7 +436,7 @@ void AdjustAudioOrder::on_setOutPoint_clicked()
 
 void AdjustAudioOrder::onClipStartChanged(int value)
 {
-    if (AudioInfo *record = currentRecord()) {
+    if (AudioInfo* record = currentRecord()) {
         record->startTime = value;
         ui->treeWidget->topLevelItem(m_currentRow)->setText(StartColumn, secondToTimeString(value));
     }
@@ -460,16 +444,13 @@ void AdjustAudioOrder::onClipStartChanged(int value)
 
 void AdjustAudioOrder::onClipEndChanged(int value)
 {
-    if (AudioInfo *record = currentRecord()) {
+    if (AudioInfo* record = currentRecord()) {
         record->endTime = value;
         ui->treeWidget->topLevelItem(m_currentRow)->setText(EndColumn, secondToTimeString(value));
     }
 }
 
-void AdjustAudioOrder::setVolume(int value)
-{
-    m_player.setGain(float(value) / 100.0f);
-}
+void AdjustAudioOrder::setVolume(int value) { m_player.setGain(float(value) / 100.0f); }
 
 void AdjustAudioOrder::on_mute_clicked()
 {
@@ -498,21 +479,18 @@ void AdjustAudioOrder::on_volumePositionAction_triggered()
     ui->volume->setSliderPosition(std::clamp(m_volumeMouseX * 100 / width, 0, 100));
 }
 
-bool AdjustAudioOrder::eventFilter(QObject *watched, QEvent *event)
+bool AdjustAudioOrder::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == ui->volume) {
         switch (event->type()) {
         case QEvent::MouseButtonPress:
         case QEvent::MouseMove: {
-            const auto *mouse = static_cast<QMouseEvent *>(event);
+            const auto* mouse = static_cast<QMouseEvent*>(event);
             m_volumeMouseX = (mouse->buttons() & Qt::LeftButton) ? int(mouse->position().x()) : -1;
             break;
         }
-        case QEvent::MouseButtonRelease:
-            m_volumeMouseX = -1;
-            break;
-        default:
-            break;
+        case QEvent::MouseButtonRelease: m_volumeMouseX = -1; break;
+        default: break;
         }
     }
     return ZuDialog::eventFilter(watched, event);

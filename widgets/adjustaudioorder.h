@@ -21,7 +21,7 @@ class AdjustAudioOrder : public ZuDialog
 {
     Q_OBJECT
 public:
-    AdjustAudioOrder(const QList<AudioInfo> &list, QWidget *parent = nullptr);
+    AdjustAudioOrder(const QList<AudioInfo>& list, QWidget* parent = nullptr);
     ~AdjustAudioOrder() override;
 
     // Makes that top-level row current.
@@ -35,8 +35,8 @@ public:
 
     // Stands in for the multi-file open dialog while set (tests); an empty
     // function restores the real dialog.
-    using FileDialogHook = std::function<QStringList(QWidget *parent, const QString &caption, const QString &dir,
-                                                     const QString &filter)>;
+    using FileDialogHook =
+        std::function<QStringList(QWidget* parent, const QString& caption, const QString& dir, const QString& filter)>;
     static void setFileDialogHook(FileDialogHook hook);
 
     // A press on the volume slider's groove moves it to the pressed point
@@ -64,14 +64,14 @@ private slots:
     void onClipEndChanged(int value);
     void onThumbMouseRelease(int value);
     void updateAudioBuffer();
-    void on_treeWidget_currentItemChanged(QTreeWidgetItem *current, QTreeWidgetItem *previous);
+    void on_treeWidget_currentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous);
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    AudioInfo *currentRecord();
-    QTreeWidgetItem *makeItem(const AudioInfo &info) const;
+    AudioInfo* currentRecord();
+    QTreeWidgetItem* makeItem(const AudioInfo& info) const;
     // Moves the current row by `offset` rows, keeping it current.
     void moveCurrent(int offset);
     // Makes `row` current without the intermediate selections a moving

@@ -65,30 +65,21 @@ QImage skinImage(const QString& name)
     return found.value();
 }
 
-QString fileNameOf(const AudioInfo& info)
-{
-    return QDir::toNativeSeparators(QFileInfo(info.filePath).fileName());
-}
+QString fileNameOf(const AudioInfo& info) { return QDir::toNativeSeparators(QFileInfo(info.filePath).fileName()); }
 
-QString clipLength(const AudioInfo& info)
-{
-    return secondToTimeString(int(info.endTime - info.startTime));
-}
+QString clipLength(const AudioInfo& info) { return secondToTimeString(int(info.endTime - info.startTime)); }
 
 QString toolTipLine(const QString& label, const QString& value)
 {
-    return QStringLiteral("<br /><nobr>") + label + QStringLiteral(":&nbsp;<b>") + value
-           + QStringLiteral("</b><nobr/>");
+    return QStringLiteral("<br /><nobr>") + label + QStringLiteral(":&nbsp;<b>") + value +
+           QStringLiteral("</b><nobr/>");
 }
 
 } // namespace
 
 QStringList AudioListWidget::m_nameFilters = audioNameFilters();
 
-const QList<AudioInfo>& AudioClipsView::list() const
-{
-    return m_strip.document()->clips();
-}
+const QList<AudioInfo>& AudioClipsView::list() const { return m_strip.document()->clips(); }
 
 AudioListWidget::AudioListWidget(QWidget* parent)
     : QListWidget(parent)
@@ -112,10 +103,7 @@ AudioListWidget::AudioListWidget(QWidget* parent)
 
 AudioListWidget::~AudioListWidget() = default;
 
-AlbumDocument* AudioListWidget::document() const
-{
-    return m_document.get();
-}
+AlbumDocument* AudioListWidget::document() const { return m_document.get(); }
 
 void AudioListWidget::setDocument(AlbumDocument* document)
 {
@@ -280,8 +268,8 @@ void AudioListWidget::setToolTipForItem(int row)
     if (!it || row >= audios.size())
         return;
     const AudioInfo& info = audios.at(row);
-    QString tip = QStringLiteral("<nobr>#%1&nbsp;<b>").arg(row + 1) + fileNameOf(info).toHtmlEscaped()
-                  + QStringLiteral("</b><nobr/>");
+    QString tip = QStringLiteral("<nobr>#%1&nbsp;<b>").arg(row + 1) + fileNameOf(info).toHtmlEscaped() +
+                  QStringLiteral("</b><nobr/>");
     tip += toolTipLine(tr("Duration"), clipLength(info));
     tip += toolTipLine(tr("Channels"), QString::number(info.channels));
     tip += toolTipLine(tr("Sample Rate"), QString::number(info.sampleRate));
@@ -385,10 +373,7 @@ void AudioListWidget::retranslate()
     viewport()->update();
 }
 
-void AudioListWidget::on_itemDoubleClicked(QListWidgetItem* item)
-{
-    editOrder(row(item));
-}
+void AudioListWidget::on_itemDoubleClicked(QListWidgetItem* item) { editOrder(row(item)); }
 
 void AudioListWidget::editOrder(int row)
 {
@@ -479,10 +464,7 @@ void AudioListWidget::resizeEvent(QResizeEvent* event)
     QListWidget::resizeEvent(event);
 }
 
-void AudioListWidget::contextMenuEvent(QContextMenuEvent* event)
-{
-    emit contextMenu(event->globalPos());
-}
+void AudioListWidget::contextMenuEvent(QContextMenuEvent* event) { emit contextMenu(event->globalPos()); }
 
 void AudioListWidget::dragEnterEvent(QDragEnterEvent* event)
 {
@@ -493,10 +475,7 @@ void AudioListWidget::dragEnterEvent(QDragEnterEvent* event)
         event->ignore();
 }
 
-void AudioListWidget::dragMoveEvent(QDragMoveEvent* event)
-{
-    event->accept();
-}
+void AudioListWidget::dragMoveEvent(QDragMoveEvent* event) { event->accept(); }
 
 void AudioListWidget::dropEvent(QDropEvent* event)
 {

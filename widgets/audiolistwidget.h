@@ -20,7 +20,9 @@ class AudioListWidget;
 class AudioClipsView
 {
 public:
-    explicit AudioClipsView(const AudioListWidget& strip) : m_strip(strip) {}
+    explicit AudioClipsView(const AudioListWidget& strip)
+        : m_strip(strip)
+    {}
     AudioClipsView(const AudioClipsView&) = delete;
     AudioClipsView& operator=(const AudioClipsView&) = delete;
 

@@ -6,7 +6,7 @@
 #include <climits>
 #include <cstring>
 
-ClipPlayer::ClipPlayer(const char *deviceName)
+ClipPlayer::ClipPlayer(const char* deviceName)
     : m_stream(bufferCount, deviceName)
 {
     const AudioInfo target = targetFormat();
@@ -32,7 +32,7 @@ int ClipPlayer::chunkBytes()
     return target.sampleRate * target.channels * target.bitsPerSample / 8 / chunksPerSecond;
 }
 
-bool ClipPlayer::open(const QString &path)
+bool ClipPlayer::open(const QString& path)
 {
     stop();
     m_reader.close();
@@ -74,24 +74,21 @@ void ClipPlayer::stop()
     m_remainder = 0;
 }
 
-void ClipPlayer::setGain(float gain)
-{
-    m_stream.setGain(gain);
-}
+void ClipPlayer::setGain(float gain) { m_stream.setGain(gain); }
 
 void ClipPlayer::queueFreeBuffers()
 {
     while (m_stream.freeBuffers() > 0) {
-        const QByteArray &chunk = nextChunk();
+        const QByteArray& chunk = nextChunk();
         if (!m_stream.queue(chunk.constData(), int(chunk.size())))
             break;
     }
 }
 
-const QByteArray &ClipPlayer::nextChunk()
+const QByteArray& ClipPlayer::nextChunk()
 {
     const int chunk = chunkBytes();
-    auto *bytes = reinterpret_cast<char *>(m_samples.samples);
+    auto* bytes = reinterpret_cast<char*>(m_samples.samples);
     while (bytes) {
         const int unread = m_samples.length - m_samples.consumed;
         if (unread >= chunk) {

@@ -20,9 +20,9 @@ public:
 
     // `deviceName` null opens the default device; without a usable device
     // the stream's wall clock keeps the time silently.
-    explicit ClipPlayer(const char *deviceName = nullptr);
-    ClipPlayer(const ClipPlayer &) = delete;
-    ClipPlayer &operator=(const ClipPlayer &) = delete;
+    explicit ClipPlayer(const char* deviceName = nullptr);
+    ClipPlayer(const ClipPlayer&) = delete;
+    ClipPlayer& operator=(const ClipPlayer&) = delete;
 
     // What every file is decoded to: stereo 16-bit at 44100 Hz, the whole
     // file as the clip.
@@ -32,7 +32,7 @@ public:
 
     // Opens the file for the next start(); false (and silence when played)
     // when it cannot be read.
-    bool open(const QString &path);
+    bool open(const QString& path);
     // Stops, positions the file at `seconds`, queues every buffer and plays.
     void start(double seconds);
     // Refills the buffers heard since the last call and returns their count.
@@ -46,7 +46,7 @@ public:
     // The feed behind start() and update(): positions the file, and hands
     // out the sound of the next buffer (silence once the file has ended).
     void reposition(double seconds);
-    const QByteArray &nextChunk();
+    const QByteArray& nextChunk();
 
 private:
     void queueFreeBuffers();
@@ -54,7 +54,7 @@ private:
     ALStream m_stream;
     AudioReader m_reader;
     SampleDecoding m_samples;
-    int m_remainder = 0; // bytes carried over to keep every buffer a whole number of sample frames
+    int m_remainder = 0;      // bytes carried over to keep every buffer a whole number of sample frames
     bool m_exhausted = false; // the reader stopped giving sound without saying so
     QByteArray m_chunk;
 };

@@ -11,8 +11,7 @@ GettingStartLabel::GettingStartLabel(QWidget* parent, Qt::WindowFlags f)
     : QLabel(parent, f)
     // A skin without its own picture still greets the user.
     , m_gettingStart(ZuPref::skinDir() + QStringLiteral("/app_reelwright/gettingstart.png"))
-{
-}
+{}
 
 void GettingStartLabel::retranslate()
 {

@@ -8,9 +8,9 @@
 #include <QLayout>
 
 ImportProgress::ImportProgress(bool isImage, QWidget* parent)
-    : ZuDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
-      ui(std::make_unique<Ui::ImportProgressClass>()),
-      isImage(isImage)
+    : ZuDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint)
+    , ui(std::make_unique<Ui::ImportProgressClass>())
+    , isImage(isImage)
 {
     ui->setupUi(this);
     setAllWindowTitle(tr("Import Progress"));
@@ -87,8 +87,9 @@ QString ImportProgress::failureReport(const QList<InfoParser::Failure>& failures
 {
     // A table keeps each reason beside its path however long the paths are;
     // everything from the files is escaped, so a name shows as it is written.
-    QString html = QStringLiteral("<p>") + tr("Some files have not been added to the list:\n").trimmed().toHtmlEscaped()
-        + QStringLiteral("</p><table cellspacing=\"0\" cellpadding=\"1\">");
+    QString html = QStringLiteral("<p>") +
+                   tr("Some files have not been added to the list:\n").trimmed().toHtmlEscaped() +
+                   QStringLiteral("</p><table cellspacing=\"0\" cellpadding=\"1\">");
     // A box taller than the screen would hide its own button, so a long list
     // is cut and the rest counted.
     const qsizetype shown = failures.size() > MaxReportedFiles ? MaxReportedFiles - 1 : failures.size();
@@ -98,8 +99,8 @@ QString ImportProgress::failureReport(const QList<InfoParser::Failure>& failures
                          failures.at(i).reason.toHtmlEscaped());
     html += QStringLiteral("</table>");
     if (shown < failures.size())
-        html += QStringLiteral("<p>") + tr("... and %n more file(s).", nullptr, int(failures.size() - shown))
-            + QStringLiteral("</p>");
+        html += QStringLiteral("<p>") + tr("... and %n more file(s).", nullptr, int(failures.size() - shown)) +
+                QStringLiteral("</p>");
     return html;
 }
 

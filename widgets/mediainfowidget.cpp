@@ -13,8 +13,8 @@ MediaInfoWidget::MediaInfoWidget(QWidget* parent)
     , m_text(new QTextEdit(this))
 {
     m_text->setReadOnly(true);
-    m_text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::LinksAccessibleByMouse
-                                    | Qt::LinksAccessibleByKeyboard);
+    m_text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::LinksAccessibleByMouse |
+                                    Qt::LinksAccessibleByKeyboard);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_text);
     setAllWindowTitle(tr("Property"));
@@ -33,8 +33,7 @@ void MediaInfoWidget::setFileInfo(fileType type, const QString& s1, const QStrin
     m_type = type;
     for (int i = 0; i < 17; ++i) {
         const int number = i + 1;
-        const bool kept = (type == ImageFile && number <= 14)
-                          || (type == AudioFile && (number <= 3 || number >= 15));
+        const bool kept = (type == ImageFile && number <= 14) || (type == AudioFile && (number <= 3 || number >= 15));
         if (kept)
             m_values[i] = *given[i];
     }
@@ -49,27 +48,25 @@ void MediaInfoWidget::setHtml()
     // Values come from files (names, EXIF text): shown as written, never
     // read as markup.
     auto row = [this](const QString& label, int number) {
-        return QStringLiteral("<tr><td>") + label + QStringLiteral("</td><td>")
-               + m_values[number - 1].toHtmlEscaped() + QStringLiteral("</td></tr>");
+        return QStringLiteral("<tr><td>") + label + QStringLiteral("</td><td>") + m_values[number - 1].toHtmlEscaped() +
+               QStringLiteral("</td></tr>");
     };
     QString html = QStringLiteral("<html><body><table border=\"0\">");
     if (m_type == ImageFile) {
         const std::pair<QString, int> before[] = {
-            {tr("File Name:"), 1}, {tr("Format:"), 2}, {tr("Resolution:"), 3}, {tr("Size:"), 4},
-            {tr("Modified:"), 5}};
+            {tr("File Name:"), 1}, {tr("Format:"), 2}, {tr("Resolution:"), 3}, {tr("Size:"), 4}, {tr("Modified:"), 5}};
         for (const auto& [label, number] : before)
             html += row(label, number);
         html += QStringLiteral("<tr><td>-------------------------</td><td>----------------</td></tr>");
         const std::pair<QString, int> exif[] = {
-            {tr("Equipment Make:"), 6},  {tr("Camera Model:"), 7},  {tr("Software:"), 8},
+            {tr("Equipment Make:"), 6},           {tr("Camera Model:"), 7},   {tr("Software:"), 8},
             {tr("Compressed Bit-Per-Pixel:"), 9}, {tr("Exposure Time:"), 10}, {tr("F-Number:"), 11},
-            {tr("Exposure Mode:"), 12}, {tr("Exposure Bias:"), 13}, {tr("Max Aperture:"), 14}};
+            {tr("Exposure Mode:"), 12},           {tr("Exposure Bias:"), 13}, {tr("Max Aperture:"), 14}};
         for (const auto& [label, number] : exif)
             html += row(label, number);
     } else {
-        const std::pair<QString, int> rows[] = {{tr("File Name:"), 1},  {tr("Format:"), 2},
-                                                {tr("Size:"), 3},       {tr("Channels:"), 15},
-                                                {tr("Sample Rate:"), 16}, {tr("Duration:"), 17}};
+        const std::pair<QString, int> rows[] = {{tr("File Name:"), 1}, {tr("Format:"), 2},       {tr("Size:"), 3},
+                                                {tr("Channels:"), 15}, {tr("Sample Rate:"), 16}, {tr("Duration:"), 17}};
         for (const auto& [label, number] : rows)
             html += row(label, number);
     }

@@ -15,7 +15,11 @@ class MediaInfoWidget : public ZuDialog
     Q_OBJECT
 public:
     // What the panel describes; the values are the ones callers pass.
-    enum fileType { AudioFile = 0, ImageFile = 1, NoFile = 2 };
+    enum fileType {
+        AudioFile = 0,
+        ImageFile = 1,
+        NoFile = 2
+    };
 
     explicit MediaInfoWidget(QWidget* parent = nullptr);
 
@@ -25,9 +29,8 @@ public:
                      const QString& s3 = QString(), const QString& s4 = QString(), const QString& s5 = QString(),
                      const QString& s6 = QString(), const QString& s7 = QString(), const QString& s8 = QString(),
                      const QString& s9 = QString(), const QString& s10 = QString(), const QString& s11 = QString(),
-                     const QString& s12 = QString(), const QString& s13 = QString(),
-                     const QString& s14 = QString(), const QString& s15 = QString(),
-                     const QString& s16 = QString(), const QString& s17 = QString());
+                     const QString& s12 = QString(), const QString& s13 = QString(), const QString& s14 = QString(),
+                     const QString& s15 = QString(), const QString& s16 = QString(), const QString& s17 = QString());
     void setHtml();
 
 public slots:

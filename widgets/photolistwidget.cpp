@@ -40,7 +40,8 @@ constexpr QSize TransPictureSize(PhotoListWidget::transItemSize.width() - 8,
 
 } // namespace
 
-PhotoListWidget::PhotoListWidget(QWidget* parent) : QListWidget(parent)
+PhotoListWidget::PhotoListWidget(QWidget* parent)
+    : QListWidget(parent)
 {
     setFixedHeight(StripHeight);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -60,10 +61,7 @@ PhotoListWidget::PhotoListWidget(QWidget* parent) : QListWidget(parent)
 
 PhotoListWidget::~PhotoListWidget() = default;
 
-AlbumDocument* PhotoListWidget::document() const
-{
-    return m_document.get();
-}
+AlbumDocument* PhotoListWidget::document() const { return m_document.get(); }
 
 void PhotoListWidget::setDocument(AlbumDocument* document)
 {
@@ -77,20 +75,11 @@ void PhotoListWidget::setDocument(AlbumDocument* document)
     rebuildItems();
 }
 
-const QList<ImageInfo>& PhotoListWidget::photoList() const
-{
-    return m_document->photos();
-}
+const QList<ImageInfo>& PhotoListWidget::photoList() const { return m_document->photos(); }
 
-void PhotoListWidget::setDragHook(DragHook hook)
-{
-    dragHook() = std::move(hook);
-}
+void PhotoListWidget::setDragHook(DragHook hook) { dragHook() = std::move(hook); }
 
-void PhotoListWidget::determineImageType(ImageInfo& info)
-{
-    info.imageType = imageTypeOf(info.procs);
-}
+void PhotoListWidget::determineImageType(ImageInfo& info) { info.imageType = imageTypeOf(info.procs); }
 
 void PhotoListWidget::setImageForItem(ImageInfo& info, QListWidgetItem* item)
 {
@@ -115,8 +104,8 @@ void PhotoListWidget::setImageForTrans(QListWidgetItem* item)
     // Loaded once per skin rather than once per marker.
     const QString path = ZuPref::skinDir() + QStringLiteral("/app_reelwright/transition.png");
     if (path != m_transPath || m_transPicture.isNull()) {
-        m_transPicture = QPixmap::fromImage(
-            QImage(path).scaled(TransPictureSize, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+        m_transPicture =
+            QPixmap::fromImage(QImage(path).scaled(TransPictureSize, Qt::IgnoreAspectRatio, Qt::FastTransformation));
         m_transPath = path;
     }
     item->setData(Qt::DecorationRole, m_transPicture);
@@ -127,12 +116,12 @@ void PhotoListWidget::setToolTip(const ImageInfo& info, QListWidgetItem* item)
     // File names come from outside: escaped, so markup in a name shows as
     // the characters it is made of.
     const QString name = QFileInfo(info.filePath).fileName().toHtmlEscaped();
-    item->setToolTip(QStringLiteral("<nobr>") + tr("Name") + QStringLiteral(":&nbsp;<b>") + name
-                     + QStringLiteral("</b><nobr/><br />") + QStringLiteral("<nobr>") + tr("Dimension")
-                     + QStringLiteral(":&nbsp;<b>") + QStringLiteral("%1 x %2").arg(info.width).arg(info.height)
-                     + QStringLiteral("</b><nobr/><br />") + QStringLiteral("<nobr>") + tr("Depth")
-                     + QStringLiteral(":&nbsp;<b>") + QStringLiteral("%1").arg(info.depth) + tr("Bits")
-                     + QStringLiteral("</b><nobr/>"));
+    item->setToolTip(QStringLiteral("<nobr>") + tr("Name") + QStringLiteral(":&nbsp;<b>") + name +
+                     QStringLiteral("</b><nobr/><br />") + QStringLiteral("<nobr>") + tr("Dimension") +
+                     QStringLiteral(":&nbsp;<b>") + QStringLiteral("%1 x %2").arg(info.width).arg(info.height) +
+                     QStringLiteral("</b><nobr/><br />") + QStringLiteral("<nobr>") + tr("Depth") +
+                     QStringLiteral(":&nbsp;<b>") + QStringLiteral("%1").arg(info.depth) + tr("Bits") +
+                     QStringLiteral("</b><nobr/>"));
 }
 
 QListWidgetItem* PhotoListWidget::newTransItem()
@@ -380,10 +369,7 @@ void PhotoListWidget::selectionAutoRotate()
     setCurrentRow(rows.first(), QItemSelectionModel::NoUpdate);
 }
 
-void PhotoListWidget::selectionRestore()
-{
-    selectionAutoRotate();
-}
+void PhotoListWidget::selectionRestore() { selectionAutoRotate(); }
 
 void PhotoListWidget::autoRotateAll()
 {
@@ -391,10 +377,7 @@ void PhotoListWidget::autoRotateAll()
     emit photoListChanged(photoList());
 }
 
-void PhotoListWidget::autoRotatewhileImporting(bool on)
-{
-    m_document->setRotateWhileImporting(on);
-}
+void PhotoListWidget::autoRotatewhileImporting(bool on) { m_document->setRotateWhileImporting(on); }
 
 void PhotoListWidget::sort(SortType type, bool ascending)
 {
@@ -481,10 +464,7 @@ void PhotoListWidget::dragEnterEvent(QDragEnterEvent* event)
         event->ignore();
 }
 
-void PhotoListWidget::dragMoveEvent(QDragMoveEvent* event)
-{
-    event->accept();
-}
+void PhotoListWidget::dragMoveEvent(QDragMoveEvent* event) { event->accept(); }
 
 void PhotoListWidget::dropEvent(QDropEvent* event)
 {

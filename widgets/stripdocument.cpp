@@ -1,6 +1,8 @@
 #include "stripdocument.h"
 
-StripDocument::StripDocument() : m_own(std::make_unique<AlbumDocument>()) {}
+StripDocument::StripDocument()
+    : m_own(std::make_unique<AlbumDocument>())
+{}
 
 StripDocument::~StripDocument() = default;
 

@@ -11,7 +11,12 @@
 
 namespace {
 
-enum MissingImage { MissingFore = 1, MissingStartTag = 2, MissingEndTag = 4, MissingThumb = 8 };
+enum MissingImage {
+    MissingFore = 1,
+    MissingStartTag = 2,
+    MissingEndTag = 4,
+    MissingThumb = 8
+};
 
 // The track image keeps these borders when it is stretched.
 constexpr int kBorderLeft = 2;
@@ -19,14 +24,14 @@ constexpr int kBorderTop = 3;
 constexpr int kBorderRight = 2;
 constexpr int kBorderBottom = 3;
 
-QPixmap stretched(const QPixmap &pixmap, const QSize &size)
+QPixmap stretched(const QPixmap& pixmap, const QSize& size)
 {
     return Zu::scaleBorderImage(pixmap, size, kBorderLeft, kBorderTop, kBorderRight, kBorderBottom);
 }
 
 } // namespace
 
-ZuSliderBar::ZuSliderBar(QWidget *parent)
+ZuSliderBar::ZuSliderBar(QWidget* parent)
     : QWidget(parent)
 {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -75,20 +80,11 @@ void ZuSliderBar::setType(int type)
     update();
 }
 
-int ZuSliderBar::trackLeft() const
-{
-    return rect().left() + m_horiMargin;
-}
+int ZuSliderBar::trackLeft() const { return rect().left() + m_horiMargin; }
 
-int ZuSliderBar::trackRight() const
-{
-    return rect().right() - m_horiMargin;
-}
+int ZuSliderBar::trackRight() const { return rect().right() - m_horiMargin; }
 
-int ZuSliderBar::trackWidth() const
-{
-    return trackRight() - trackLeft() + 1;
-}
+int ZuSliderBar::trackWidth() const { return trackRight() - trackLeft() + 1; }
 
 double ZuSliderBar::positionToX(int position) const
 {
@@ -130,7 +126,7 @@ QRect ZuSliderBar::endTagRect() const
     return QRect(m_isThumbCenter ? xe - w / 2 : xe, m_clipTagTop, w, m_clipEndTag.height());
 }
 
-void ZuSliderBar::logMissing(const QPixmap &pixmap, int image)
+void ZuSliderBar::logMissing(const QPixmap& pixmap, int image)
 {
     if (!pixmap.isNull() || (m_loggedMissing & unsigned(image)))
         return;
@@ -138,7 +134,7 @@ void ZuSliderBar::logMissing(const QPixmap &pixmap, int image)
     writeLogEvent("zusliderbar", __LINE__);
 }
 
-void ZuSliderBar::paintEvent(QPaintEvent *)
+void ZuSliderBar::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     const int left = trackLeft();
@@ -163,7 +159,7 @@ void ZuSliderBar::paintEvent(QPaintEvent *)
 
     const double xs = positionToX(m_clipStart);
     const double xe = positionToX(m_clipEnd);
-    const QPixmap &clipFore = isEnabled() ? m_clipFore : m_disableClipFore;
+    const QPixmap& clipFore = isEnabled() ? m_clipFore : m_disableClipFore;
     if ((m_type & ShowClipRegion) && !m_clipFore.isNull() && !clipFore.isNull()) {
         const QRect region(int(xs), m_clipForeTop, int(xe - xs), clipFore.height());
         if (!region.isEmpty()) {
@@ -187,7 +183,7 @@ void ZuSliderBar::paintEvent(QPaintEvent *)
     paintThumb(painter);
 }
 
-void ZuSliderBar::paintThumb(QPainter &painter)
+void ZuSliderBar::paintThumb(QPainter& painter)
 {
     if (!(m_type & ShowThumb))
         return;
@@ -197,7 +193,7 @@ void ZuSliderBar::paintThumb(QPainter &painter)
         painter.drawPixmap(thumbRect().topLeft(), m_thumb);
 }
 
-void ZuSliderBar::mousePressEvent(QMouseEvent *event)
+void ZuSliderBar::mousePressEvent(QMouseEvent* event)
 {
     m_dragMode = DragNone;
     const QPoint pos = event->position().toPoint();
@@ -226,7 +222,7 @@ void ZuSliderBar::mousePressEvent(QMouseEvent *event)
     }
 }
 
-void ZuSliderBar::mouseMoveEvent(QMouseEvent *event)
+void ZuSliderBar::mouseMoveEvent(QMouseEvent* event)
 {
     if (!(event->buttons() & Qt::LeftButton) || m_dragMode == DragNone || trackWidth() <= 0)
         return;
@@ -234,13 +230,12 @@ void ZuSliderBar::mouseMoveEvent(QMouseEvent *event)
     const int right = trackRight();
     int x = int(event->position().x());
     if (x <= left) {
-        if ((m_dragMode == DragThumb && m_value == m_minimum)
-            || (m_dragMode == DragStartTag && m_clipStart == m_minimum))
+        if ((m_dragMode == DragThumb && m_value == m_minimum) ||
+            (m_dragMode == DragStartTag && m_clipStart == m_minimum))
             return;
         x = left;
     } else if (x >= right) {
-        if ((m_dragMode == DragThumb && m_value == m_maximum)
-            || (m_dragMode == DragEndTag && m_clipEnd == m_maximum))
+        if ((m_dragMode == DragThumb && m_value == m_maximum) || (m_dragMode == DragEndTag && m_clipEnd == m_maximum))
             return;
         x = right;
     }
@@ -267,30 +262,23 @@ void ZuSliderBar::mouseMoveEvent(QMouseEvent *event)
             emit clipEndChanged(v);
         }
         break;
-    default:
-        break;
+    default: break;
     }
     update();
 }
 
-void ZuSliderBar::mouseReleaseEvent(QMouseEvent *event)
+void ZuSliderBar::mouseReleaseEvent(QMouseEvent* event)
 {
     m_thumbHeld = false;
     const int v = std::clamp(xToPosition(int(event->position().x())), 0, std::max(0, m_maximum));
     switch (m_dragMode) {
-    case DragStartTag:
-        emit startTagMouseRelease(v);
-        break;
-    case DragEndTag:
-        emit endTagMouseRelease(v);
-        break;
-    default:
-        emit thumbMouseRelease(v);
-        break;
+    case DragStartTag: emit startTagMouseRelease(v); break;
+    case DragEndTag: emit endTagMouseRelease(v); break;
+    default: emit thumbMouseRelease(v); break;
     }
 }
 
-void ZuSliderBar::wheelEvent(QWheelEvent *event)
+void ZuSliderBar::wheelEvent(QWheelEvent* event)
 {
     // One notch up moves one unit down, as the track reads left to right.
     const int v = m_value - event->angleDelta().y() / 120;
@@ -316,7 +304,7 @@ void ZuSliderBar::setForeTop(int top)
     update();
 }
 
-void ZuSliderBar::setFore(const QString &path)
+void ZuSliderBar::setFore(const QString& path)
 {
     m_forePath = path;
     m_fore = QPixmap(path);
@@ -329,32 +317,29 @@ void ZuSliderBar::setClipForeTop(int top)
     update();
 }
 
-void ZuSliderBar::setClipFore(const QString &path)
+void ZuSliderBar::setClipFore(const QString& path)
 {
     m_clipForePath = path;
     m_clipFore = QPixmap(path);
     update();
 }
 
-void ZuSliderBar::setClipForeSelected(const QString &path)
+void ZuSliderBar::setClipForeSelected(const QString& path)
 {
     m_clipForeSelectedPath = path;
     m_clipForeSelected = QPixmap(path);
 }
 
-void ZuSliderBar::setDisableClipFore(const QString &path)
+void ZuSliderBar::setDisableClipFore(const QString& path)
 {
     m_disableClipForePath = path;
     m_disableClipFore = QPixmap(path);
     update();
 }
 
-void ZuSliderBar::setGoneTop(int top)
-{
-    m_goneTop = top;
-}
+void ZuSliderBar::setGoneTop(int top) { m_goneTop = top; }
 
-void ZuSliderBar::setGone(const QString &path)
+void ZuSliderBar::setGone(const QString& path)
 {
     m_gonePath = path;
     m_gone = QPixmap(path);
@@ -366,14 +351,14 @@ void ZuSliderBar::setClipTagTop(int top)
     update();
 }
 
-void ZuSliderBar::setClipStart(const QString &path)
+void ZuSliderBar::setClipStart(const QString& path)
 {
     m_clipStartPath = path;
     m_clipStartTag = QPixmap(path);
     update();
 }
 
-void ZuSliderBar::setClipEnd(const QString &path)
+void ZuSliderBar::setClipEnd(const QString& path)
 {
     m_clipEndPath = path;
     m_clipEndTag = QPixmap(path);
@@ -386,14 +371,14 @@ void ZuSliderBar::setThumbTop(int top)
     update();
 }
 
-void ZuSliderBar::setThumb(const QString &path)
+void ZuSliderBar::setThumb(const QString& path)
 {
     m_thumbPath = path;
     m_thumb = QPixmap(path);
     update();
 }
 
-void ZuSliderBar::setDisabaleThumb(const QString &path)
+void ZuSliderBar::setDisabaleThumb(const QString& path)
 {
     m_disableThumbPath = path;
     m_disableThumb = QPixmap(path);

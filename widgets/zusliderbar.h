@@ -31,10 +31,19 @@ class ZuSliderBar : public QWidget
 
 public:
     // What setType() shows; the bits combine.
-    enum TypeBits { ShowThumb = 1, ShowClipRegion = 2, ShowClipTags = 4 };
-    enum DragMode { DragNone = 0, DragThumb = 1, DragStartTag = 2, DragEndTag = 3 };
+    enum TypeBits {
+        ShowThumb = 1,
+        ShowClipRegion = 2,
+        ShowClipTags = 4
+    };
+    enum DragMode {
+        DragNone = 0,
+        DragThumb = 1,
+        DragStartTag = 2,
+        DragEndTag = 3
+    };
 
-    explicit ZuSliderBar(QWidget *parent = nullptr);
+    explicit ZuSliderBar(QWidget* parent = nullptr);
 
     int value() const { return m_value; }
     int minimum() const { return m_minimum; }
@@ -85,19 +94,19 @@ public:
 public slots:
     void setHoriMargin(int margin);
     void setForeTop(int top);
-    void setFore(const QString &path);
+    void setFore(const QString& path);
     void setClipForeTop(int top);
-    void setClipFore(const QString &path);
-    void setClipForeSelected(const QString &path);
-    void setDisableClipFore(const QString &path);
+    void setClipFore(const QString& path);
+    void setClipForeSelected(const QString& path);
+    void setDisableClipFore(const QString& path);
     void setGoneTop(int top);
-    void setGone(const QString &path);
+    void setGone(const QString& path);
     void setClipTagTop(int top);
-    void setClipStart(const QString &path);
-    void setClipEnd(const QString &path);
+    void setClipStart(const QString& path);
+    void setClipEnd(const QString& path);
     void setThumbTop(int top);
-    void setThumb(const QString &path);
-    void setDisabaleThumb(const QString &path);
+    void setThumb(const QString& path);
+    void setDisabaleThumb(const QString& path);
     void setIsThumbCenter(bool center);
     void setType(int type);
 
@@ -110,11 +119,11 @@ signals:
     void endTagMouseRelease(int value);
 
 protected:
-    void paintEvent(QPaintEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void wheelEvent(QWheelEvent *event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     int trackLeft() const;
@@ -123,10 +132,10 @@ private:
     QRect thumbRect() const;
     QRect startTagRect() const;
     QRect endTagRect() const;
-    void paintThumb(QPainter &painter);
+    void paintThumb(QPainter& painter);
     // Logs a missing image once per image, so a skin without it does not
     // flood the log on every repaint.
-    void logMissing(const QPixmap &pixmap, int image);
+    void logMissing(const QPixmap& pixmap, int image);
 
     int m_value = 0;
     int m_minimum = 0;

@@ -52,8 +52,8 @@ struct Run {
     double fps() const { return frames / seconds; }
     void print(const char* title) const
     {
-        std::printf("%-22s %6d frames in %7.2f s = %6.2f frames/s, processors %3.0f%% busy (of 2 cores: %.2f)\n",
-                    title, frames, seconds, fps(), 100.0 * cpu / seconds / 2.0, cpu / seconds);
+        std::printf("%-22s %6d frames in %7.2f s = %6.2f frames/s, processors %3.0f%% busy (of 2 cores: %.2f)\n", title,
+                    frames, seconds, fps(), 100.0 * cpu / seconds / 2.0, cpu / seconds);
     }
 };
 
@@ -175,7 +175,8 @@ int main(int argc, char* argv[])
         render.start();
         int carry = 0;
         for (int i = 0; i < total; ++i)
-            render.takeSound(carry, [&sound](const char* data, int bytes) { sound.insert(sound.end(), data, data + bytes); });
+            render.takeSound(carry,
+                             [&sound](const char* data, int bytes) { sound.insert(sound.end(), data, data + bytes); });
         render.stop();
         render.wait();
     }
@@ -230,10 +231,11 @@ int main(int argc, char* argv[])
     floor.print("encoder-only floor");
     std::printf("ratio compile / floor: %.3f (goal <= 1.15)\n", floor.fps() / compile.fps());
     const double n = compile.frames * 1e6;
-    std::printf("compile loop per frame on the GUI thread: render %.2f ms, read-back %.2f ms, waiting for the encoder %.2f ms, "
-                "sound %.2f ms, other %.2f ms\n",
-                timings.renderNs / n, timings.readNs / n, timings.videoNs / n, timings.audioNs / n,
-                compile.seconds * 1e3 / compile.frames -
-                    (timings.renderNs + timings.readNs + timings.videoNs + timings.audioNs) / n);
+    std::printf(
+        "compile loop per frame on the GUI thread: render %.2f ms, read-back %.2f ms, waiting for the encoder %.2f ms, "
+        "sound %.2f ms, other %.2f ms\n",
+        timings.renderNs / n, timings.readNs / n, timings.videoNs / n, timings.audioNs / n,
+        compile.seconds * 1e3 / compile.frames -
+            (timings.renderNs + timings.readNs + timings.videoNs + timings.audioNs) / n);
     return 0;
 }

@@ -96,10 +96,12 @@ void measure(const QString& path, int repetitions, bool withGoals)
             return ImageReader::parse(info);
         });
         const double c = timeMs([&] {
-            return !QImage(path).scaled(OutputWidth, OutputHeight, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+            return !QImage(path)
+                        .scaled(OutputWidth, OutputHeight, Qt::KeepAspectRatio, Qt::SmoothTransformation)
                         .isNull();
         });
-        const double d = timeMs([&] { return ImageReader::read(path, picture.picture, OutputWidth, OutputHeight, false); });
+        const double d =
+            timeMs([&] { return ImageReader::read(path, picture.picture, OutputWidth, OutputHeight, false); });
         if (round < 0)
             continue;
         full.push_back(a);

@@ -92,8 +92,8 @@ void importRun(const char* kind, const QStringList& originals, int photoCount, c
     for (int i = 0; i < photoCount; ++i) {
         const QString path = QDir(folder).filePath(QStringLiteral("%1-%2.jpg").arg(QLatin1String(kind)).arg(i));
         const QString& original = originals.at(i % originals.size());
-        if (::link(QFile::encodeName(original).constData(), QFile::encodeName(path).constData()) != 0
-            && !QFile::copy(original, path))
+        if (::link(QFile::encodeName(original).constData(), QFile::encodeName(path).constData()) != 0 &&
+            !QFile::copy(original, path))
             return;
         files << path;
     }

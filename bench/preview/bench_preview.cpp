@@ -282,8 +282,8 @@ int main(int argc, char* argv[])
                 100.0 * threadNs / wall, 100.0 * processNs / wall);
     std::printf("per shown frame       load %.2f ms, upload %.2f ms, compose %.2f ms, blit %.2f ms (%d repaints),"
                 " GUI thread processor %.2f ms\n",
-                load / n, upload / n, compose / n, player.paintNs / std::max(player.repaints, 1) / 1e6,
-                player.repaints, threadNs / n);
+                load / n, upload / n, compose / n, player.paintNs / std::max(player.repaints, 1) / 1e6, player.repaints,
+                threadNs / n);
     std::printf("composed to on screen %.2f ms on average (%d window updates)\n",
                 swapLatencyNs / std::max(swaps, 1) / 1e6, swaps);
     return 0;

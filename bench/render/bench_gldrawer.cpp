@@ -104,8 +104,8 @@ int main(int argc, char** argv)
     const FrameData clock = loadPattern(QStringLiteral("04-clock-sweep.wpt"));
     const FrameData spiral = loadPattern(QStringLiteral("10-spiral.wpt"));
     const FrameData noise = loadPattern(QStringLiteral("12-soft-noise.wpt"));
-    if (!outgoing.isAllocated() || !incoming.isAllocated() || !clock.isAllocated() || !spiral.isAllocated()
-        || !noise.isAllocated())
+    if (!outgoing.isAllocated() || !incoming.isAllocated() || !clock.isAllocated() || !spiral.isAllocated() ||
+        !noise.isAllocated())
         return 1;
 
     GLDrawer drawer; // hidden, as the compile loop

@@ -113,7 +113,11 @@ int main(int argc, char** argv)
     std::printf("reelwright start-up, %d warm runs (first start %.1f ms not counted)\n", runs, warm.viewableMs);
     printFigures("to \"command:close splash screen\"", text);
     printFigures("to the main window viewable", viewable);
-    const double med = [&] { auto v = viewable; std::sort(v.begin(), v.end()); return v[v.size() / 2]; }();
+    const double med = [&] {
+        auto v = viewable;
+        std::sort(v.begin(), v.end());
+        return v[v.size() / 2];
+    }();
     std::printf("goal: under %.0f ms: %s\n", GoalMs, med < GoalMs ? "met" : "MISSED");
     return 0;
 }

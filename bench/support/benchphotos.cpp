@@ -33,7 +33,8 @@ QString makeCameraLikePhoto(const QString& folder, int index, QSize size)
     for (int y = 0; y < height; ++y) {
         auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < width; ++x) {
-            const double light = 120 + 70 * std::sin(x / 310.0 + phase) * std::cos(y / 205.0) + 25 * std::sin((x - y) / 41.0);
+            const double light =
+                120 + 70 * std::sin(x / 310.0 + phase) * std::cos(y / 205.0) + 25 * std::sin((x - y) / 41.0);
             const int grain = int(random.bounded(25)) - 12;
             row[x] = qRgb(std::clamp(int(light) + grain, 0, 255), std::clamp(int(light * 0.8) + 30 + grain, 0, 255),
                           std::clamp(int(255 - light) + grain, 0, 255));

@@ -110,8 +110,8 @@ int main(int argc, char** argv)
     for (const Subcommand& command : kSubcommands) {
         if (qstrcmp(argv[1], command.name) != 0)
             continue;
-        if (rest.size() < command.minimumArguments
-            || (command.maximumArguments >= 0 && rest.size() > command.maximumArguments))
+        if (rest.size() < command.minimumArguments ||
+            (command.maximumArguments >= 0 && rest.size() > command.maximumArguments))
             return usage();
         if (!command.drawsText)
             return command.run(rest);

@@ -15,7 +15,7 @@ namespace {
 
 constexpr int kSize = 32;
 
-void filmStrip(QPainter &p)
+void filmStrip(QPainter& p)
 {
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(45, 52, 64));
@@ -31,7 +31,7 @@ void filmStrip(QPainter &p)
     p.drawRect(QRectF(17, 11, 9, 10));
 }
 
-void globe(QPainter &p)
+void globe(QPainter& p)
 {
     const QRectF ball(3.5, 3.5, 25, 25);
     p.setPen(Qt::NoPen);
@@ -48,7 +48,7 @@ void globe(QPainter &p)
     p.drawEllipse(ball);
 }
 
-void disc(QPainter &p)
+void disc(QPainter& p)
 {
     QRadialGradient shine(QPointF(12, 12), 16);
     shine.setColorAt(0, QColor(250, 250, 255));
@@ -65,7 +65,7 @@ void disc(QPainter &p)
     p.drawEllipse(QRectF(14, 14, 4, 4));
 }
 
-void recentClock(QPainter &p)
+void recentClock(QPainter& p)
 {
     p.setPen(QPen(QColor(70, 80, 95), 1.6));
     p.setBrush(QColor(250, 250, 245));
@@ -78,7 +78,7 @@ void recentClock(QPainter &p)
     p.drawEllipse(QRectF(14.5, 14.5, 3, 3));
 }
 
-void handheld(QPainter &p)
+void handheld(QPainter& p)
 {
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(50, 55, 65));
@@ -90,9 +90,9 @@ void handheld(QPainter &p)
 }
 
 // A tile in the format's colour with its short name.
-Draw tile(QColor colour, const QString &label)
+Draw tile(QColor colour, const QString& label)
 {
-    return [colour, label](QPainter &p) {
+    return [colour, label](QPainter& p) {
         p.setPen(QPen(colour.darker(150), 1));
         p.setBrush(blend(QPointF(0, 2), QPointF(0, 30), colour.lighter(125), colour.darker(115)));
         p.drawRoundedRect(QRectF(1.5, 4.5, 29, 23), 4, 4);
@@ -111,7 +111,7 @@ Draw tile(QColor colour, const QString &label)
 
 } // namespace
 
-int profileIcons(const QStringList &arguments)
+int profileIcons(const QStringList& arguments)
 {
     const std::map<QString, Draw> drawings = {
         {QStringLiteral("recent.png"), recentClock},
@@ -134,7 +134,7 @@ int profileIcons(const QStringList &arguments)
     const QDir folder(arguments.at(0));
     if (!makeFolder(folder.path()))
         return 1;
-    for (const QString &name : arguments.mid(1)) {
+    for (const QString& name : arguments.mid(1)) {
         const auto drawing = drawings.find(name);
         if (drawing == drawings.end()) {
             std::fprintf(stderr, "imagegen: no profile icon drawing for %s\n", qPrintable(name));

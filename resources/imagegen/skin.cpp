@@ -24,16 +24,16 @@ const QColor kIcon(0x3a, 0x44, 0x50);
 const QColor kAccent(0x2b, 0x76, 0xc8);
 const QColor kStop(0xc0, 0x39, 0x2b);
 
-bool save(const QString &path, int width, int height, const Draw &draw)
+bool save(const QString& path, int width, int height, const Draw& draw)
 {
     return savePng(paint(width, height, QImage::Format_ARGB32_Premultiplied, QPainter::Antialiasing, draw), path);
 }
 
 // A rounded bar filling the image: the track and the clip regions. The
 // corners stay within the borders the slider keeps when it stretches them.
-Draw bar(const QColor &edge, const QColor &top, const QColor &bottom)
+Draw bar(const QColor& edge, const QColor& top, const QColor& bottom)
 {
-    return [=](QPainter &p) {
+    return [=](QPainter& p) {
         const QRectF r(0.5, 0.5, p.device()->width() - 1.0, p.device()->height() - 1.0);
         p.setPen(QPen(edge, 1));
         p.setBrush(blend(QPointF(0, 0), QPointF(0, r.height()), top, bottom));
@@ -45,7 +45,7 @@ Draw bar(const QColor &edge, const QColor &top, const QColor &bottom)
 // a slope away from the clip.
 Draw tag(bool start)
 {
-    return [=](QPainter &p) {
+    return [=](QPainter& p) {
         const double w = p.device()->width();
         const double h = p.device()->height();
         QPainterPath path;
@@ -64,7 +64,7 @@ Draw tag(bool start)
 
 Draw thumb(bool enabled)
 {
-    return [=](QPainter &p) {
+    return [=](QPainter& p) {
         const QRectF r(0.5, 0.5, p.device()->width() - 1.0, p.device()->height() - 1.0);
         p.setPen(QPen(enabled ? QColor(0x5a, 0x62, 0x6c) : kGreyEdge, 1));
         p.setBrush(blend(QPointF(0, 0), QPointF(r.width(), 0),
@@ -82,12 +82,12 @@ Draw thumb(bool enabled)
 // button a crossed-out one.
 constexpr int kIconSize = 16;
 
-void triangle(QPainter &p, double left, double top, double right, double bottom, const QColor &colour)
+void triangle(QPainter& p, double left, double top, double right, double bottom, const QColor& colour)
 {
     fillShape(p, {{left, top}, {right, (top + bottom) / 2}, {left, bottom}}, colour);
 }
 
-void arrow(QPainter &p, bool up)
+void arrow(QPainter& p, bool up)
 {
     const double tip = up ? 2 : 14;
     const double base = up ? 8 : 8;
@@ -97,7 +97,7 @@ void arrow(QPainter &p, bool up)
 
 // A bracket standing on the in point ([) or out point (]) with a small
 // marker pointing at it.
-void bracket(QPainter &p, bool in)
+void bracket(QPainter& p, bool in)
 {
     p.setPen(QPen(kAccent, 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
     p.setBrush(Qt::NoBrush);
@@ -115,12 +115,9 @@ void bracket(QPainter &p, bool in)
         triangle(p, 3, 5, 8, 11, kIcon);
 }
 
-void speaker(QPainter &p)
-{
-    fillShape(p, {{1, 6}, {4, 6}, {8, 2}, {8, 14}, {4, 10}, {1, 10}}, kIcon);
-}
+void speaker(QPainter& p) { fillShape(p, {{1, 6}, {4, 6}, {8, 2}, {8, 14}, {4, 10}, {1, 10}}, kIcon); }
 
-bool writeSlider(const QDir &dir)
+bool writeSlider(const QDir& dir)
 {
     bool ok = true;
     ok &= save(dir.filePath("fore.png"), 20, 8, bar(kTrackEdge, kTrackTop, kTrackBottom));
@@ -136,43 +133,43 @@ bool writeSlider(const QDir &dir)
     return ok;
 }
 
-bool writeIcons(const QDir &dir)
+bool writeIcons(const QDir& dir)
 {
-    const auto icon = [&](const char *name, const Draw &draw) {
+    const auto icon = [&](const char* name, const Draw& draw) {
         return save(dir.filePath(QString::fromLatin1(name) + ".png"), kIconSize, kIconSize, draw);
     };
     bool ok = true;
-    ok &= icon("add", [](QPainter &p) {
+    ok &= icon("add", [](QPainter& p) {
         p.fillRect(QRectF(7, 2, 2, 12), kIcon);
         p.fillRect(QRectF(2, 7, 12, 2), kIcon);
     });
-    ok &= icon("delete", [](QPainter &p) {
+    ok &= icon("delete", [](QPainter& p) {
         p.setPen(QPen(kStop, 2, Qt::SolidLine, Qt::RoundCap));
         p.drawLine(QPointF(3.5, 3.5), QPointF(12.5, 12.5));
         p.drawLine(QPointF(12.5, 3.5), QPointF(3.5, 12.5));
     });
-    ok &= icon("moveup", [](QPainter &p) { arrow(p, true); });
-    ok &= icon("movedown", [](QPainter &p) { arrow(p, false); });
-    ok &= icon("play", [](QPainter &p) { triangle(p, 3, 2, 14, 14, kIcon); });
-    ok &= icon("pause", [](QPainter &p) {
+    ok &= icon("moveup", [](QPainter& p) { arrow(p, true); });
+    ok &= icon("movedown", [](QPainter& p) { arrow(p, false); });
+    ok &= icon("play", [](QPainter& p) { triangle(p, 3, 2, 14, 14, kIcon); });
+    ok &= icon("pause", [](QPainter& p) {
         p.fillRect(QRectF(3, 2, 4, 12), kIcon);
         p.fillRect(QRectF(9, 2, 4, 12), kIcon);
     });
-    ok &= icon("playsegment", [](QPainter &p) {
+    ok &= icon("playsegment", [](QPainter& p) {
         p.fillRect(QRectF(1, 2, 2, 12), kAccent);
         p.fillRect(QRectF(13, 2, 2, 12), kAccent);
         triangle(p, 5, 3, 12, 13, kIcon);
     });
-    ok &= icon("stop", [](QPainter &p) { p.fillRect(QRectF(3, 3, 10, 10), kIcon); });
-    ok &= icon("inpoint", [](QPainter &p) { bracket(p, true); });
-    ok &= icon("outpoint", [](QPainter &p) { bracket(p, false); });
-    ok &= icon("speakeroff", [](QPainter &p) {
+    ok &= icon("stop", [](QPainter& p) { p.fillRect(QRectF(3, 3, 10, 10), kIcon); });
+    ok &= icon("inpoint", [](QPainter& p) { bracket(p, true); });
+    ok &= icon("outpoint", [](QPainter& p) { bracket(p, false); });
+    ok &= icon("speakeroff", [](QPainter& p) {
         speaker(p);
         p.setPen(QPen(kStop, 1.6, Qt::SolidLine, Qt::RoundCap));
         p.drawLine(QPointF(10, 5.5), QPointF(15, 10.5));
         p.drawLine(QPointF(15, 5.5), QPointF(10, 10.5));
     });
-    ok &= icon("speaker", [](QPainter &p) {
+    ok &= icon("speaker", [](QPainter& p) {
         speaker(p);
         p.setPen(QPen(kIcon, 1.4, Qt::SolidLine, Qt::RoundCap));
         p.setBrush(Qt::NoBrush);
@@ -184,7 +181,7 @@ bool writeIcons(const QDir &dir)
 
 } // namespace
 
-int skinImages(const QStringList &arguments)
+int skinImages(const QStringList& arguments)
 {
     const QDir root(arguments.at(0));
     if (!makeFolder(root.filePath("slider")) || !makeFolder(root.filePath("audioorder")))

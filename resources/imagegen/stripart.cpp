@@ -24,10 +24,7 @@ const QColor kAccent(0xf0, 0x8c, 0x3a);
 
 constexpr int kCapHeight = 26;
 
-QLinearGradient stripGradient()
-{
-    return blend(QPointF(0, 0), QPointF(0, kCapHeight), kTop, kBottom);
-}
+QLinearGradient stripGradient() { return blend(QPointF(0, 0), QPointF(0, kCapHeight), kTop, kBottom); }
 
 void drawNote(QPainter& p, QPointF head, qreal size, const QColor& colour)
 {
@@ -220,10 +217,7 @@ QImage gettingStarted(const QString& title, const std::vector<Step>& steps)
                  [&](QPainter& p) { drawGettingStarted(p, size, title, steps); });
 }
 
-bool save(const QImage& image, const QDir& dir, const QString& name)
-{
-    return savePng(image, dir.filePath(name));
-}
+bool save(const QImage& image, const QDir& dir, const QString& name) { return savePng(image, dir.filePath(name)); }
 
 } // namespace
 
@@ -239,16 +233,16 @@ int stripArt(const QStringList& arguments)
         {QStringLiteral("Preview and create"), QStringLiteral("Play the album, then make your video.")},
     };
     const std::vector<Step> german = {
-        {QStringLiteral("Fotos hinzufügen"), QStringLiteral("Fotos auf den Fotostreifen ziehen oder einen Ordner importieren.")},
+        {QStringLiteral("Fotos hinzufügen"),
+         QStringLiteral("Fotos auf den Fotostreifen ziehen oder einen Ordner importieren.")},
         {QStringLiteral("Musik hinzufügen"), QStringLiteral("Lieder auf den Tonstreifen unter den Fotos ziehen.")},
         {QStringLiteral("Ansehen und erstellen"), QStringLiteral("Album abspielen, dann das Video erstellen.")},
     };
 
-    const bool ok = save(head(), dir, QStringLiteral("head.png")) && save(body(), dir, QStringLiteral("body.png"))
-                    && save(gettingStarted(QStringLiteral("Getting started"), english), dir,
-                            QStringLiteral("gettingstart.png"))
-                    && save(gettingStarted(QStringLiteral("Los geht’s"), german), dir,
-                            QStringLiteral("gettingstart_de_DE.png"));
+    const bool ok =
+        save(head(), dir, QStringLiteral("head.png")) && save(body(), dir, QStringLiteral("body.png")) &&
+        save(gettingStarted(QStringLiteral("Getting started"), english), dir, QStringLiteral("gettingstart.png")) &&
+        save(gettingStarted(QStringLiteral("Los geht’s"), german), dir, QStringLiteral("gettingstart_de_DE.png"));
     return ok ? 0 : 1;
 }
 

@@ -11,8 +11,8 @@ CodecContextPtr openDecoder(const AVStream* stream)
     if (!codec)
         return nullptr;
     CodecContextPtr context(avcodec_alloc_context3(codec));
-    if (avcodec_parameters_to_context(context.get(), stream->codecpar) < 0
-        || avcodec_open2(context.get(), codec, nullptr) < 0)
+    if (avcodec_parameters_to_context(context.get(), stream->codecpar) < 0 ||
+        avcodec_open2(context.get(), codec, nullptr) < 0)
         return nullptr;
     return context;
 }
@@ -51,9 +51,9 @@ DecodedVideo decodeVideo(const QString& path)
             if (result.frames == 0) {
                 result.width = frame->width;
                 result.height = frame->height;
-                SwsContextPtr scale(
-                    sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format), frame->width,
-                                   frame->height, AV_PIX_FMT_BGRA, SWS_BICUBIC, nullptr, nullptr, nullptr));
+                SwsContextPtr scale(sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format),
+                                                   frame->width, frame->height, AV_PIX_FMT_BGRA, SWS_BICUBIC, nullptr,
+                                                   nullptr, nullptr));
                 QImage image(frame->width, frame->height, QImage::Format_RGB32);
                 uint8_t* planes[4] = {image.bits(), nullptr, nullptr, nullptr};
                 int strides[4] = {int(image.bytesPerLine()), 0, 0, 0};
@@ -66,8 +66,8 @@ DecodedVideo decodeVideo(const QString& path)
     while (av_read_frame(input.get(), packet.get()) >= 0) {
         if (packet->stream_index == video && avcodec_send_packet(videoCodec.get(), packet.get()) >= 0)
             drain(videoCodec.get(), true);
-        else if (audioCodec && packet->stream_index == audio
-                 && avcodec_send_packet(audioCodec.get(), packet.get()) >= 0)
+        else if (audioCodec && packet->stream_index == audio &&
+                 avcodec_send_packet(audioCodec.get(), packet.get()) >= 0)
             drain(audioCodec.get(), false);
         av_packet_unref(packet.get());
     }

@@ -44,7 +44,7 @@ class PreferencesTests : public QObject
 
 public slots:
     // Stands in for the system file browser.
-    void openUrl(const QUrl &url) { m_opened << url; }
+    void openUrl(const QUrl& url) { m_opened << url; }
 
 private slots:
     void initTestCase();
@@ -63,7 +63,7 @@ void PreferencesTests::initTestCase()
     QVERIFY(m_dir.isValid());
     m_pref = std::make_unique<ZuPref>(m_dir.filePath(QStringLiteral("settings.ini")));
     ZuPref::setInstance(m_pref.get());
-    ZuMessageBox::setAnswerHook([this](QMessageBox &box) {
+    ZuMessageBox::setAnswerHook([this](QMessageBox& box) {
         m_alerts << box.text();
         return QMessageBox::Ok;
     });
@@ -74,7 +74,7 @@ void PreferencesTests::init()
 {
     m_alerts.clear();
     m_opened.clear();
-    for (const char *key : {"OutputPath", "auto_check_update_enable", "auto_check_update_interval"})
+    for (const char* key : {"OutputPath", "auto_check_update_enable", "auto_check_update_interval"})
         m_pref->remove(QLatin1String(key));
 }
 
@@ -120,11 +120,11 @@ void PreferencesTests::loads()
     QVERIFY(dialog);
     QCOMPARE(dialog->size(), QSize(550, 480));
     QCOMPARE(dialog->windowTitle(), QStringLiteral("Preferences"));
-    QCOMPARE(dialog->findChild<QLineEdit *>("lineEdit")->text(), QDir::toNativeSeparators(shownFolder));
-    QCOMPARE(dialog->findChild<QCheckBox *>("checkUpdate")->isChecked(), checked);
-    QCOMPARE(dialog->findChild<QComboBox *>("updateFreq")->currentText(), frequency);
-    QCOMPARE(dialog->findChild<QComboBox *>("updateFreq")->isEnabled(), checked);
-    QVERIFY(!dialog->findChild<QDialogButtonBox *>("buttonBox")->button(QDialogButtonBox::Apply)->isEnabled());
+    QCOMPARE(dialog->findChild<QLineEdit*>("lineEdit")->text(), QDir::toNativeSeparators(shownFolder));
+    QCOMPARE(dialog->findChild<QCheckBox*>("checkUpdate")->isChecked(), checked);
+    QCOMPARE(dialog->findChild<QComboBox*>("updateFreq")->currentText(), frequency);
+    QCOMPARE(dialog->findChild<QComboBox*>("updateFreq")->isEnabled(), checked);
+    QVERIFY(!dialog->findChild<QDialogButtonBox*>("buttonBox")->button(QDialogButtonBox::Apply)->isEnabled());
 }
 
 void PreferencesTests::saves_data()
@@ -156,19 +156,19 @@ void PreferencesTests::saves()
     const QStringList foldersBefore = QDir(m_dir.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     const auto dialog = openDialog();
     QVERIFY(dialog);
-    auto *edit = dialog->findChild<QLineEdit *>("lineEdit");
+    auto* edit = dialog->findChild<QLineEdit*>("lineEdit");
     edit->setFocus();
     QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(edit, folder);
     QTest::keyClick(edit, Qt::Key_Tab);
-    auto *check = dialog->findChild<QCheckBox *>("checkUpdate");
-    auto *freq = dialog->findChild<QComboBox *>("updateFreq");
+    auto* check = dialog->findChild<QCheckBox*>("checkUpdate");
+    auto* freq = dialog->findChild<QComboBox*>("updateFreq");
     freq->setCurrentIndex(frequency);
     if (uncheck) {
         QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(8, check->height() / 2));
         QVERIFY(!freq->isEnabled());
     }
-    auto *buttons = dialog->findChild<QDialogButtonBox *>("buttonBox");
+    auto* buttons = dialog->findChild<QDialogButtonBox*>("buttonBox");
     QTest::mouseClick(buttons->button(QDialogButtonBox::StandardButton(button)), Qt::LeftButton);
 
     QCOMPARE(m_alerts.size(), alert.isEmpty() ? 0 : 1);
@@ -194,9 +194,9 @@ void PreferencesTests::applyFollowsEdits()
 {
     const auto dialog = openDialog();
     QVERIFY(dialog);
-    QPushButton *apply = dialog->findChild<QDialogButtonBox *>("buttonBox")->button(QDialogButtonBox::Apply);
+    QPushButton* apply = dialog->findChild<QDialogButtonBox*>("buttonBox")->button(QDialogButtonBox::Apply);
     QVERIFY(!apply->isEnabled());
-    dialog->findChild<QComboBox *>("updateFreq")->setCurrentIndex(2);
+    dialog->findChild<QComboBox*>("updateFreq")->setCurrentIndex(2);
     QVERIFY(apply->isEnabled());
     QTest::mouseClick(apply, Qt::LeftButton);
     QVERIFY(!apply->isEnabled());
@@ -207,34 +207,31 @@ void PreferencesTests::folderButtons()
 {
     const auto dialog = openDialog();
     QVERIFY(dialog);
-    auto *edit = dialog->findChild<QLineEdit *>("lineEdit");
+    auto* edit = dialog->findChild<QLineEdit*>("lineEdit");
     const QString missing = m_dir.filePath("new/folder");
     edit->setText(missing);
     QString startedAt;
-    ZuFolderDialog::setAnswerHook([&](const QString &folder) {
+    ZuFolderDialog::setAnswerHook([&](const QString& folder) {
         startedAt = folder;
         return m_dir.filePath("picked");
     });
-    QTest::mouseClick(dialog->findChild<QPushButton *>("browse"), Qt::LeftButton);
+    QTest::mouseClick(dialog->findChild<QPushButton*>("browse"), Qt::LeftButton);
     // Browsing starts as near the typed folder as exists, and makes nothing.
     QCOMPARE(startedAt, m_dir.path());
     QVERIFY(!QFileInfo::exists(m_dir.filePath("new")));
     QCOMPARE(edit->text(), QDir::toNativeSeparators(m_dir.filePath("picked")));
 
-    QTest::mouseClick(dialog->findChild<QPushButton *>("open"), Qt::LeftButton);
+    QTest::mouseClick(dialog->findChild<QPushButton*>("open"), Qt::LeftButton);
     QVERIFY(QDir(m_dir.filePath("picked")).exists());
     QCOMPARE(m_opened, QList<QUrl>{QUrl::fromLocalFile(m_dir.filePath("picked"))});
     QVERIFY(m_alerts.isEmpty());
 
     edit->setText(QStringLiteral("/proc/version/x"));
-    QTest::mouseClick(dialog->findChild<QPushButton *>("open"), Qt::LeftButton);
+    QTest::mouseClick(dialog->findChild<QPushButton*>("open"), Qt::LeftButton);
     QCOMPARE(m_alerts, QStringList{QStringLiteral("Failed to open folder \"/proc/version/x\".")});
     QCOMPARE(m_opened.size(), 1);
 }
 
-std::unique_ptr<QObject> makePreferencesTests()
-{
-    return std::make_unique<PreferencesTests>();
-}
+std::unique_ptr<QObject> makePreferencesTests() { return std::make_unique<PreferencesTests>(); }
 
 #include "tst_preferences.moc"

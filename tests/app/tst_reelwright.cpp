@@ -47,10 +47,7 @@
 
 namespace {
 
-QString media(const char* name)
-{
-    return QDir(QStringLiteral(REELWRIGHT_MEDIA_DIR)).filePath(QLatin1String(name));
-}
+QString media(const char* name) { return QDir(QStringLiteral(REELWRIGHT_MEDIA_DIR)).filePath(QLatin1String(name)); }
 
 // Mean absolute difference of two pictures brought to 32 x 18.
 double difference(const QImage& a, const QImage& b)
@@ -75,7 +72,6 @@ QImage fitted(const QString& path, QSize frame)
     QPainter(&canvas).drawImage((frame.width() - photo.width()) / 2, (frame.height() - photo.height()) / 2, photo);
     return canvas;
 }
-
 
 QByteArray readAll(const QString& path)
 {
@@ -183,7 +179,8 @@ QString makeHostileFile(const QString& kind, const QString& path)
     param.sampleRate = 48000;
     AVWriter writer;
     if (kind == QStringLiteral("video only")) {
-        if (!writer.open(QString(), param, {"-s", "160x120", "-r", "25", "-vcodec", "mpeg4", "-an", "-f", "mp4", "-y", path}))
+        if (!writer.open(QString(), param,
+                         {"-s", "160x120", "-r", "25", "-vcodec", "mpeg4", "-an", "-f", "mp4", "-y", path}))
             return writer.errorString();
         AVPicture picture;
         if (!allocatePicture(picture, AV_PIX_FMT_RGBA, 160, 120))
@@ -192,7 +189,8 @@ QString makeHostileFile(const QString& kind, const QString& path)
             writer.writeVideoFrame(picture);
         freePicture(picture);
     } else if (kind == QStringLiteral("5.1 ac3")) {
-        if (!writer.open(QString(), param, {"-vn", "-acodec", "ac3", "-ac", "6", "-ar", "48000", "-ab", "384000", "-y", path}))
+        if (!writer.open(QString(), param,
+                         {"-vn", "-acodec", "ac3", "-ac", "6", "-ar", "48000", "-ab", "384000", "-y", path}))
             return writer.errorString();
         std::vector<short> tone(48000 * 2);
         for (std::size_t i = 0; i < tone.size(); ++i)
@@ -316,7 +314,8 @@ void TestReelwright::initTestCase()
 
 void TestReelwright::init()
 {
-    m_pref = std::make_unique<ZuPref>(m_dir.filePath(QStringLiteral("settings-%1.ini").arg(QTest::currentTestFunction())));
+    m_pref =
+        std::make_unique<ZuPref>(m_dir.filePath(QStringLiteral("settings-%1.ini").arg(QTest::currentTestFunction())));
     ZuPref::setInstance(m_pref.get());
     m_messages.clear();
     m_dialogDirs.clear();
@@ -391,7 +390,8 @@ QStringList TestReelwright::enabledOf(const QStringList& names) const
     QStringList enabled;
     for (const QString& name : names) {
         QObject* object = m_window->findChild<QObject*>(name);
-        if (auto* widget = qobject_cast<QWidget*>(object); widget && widget->isEnabled() && widget->isVisibleTo(m_window.get()))
+        if (auto* widget = qobject_cast<QWidget*>(object);
+            widget && widget->isEnabled() && widget->isVisibleTo(m_window.get()))
             enabled << name;
         if (auto* action = qobject_cast<QAction*>(object); action && action->isEnabled())
             enabled << name;
@@ -407,7 +407,8 @@ void TestReelwright::albumToVideo()
     QCOMPARE(m_dialogDirs.value(0), QStandardPaths::writableLocation(QStandardPaths::PicturesLocation));
     QVERIFY2(m_dialogFilters.value(0).startsWith(QStringLiteral("All Supported Files (*.jpg *.jpeg *.bmp")),
              qPrintable(m_dialogFilters.value(0)));
-    QCOMPARE(m_pref->value(QStringLiteral("PhotoLastDir")).toString(), QDir::cleanPath(QStringLiteral(REELWRIGHT_MEDIA_DIR)));
+    QCOMPARE(m_pref->value(QStringLiteral("PhotoLastDir")).toString(),
+             QDir::cleanPath(QStringLiteral(REELWRIGHT_MEDIA_DIR)));
     importAudio({media("knolls-20s.ogg")});
     QVERIFY(m_dialogFilters.value(1).contains(QStringLiteral("OGG Files (*.ogg);;")));
     QCOMPARE(m_messages, QStringList());
@@ -467,8 +468,8 @@ void TestReelwright::albumToVideo()
              qPrintable(QStringLiteral("%1 s of sound, %2 frames").arg(video.soundSeconds).arg(video.frames)));
     const QSize frame(1280, 720);
     const double first = difference(video.firstFrame, fitted(photos[0], frame));
-    QVERIFY2(first < difference(video.firstFrame, fitted(photos[1], frame))
-                 && first < difference(video.firstFrame, fitted(photos[2], frame)),
+    QVERIFY2(first < difference(video.firstFrame, fitted(photos[1], frame)) &&
+                 first < difference(video.firstFrame, fitted(photos[2], frame)),
              qPrintable(QString::number(first)));
     // A language change rebuilds the texts but keeps the time displays.
     const QString timeCode = child<QLabel>("timeCode")->text();
@@ -489,34 +490,36 @@ void TestReelwright::enablingRules_data()
     QTest::addColumn<int>("clips");
     QTest::addColumn<QString>("action");
     QTest::addColumn<QStringList>("enabled");
-    const QStringList none = {"spinBox", "spinBox_2", "checkBox", "checkBoxUseDynamicZoom", "adjustOrder",
-                              "radioButton", "radioButton_2"};
+    const QStringList none = {"spinBox",     "spinBox_2",   "checkBox",     "checkBoxUseDynamicZoom",
+                              "adjustOrder", "radioButton", "radioButton_2"};
     QTest::newRow("empty album") << 0 << 0 << "" << none;
     QTest::newRow("photos only") << 3 << 0 << ""
                                  << none + QStringList{"play", "burn", "actionCreateVideo", "actionPlayPause"};
     QTest::newRow("clips only") << 0 << 1 << "" << none + QStringList{"checkBox_2"};
-    QTest::newRow("photos and clips")
-        << 3 << 1 << "" << none + QStringList{"play", "syncAlbum", "checkBox_2", "burn", "actionCreateVideo",
-                                              "actionPlayPause"};
+    QTest::newRow("photos and clips") << 3 << 1 << ""
+                                      << none + QStringList{"play", "syncAlbum",         "checkBox_2",
+                                                            "burn", "actionCreateVideo", "actionPlayPause"};
     QTest::newRow("playing") << 3 << 1 << "play"
                              << QStringList{"pause", "stop", "burn", "actionCreateVideo", "actionPlayPause"};
     QTest::newRow("first photo selected")
         << 3 << 0 << "photo 0"
-        << none + QStringList{"play", "burn", "actionCreateVideo", "actionPlayPause", "moveRight", "deleteClip",
-                              "turnLeft", "restore", "actionDelete", "actionMoveRight", "actionSelectAll"};
+        << none + QStringList{"play",           "burn",     "actionCreateVideo", "actionPlayPause", "moveRight",
+                              "deleteClip",     "turnLeft", "restore",           "actionDelete",    "actionMoveRight",
+                              "actionSelectAll"};
     QTest::newRow("middle photo selected")
         << 3 << 0 << "photo 2"
-        << none + QStringList{"play", "burn", "actionCreateVideo", "actionPlayPause", "moveLeft", "moveRight",
-                              "deleteClip", "turnLeft", "restore", "actionDelete", "actionMoveLeft",
-                              "actionMoveRight", "actionSelectAll"};
+        << none + QStringList{"play",           "burn",         "actionCreateVideo", "actionPlayPause",
+                              "moveLeft",       "moveRight",    "deleteClip",        "turnLeft",
+                              "restore",        "actionDelete", "actionMoveLeft",    "actionMoveRight",
+                              "actionSelectAll"};
     QTest::newRow("all photos selected")
         << 3 << 0 << "all photos"
-        << none + QStringList{"play", "burn", "actionCreateVideo", "actionPlayPause", "deleteClip", "turnLeft",
-                              "restore", "actionDelete", "actionSelectAll"};
-    QTest::newRow("clip selected")
-        << 3 << 1 << "clip 0"
-        << none + QStringList{"play", "syncAlbum", "checkBox_2", "burn", "actionCreateVideo", "actionPlayPause",
-                              "deleteClip", "actionDelete", "actionSelectAll"};
+        << none + QStringList{"play",     "burn",    "actionCreateVideo", "actionPlayPause", "deleteClip",
+                              "turnLeft", "restore", "actionDelete",      "actionSelectAll"};
+    QTest::newRow("clip selected") << 3 << 1 << "clip 0"
+                                   << none + QStringList{"play",       "syncAlbum",         "checkBox_2",
+                                                         "burn",       "actionCreateVideo", "actionPlayPause",
+                                                         "deleteClip", "actionDelete",      "actionSelectAll"};
 }
 
 void TestReelwright::enablingRules()
@@ -545,11 +548,30 @@ void TestReelwright::enablingRules()
         QTest::mouseClick(audioStrip->viewport(), Qt::LeftButton, {},
                           audioStrip->visualItemRect(audioStrip->item(0)).center());
     }
-    const QStringList checked = {
-        "play", "pause", "stop", "burn", "syncAlbum", "checkBox_2", "spinBox", "spinBox_2", "checkBox",
-        "checkBoxUseDynamicZoom", "adjustOrder", "radioButton", "radioButton_2", "moveLeft", "moveRight",
-        "deleteClip", "turnLeft", "restore", "actionCreateVideo", "actionPlayPause", "actionDelete",
-        "actionMoveLeft", "actionMoveRight", "actionSelectAll"};
+    const QStringList checked = {"play",
+                                 "pause",
+                                 "stop",
+                                 "burn",
+                                 "syncAlbum",
+                                 "checkBox_2",
+                                 "spinBox",
+                                 "spinBox_2",
+                                 "checkBox",
+                                 "checkBoxUseDynamicZoom",
+                                 "adjustOrder",
+                                 "radioButton",
+                                 "radioButton_2",
+                                 "moveLeft",
+                                 "moveRight",
+                                 "deleteClip",
+                                 "turnLeft",
+                                 "restore",
+                                 "actionCreateVideo",
+                                 "actionPlayPause",
+                                 "actionDelete",
+                                 "actionMoveLeft",
+                                 "actionMoveRight",
+                                 "actionSelectAll"};
     QStringList got = enabledOf(checked);
     QStringList want = enabled;
     got.sort();
@@ -770,13 +792,13 @@ void TestReelwright::keysGoToFocusedControl_data()
     QTest::newRow("photo spin box, Space") << "spinBox" << space << false << 100 << "";
     QTest::newRow("photo spin box, Home") << "spinBox" << home << false << 100 << "";
     QTest::newRow("album length box, Space") << "photoLength" << space << false << 100 << "";
-    QTest::newRow("photo strip, Home goes to its first item") << "photoListWidget" << home << false << 0
-                                                             << "first photo current";
+    QTest::newRow("photo strip, Home goes to its first item")
+        << "photoListWidget" << home << false << 0 << "first photo current";
     QTest::newRow("photo strip, Space") << "photoListWidget" << space << false << -2 << "";
     QTest::newRow("volume, Home turns it down") << "volume" << home << false << 100 << "volume 0";
     QTest::newRow("volume, Space plays") << "volume" << space << true << -1 << "";
-    QTest::newRow("sound strip, Home goes to its first item") << "audioListWidget" << home << false << -2
-                                                             << "first clip current";
+    QTest::newRow("sound strip, Home goes to its first item")
+        << "audioListWidget" << home << false << -2 << "first clip current";
     QTest::newRow("preview, Space plays") << "avPlayer" << space << true << -1 << "";
     QTest::newRow("preview, Home") << "avPlayer" << home << false << 0 << "";
     QTest::newRow("position slider, Home") << "position" << home << false << 0 << "";
@@ -872,7 +894,8 @@ void TestReelwright::hostileImports()
     QFETCH(QString, name);
     QFETCH(QString, kind);
     QFETCH(QString, reason);
-    QDir folder(m_dir.filePath(QStringLiteral("hostile-%1").arg(QTest::currentDataTag()).replace(QLatin1Char(' '), QLatin1Char('_'))));
+    QDir folder(m_dir.filePath(
+        QStringLiteral("hostile-%1").arg(QTest::currentDataTag()).replace(QLatin1Char(' '), QLatin1Char('_'))));
     QVERIFY(folder.mkpath(QStringLiteral(".")));
     const QString hostile = folder.filePath(name);
     const QString made = makeHostileFile(kind, hostile);
@@ -889,8 +912,8 @@ void TestReelwright::hostileImports()
     else
         importAudio({hostile, usable});
 
-    QStringList expected = photo ? QStringList{media("flower.jpg"), media("raindrops.jpg")}
-                                 : QStringList{media("journeys-8s.m4a")};
+    QStringList expected =
+        photo ? QStringList{media("flower.jpg"), media("raindrops.jpg")} : QStringList{media("journeys-8s.m4a")};
     if (reason.isEmpty())
         expected << hostile;
     expected << usable;
@@ -970,9 +993,6 @@ void TestReelwright::editAudioPausesPreview()
     QCOMPARE(playingInDialog, 0);
 }
 
-std::unique_ptr<QObject> makeReelwrightTests()
-{
-    return std::make_unique<TestReelwright>();
-}
+std::unique_ptr<QObject> makeReelwrightTests() { return std::make_unique<TestReelwright>(); }
 
 #include "tst_reelwright.moc"

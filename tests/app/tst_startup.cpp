@@ -24,10 +24,7 @@ namespace {
 
 const QByteArray kLauncherText("command:close splash screen");
 
-QString program()
-{
-    return QStringLiteral(REELWRIGHT_APP_DIR "/reelwright");
-}
+QString program() { return QStringLiteral(REELWRIGHT_APP_DIR "/reelwright"); }
 
 // X windows whose title contains `title`, as the X server lists them.
 int windowsTitled(const QString& title)
@@ -171,9 +168,9 @@ private slots:
                                                 QStringLiteral("--prefix"), prefix});
         QVERIFY(install.waitForFinished(120000));
         QCOMPARE(install.exitCode(), 0);
-        for (const char* file : {"share/applications/reelwright.desktop", "share/metainfo/reelwright.metainfo.xml",
-                                 "share/icons/hicolor/scalable/apps/reelwright.svg",
-                                 "lib/reelwright/translations/reelwright_de.qm"})
+        for (const char* file :
+             {"share/applications/reelwright.desktop", "share/metainfo/reelwright.metainfo.xml",
+              "share/icons/hicolor/scalable/apps/reelwright.svg", "lib/reelwright/translations/reelwright_de.qm"})
             QVERIFY2(QFile::exists(prefix + QLatin1Char('/') + QLatin1String(file)), file);
 
         // The launcher finds the program from wherever it is called.
@@ -218,9 +215,6 @@ private slots:
 
 } // namespace
 
-std::unique_ptr<QObject> makeStartupTests()
-{
-    return std::make_unique<TestStartup>();
-}
+std::unique_ptr<QObject> makeStartupTests() { return std::make_unique<TestStartup>(); }
 
 #include "tst_startup.moc"

@@ -67,14 +67,12 @@ const OutputStreamSetup* streamOf(const FormatContextResult& r, AVMediaType type
     return nullptr;
 }
 
-QString mediaFile(const char* name)
-{
-    return sampleMediaFile(QString::fromLatin1(name));
-}
+QString mediaFile(const char* name) { return sampleMediaFile(QString::fromLatin1(name)); }
 
 } // namespace
 
-class TestEncoderOptions : public QObject {
+class TestEncoderOptions : public QObject
+{
     Q_OBJECT
 
     QTemporaryDir m_dir;
@@ -158,28 +156,43 @@ void TestEncoderOptions::tableRows_data()
     QTest::addColumn<uint>("flags");
     QTest::addColumn<QString>("help");
     QTest::addColumn<QString>("argname");
-    QTest::newRow("f") << "f" << 0x001u << "force format" << "fmt";
+    QTest::newRow("f") << "f" << 0x001u << "force format"
+                       << "fmt";
     QTest::newRow("y") << "y" << 0x002u << "overwrite output files" << QString();
-    QTest::newRow("map") << "map" << 0x005u << "set input stream mapping" << "file:stream[:syncfile:syncstream]";
-    QTest::newRow("metadata") << "metadata" << 0x401u << "add metadata" << "string=string";
-    QTest::newRow("r") << "r" << 0x011u << "set frame rate (Hz value, fraction or abbreviation)" << "rate";
-    QTest::newRow("acodec") << "acodec" << 0x021u << "force audio codec ('copy' to copy stream)" << "codec";
-    QTest::newRow("default") << "default" << 0x435u << "generic catch all option" << "";
-    QTest::newRow("fs") << "fs" << 0x801u << "set the limit file size in bytes" << "limit_size";
-    QTest::newRow("aq") << "aq" << 0x121u << "set audio quality (codec-specific)" << "quality";
+    QTest::newRow("map") << "map" << 0x005u << "set input stream mapping"
+                         << "file:stream[:syncfile:syncstream]";
+    QTest::newRow("metadata") << "metadata" << 0x401u << "add metadata"
+                              << "string=string";
+    QTest::newRow("r") << "r" << 0x011u << "set frame rate (Hz value, fraction or abbreviation)"
+                       << "rate";
+    QTest::newRow("acodec") << "acodec" << 0x021u << "force audio codec ('copy' to copy stream)"
+                            << "codec";
+    QTest::newRow("default") << "default" << 0x435u << "generic catch all option"
+                             << "";
+    QTest::newRow("fs") << "fs" << 0x801u << "set the limit file size in bytes"
+                        << "limit_size";
+    QTest::newRow("aq") << "aq" << 0x121u << "set audio quality (codec-specific)"
+                        << "quality";
     QTest::newRow("slang") << "slang" << 0x209u
-                           << "set the ISO 639 language code (3 letters) of the current subtitle stream" << "code";
-    QTest::newRow("isync") << "isync" << 0x046u << "sync read on input" << "";
-    QTest::newRow("muxpreload") << "muxpreload" << 0x105u << "set the initial demux-decode delay" << "seconds";
-    QTest::newRow("nb_ts") << "nb_ts" << 0x005u << "set the number of timespan" << "number";
+                           << "set the ISO 639 language code (3 letters) of the current subtitle stream"
+                           << "code";
+    QTest::newRow("isync") << "isync" << 0x046u << "sync read on input"
+                           << "";
+    QTest::newRow("muxpreload") << "muxpreload" << 0x105u << "set the initial demux-decode delay"
+                                << "seconds";
+    QTest::newRow("nb_ts") << "nb_ts" << 0x005u << "set the number of timespan"
+                           << "number";
     QTest::newRow("ifo") << "ifo" << 0x001u << "input several file name to one output" << QString();
     QTest::newRow("mts") << "mts" << 0x016u << "mark wartermark to source" << QString();
     QTest::newRow("wmav") << "wmav" << 0x011u << "wartermak transparent blue value"
                           << "wartermak transparent blue value";
-    QTest::newRow("spnum") << "spnum" << 0x001u << "set split number" << "split number ";
-    QTest::newRow("dpg_type") << "dpg_type" << 0x011u << "set dpg type (0:dpg,1:dpg1,2:dpg2,3:dpg3)" << "dpg_type";
+    QTest::newRow("spnum") << "spnum" << 0x001u << "set split number"
+                           << "split number ";
+    QTest::newRow("dpg_type") << "dpg_type" << 0x011u << "set dpg type (0:dpg,1:dpg1,2:dpg2,3:dpg3)"
+                              << "dpg_type";
     QTest::newRow("web_flash") << "web_flash" << 0x002u << "create a flv or swf with web player" << QString();
-    QTest::newRow("id3image") << "id3image" << 0x001u << "add id3 image" << "id3image";
+    QTest::newRow("id3image") << "id3image" << 0x001u << "add id3 image"
+                              << "id3image";
 }
 
 void TestEncoderOptions::tableRows()
@@ -201,8 +214,8 @@ void TestEncoderOptions::errorsAreResults_data()
     QTest::addColumn<QString>("message");
     const QString out = path("out.avi");
     QTest::newRow("missing argument") << QStringList{"-y", "-s"} << "Faked: missing argument for option '-s'\n";
-    QTest::newRow("unknown option without value") << QStringList{"-foo"}
-                                                  << "Faked: missing argument for option '-foo'\n";
+    QTest::newRow("unknown option without value")
+        << QStringList{"-foo"} << "Faked: missing argument for option '-foo'\n";
     QTest::newRow("frame size") << QStringList{"-s", "abc"} << "Incorrect frame size\n";
     QTest::newRow("odd frame size") << QStringList{"-s", "641x480"} << "Frame size must be a multiple of 2\n";
     QTest::newRow("negative top crop") << QStringList{"-croptop", "-2"} << "Incorrect top crop size\n";
@@ -233,18 +246,17 @@ void TestEncoderOptions::errorsAreResults_data()
                            << "Failed to add video hook function: watermark.so?x\n";
     QTest::newRow("bitstream filter") << QStringList{"-vbsf", "nosuch"} << "Unknown bitstream filter nosuch\n";
     QTest::newRow("metadata without =") << QStringList{"-metadata", "title"} << "Missing =\n";
-    QTest::newRow("new stream without output") << QStringList{"-newvideo"}
-                                               << "At least one output file must be specified\n";
-    QTest::newRow("unknown extension") << QStringList{"-y", path("clip.unknownext")}
-                                       << QString("Unable to find a suitable output format for '%1'\n")
-                                              .arg(path("clip.unknownext"));
+    QTest::newRow("new stream without output")
+        << QStringList{"-newvideo"} << "At least one output file must be specified\n";
+    QTest::newRow("unknown extension")
+        << QStringList{"-y", path("clip.unknownext")}
+        << QString("Unable to find a suitable output format for '%1'\n").arg(path("clip.unknownext"));
     QTest::newRow("unknown target") << QStringList{"-target", "laserdisc"} << "Unknown target: laserdisc\n";
-    QTest::newRow("unknown format") << QStringList{"-f", "nosuchfmt"}
-                                    << "Unknown input or output format: nosuchfmt\n";
+    QTest::newRow("unknown format") << QStringList{"-f", "nosuchfmt"} << "Unknown input or output format: nosuchfmt\n";
     QTest::newRow("missing input") << QStringList{"-i", path("none.avi")}
                                    << QString("%1: no such file or directory\n").arg(path("none.avi"));
-    QTest::newRow("invalid generic value") << QStringList{"-g", "many", "-y", out}
-                                           << "Invalid value 'many' for option 'g'\n";
+    QTest::newRow("invalid generic value")
+        << QStringList{"-g", "many", "-y", out} << "Invalid value 'many' for option 'g'\n";
     QTest::newRow("bad duration") << QStringList{"-ss", "soon"} << "Invalid duration for ss: soon\n";
     QTest::newRow("bad rc_override") << QStringList{"-rc_override", "1,2", "-vcodec", "mpeg4", "-y", out}
                                      << "error parsing rc_override\n";
@@ -294,9 +306,10 @@ void TestEncoderOptions::informationalStops()
 void TestEncoderOptions::storageByFlagKind()
 {
     const OptionOutcome outcome =
-        parseOnly({"-y", "-fs", "123456789012", "-title", "Holiday", "-loop_output", "3", "-aq", "2.5", "-muxdelay",
-                   "0.25", "-vframes", "7", "-aframes", "9", "-dframes", "4", "-passlogfile", "p.log", "-an",
-                   "-vn", "-vol", "512", "-alang", "eng", "-id3v2", "-mts"});
+        parseOnly({"-y",  "-fs",          "123456789012", "-title",   "Holiday", "-loop_output", "3",   "-aq",
+                   "2.5", "-muxdelay",    "0.25",         "-vframes", "7",       "-aframes",     "9",   "-dframes",
+                   "4",   "-passlogfile", "p.log",        "-an",      "-vn",     "-vol",         "512", "-alang",
+                   "eng", "-id3v2",       "-mts"});
     QVERIFY(outcome.ok());
     inspectOptionState([](const OptionState& s) {
         QCOMPARE(s.file_overwrite, 1);
@@ -366,8 +379,8 @@ void TestEncoderOptions::doubleDashEndsOptions()
 
 void TestEncoderOptions::unknownOptionsAreCollected()
 {
-    const FormatContextResult r = run({"-foo", "7", "-crf", "20", "-vcodec", "libx264", "-s", "160x120", "-y",
-                                       path("custom.mkv")});
+    const FormatContextResult r =
+        run({"-foo", "7", "-crf", "20", "-vcodec", "libx264", "-s", "160x120", "-y", path("custom.mkv")});
     QVERIFY2(r.outcome.ok(), r.outcome.message.c_str());
     QVERIFY(r.output);
     const auto& custom = r.output->customOptions;
@@ -388,7 +401,8 @@ void TestEncoderOptions::customOptionLimit()
     QVERIFY(outcome.ok());
     QCOMPARE(stateValue<int>([](const OptionState& s) { return int(s.custom_options.size()); }), MaxCustomOptions);
 
-    args << "-foo2300" << "1";
+    args << "-foo2300"
+         << "1";
     outcome = parseOnly(args);
     QCOMPARE(outcome.status, OptionStatus::Error);
     QCOMPARE(QString::fromStdString(outcome.message), QString("Faked: unrecognized option '-foo2300'\n"));
@@ -522,9 +536,8 @@ void TestEncoderOptions::timeSpans()
 
 void TestEncoderOptions::cropReducesFrame()
 {
-    QVERIFY(parseOnly({"-s", "320x240", "-croptop", "10", "-cropbottom", "20", "-cropleft", "30", "-padright",
-                       "8"})
-                .ok());
+    QVERIFY(
+        parseOnly({"-s", "320x240", "-croptop", "10", "-cropbottom", "20", "-cropleft", "30", "-padright", "8"}).ok());
     inspectOptionState([](const OptionState& s) {
         QCOMPARE(s.frame_height[0], 210);
         QCOMPARE(s.frame_width[0], 290);
@@ -571,8 +584,8 @@ void TestEncoderOptions::dvdTarget()
     QCOMPARE(audio->codec->bit_rate, int64_t(448000));
     QCOMPARE(audio->codec->sample_rate, 48000);
     const auto& custom = r.output->customOptions;
-    QVERIFY(std::find(custom.begin(), custom.end(),
-                      std::make_pair(std::string("muxrate"), std::string("10080000"))) != custom.end());
+    QVERIFY(std::find(custom.begin(), custom.end(), std::make_pair(std::string("muxrate"), std::string("10080000"))) !=
+            custom.end());
 }
 
 void TestEncoderOptions::ntscVcdTarget()
@@ -600,10 +613,14 @@ void TestEncoderOptions::frameRateSnapping_data()
     QTest::addColumn<QString>("rate");
     QTest::addColumn<int>("num");
     QTest::addColumn<int>("den");
-    QTest::newRow("mpeg1 29.98 -> 30000/1001") << "mpeg1video" << "29.98" << 1001 << 30000;
-    QTest::newRow("mpeg2 26 -> 25") << "mpeg2video" << "26" << 1 << 25;
-    QTest::newRow("mpeg2 30 stays") << "mpeg2video" << "30" << 1 << 30;
-    QTest::newRow("mpeg4 26 free") << "mpeg4" << "26" << 1 << 26;
+    QTest::newRow("mpeg1 29.98 -> 30000/1001") << "mpeg1video"
+                                               << "29.98" << 1001 << 30000;
+    QTest::newRow("mpeg2 26 -> 25") << "mpeg2video"
+                                    << "26" << 1 << 25;
+    QTest::newRow("mpeg2 30 stays") << "mpeg2video"
+                                    << "30" << 1 << 30;
+    QTest::newRow("mpeg4 26 free") << "mpeg4"
+                                   << "26" << 1 << 26;
 }
 
 void TestEncoderOptions::frameRateSnapping()
@@ -625,12 +642,24 @@ void TestEncoderOptions::encoderNames_data()
     QTest::addColumn<QString>("option");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("encoder");
-    QTest::newRow("libxvid is not mpeg4") << "-vcodec" << "libxvid" << "libxvid";
-    QTest::newRow("mpeg4") << "-vcodec" << "mpeg4" << "mpeg4";
-    QTest::newRow("libx264") << "-vcodec" << "libx264" << "libx264";
-    QTest::newRow("decoder name h264") << "-vcodec" << "h264" << "libx264";
-    QTest::newRow("libmp3lame") << "-acodec" << "libmp3lame" << "libmp3lame";
-    QTest::newRow("libvorbis") << "-acodec" << "libvorbis" << "libvorbis";
+    QTest::newRow("libxvid is not mpeg4") << "-vcodec"
+                                          << "libxvid"
+                                          << "libxvid";
+    QTest::newRow("mpeg4") << "-vcodec"
+                           << "mpeg4"
+                           << "mpeg4";
+    QTest::newRow("libx264") << "-vcodec"
+                             << "libx264"
+                             << "libx264";
+    QTest::newRow("decoder name h264") << "-vcodec"
+                                       << "h264"
+                                       << "libx264";
+    QTest::newRow("libmp3lame") << "-acodec"
+                                << "libmp3lame"
+                                << "libmp3lame";
+    QTest::newRow("libvorbis") << "-acodec"
+                               << "libvorbis"
+                               << "libvorbis";
 }
 
 void TestEncoderOptions::encoderNames()
@@ -640,8 +669,7 @@ void TestEncoderOptions::encoderNames()
     QFETCH(QString, encoder);
     const FormatContextResult r = run({"-s", "160x120", option, name, "-y", path("names.mkv")});
     QVERIFY2(r.outcome.ok(), r.outcome.message.c_str());
-    const OutputStreamSetup* s =
-        streamOf(r, option == "-vcodec" ? AVMEDIA_TYPE_VIDEO : AVMEDIA_TYPE_AUDIO);
+    const OutputStreamSetup* s = streamOf(r, option == "-vcodec" ? AVMEDIA_TYPE_VIDEO : AVMEDIA_TYPE_AUDIO);
     QVERIFY(s && s->encoder);
     QCOMPARE(QString::fromLatin1(s->encoder->name), encoder);
 }
@@ -650,8 +678,9 @@ void TestEncoderOptions::genericOptionsReachTheirGroup()
 {
     // The profile order puts "ab" before "b"; each still reaches its own stream.
     const FormatContextResult r =
-        run({"-s", "320x240", "-ab", "128000", "-ac", "2", "-acodec", "mp2", "-ar", "44100", "-b", "800000", "-g",
-             "12", "-bf", "2", "-vcodec", "mpeg4", "-packetsize", "1000", "-y", path("generic.avi")});
+        run({"-s", "320x240",          "-ab", "128000", "-ac", "2", "-acodec", "mp2",   "-ar",         "44100",
+             "-b", "800000",           "-g",  "12",     "-bf", "2", "-vcodec", "mpeg4", "-packetsize", "1000",
+             "-y", path("generic.avi")});
     QVERIFY2(r.outcome.ok(), r.outcome.message.c_str());
     const OutputStreamSetup* video = streamOf(r, AVMEDIA_TYPE_VIDEO);
     const OutputStreamSetup* audio = streamOf(r, AVMEDIA_TYPE_AUDIO);

@@ -12,21 +12,18 @@
 #include <cstdio>
 #include <cstring>
 
-void whenModal(std::function<void()> action)
-{
-    QTimer::singleShot(0, qApp, std::move(action));
-}
+void whenModal(std::function<void()> action) { QTimer::singleShot(0, qApp, std::move(action)); }
 
 namespace {
 
-int runPeer(int argc, char **argv)
+int runPeer(int argc, char** argv)
 {
     QtSingleApplication app(QString(), argc, argv);
     const QString key = QString::fromLocal8Bit(argv[2]);
     return app.isRunning(key) ? 0 : 3;
 }
 
-int runHolder(int argc, char **argv)
+int runHolder(int argc, char** argv)
 {
     QtSingleApplication app(QString(), argc, argv);
     if (app.isRunning(QString::fromLocal8Bit(argv[2])))
@@ -38,7 +35,7 @@ int runHolder(int argc, char **argv)
 
 } // namespace
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     // Nothing a test does may reach the real user's folders.
     QStandardPaths::setTestModeEnabled(true);
@@ -56,11 +53,10 @@ int main(int argc, char **argv)
         return 1;
 
     int failures = 0;
-    const std::unique_ptr<QObject> suites[] = {makeSingleInstanceTests(), makePreferencesTests(),
-                                               makeZuFunctionsTests(), makePowerStateTests(),
-                                               makeWidgetsTests(), makeProfilesTests(),
-                                               makeProfileWidgetsTests()};
-    for (const auto &suite : suites)
+    const std::unique_ptr<QObject> suites[] = {
+        makeSingleInstanceTests(), makePreferencesTests(), makeZuFunctionsTests(),   makePowerStateTests(),
+        makeWidgetsTests(),        makeProfilesTests(),    makeProfileWidgetsTests()};
+    for (const auto& suite : suites)
         failures += QTest::qExec(suite.get(), argc, argv);
     return failures == 0 ? 0 : 1;
 }

@@ -20,17 +20,17 @@ std::unique_ptr<QObject> makeProfileWidgetsTests();
 
 // Arguments main() understands when the tests start this program again as
 // a second copy.
-inline const char *kPeerArgument = "--zu-peer"; // <key> [words...]: exit 0 if a copy runs, else 3
-inline const char *kHoldArgument = "--zu-hold"; // <key>: become the copy, print "ready", wait
+inline const char* kPeerArgument = "--zu-peer"; // <key> [words...]: exit 0 if a copy runs, else 3
+inline const char* kHoldArgument = "--zu-hold"; // <key>: become the copy, print "ready", wait
 
 // Points ZuPref::appDir() somewhere else for one scope.
 class AppDirOverride
 {
 public:
-    explicit AppDirOverride(const QString &dir) { ZuPref::setAppDir(dir); }
+    explicit AppDirOverride(const QString& dir) { ZuPref::setAppDir(dir); }
     ~AppDirOverride() { ZuPref::setAppDir(QString()); }
-    AppDirOverride(const AppDirOverride &) = delete;
-    AppDirOverride &operator=(const AppDirOverride &) = delete;
+    AppDirOverride(const AppDirOverride&) = delete;
+    AppDirOverride& operator=(const AppDirOverride&) = delete;
 };
 
 // Runs `action` once control is back in an event loop (inside a modal exec).

@@ -10,10 +10,7 @@
 
 namespace {
 
-ZuPowerState *visibleCountdown()
-{
-    return qobject_cast<ZuPowerState *>(QApplication::activeModalWidget());
-}
+ZuPowerState* visibleCountdown() { return qobject_cast<ZuPowerState*>(QApplication::activeModalWidget()); }
 
 } // namespace
 
@@ -41,7 +38,7 @@ void PowerStateTests::init()
     m_commands.clear();
     m_quits = 0;
     m_commandSucceeds = true;
-    ZuPowerState::setCommandRunner([this](const QStringList &argv, QString *error) {
+    ZuPowerState::setCommandRunner([this](const QStringList& argv, QString* error) {
         m_commands.append(argv);
         if (!m_commandSucceeds && error)
             *error = QStringLiteral("Access denied");
@@ -63,7 +60,7 @@ void PowerStateTests::cancelRunsNothing()
     ZuPowerState::setCountdownSeconds(30);
     bool seen = false;
     whenModal([&] {
-        ZuPowerState *dialog = visibleCountdown();
+        ZuPowerState* dialog = visibleCountdown();
         QVERIFY(dialog);
         seen = true;
         QVERIFY(dialog->isVisible());
@@ -97,7 +94,7 @@ void PowerStateTests::expiryRunsTheSystemCommand()
     ZuPowerState::setCountdownSeconds(3);
     QStringList labels;
     whenModal([&] {
-        ZuPowerState *dialog = visibleCountdown();
+        ZuPowerState* dialog = visibleCountdown();
         QVERIFY(dialog);
         for (int i = 0; i < 3; ++i) {
             labels.append(dialog->messageLabel()->text());
@@ -130,7 +127,7 @@ void PowerStateTests::nothingToDoShowsNothing()
     bool dialogShown = false;
     // Should a dialog appear after all, let it run out so the test ends.
     whenModal([&] {
-        if (ZuPowerState *dialog = visibleCountdown()) {
+        if (ZuPowerState* dialog = visibleCountdown()) {
             dialogShown = true;
             dialog->tick();
         }
@@ -147,12 +144,12 @@ void PowerStateTests::failedCommandIsReported()
     m_commandSucceeds = false;
     ZuPowerState::setCountdownSeconds(1);
     QString alertText;
-    ZuMessageBox::setAnswerHook([&](QMessageBox &box) {
+    ZuMessageBox::setAnswerHook([&](QMessageBox& box) {
         alertText = box.text();
         return QMessageBox::Ok;
     });
     whenModal([&] {
-        if (ZuPowerState *dialog = visibleCountdown())
+        if (ZuPowerState* dialog = visibleCountdown())
             dialog->tick();
     });
     ZuPowerState::run(ZuPowerState::Hibernate, nullptr);
@@ -161,9 +158,6 @@ void PowerStateTests::failedCommandIsReported()
     QVERIFY2(alertText.contains(QStringLiteral("Access denied")), qPrintable(alertText));
 }
 
-std::unique_ptr<QObject> makePowerStateTests()
-{
-    return std::make_unique<PowerStateTests>();
-}
+std::unique_ptr<QObject> makePowerStateTests() { return std::make_unique<PowerStateTests>(); }
 
 #include "tst_powerstate.moc"

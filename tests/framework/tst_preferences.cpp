@@ -36,8 +36,7 @@ void PreferencesTests::valuesReachTheFileAtOnce_data()
     QTest::newRow("int") << QStringLiteral("AfterBurnAction") << QVariant(4);
     QTest::newRow("bool") << QStringLiteral("FirstStart") << QVariant(false);
     QTest::newRow("path") << QStringLiteral("OutputPath") << QVariant(QStringLiteral("/home/u/Vidéos/ä b"));
-    QTest::newRow("separator in text") << QStringLiteral("recent_profiles")
-                                       << QVariant(QStringLiteral("a|b=c;d,e"));
+    QTest::newRow("separator in text") << QStringLiteral("recent_profiles") << QVariant(QStringLiteral("a|b=c;d,e"));
     QTest::newRow("list") << QStringLiteral("list") << QVariant(QStringList{"x", "y z"});
     QTest::newRow("empty text") << QStringLiteral("update_version") << QVariant(QString());
 }
@@ -88,7 +87,7 @@ void PreferencesTests::storeFileFollowsTheConfigurationName()
     QFETCH(QString, name);
     QFETCH(QString, expected);
     QTemporaryDir dir;
-    ZuApplication *app = zuApp;
+    ZuApplication* app = zuApp;
     const QString oldFile = app->configFile();
     const QString oldFolder = ZuApplication::configFolder();
     ZuApplication::setConfigFolder(dir.filePath(QStringLiteral("cfg")));
@@ -115,7 +114,7 @@ void PreferencesTests::applicationStoreIsTheSharedOne()
     QTemporaryDir dir;
     {
         ZuPref own(dir.filePath(QStringLiteral("own.ini")));
-        ZuPref *previous = ZuPref::instance();
+        ZuPref* previous = ZuPref::instance();
         ZuPref::setInstance(&own);
         QCOMPARE(ZuApplication::pref(), &own);
         ZuPref::setInstance(previous);
@@ -124,7 +123,7 @@ void PreferencesTests::applicationStoreIsTheSharedOne()
 
 void PreferencesTests::storeInUnwritableFolderIsRefused()
 {
-    ZuApplication *app = zuApp;
+    ZuApplication* app = zuApp;
     const QString oldFile = app->configFile();
     // /proc refuses new files to everybody, root included.
     QVERIFY(!app->initCfg("/proc/reelwright-test/prefs.ini", true));
@@ -148,8 +147,7 @@ void PreferencesTests::integrityNeedsPatternAndProfiles_data()
     QTest::addColumn<QStringList>("files");
     QTest::addColumn<bool>("intact");
     QTest::newRow("both") << QStringList{"pattern", "profiles"} << QStringList{} << true;
-    QTest::newRow("both and more") << QStringList{"pattern", "profiles", "translations"} << QStringList{"zirc"}
-                                   << true;
+    QTest::newRow("both and more") << QStringList{"pattern", "profiles", "translations"} << QStringList{"zirc"} << true;
     QTest::newRow("no pattern") << QStringList{"profiles"} << QStringList{} << false;
     QTest::newRow("no profiles") << QStringList{"pattern"} << QStringList{} << false;
     QTest::newRow("empty") << QStringList{} << QStringList{} << false;
@@ -164,9 +162,9 @@ void PreferencesTests::integrityNeedsPatternAndProfiles()
     QFETCH(bool, intact);
     QTemporaryDir dir;
     QDir root(dir.path());
-    for (const QString &f : folders)
+    for (const QString& f : folders)
         QVERIFY(root.mkdir(f));
-    for (const QString &f : files) {
+    for (const QString& f : files) {
         QFile file(root.filePath(f));
         QVERIFY(file.open(QIODevice::WriteOnly));
     }
@@ -183,8 +181,7 @@ void PreferencesTests::commandLine_data()
     QTest::newRow("help") << QStringList{"reelwright", "--help"} << true
                           << QStringList{"Usage: reelwright", "--help", "--version"};
     QTest::newRow("version") << QStringList{"reelwright", "--version"} << true << version;
-    QTest::newRow("version after other words") << QStringList{"reelwright", "a.jpg", "--version"} << true
-                                               << version;
+    QTest::newRow("version after other words") << QStringList{"reelwright", "a.jpg", "--version"} << true << version;
     QTest::newRow("nothing") << QStringList{"reelwright"} << false << QStringList{};
     QTest::newRow("a file") << QStringList{"reelwright", "photo.jpg"} << false << QStringList{};
     QTest::newRow("near miss") << QStringList{"reelwright", "-version"} << false << QStringList{};
@@ -202,7 +199,7 @@ void PreferencesTests::commandLine()
     out.flush();
     if (!consumed)
         QVERIFY(printed.isEmpty());
-    for (const QString &text : mustPrint)
+    for (const QString& text : mustPrint)
         QVERIFY2(printed.contains(text), qPrintable(printed));
     if (consumed)
         QVERIFY(printed.endsWith(QLatin1Char('\n')));
@@ -211,9 +208,6 @@ void PreferencesTests::commandLine()
                  qPrintable(printed));
 }
 
-std::unique_ptr<QObject> makePreferencesTests()
-{
-    return std::make_unique<PreferencesTests>();
-}
+std::unique_ptr<QObject> makePreferencesTests() { return std::make_unique<PreferencesTests>(); }
 
 #include "tst_preferences.moc"

@@ -15,23 +15,24 @@ namespace {
 const QString kShipped = QStringLiteral(REELWRIGHT_APP_DIR "/profiles");
 
 // A template that loads; `extra` is spliced into its top-level object.
-QByteArray templateText(const QString &id, const QString &group, const QString &extra = QString(),
-                        const QString &size = QStringLiteral("640x480"))
+QByteArray templateText(const QString& id, const QString& group, const QString& extra = QString(),
+                        const QString& size = QStringLiteral("640x480"))
 {
     QString idField = id.isEmpty() ? QString() : QStringLiteral("\"id\": \"%1\", ").arg(id);
-    return QStringLiteral("{ %1\"name\": \"%2 profile\", \"group\": \"%3\", %4"
-                          "\"properties\": { \"/name\": \"%2\", \"/ext_name\": \"mp4\", \"s\": \"%5\", \"r\": \"25\" } }")
+    return QStringLiteral(
+               "{ %1\"name\": \"%2 profile\", \"group\": \"%3\", %4"
+               "\"properties\": { \"/name\": \"%2\", \"/ext_name\": \"mp4\", \"s\": \"%5\", \"r\": \"25\" } }")
         .arg(idField, id, group, extra, size)
         .toUtf8();
 }
 
-bool writeFile(const QString &path, const QByteArray &text)
+bool writeFile(const QString& path, const QByteArray& text)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
 }
 
-QStringList childIds(const QStandardItem *group)
+QStringList childIds(const QStandardItem* group)
 {
     QStringList ids;
     for (int i = 0; group && i < group->rowCount(); ++i)
@@ -84,7 +85,7 @@ void ProfilesTests::shippedTemplates_data()
 {
     QTest::addColumn<QString>("id");
     const QStringList files = QDir(kShipped).entryList({QStringLiteral("*.json")}, QDir::Files);
-    for (const QString &file : files) {
+    for (const QString& file : files) {
         if (file != ZuProfileManager::catalogueFileName())
             QTest::newRow(qPrintable(file)) << QFileInfo(file).completeBaseName();
     }
@@ -97,14 +98,15 @@ void ProfilesTests::shippedTemplates()
     ZumProfileData p;
     p.url = id;
     QVERIFY(m_shipped.getPresetData(p));
-    for (const char *key : {"/name", "/ext_name", "s", "r", "ar", "ac", "vcodec", "acodec"})
+    for (const char* key : {"/name", "/ext_name", "s", "r", "ar", "ac", "vcodec", "acodec"})
         QVERIFY2(!p.properties.value(QLatin1String(key)).toString().isEmpty(), key);
     QVERIFY(m_shipped.groups().contains(p.group));
     QVERIFY(!p.name.isEmpty());
     // The settings dialog's bit-rate calculator reads these as a number and one unit letter.
-    for (const char *key : {"b", "ab"}) {
+    for (const char* key : {"b", "ab"}) {
         const QString rate = p.properties.value(QLatin1String(key)).toString();
-        QVERIFY2(rate.endsWith(QLatin1Char('K')) && rate.chopped(1).toInt() > 0, qPrintable(id + QLatin1Char(' ') + key));
+        QVERIFY2(rate.endsWith(QLatin1Char('K')) && rate.chopped(1).toInt() > 0,
+                 qPrintable(id + QLatin1Char(' ') + key));
     }
     const QString ext = p.properties.value(QStringLiteral("/ext_name")).toString();
     if (ext == QLatin1String("flv"))
@@ -120,7 +122,7 @@ void ProfilesTests::shippedKeysAreCatalogued()
     // A misspelt key would reach the encoder as an unknown option and be
     // ignored there, so every key must be one the panels describe.
     const QStringList known = m_shipped.profileItemKeys();
-    for (const QString &id : m_shipped.profileIds()) {
+    for (const QString& id : m_shipped.profileIds()) {
         ZumProfileData p;
         p.url = id;
         QVERIFY(m_shipped.getPresetData(p));
@@ -141,8 +143,11 @@ void ProfilesTests::badFilesAreReportedOthersLoad_data()
     QTest::addColumn<QByteArray>("text");
     QTest::newRow("broken JSON") << "broken.json" << QByteArray("{ \"id\": \"broken\", ");
     QTest::newRow("no id") << "noid.json" << templateText(QString(), QStringLiteral("g"));
-    QTest::newRow("id is not the file name") << "other.json" << templateText(QStringLiteral("else"), QStringLiteral("g"));
-    QTest::newRow("odd size") << "odd.json" << templateText(QStringLiteral("odd"), QStringLiteral("g"), QString(), QStringLiteral("641x480"));
+    QTest::newRow("id is not the file name")
+        << "other.json" << templateText(QStringLiteral("else"), QStringLiteral("g"));
+    QTest::newRow("odd size") << "odd.json"
+                              << templateText(QStringLiteral("odd"), QStringLiteral("g"), QString(),
+                                              QStringLiteral("641x480"));
     QTest::newRow("no group") << "nogroup.json" << templateText(QStringLiteral("nogroup"), QString());
     QTest::newRow("array") << "array.json" << QByteArray("[1, 2]");
     QTest::newRow("object property")
@@ -160,7 +165,8 @@ void ProfilesTests::badFilesAreReportedOthersLoad()
     QFETCH(QString, file);
     QFETCH(QByteArray, text);
     QTemporaryDir dir;
-    QVERIFY(writeFile(dir.filePath(QStringLiteral("good.json")), templateText(QStringLiteral("good"), QStringLiteral("g"))));
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("good.json")),
+                      templateText(QStringLiteral("good"), QStringLiteral("g"))));
     QVERIFY(writeFile(dir.filePath(ZuProfileManager::catalogueFileName()), "{}"));
     QVERIFY(writeFile(dir.filePath(file), text));
     ZuProfileManager manager;
@@ -189,10 +195,14 @@ void ProfilesTests::groupAndProfileOrder()
     QVERIFY(writeFile(dir.filePath(ZuProfileManager::catalogueFileName()),
                       R"({ "groups": [ { "id": "b", "name": "Bee" }, { "id": "unused", "name": "U" },
                                        { "id": "a", "name": { "en": "Ay", "de": "Ah" } } ] })"));
-    QVERIFY(writeFile(dir.filePath(QStringLiteral("c1.json")), templateText(QStringLiteral("c1"), QStringLiteral("c"))));
-    QVERIFY(writeFile(dir.filePath(QStringLiteral("a1.json")), templateText(QStringLiteral("a1"), QStringLiteral("a"), QStringLiteral("\"order\": 5, "))));
-    QVERIFY(writeFile(dir.filePath(QStringLiteral("a2.json")), templateText(QStringLiteral("a2"), QStringLiteral("a"), QStringLiteral("\"order\": 1, "))));
-    QVERIFY(writeFile(dir.filePath(QStringLiteral("b1.json")), templateText(QStringLiteral("b1"), QStringLiteral("b"))));
+    QVERIFY(
+        writeFile(dir.filePath(QStringLiteral("c1.json")), templateText(QStringLiteral("c1"), QStringLiteral("c"))));
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("a1.json")),
+                      templateText(QStringLiteral("a1"), QStringLiteral("a"), QStringLiteral("\"order\": 5, "))));
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("a2.json")),
+                      templateText(QStringLiteral("a2"), QStringLiteral("a"), QStringLiteral("\"order\": 1, "))));
+    QVERIFY(
+        writeFile(dir.filePath(QStringLiteral("b1.json")), templateText(QStringLiteral("b1"), QStringLiteral("b"))));
     ZuProfileManager manager;
     QVERIFY(manager.loadTemplates(dir.path()));
     QCOMPARE(manager.groups(), (QStringList{QStringLiteral("b"), QStringLiteral("a"), QStringLiteral("c")}));
@@ -214,13 +224,19 @@ void ProfilesTests::presetLookup_data()
 {
     QTest::addColumn<QString>("url");
     QTest::addColumn<QString>("name"); // expected "/name"; empty: not found
-    QTest::newRow("identifier") << "flv" << "FLV";
+    QTest::newRow("identifier") << "flv"
+                                << "FLV";
     QTest::newRow("template path") << kShipped + QStringLiteral("/psp.json") << "PSP";
-    QTest::newRow("stored base name") << "mpeg4h264.xyz" << "MP4 H.264 720p";
-    QTest::newRow("path of a missing file") << "/nowhere/wmv.json" << "WMV";
-    QTest::newRow("other case") << "FLV" << "FLV";
-    QTest::newRow("unknown") << "nothing" << "";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("stored base name") << "mpeg4h264.xyz"
+                                      << "MP4 H.264 720p";
+    QTest::newRow("path of a missing file") << "/nowhere/wmv.json"
+                                            << "WMV";
+    QTest::newRow("other case") << "FLV"
+                                << "FLV";
+    QTest::newRow("unknown") << "nothing"
+                             << "";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void ProfilesTests::presetLookup()
@@ -247,7 +263,8 @@ void ProfilesTests::presetKeepsGivenGroup()
     // base name would also name a template.
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("flv.json"));
-    QVERIFY(writeFile(path, templateText(QStringLiteral("flv"), QStringLiteral("mine"), QStringLiteral("\"type\": 7, \"tags\": { \"ext_format\": \"avi\" }, "))));
+    QVERIFY(writeFile(path, templateText(QStringLiteral("flv"), QStringLiteral("mine"),
+                                         QStringLiteral("\"type\": 7, \"tags\": { \"ext_format\": \"avi\" }, "))));
     ZumProfileData p;
     p.url = path;
     p.group = QStringLiteral("Recent");
@@ -270,14 +287,22 @@ void ProfilesTests::itemTypes_data()
 {
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("type");
-    QTest::newRow("switch") << "an" << "bool";
-    QTest::newRow("flag_ prefix") << "flag_deinterlace" << "bool";
-    QTest::newRow("bit rate") << "b" << "bitrate";
-    QTest::newRow("size") << "s" << "size";
-    QTest::newRow("rate") << "r" << "rate";
-    QTest::newRow("codec") << "vcodec" << "choice";
-    QTest::newRow("metadata") << "title" << "text";
-    QTest::newRow("unknown") << "nosuchkey" << "text";
+    QTest::newRow("switch") << "an"
+                            << "bool";
+    QTest::newRow("flag_ prefix") << "flag_deinterlace"
+                                  << "bool";
+    QTest::newRow("bit rate") << "b"
+                              << "bitrate";
+    QTest::newRow("size") << "s"
+                          << "size";
+    QTest::newRow("rate") << "r"
+                          << "rate";
+    QTest::newRow("codec") << "vcodec"
+                           << "choice";
+    QTest::newRow("metadata") << "title"
+                              << "text";
+    QTest::newRow("unknown") << "nosuchkey"
+                             << "text";
 }
 
 void ProfilesTests::itemTypes()
@@ -294,7 +319,8 @@ void ProfilesTests::typesAndTags()
     QCOMPARE(m_shipped.profileType(QStringLiteral("mpeg4h264")), 0);
     QCOMPARE(m_shipped.profileType(QStringLiteral("nothing")), 0);
     QCOMPARE(m_shipped.templateTagValue(QStringLiteral("psp"), QStringLiteral("ext_format")), QStringLiteral("psp"));
-    QCOMPARE(m_shipped.templateTagValue(QStringLiteral("psp.xyz"), QStringLiteral("ext_format")), QStringLiteral("psp"));
+    QCOMPARE(m_shipped.templateTagValue(QStringLiteral("psp.xyz"), QStringLiteral("ext_format")),
+             QStringLiteral("psp"));
     QVERIFY(m_shipped.templateTagValue(QStringLiteral("mpeg4h264"), QStringLiteral("ext_format")).isEmpty());
     QVERIFY(m_shipped.templateTagValue(QStringLiteral("nothing"), QStringLiteral("ext_format")).isEmpty());
     QVERIFY(m_shipped.profileItemIsSimple(QStringLiteral("b")));
@@ -305,10 +331,14 @@ void ProfilesTests::displayLanguage_data()
 {
     QTest::addColumn<QString>("lang");
     QTest::addColumn<QString>("name");
-    QTest::newRow("en") << "en" << "WMV Video (640x480)";
-    QTest::newRow("de") << "de" << "WMV-Video (640x480)";
-    QTest::newRow("de_DE") << "de_DE" << "WMV-Video (640x480)";
-    QTest::newRow("untranslated") << "fr" << "WMV Video (640x480)";
+    QTest::newRow("en") << "en"
+                        << "WMV Video (640x480)";
+    QTest::newRow("de") << "de"
+                        << "WMV-Video (640x480)";
+    QTest::newRow("de_DE") << "de_DE"
+                           << "WMV-Video (640x480)";
+    QTest::newRow("untranslated") << "fr"
+                                  << "WMV Video (640x480)";
 }
 
 void ProfilesTests::displayLanguage()
@@ -336,14 +366,38 @@ void ProfilesTests::normalizeStoredProfile_data()
     QTest::addColumn<QString>("group");
     QTest::addColumn<QString>("wantUrl");
     QTest::addColumn<QString>("wantGroup");
-    QTest::newRow("valid") << "flv" << "web" << "flv" << "web";
-    QTest::newRow("unknown url") << "gone" << "web" << "mpeg4h264" << "general";
-    QTest::newRow("nothing stored") << "" << "" << "mpeg4h264" << "general";
-    QTest::newRow("wrong group") << "flv" << "general" << "flv" << "web";
-    QTest::newRow("unknown group") << "psp" << "nosuch" << "psp" << "devices";
-    QTest::newRow("recent group") << "psp" << "Recent" << "psp" << "devices";
-    QTest::newRow("stored base name") << "mpeg4h264.xyz" << "general" << "mpeg4h264" << "general";
-    QTest::newRow("path") << "/somewhere/dvd_pal.json" << "" << "dvd_pal" << "disc";
+    QTest::newRow("valid") << "flv"
+                           << "web"
+                           << "flv"
+                           << "web";
+    QTest::newRow("unknown url") << "gone"
+                                 << "web"
+                                 << "mpeg4h264"
+                                 << "general";
+    QTest::newRow("nothing stored") << ""
+                                    << ""
+                                    << "mpeg4h264"
+                                    << "general";
+    QTest::newRow("wrong group") << "flv"
+                                 << "general"
+                                 << "flv"
+                                 << "web";
+    QTest::newRow("unknown group") << "psp"
+                                   << "nosuch"
+                                   << "psp"
+                                   << "devices";
+    QTest::newRow("recent group") << "psp"
+                                  << "Recent"
+                                  << "psp"
+                                  << "devices";
+    QTest::newRow("stored base name") << "mpeg4h264.xyz"
+                                      << "general"
+                                      << "mpeg4h264"
+                                      << "general";
+    QTest::newRow("path") << "/somewhere/dvd_pal.json"
+                          << ""
+                          << "dvd_pal"
+                          << "disc";
 }
 
 void ProfilesTests::normalizeStoredProfile()
@@ -392,7 +446,7 @@ void ProfilesTests::recentProfilesOrder()
     QCOMPARE(model.item(0)->child(1)->data(ZuProfileModel::GroupRole).toString(), QStringLiteral("devices"));
     QVERIFY(!model.containsProfile(QStringLiteral("psp"), ZuProfileModel::recentGroup()));
 
-    for (const QString &id : m_shipped.profileIds())
+    for (const QString& id : m_shipped.profileIds())
         model.refreshRecentProfiles(id, QString());
     QCOMPARE(model.getRecentProfiles().size(), ZuProfileModel::MaxRecentProfiles);
     QCOMPARE(model.getRecentProfiles().first(), m_shipped.profileIds().last());
@@ -418,9 +472,6 @@ void ProfilesTests::recentGroupUpdatesInPlace()
     QVERIFY(flv.isValid());
 }
 
-std::unique_ptr<QObject> makeProfilesTests()
-{
-    return std::make_unique<ProfilesTests>();
-}
+std::unique_ptr<QObject> makeProfilesTests() { return std::make_unique<ProfilesTests>(); }
 
 #include "tst_profiles.moc"

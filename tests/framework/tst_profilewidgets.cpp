@@ -18,7 +18,7 @@
 
 namespace {
 
-ZumProfileData profile(const QString &id)
+ZumProfileData profile(const QString& id)
 {
     ZumProfileData data;
     data.url = id;
@@ -26,17 +26,17 @@ ZumProfileData profile(const QString &id)
     return data;
 }
 
-QLineEdit *lineEditOf(QWidget *editor)
+QLineEdit* lineEditOf(QWidget* editor)
 {
-    if (auto *combo = qobject_cast<QComboBox *>(editor))
+    if (auto* combo = qobject_cast<QComboBox*>(editor))
         return combo->lineEdit();
-    return qobject_cast<QLineEdit *>(editor);
+    return qobject_cast<QLineEdit*>(editor);
 }
 
 // Types into an item's editor the way a person does, ending with Return.
-void type(ZuProfilePropertyWidget &panel, const QString &key, const QString &text)
+void type(ZuProfilePropertyWidget& panel, const QString& key, const QString& text)
 {
-    QLineEdit *edit = lineEditOf(panel.editor(key));
+    QLineEdit* edit = lineEditOf(panel.editor(key));
     QVERIFY2(edit, qPrintable(key));
     edit->setFocus();
     QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
@@ -44,13 +44,13 @@ void type(ZuProfilePropertyWidget &panel, const QString &key, const QString &tex
     QTest::keyClick(edit, Qt::Key_Return);
 }
 
-QString shown(ZuProfilePropertyWidget &panel, const QString &key)
+QString shown(ZuProfilePropertyWidget& panel, const QString& key)
 {
-    QLineEdit *edit = lineEditOf(panel.editor(key));
+    QLineEdit* edit = lineEditOf(panel.editor(key));
     return edit ? edit->text() : QString();
 }
 
-void typeNumber(QAbstractSpinBox *box, const QString &text)
+void typeNumber(QAbstractSpinBox* box, const QString& text)
 {
     box->setFocus();
     QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
@@ -85,25 +85,82 @@ void ProfileWidgetsTests::typedValues_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<QString>("encoder"); // empty: not passed at all
-    QTest::newRow("bit rate k") << "b" << "700k" << "700K" << "700K";
-    QTest::newRow("bit rate number") << "b" << "700" << "700K" << "700K";
-    QTest::newRow("bit rate mega") << "b" << "2m" << "2M" << "2M";
-    QTest::newRow("bit rate in bits") << "ab" << "128000" << "128K" << "128000";
-    QTest::newRow("bit rate text") << "b" << "fast" << "4000K" << "4000K";
-    QTest::newRow("frame rate") << "r" << "25" << "25fps" << "25";
-    QTest::newRow("frame rate FPS") << "r" << "29.97FPS" << "29.97fps" << "29.97";
-    QTest::newRow("frame rate fraction") << "r" << "30000/1001" << "30000/1001fps" << "30000/1001";
-    QTest::newRow("frame rate auto") << "r" << "AUTO" << "Auto" << "Auto";
-    QTest::newRow("frame rate zero") << "r" << "0" << "25fps" << "25";
-    QTest::newRow("volume") << "vol" << "128" << "50%" << "128";
-    QTest::newRow("volume kept exactly") << "vol" << "130" << "50%" << "130";
-    QTest::newRow("volume in percent") << "vol" << "75%" << "75%" << "192";
-    QTest::newRow("volume text") << "vol" << "loud" << "" << "";
-    QTest::newRow("size") << "s" << "320x240" << "320x240" << "320x240";
-    QTest::newRow("odd size") << "s" << "641x480" << "1280x720" << "1280x720";
-    QTest::newRow("whole number") << "g" << "12" << "12" << "12";
-    QTest::newRow("not a whole number") << "g" << "1.5" << "" << "";
-    QTest::newRow("text") << "title" << "Spring & <Walk>" << "Spring & <Walk>" << "Spring & <Walk>";
+    QTest::newRow("bit rate k") << "b"
+                                << "700k"
+                                << "700K"
+                                << "700K";
+    QTest::newRow("bit rate number") << "b"
+                                     << "700"
+                                     << "700K"
+                                     << "700K";
+    QTest::newRow("bit rate mega") << "b"
+                                   << "2m"
+                                   << "2M"
+                                   << "2M";
+    QTest::newRow("bit rate in bits") << "ab"
+                                      << "128000"
+                                      << "128K"
+                                      << "128000";
+    QTest::newRow("bit rate text") << "b"
+                                   << "fast"
+                                   << "4000K"
+                                   << "4000K";
+    QTest::newRow("frame rate") << "r"
+                                << "25"
+                                << "25fps"
+                                << "25";
+    QTest::newRow("frame rate FPS") << "r"
+                                    << "29.97FPS"
+                                    << "29.97fps"
+                                    << "29.97";
+    QTest::newRow("frame rate fraction") << "r"
+                                         << "30000/1001"
+                                         << "30000/1001fps"
+                                         << "30000/1001";
+    QTest::newRow("frame rate auto") << "r"
+                                     << "AUTO"
+                                     << "Auto"
+                                     << "Auto";
+    QTest::newRow("frame rate zero") << "r"
+                                     << "0"
+                                     << "25fps"
+                                     << "25";
+    QTest::newRow("volume") << "vol"
+                            << "128"
+                            << "50%"
+                            << "128";
+    QTest::newRow("volume kept exactly") << "vol"
+                                         << "130"
+                                         << "50%"
+                                         << "130";
+    QTest::newRow("volume in percent") << "vol"
+                                       << "75%"
+                                       << "75%"
+                                       << "192";
+    QTest::newRow("volume text") << "vol"
+                                 << "loud"
+                                 << ""
+                                 << "";
+    QTest::newRow("size") << "s"
+                          << "320x240"
+                          << "320x240"
+                          << "320x240";
+    QTest::newRow("odd size") << "s"
+                              << "641x480"
+                              << "1280x720"
+                              << "1280x720";
+    QTest::newRow("whole number") << "g"
+                                  << "12"
+                                  << "12"
+                                  << "12";
+    QTest::newRow("not a whole number") << "g"
+                                        << "1.5"
+                                        << ""
+                                        << "";
+    QTest::newRow("text") << "title"
+                          << "Spring & <Walk>"
+                          << "Spring & <Walk>"
+                          << "Spring & <Walk>";
 }
 
 void ProfileWidgetsTests::typedValues()
@@ -171,12 +228,12 @@ void ProfileWidgetsTests::panelsShareOneTree()
 
     // The calculator button hands over the item and its shown value.
     QSignalSpy calc(&basic, &ZuProfilePropertyWidget::asyncShowBitCalcDialog);
-    QTest::mouseClick(basic.findChild<QWidget *>(QStringLiteral("bitrateCalculator")), Qt::LeftButton);
+    QTest::mouseClick(basic.findChild<QWidget*>(QStringLiteral("bitrateCalculator")), Qt::LeftButton);
     QCOMPARE(calc.size(), 1);
-    QCOMPARE(calc.first().at(0).value<ZuProperty *>()->key(), QStringLiteral("b"));
+    QCOMPARE(calc.first().at(0).value<ZuProperty*>()->key(), QStringLiteral("b"));
     QCOMPARE(calc.first().at(1).toString(), QStringLiteral("768K"));
     QSignalSpy more(&basic, &ZuProfilePropertyWidget::showFloatWindow);
-    QTest::mouseClick(basic.findChild<QWidget *>(QStringLiteral("switchAdvancedBtn")), Qt::LeftButton);
+    QTest::mouseClick(basic.findChild<QWidget*>(QStringLiteral("switchAdvancedBtn")), Qt::LeftButton);
     QCOMPARE(more.size(), 1);
     QCOMPARE(more.first().at(0).toBool(), true);
 }
@@ -187,10 +244,14 @@ void ProfileWidgetsTests::closedWhileEditing_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<bool>("entered");
     QTest::addColumn<bool>("shared");
-    QTest::newRow("line edit, entered") << "title" << "Walk" << true << false;
-    QTest::newRow("line edit, still typing") << "title" << "Walk" << false << false;
-    QTest::newRow("combo box, still typing") << "b" << "900k" << false << false;
-    QTest::newRow("shared tree, still typing") << "s" << "640x360" << false << true;
+    QTest::newRow("line edit, entered") << "title"
+                                        << "Walk" << true << false;
+    QTest::newRow("line edit, still typing") << "title"
+                                             << "Walk" << false << false;
+    QTest::newRow("combo box, still typing") << "b"
+                                             << "900k" << false << false;
+    QTest::newRow("shared tree, still typing") << "s"
+                                               << "640x360" << false << true;
 }
 
 // The window is active and an editor has the focus when the panel goes:
@@ -205,7 +266,7 @@ void ProfileWidgetsTests::closedWhileEditing()
     ZumProfileData data = profile(QStringLiteral("mpeg4h264"));
     ZuProfilePropertyWidget owner;
     owner.putProfileData({&data});
-    auto *panel = new ZuProfilePropertyWidget;
+    auto* panel = new ZuProfilePropertyWidget;
     if (shared)
         panel->setRootProperty(owner.rootProp());
     else
@@ -215,7 +276,7 @@ void ProfileWidgetsTests::closedWhileEditing()
     QVERIFY(QTest::qWaitForWindowExposed(panel));
     panel->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(panel));
-    QLineEdit *edit = lineEditOf(panel->editor(key));
+    QLineEdit* edit = lineEditOf(panel->editor(key));
     QVERIFY(edit);
     edit->setFocus();
     QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
@@ -244,10 +305,14 @@ void ProfileWidgetsTests::calculator_data()
     QTest::addColumn<double>("size");
     QTest::addColumn<int>("video");
     // One minute at 128 + 1000 kbit/s to start with; 1 MB = 8192 kbit.
-    QTest::newRow("video rate gives size") << "videoBitrate" << "2000" << 15.59 << 2000;
-    QTest::newRow("audio rate gives size") << "audioBitrate" << "256" << 9.20 << 1000;
-    QTest::newRow("size gives video rate") << "fileSize" << "20" << 20.0 << 2602;
-    QTest::newRow("too small a size") << "fileSize" << "0.5" << 0.5 << 1;
+    QTest::newRow("video rate gives size") << "videoBitrate"
+                                           << "2000" << 15.59 << 2000;
+    QTest::newRow("audio rate gives size") << "audioBitrate"
+                                           << "256" << 9.20 << 1000;
+    QTest::newRow("size gives video rate") << "fileSize"
+                                           << "20" << 20.0 << 2602;
+    QTest::newRow("too small a size") << "fileSize"
+                                      << "0.5" << 0.5 << 1;
 }
 
 void ProfileWidgetsTests::calculator()
@@ -259,15 +324,12 @@ void ProfileWidgetsTests::calculator()
     ZumBitrateCalc calc(nullptr, 60000, 8.0, 128, 1000);
     calc.show();
     QVERIFY(QTest::qWaitForWindowExposed(&calc));
-    typeNumber(calc.findChild<QAbstractSpinBox *>(field), typed);
+    typeNumber(calc.findChild<QAbstractSpinBox*>(field), typed);
     QCOMPARE(calc.fileSizeMB(), size);
     QCOMPARE(calc.videoBitrateInKBPS(), video);
     QCOMPARE(calc.durationMs(), 60000);
 }
 
-std::unique_ptr<QObject> makeProfileWidgetsTests()
-{
-    return std::make_unique<ProfileWidgetsTests>();
-}
+std::unique_ptr<QObject> makeProfileWidgetsTests() { return std::make_unique<ProfileWidgetsTests>(); }
 
 #include "tst_profilewidgets.moc"

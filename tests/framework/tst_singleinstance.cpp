@@ -10,18 +10,12 @@
 
 namespace {
 
-QString freshKey()
-{
-    return QStringLiteral("tst-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
-}
+QString freshKey() { return QStringLiteral("tst-") + QUuid::createUuid().toString(QUuid::WithoutBraces); }
 
-QtSingleApplication *singleApp()
-{
-    return qobject_cast<QtSingleApplication *>(qApp);
-}
+QtSingleApplication* singleApp() { return qobject_cast<QtSingleApplication*>(qApp); }
 
 // Starts this test program again as a later copy with `key`.
-void startPeer(QProcess &process, const QString &key, const QStringList &words)
+void startPeer(QProcess& process, const QString& key, const QStringList& words)
 {
     process.setProgram(QCoreApplication::applicationFilePath());
     process.setArguments(QStringList{QString::fromLatin1(kPeerArgument), key} + words);
@@ -43,7 +37,7 @@ private slots:
 
 void SingleInstanceTests::laterStartDeliversItsTextAndRaisesTheWindow()
 {
-    QtSingleApplication *app = singleApp();
+    QtSingleApplication* app = singleApp();
     const QString key = freshKey();
     QVERIFY(!app->isRunning(key));
 
@@ -104,9 +98,6 @@ void SingleInstanceTests::copyThatDiedLeavesNoTrace()
     QCOMPARE(peer.exitCode(), 0);
 }
 
-std::unique_ptr<QObject> makeSingleInstanceTests()
-{
-    return std::make_unique<SingleInstanceTests>();
-}
+std::unique_ptr<QObject> makeSingleInstanceTests() { return std::make_unique<SingleInstanceTests>(); }
 
 #include "tst_singleinstance.moc"

@@ -19,7 +19,7 @@
 
 namespace {
 
-void touch(const QString &path)
+void touch(const QString& path)
 {
     QFile f(path);
     if (f.open(QIODevice::WriteOnly))
@@ -44,10 +44,7 @@ private slots:
     void dialogGeometryIsRemembered();
 };
 
-void WidgetsTests::cleanup()
-{
-    ZuMessageBox::setAnswerHook({});
-}
+void WidgetsTests::cleanup() { ZuMessageBox::setAnswerHook({}); }
 
 void WidgetsTests::messageBoxes_data()
 {
@@ -73,7 +70,7 @@ void WidgetsTests::messageBoxes()
     QFETCH(QString, shownTitle);
     QFETCH(int, icon);
     int asked = 0;
-    ZuMessageBox::setAnswerHook([&](QMessageBox &box) {
+    ZuMessageBox::setAnswerHook([&](QMessageBox& box) {
         ++asked;
         [&] {
             QCOMPARE(box.text(), QStringLiteral("Some files have not been added to the list:\n/a.jpg\t"));
@@ -96,15 +93,15 @@ void WidgetsTests::questionReturnsTheAnswer()
 {
     QWidget parent;
     QMessageBox::StandardButton defaultSeen = QMessageBox::NoButton;
-    QWidget *parentSeen = nullptr;
-    ZuMessageBox::setAnswerHook([&](QMessageBox &box) {
+    QWidget* parentSeen = nullptr;
+    ZuMessageBox::setAnswerHook([&](QMessageBox& box) {
         defaultSeen = box.standardButton(box.defaultButton());
         parentSeen = box.parentWidget();
         return QMessageBox::Yes;
     });
-    const auto answer = ZuMessageBox::question(QStringLiteral("Are you sure to quit update wizard?"),
-                                               QStringLiteral("Reelwright"), QMessageBox::Yes | QMessageBox::No,
-                                               &parent, QMessageBox::No);
+    const auto answer =
+        ZuMessageBox::question(QStringLiteral("Are you sure to quit update wizard?"), QStringLiteral("Reelwright"),
+                               QMessageBox::Yes | QMessageBox::No, &parent, QMessageBox::No);
     QCOMPARE(answer, QMessageBox::Yes);
     QCOMPARE(defaultSeen, QMessageBox::No);
     QCOMPARE(parentSeen, &parent);
@@ -115,14 +112,14 @@ void WidgetsTests::realBoxWithoutHook()
     // The ordinary modal path, answered the way a person would.
     QString seenText;
     whenModal([&] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         QVERIFY(box);
         seenText = box->text();
         QCOMPARE(box->standardButton(box->defaultButton()), QMessageBox::No);
         QTest::mouseClick(box->button(QMessageBox::Yes), Qt::LeftButton);
     });
-    const auto answer = ZuMessageBox::question(QStringLiteral("Quit?"), QString(),
-                                               QMessageBox::Yes | QMessageBox::No, nullptr, QMessageBox::No);
+    const auto answer = ZuMessageBox::question(QStringLiteral("Quit?"), QString(), QMessageBox::Yes | QMessageBox::No,
+                                               nullptr, QMessageBox::No);
     QCOMPARE(answer, QMessageBox::Yes);
     QCOMPARE(seenText, QStringLiteral("Quit?"));
 }
@@ -130,7 +127,7 @@ void WidgetsTests::realBoxWithoutHook()
 void WidgetsTests::languageList()
 {
     QTemporaryDir dir;
-    for (const char *name : {"reelwright_de.qm", "reelwright_pt_BR.qm", "reelwright_xx.qm", "other_fr.qm",
+    for (const char* name : {"reelwright_de.qm", "reelwright_pt_BR.qm", "reelwright_xx.qm", "other_fr.qm",
                              "reelwright_en.qm", "reelwright_it.txt"})
         touch(dir.filePath(QString::fromLatin1(name)));
     ZuLangItemModel model;
@@ -182,9 +179,9 @@ void WidgetsTests::languageSwitchRetranslatesWindows()
 {
     QTemporaryDir dir;
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("translations")));
-    QVERIFY(QFile::copy(QStringLiteral(FRAMEWORK_TEST_QM),
-                        dir.filePath(QStringLiteral("translations/reelwright_de.qm"))));
-    ZuLangItemModel *langs = zuApp->langModel();
+    QVERIFY(
+        QFile::copy(QStringLiteral(FRAMEWORK_TEST_QM), dir.filePath(QStringLiteral("translations/reelwright_de.qm"))));
+    ZuLangItemModel* langs = zuApp->langModel();
     langs->scan(dir.filePath(QStringLiteral("translations")));
     langs->setCurrentLang(QStringLiteral("en"));
 
@@ -207,7 +204,7 @@ void WidgetsTests::skinList()
 {
     ZuSkinItemModel model;
     QCOMPARE(model.rowCount(), 1);
-    const ZuSkin *skin = model.skin(QStringLiteral("default"));
+    const ZuSkin* skin = model.skin(QStringLiteral("default"));
     QVERIFY(skin);
     QCOMPARE(model.currentSkinName(), ZuSkinItemModel::defaultSkinName());
     QVERIFY(!model.skin(QStringLiteral("Dark")));
@@ -243,9 +240,6 @@ void WidgetsTests::dialogGeometryIsRemembered()
     QCOMPARE(unknown.size(), QSize(150, 90));
 }
 
-std::unique_ptr<QObject> makeWidgetsTests()
-{
-    return std::make_unique<WidgetsTests>();
-}
+std::unique_ptr<QObject> makeWidgetsTests() { return std::make_unique<WidgetsTests>(); }
 
 #include "tst_widgets.moc"

@@ -47,15 +47,20 @@ void ZuFunctionsTests::writableFolder()
 
 void ZuFunctionsTests::missingFoldersAreJudgedNotMade_data()
 {
-    QTest::addColumn<QString>("below");  // inside the temporary folder
+    QTest::addColumn<QString>("below");   // inside the temporary folder
     QTest::addColumn<QString>("missing"); // below that
     QTest::addColumn<bool>("writable");
     QTest::addColumn<QString>("nearest"); // inside the temporary folder; "-": none
-    QTest::newRow("one level") << "" << "videos" << true << "";
-    QTest::newRow("three levels") << "" << "a/b c/d" << true << "";
-    QTest::newRow("below an existing folder") << "made" << "x/y" << true << "made";
-    QTest::newRow("with dot-dot") << "made" << "x/../y/z" << true << "made";
-    QTest::newRow("below a file") << "file.txt" << "x" << false << "-";
+    QTest::newRow("one level") << ""
+                               << "videos" << true << "";
+    QTest::newRow("three levels") << ""
+                                  << "a/b c/d" << true << "";
+    QTest::newRow("below an existing folder") << "made"
+                                              << "x/y" << true << "made";
+    QTest::newRow("with dot-dot") << "made"
+                                  << "x/../y/z" << true << "made";
+    QTest::newRow("below a file") << "file.txt"
+                                  << "x" << false << "-";
 }
 
 void ZuFunctionsTests::missingFoldersAreJudgedNotMade()
@@ -157,7 +162,8 @@ void ZuFunctionsTests::fileNameOfUrlOrPath_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("name");
-    QTest::newRow("url") << QStringLiteral("http://host.example/dl/reelwright-2.0.exe") << QStringLiteral("reelwright-2.0.exe");
+    QTest::newRow("url") << QStringLiteral("http://host.example/dl/reelwright-2.0.exe")
+                         << QStringLiteral("reelwright-2.0.exe");
     QTest::newRow("url with query") << QStringLiteral("http://h/a/pkg.zip?x=1&y=/z#frag") << QStringLiteral("pkg.zip");
     QTest::newRow("url with escapes") << QStringLiteral("http://h/a/my%20pkg.zip") << QStringLiteral("my pkg.zip");
     QTest::newRow("url of a folder") << QStringLiteral("http://h/a/") << QString();
@@ -181,15 +187,15 @@ void ZuFunctionsTests::md5KnownDigests_data()
     QTest::newRow("empty") << QByteArray() << QStringLiteral("d41d8cd98f00b204e9800998ecf8427e");
     QTest::newRow("a") << QByteArray("a") << QStringLiteral("0cc175b9c0f1b6a831c399e269772661");
     QTest::newRow("abc") << QByteArray("abc") << QStringLiteral("900150983cd24fb0d6963f7d28e17f72");
-    QTest::newRow("message digest") << QByteArray("message digest") << QStringLiteral("f96b697d7cb7938d525a2f31aaf161d0");
+    QTest::newRow("message digest") << QByteArray("message digest")
+                                    << QStringLiteral("f96b697d7cb7938d525a2f31aaf161d0");
     QTest::newRow("alphabet") << QByteArray("abcdefghijklmnopqrstuvwxyz")
                               << QStringLiteral("c3fcd3d76192e4007dfb496cca67e13b");
-    QTest::newRow("alphanumeric")
-        << QByteArray("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789")
-        << QStringLiteral("d174ab98d277d9f5a5611c2c9f419d9f");
-    QTest::newRow("digits")
-        << QByteArray("12345678901234567890123456789012345678901234567890123456789012345678901234567890")
-        << QStringLiteral("57edf4a22be3c955ac49da2e2107b67a");
+    QTest::newRow("alphanumeric") << QByteArray("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789")
+                                  << QStringLiteral("d174ab98d277d9f5a5611c2c9f419d9f");
+    QTest::newRow("digits") << QByteArray(
+                                   "12345678901234567890123456789012345678901234567890123456789012345678901234567890")
+                            << QStringLiteral("57edf4a22be3c955ac49da2e2107b67a");
     QTest::newRow("embedded NUL") << QByteArray("a\0b", 3) << QStringLiteral("70350f6027bce3713f6b76473084309b");
 }
 
@@ -219,7 +225,7 @@ void ZuFunctionsTests::md5OfUnreadableStream()
 {
     QBuffer closed;
     QVERIFY(!CMD5(&closed).isValid());
-    QVERIFY(!CMD5(static_cast<QIODevice *>(nullptr)).isValid());
+    QVERIFY(!CMD5(static_cast<QIODevice*>(nullptr)).isValid());
 }
 
 void ZuFunctionsTests::borderImageKeepsBorders()
@@ -272,9 +278,6 @@ void ZuFunctionsTests::moveCenterOnParent()
     QCOMPARE(child.geometry(), QRect(150, 120, 100, 60));
 }
 
-std::unique_ptr<QObject> makeZuFunctionsTests()
-{
-    return std::make_unique<ZuFunctionsTests>();
-}
+std::unique_ptr<QObject> makeZuFunctionsTests() { return std::make_unique<ZuFunctionsTests>(); }
 
 #include "tst_zufunctions.moc"

@@ -70,14 +70,10 @@ private slots:
         QFETCH(QStringList, debugging);
         QLoggingCategory::setFilterRules(rules);
         for (const QString& subsystem : kSubsystems)
-            QVERIFY2(categoryNamed(subsystem).isDebugEnabled() == debugging.contains(subsystem),
-                     qPrintable(subsystem));
+            QVERIFY2(categoryNamed(subsystem).isDebugEnabled() == debugging.contains(subsystem), qPrintable(subsystem));
     }
 };
 
-std::unique_ptr<QObject> makeLogCategoryTests()
-{
-    return std::make_unique<TestLogCategories>();
-}
+std::unique_ptr<QObject> makeLogCategoryTests() { return std::make_unique<TestLogCategories>(); }
 
 #include "tst_logcategories.moc"

@@ -19,8 +19,8 @@ private:
     QTemporaryDir m_tmp;
     QString logPath() const
     {
-        return m_tmp.path() + QLatin1Char('/') + QFileInfo(QCoreApplication::applicationFilePath()).fileName()
-               + QStringLiteral(".1.log");
+        return m_tmp.path() + QLatin1Char('/') + QFileInfo(QCoreApplication::applicationFilePath()).fileName() +
+               QStringLiteral(".1.log");
     }
     QString backupPath() const
     {
@@ -28,7 +28,7 @@ private:
         p.replace(QStringLiteral(".1.log"), QStringLiteral(".2.log"));
         return p;
     }
-    static QByteArray readAll(const QString &path)
+    static QByteArray readAll(const QString& path)
     {
         QFile f(path);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -108,9 +108,6 @@ private slots:
     }
 };
 
-std::unique_ptr<QObject> makeWriteLogTests()
-{
-    return std::make_unique<TestWriteLog>();
-}
+std::unique_ptr<QObject> makeWriteLogTests() { return std::make_unique<TestWriteLog>(); }
 
 #include "tst_writelog.moc"

@@ -38,9 +38,7 @@ void putSample(AVFrame* frame, int channel, int index, double v)
                         : frame->extended_data[0] + (std::ptrdiff_t(index) * channels + channel) * bytes;
     v = std::clamp(v, -1.0, 1.0);
     switch (av_get_packed_sample_fmt(format)) {
-    case AV_SAMPLE_FMT_U8:
-        *p = uint8_t(std::lround(v * 127.0) + 128);
-        break;
+    case AV_SAMPLE_FMT_U8: *p = uint8_t(std::lround(v * 127.0) + 128); break;
     case AV_SAMPLE_FMT_S16: {
         const auto s = int16_t(std::lround(v * 32767.0));
         std::memcpy(p, &s, sizeof s);
@@ -56,11 +54,8 @@ void putSample(AVFrame* frame, int channel, int index, double v)
         std::memcpy(p, &s, sizeof s);
         break;
     }
-    case AV_SAMPLE_FMT_DBL:
-        std::memcpy(p, &v, sizeof v);
-        break;
-    default:
-        break;
+    case AV_SAMPLE_FMT_DBL: std::memcpy(p, &v, sizeof v); break;
+    default: break;
     }
 }
 
@@ -152,10 +147,10 @@ public:
         if (ret < 0)
             return fail("audio parameters", ret);
         m_audioStream->time_base = m_audio->time_base;
-        m_frameSize = m_audio->frame_size > 0 ? m_audio->frame_size
-                                              : (options.frameSize > 0 ? options.frameSize : 1024);
-        m_padLastFrame = m_audio->frame_size > 0
-            && !(codec->capabilities & (AV_CODEC_CAP_VARIABLE_FRAME_SIZE | AV_CODEC_CAP_SMALL_LAST_FRAME));
+        m_frameSize =
+            m_audio->frame_size > 0 ? m_audio->frame_size : (options.frameSize > 0 ? options.frameSize : 1024);
+        m_padLastFrame = m_audio->frame_size > 0 &&
+                         !(codec->capabilities & (AV_CODEC_CAP_VARIABLE_FRAME_SIZE | AV_CODEC_CAP_SMALL_LAST_FRAME));
         return true;
     }
 
@@ -208,8 +203,8 @@ public:
                 return false;
             done += count;
         }
-        if ((m_video && !send(m_video.get(), m_videoStream, nullptr))
-            || (m_audio && !send(m_audio.get(), m_audioStream, nullptr)))
+        if ((m_video && !send(m_video.get(), m_videoStream, nullptr)) ||
+            (m_audio && !send(m_audio.get(), m_audioStream, nullptr)))
             return false;
         ret = av_write_trailer(m_format.get());
         if (ret < 0)
@@ -291,17 +286,15 @@ double TestSignal::value(int channel, double t) const
     return amplitude * std::sin(2.0 * std::numbers::pi * (f * t + k * t * t / 2.0));
 }
 
-qint64 TestSignal::sampleCount() const
-{
-    return qint64(std::llround(seconds * sampleRate));
-}
+qint64 TestSignal::sampleCount() const { return qint64(std::llround(seconds * sampleRate)); }
 
 bool writeSignalFile(const QString& path, const char* muxer, const char* encoder, const TestSignal& signal,
                      const FixtureOptions& options, QString* error)
 {
     Writer writer;
-    const bool ok = writer.open(path, muxer) && (!(options.videoFirst || options.videoOnly) || writer.addVideo())
-        && (options.videoOnly || writer.addAudio(encoder, signal, options)) && writer.write(signal, signal.seconds, options.muxerOptions);
+    const bool ok = writer.open(path, muxer) && (!(options.videoFirst || options.videoOnly) || writer.addVideo()) &&
+                    (options.videoOnly || writer.addAudio(encoder, signal, options)) &&
+                    writer.write(signal, signal.seconds, options.muxerOptions);
     if (!ok && error)
         *error = writer.error;
     return ok;

@@ -15,22 +15,22 @@ struct TestSignal {
     int sampleRate = 44100;
     int channels = 1;
     double seconds = 2.0;
-    double amplitude = 0.5;              // of full scale
-    QVector<double> frequency{440.0};    // Hz at t = 0, one per channel (the last repeats)
-    QVector<double> sweep{0.0};          // Hz per second, one per channel (the last repeats)
-    double silentLead = 0.0;             // seconds of silence the file starts with (part of `seconds`)
+    double amplitude = 0.5;           // of full scale
+    QVector<double> frequency{440.0}; // Hz at t = 0, one per channel (the last repeats)
+    QVector<double> sweep{0.0};       // Hz per second, one per channel (the last repeats)
+    double silentLead = 0.0;          // seconds of silence the file starts with (part of `seconds`)
 
     double value(int channel, double t) const; // -1..1
     qint64 sampleCount() const;
 };
 
 struct FixtureOptions {
-    int bitRate = 0;          // 0: the encoder's default
-    int frameSize = 0;        // samples per packet for encoders that let it be chosen
-    bool videoFirst = false;  // a small video stream before the sound
-    bool videoOnly = false;   // the video stream and no sound at all
-    int vbrQuality = -1;      // >= 0: variable bit rate at this quality scale (lower is better)
-    QByteArray muxerOptions;  // "key=value:key=value" for the muxer, e.g. "write_xing=0"
+    int bitRate = 0;         // 0: the encoder's default
+    int frameSize = 0;       // samples per packet for encoders that let it be chosen
+    bool videoFirst = false; // a small video stream before the sound
+    bool videoOnly = false;  // the video stream and no sound at all
+    int vbrQuality = -1;     // >= 0: variable bit rate at this quality scale (lower is better)
+    QByteArray muxerOptions; // "key=value:key=value" for the muxer, e.g. "write_xing=0"
 };
 
 // Encodes `signal` with the named encoder into a file of the named muxer.

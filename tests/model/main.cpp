@@ -16,10 +16,7 @@ std::unique_ptr<QObject> makeInfoParserTests();
 std::unique_ptr<QObject> makeFfmpegPtrTests();
 std::unique_ptr<QObject> makeAlbumDocumentTests();
 
-QString mediaFile(const QString& name)
-{
-    return sampleMediaFile(name);
-}
+QString mediaFile(const QString& name) { return sampleMediaFile(name); }
 
 QImage quadrantImage(int width, int height)
 {
@@ -70,9 +67,9 @@ int main(int argc, char** argv)
     if (!sampleMediaPresent())
         return 1;
     int failures = 0;
-    const std::unique_ptr<QObject> suites[] = {makeTimeFunctionsTests(), makeRecordsTests(), makeExifTests(),
-                                               makeImageReaderTests(), makeAudioReaderTests(),
-                                               makeInfoParserTests(), makeFfmpegPtrTests(), makeAlbumDocumentTests()};
+    const std::unique_ptr<QObject> suites[] = {makeTimeFunctionsTests(), makeRecordsTests(),      makeExifTests(),
+                                               makeImageReaderTests(),   makeAudioReaderTests(),  makeInfoParserTests(),
+                                               makeFfmpegPtrTests(),     makeAlbumDocumentTests()};
     for (const auto& suite : suites)
         failures += QTest::qExec(suite.get(), argc, argv);
     return failures == 0 ? 0 : 1;

@@ -31,10 +31,7 @@ AudioInfo clip(const QString& name, double duration)
     return info;
 }
 
-QString nameOf(const QString& path)
-{
-    return path.section(QLatin1Char('/'), -1).section(QLatin1Char('.'), 0, 0);
-}
+QString nameOf(const QString& path) { return path.section(QLatin1Char('/'), -1).section(QLatin1Char('.'), 0, 0); }
 
 QString photoNames(const AlbumDocument& document)
 {
@@ -59,7 +56,9 @@ public:
     explicit SignalLog(AlbumDocument& document)
     {
         const auto two = [this](const char* name) {
-            return [this, name](int a, int b) { lines << QStringLiteral("%1 %2 %3").arg(QLatin1String(name)).arg(a).arg(b); };
+            return [this, name](int a, int b) {
+                lines << QStringLiteral("%1 %2 %3").arg(QLatin1String(name)).arg(a).arg(b);
+            };
         };
         const auto three = [this](const char* name) {
             return [this, name](int a, int b, int c) {
@@ -130,41 +129,46 @@ private slots:
 
         const QString abc = QStringLiteral("a,b,c");
         QTest::newRow("insert photos in the middle")
-            << "insertPhotos 1" << "a,x,y,b,c" << abc << QStringList{"photosInserted 1 2", "changed"};
-        QTest::newRow("insert photos past the end") << "insertPhotos 9" << "a,b,c,x,y" << abc
-                                                    << QStringList{"photosInserted 3 2", "changed"};
-        QTest::newRow("insert photos before the start") << "insertPhotos -4" << "x,y,a,b,c" << abc
-                                                        << QStringList{"photosInserted 0 2", "changed"};
-        QTest::newRow("remove a run of photos") << "removePhotos 1 2" << "a" << abc
-                                                << QStringList{"photosRemoved 1 2", "changed"};
+            << "insertPhotos 1"
+            << "a,x,y,b,c" << abc << QStringList{"photosInserted 1 2", "changed"};
+        QTest::newRow("insert photos past the end")
+            << "insertPhotos 9"
+            << "a,b,c,x,y" << abc << QStringList{"photosInserted 3 2", "changed"};
+        QTest::newRow("insert photos before the start")
+            << "insertPhotos -4"
+            << "x,y,a,b,c" << abc << QStringList{"photosInserted 0 2", "changed"};
+        QTest::newRow("remove a run of photos") << "removePhotos 1 2"
+                                                << "a" << abc << QStringList{"photosRemoved 1 2", "changed"};
         QTest::newRow("remove past the end") << "removePhotos 2 5" << abc << abc << QStringList{};
         QTest::newRow("remove nothing") << "removePhotos 0 0" << abc << abc << QStringList{};
-        QTest::newRow("move photos right") << "movePhotos 0 2 1" << "c,a,b" << abc
-                                           << QStringList{"photosMoved 0 2 1", "changed"};
-        QTest::newRow("move a photo left") << "movePhotos 2 1 0" << "c,a,b" << abc
-                                           << QStringList{"photosMoved 2 1 0", "changed"};
-        QTest::newRow("move beyond the end stops there") << "movePhotos 0 1 9" << "b,c,a" << abc
-                                                         << QStringList{"photosMoved 0 1 2", "changed"};
+        QTest::newRow("move photos right") << "movePhotos 0 2 1"
+                                           << "c,a,b" << abc << QStringList{"photosMoved 0 2 1", "changed"};
+        QTest::newRow("move a photo left") << "movePhotos 2 1 0"
+                                           << "c,a,b" << abc << QStringList{"photosMoved 2 1 0", "changed"};
+        QTest::newRow("move beyond the end stops there")
+            << "movePhotos 0 1 9"
+            << "b,c,a" << abc << QStringList{"photosMoved 0 1 2", "changed"};
         QTest::newRow("move to where it is") << "movePhotos 1 1 1" << abc << abc << QStringList{};
-        QTest::newRow("sort photos by name descending") << "sortPhotos 0 0" << "c,b,a" << abc
-                                                        << QStringList{"photosChanged 0 3", "changed"};
-        QTest::newRow("sort photos by size") << "sortPhotos 3 1" << "b,c,a" << abc
-                                             << QStringList{"photosChanged 0 3", "changed"};
-        QTest::newRow("sort photos by date") << "sortPhotos 1 1" << "c,a,b" << abc
-                                             << QStringList{"photosChanged 0 3", "changed"};
-        QTest::newRow("clear photos") << "clearPhotos" << "" << abc << QStringList{"photosReset", "changed"};
+        QTest::newRow("sort photos by name descending")
+            << "sortPhotos 0 0"
+            << "c,b,a" << abc << QStringList{"photosChanged 0 3", "changed"};
+        QTest::newRow("sort photos by size") << "sortPhotos 3 1"
+                                             << "b,c,a" << abc << QStringList{"photosChanged 0 3", "changed"};
+        QTest::newRow("sort photos by date") << "sortPhotos 1 1"
+                                             << "c,a,b" << abc << QStringList{"photosChanged 0 3", "changed"};
+        QTest::newRow("clear photos") << "clearPhotos"
+                                      << "" << abc << QStringList{"photosReset", "changed"};
 
         QTest::newRow("insert a clip") << "insertClips 2" << abc << "a,b,x,c"
                                        << QStringList{"clipsInserted 2 1", "changed"};
-        QTest::newRow("remove clips") << "removeClips 0 2" << abc << "c"
-                                      << QStringList{"clipsRemoved 0 2", "changed"};
+        QTest::newRow("remove clips") << "removeClips 0 2" << abc << "c" << QStringList{"clipsRemoved 0 2", "changed"};
         QTest::newRow("remove a clip that is not there") << "removeClips 3 1" << abc << abc << QStringList{};
-        QTest::newRow("move a clip right") << "moveClips 0 1 2" << abc << "b,c,a"
-                                           << QStringList{"clipsMoved 0 1 2", "changed"};
+        QTest::newRow("move a clip right")
+            << "moveClips 0 1 2" << abc << "b,c,a" << QStringList{"clipsMoved 0 1 2", "changed"};
         QTest::newRow("move clips left") << "moveClips 1 2 0" << abc << "b,c,a"
                                          << QStringList{"clipsMoved 1 2 0", "changed"};
-        QTest::newRow("sort clips by name descending") << "sortClips 0 0" << abc << "c,b,a"
-                                                       << QStringList{"clipsChanged 0 3", "changed"};
+        QTest::newRow("sort clips by name descending")
+            << "sortClips 0 0" << abc << "c,b,a" << QStringList{"clipsChanged 0 3", "changed"};
         QTest::newRow("replace the track") << "setClips" << abc << "z,a" << QStringList{"clipsReset", "changed"};
         QTest::newRow("clear clips") << "clearClips" << abc << "" << QStringList{"clipsReset", "changed"};
     }
@@ -226,7 +230,9 @@ private slots:
         for (int step : steps) {
             document.addPhotoStep({0, 2, 7}, IMAGEPROC(step));
             newestFirst.prepend(IMAGEPROC(step));
-            expected << "photosChanged 0 1" << "photosChanged 2 1" << "changed";
+            expected << "photosChanged 0 1"
+                     << "photosChanged 2 1"
+                     << "changed";
         }
         for (int index : {0, 2}) {
             QCOMPARE(document.photos().at(index).procs, newestFirst);
@@ -257,8 +263,8 @@ private slots:
         document.autoRotateAllPhotos();
         QVERIFY(document.photos().at(1).procs.isEmpty());
         QCOMPARE(document.photos().at(1).imageType, 0);
-        QCOMPARE(log.lines, (QStringList{"photosChanged 0 1", "changed", "photosChanged 0 1", "photosChanged 1 1",
-                                         "changed"}));
+        QCOMPARE(log.lines,
+                 (QStringList{"photosChanged 0 1", "changed", "photosChanged 0 1", "photosChanged 1 1", "changed"}));
     }
 
     // A record inserted with a stale class gets the class of its steps.
@@ -304,9 +310,8 @@ private slots:
         }
         const ImageInfo& first = document.photos().at(0);
         const ImageInfo& second = document.photos().at(1);
-        QVERIFY(first.fxStart.value[0] != second.fxStart.value[0]
-                || first.fxStart.value[1] != second.fxStart.value[1]
-                || first.fxStart.value[2] != second.fxStart.value[2]);
+        QVERIFY(first.fxStart.value[0] != second.fxStart.value[0] ||
+                first.fxStart.value[1] != second.fxStart.value[1] || first.fxStart.value[2] != second.fxStart.value[2]);
         QCOMPARE(added.at(1).fxStart.value[0], second.fxStart.value[0]);
     }
 
@@ -416,9 +421,6 @@ private slots:
 
 } // namespace
 
-std::unique_ptr<QObject> makeAlbumDocumentTests()
-{
-    return std::make_unique<AlbumDocumentTest>();
-}
+std::unique_ptr<QObject> makeAlbumDocumentTests() { return std::make_unique<AlbumDocumentTest>(); }
 
 #include "tst_albumdocument.moc"

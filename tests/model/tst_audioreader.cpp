@@ -176,8 +176,8 @@ QString describe(const char* what, double actual, double expected)
 }
 
 // Fails showing both values when actual is more than `tolerance` from expected.
-#define QVERIFY_NEAR(what, actual, expected, tolerance)                                                     \
-    QVERIFY2(std::abs(double(actual) - double(expected)) <= (tolerance),                                   \
+#define QVERIFY_NEAR(what, actual, expected, tolerance)                                                                \
+    QVERIFY2(std::abs(double(actual) - double(expected)) <= (tolerance),                                               \
              qPrintable(describe(what, double(actual), double(expected))))
 
 AudioInfo sentinelRecord(const QString& path)
@@ -198,10 +198,10 @@ AudioInfo sentinelRecord(const QString& path)
 
 bool sameRecord(const AudioInfo& a, const AudioInfo& b)
 {
-    return a.filePath == b.filePath && a.channels == b.channels && a.sampleRate == b.sampleRate
-        && a.bitsPerSample == b.bitsPerSample && a.duration == b.duration && a.suffix == b.suffix
-        && a.fileSize == b.fileSize && a.lastModified == b.lastModified && a.startTime == b.startTime
-        && a.endTime == b.endTime;
+    return a.filePath == b.filePath && a.channels == b.channels && a.sampleRate == b.sampleRate &&
+           a.bitsPerSample == b.bitsPerSample && a.duration == b.duration && a.suffix == b.suffix &&
+           a.fileSize == b.fileSize && a.lastModified == b.lastModified && a.startTime == b.startTime &&
+           a.endTime == b.endTime;
 }
 
 // A SampleDecoding whose allocation goes on past capacity + slack with guard
@@ -244,10 +244,7 @@ private:
 
     QString path(const QString& name) const { return m_dir.filePath(name); }
     QString tonePath(int row) const { return path(QStringLiteral("tone%1.%2").arg(row).arg(Formats[row].suffix)); }
-    QString chirpPath(int row) const
-    {
-        return path(QStringLiteral("chirp%1.%2").arg(row).arg(Formats[row].suffix));
-    }
+    QString chirpPath(int row) const { return path(QStringLiteral("chirp%1.%2").arg(row).arg(Formats[row].suffix)); }
 
     void addFormatRows(bool seekableOnly)
     {
@@ -400,9 +397,15 @@ private slots:
         QTest::addColumn<QString>("muxer");
         QTest::addColumn<QString>("encoder");
         QTest::addColumn<QString>("suffix");
-        QTest::newRow("wav") << "wav" << "pcm_s16le" << "wav";
-        QTest::newRow("aiff big-endian") << "aiff" << "pcm_s16be" << "aiff";
-        QTest::newRow("flac") << "flac" << "flac" << "flac";
+        QTest::newRow("wav") << "wav"
+                             << "pcm_s16le"
+                             << "wav";
+        QTest::newRow("aiff big-endian") << "aiff"
+                                         << "pcm_s16be"
+                                         << "aiff";
+        QTest::newRow("flac") << "flac"
+                              << "flac"
+                              << "flac";
     }
     void outputFormatPassesUnchanged()
     {
@@ -447,9 +450,8 @@ private slots:
                     bestOffset(channelOf(whole.samples, 2, channel), piece, expected, SearchSamples, &correlation);
                 QVERIFY_NEAR("correlation with continuous decoding", correlation, 1.0, 0.01);
                 QVERIFY2(std::abs(found - expected) <= f.timingSlack,
-                         qPrintable(QStringLiteral("seek to %1 s lands %2 samples off")
-                                        .arg(position)
-                                        .arg(found - expected)));
+                         qPrintable(
+                             QStringLiteral("seek to %1 s lands %2 samples off").arg(position).arg(found - expected)));
                 if (f.lossless) {
                     const qint64 exact =
                         bestOffset(channelOf(ideal, 2, channel), piece, expected, SearchSamples, &correlation);
@@ -495,8 +497,7 @@ private slots:
         const QVector<double> piece = channelOf(clip.samples, 2, 0).mid(into, 2400);
         double correlation = 0.0;
         const qint64 expected = std::llround(from * OutputRate) + into;
-        const qint64 found =
-            bestOffset(channelOf(whole.samples, 2, 0), piece, expected, SearchSamples, &correlation);
+        const qint64 found = bestOffset(channelOf(whole.samples, 2, 0), piece, expected, SearchSamples, &correlation);
         QVERIFY(correlation > 0.99);
         QVERIFY(std::abs(found - expected) <= Formats[row].timingSlack);
     }
@@ -859,9 +860,6 @@ private slots:
 
 } // namespace
 
-std::unique_ptr<QObject> makeAudioReaderTests()
-{
-    return std::make_unique<AudioReaderTest>();
-}
+std::unique_ptr<QObject> makeAudioReaderTests() { return std::make_unique<AudioReaderTest>(); }
 
 #include "tst_audioreader.moc"

@@ -98,10 +98,18 @@ private slots:
         QTest::addColumn<QString>("model");
         QTest::addColumn<QString>("exposure");
         QTest::addColumn<QString>("fNumber");
-        QTest::newRow("bird") << "bird-exif6.jpg" << 6 << "Canon" << "Canon EOS 600D" << "1/60 s" << "f/2.8";
-        QTest::newRow("clock") << "clock-portrait-exif3.jpg" << 3 << "NIKON CORPORATION" << "NIKON D5300"
-                               << "1/250 s" << "f/5.6";
-        QTest::newRow("flower") << "flower.jpg" << 0 << "" << "" << "" << "";
+        QTest::newRow("bird") << "bird-exif6.jpg" << 6 << "Canon"
+                              << "Canon EOS 600D"
+                              << "1/60 s"
+                              << "f/2.8";
+        QTest::newRow("clock") << "clock-portrait-exif3.jpg" << 3 << "NIKON CORPORATION"
+                               << "NIKON D5300"
+                               << "1/250 s"
+                               << "f/5.6";
+        QTest::newRow("flower") << "flower.jpg" << 0 << ""
+                                << ""
+                                << ""
+                                << "";
     }
     void realPhotos()
     {
@@ -153,9 +161,21 @@ private slots:
             exif["Exif.Image.Orientation"] = uint16_t(8);
         }));
         const ZumExifInfo exif(path);
-        const QStringList expected = {"Testmaker", "Model 7", "Firmware 1.0.2", "2.5", "1/125 s", "f/2.8",
-                                      "Manual", "-0.7 EV", "f/2.8", "2012-05-03 14:22:10", "ISO 800",
-                                      "4.3 mm", "Fired, auto mode", "Pattern", "Manual",
+        const QStringList expected = {"Testmaker",
+                                      "Model 7",
+                                      "Firmware 1.0.2",
+                                      "2.5",
+                                      "1/125 s",
+                                      "f/2.8",
+                                      "Manual",
+                                      "-0.7 EV",
+                                      "f/2.8",
+                                      "2012-05-03 14:22:10",
+                                      "ISO 800",
+                                      "4.3 mm",
+                                      "Fired, auto mode",
+                                      "Pattern",
+                                      "Manual",
                                       QStringLiteral("Rotate 270° clockwise")};
         for (int i = 0; i < ZumExifInfo::PropertyCount; ++i)
             QCOMPARE(exif.property(Property(i)), expected[i]);
@@ -305,9 +325,6 @@ private slots:
 
 } // namespace
 
-std::unique_ptr<QObject> makeExifTests()
-{
-    return std::make_unique<ExifTest>();
-}
+std::unique_ptr<QObject> makeExifTests() { return std::make_unique<ExifTest>(); }
 
 #include "tst_exif.moc"

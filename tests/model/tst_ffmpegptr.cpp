@@ -64,9 +64,6 @@ private slots:
     }
 };
 
-std::unique_ptr<QObject> makeFfmpegPtrTests()
-{
-    return std::make_unique<TestFfmpegPtr>();
-}
+std::unique_ptr<QObject> makeFfmpegPtrTests() { return std::make_unique<TestFfmpegPtr>(); }
 
 #include "tst_ffmpegptr.moc"

@@ -62,12 +62,12 @@ private:
 
 bool near(QRgb actual, QRgb expected, int tolerance = 6)
 {
-    return qAbs(qRed(actual) - qRed(expected)) <= tolerance && qAbs(qGreen(actual) - qGreen(expected)) <= tolerance
-        && qAbs(qBlue(actual) - qBlue(expected)) <= tolerance && qAlpha(actual) == qAlpha(expected);
+    return qAbs(qRed(actual) - qRed(expected)) <= tolerance && qAbs(qGreen(actual) - qGreen(expected)) <= tolerance &&
+           qAbs(qBlue(actual) - qBlue(expected)) <= tolerance && qAlpha(actual) == qAlpha(expected);
 }
 
-#define QVERIFY_PIXEL(actual, expected, tolerance)                                                        \
-    QVERIFY2(near(actual, expected, tolerance),                                                              \
+#define QVERIFY_PIXEL(actual, expected, tolerance)                                                                     \
+    QVERIFY2(near(actual, expected, tolerance),                                                                        \
              qPrintable(QStringLiteral("%1 instead of %2").arg(actual, 8, 16).arg(expected, 8, 16)))
 
 constexpr QRgb Black = 0xFF000000;
@@ -127,18 +127,18 @@ ImageInfo sentinelRecord(const QString& path)
 
 bool sameRecord(const ImageInfo& a, const ImageInfo& b)
 {
-    return a.filePath == b.filePath && a.width == b.width && a.height == b.height && a.depth == b.depth
-        && a.suffix == b.suffix && a.fileSize == b.fileSize && a.lastModified == b.lastModified
-        && a.exifMirror == b.exifMirror && a.exifFlip == b.exifFlip && a.exifRotation == b.exifRotation
-        && a.procs == b.procs && a.imageType == b.imageType && a.exifProperties == b.exifProperties
-        && a.thumbnail == b.thumbnail && a.thumbnailTurned == b.thumbnailTurned;
+    return a.filePath == b.filePath && a.width == b.width && a.height == b.height && a.depth == b.depth &&
+           a.suffix == b.suffix && a.fileSize == b.fileSize && a.lastModified == b.lastModified &&
+           a.exifMirror == b.exifMirror && a.exifFlip == b.exifFlip && a.exifRotation == b.exifRotation &&
+           a.procs == b.procs && a.imageType == b.imageType && a.exifProperties == b.exifProperties &&
+           a.thumbnail == b.thumbnail && a.thumbnailTurned == b.thumbnailTurned;
 }
 
 quint32 pngCrc(const QByteArray& bytes)
 {
-    return av_crc(av_crc_get_table(AV_CRC_32_IEEE_LE), 0xFFFFFFFFu,
-                  reinterpret_cast<const uint8_t*>(bytes.constData()), std::size_t(bytes.size()))
-        ^ 0xFFFFFFFFu;
+    return av_crc(av_crc_get_table(AV_CRC_32_IEEE_LE), 0xFFFFFFFFu, reinterpret_cast<const uint8_t*>(bytes.constData()),
+                  std::size_t(bytes.size())) ^
+           0xFFFFFFFFu;
 }
 
 void putBigEndian(QByteArray& bytes, int at, quint32 value, int size)
@@ -291,10 +291,10 @@ private slots:
         QVERIFY(sameLook(shown, stored.scaled(360, 480, Qt::IgnoreAspectRatio, Qt::SmoothTransformation), 8));
         QVERIFY(sameLook(info.thumbnail.copy(17, 0, 45, 60),
                          stored.scaled(45, 60, Qt::IgnoreAspectRatio, Qt::SmoothTransformation), 24));
-        QVERIFY(sameLook(info.thumbnailTurned,
-                         stored.transformed(QTransform().rotate(90)).scaled(80, 60, Qt::IgnoreAspectRatio,
-                                                                            Qt::SmoothTransformation),
-                         24));
+        QVERIFY(sameLook(
+            info.thumbnailTurned,
+            stored.transformed(QTransform().rotate(90)).scaled(80, 60, Qt::IgnoreAspectRatio, Qt::SmoothTransformation),
+            24));
     }
 
     // The import thread parses while the GUI thread reads pictures.
@@ -615,9 +615,6 @@ private slots:
 
 } // namespace
 
-std::unique_ptr<QObject> makeImageReaderTests()
-{
-    return std::make_unique<ImageReaderTest>();
-}
+std::unique_ptr<QObject> makeImageReaderTests() { return std::make_unique<ImageReaderTest>(); }
 
 #include "tst_imagereader.moc"

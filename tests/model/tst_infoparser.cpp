@@ -41,8 +41,8 @@ QByteArray pngClaiming(quint32 width, quint32 height)
     putBigEndian32(png, 20, height);
     const QByteArray chunk = png.mid(12, 17);
     const quint32 crc = av_crc(av_crc_get_table(AV_CRC_32_IEEE_LE), 0xFFFFFFFFu,
-                               reinterpret_cast<const uint8_t*>(chunk.constData()), std::size_t(chunk.size()))
-        ^ 0xFFFFFFFFu;
+                               reinterpret_cast<const uint8_t*>(chunk.constData()), std::size_t(chunk.size())) ^
+                        0xFFFFFFFFu;
     putBigEndian32(png, 29, crc);
     return png;
 }
@@ -124,7 +124,8 @@ private slots:
         const QByteArray flower = fileBytes(mediaFile("flower.jpg"));
         write("first.jpg", flower);
         write("zero.jpg", {}, "The file is empty.");
-        write("letter.png", "Dear reader,\nthis is not a picture.\n", "It is not a photo in a format this program reads.");
+        write("letter.png", "Dear reader,\nthis is not a picture.\n",
+              "It is not a photo in a format this program reads.");
         write("cut.jpg", flower.left(flower.size() / 2), "The photo is damaged or cut short.");
         write("huge.png", pngClaiming(60000, 60000), "The photo is too large (60000 x 60000 pixels).");
         write("name with <b>markup<b> & spaces \u00e4\u00df.jpg", flower);
@@ -178,9 +179,8 @@ private slots:
         QTest::addColumn<int>("keptPercent");
         QTest::addColumn<bool>("guessed");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("vbr mp3 without xing header")
-            << "plain.mp3" << QByteArray("mp3") << QByteArray("libmp3lame") << 2 << QByteArray("write_xing=0") << 100
-            << true << QString();
+        QTest::newRow("vbr mp3 without xing header") << "plain.mp3" << QByteArray("mp3") << QByteArray("libmp3lame")
+                                                     << 2 << QByteArray("write_xing=0") << 100 << true << QString();
         QTest::newRow("raw adts aac") << "raw.aac" << QByteArray("adts") << QByteArray("aac") << -1 << QByteArray()
                                       << 100 << true << QString();
         QTest::newRow("vbr mp3 with xing header") << "xing.mp3" << QByteArray("mp3") << QByteArray("libmp3lame") << 2
@@ -248,9 +248,6 @@ private slots:
     }
 };
 
-std::unique_ptr<QObject> makeInfoParserTests()
-{
-    return std::make_unique<InfoParserTest>();
-}
+std::unique_ptr<QObject> makeInfoParserTests() { return std::make_unique<InfoParserTest>(); }
 
 #include "tst_infoparser.moc"

@@ -50,9 +50,12 @@ QImage shownAs(const QImage& stored, int imageType)
 {
     QImage picture = imageType > 3 ? stored.transformed(QTransform().rotate(90)) : stored;
     switch (imageType) {
-    case 1: case 4: return picture.mirrored(false, true);
-    case 2: case 7: return picture.mirrored(true, false);
-    case 3: case 5: return picture.mirrored(true, true);
+    case 1:
+    case 4: return picture.mirrored(false, true);
+    case 2:
+    case 7: return picture.mirrored(true, false);
+    case 3:
+    case 5: return picture.mirrored(true, true);
     default: return picture;
     }
 }
@@ -243,9 +246,9 @@ private slots:
 
         const QString patternDir = dir.absoluteFilePath(QStringLiteral("pattern"));
         StoryBoardData album(patternDir);
-        QCOMPARE(album.patternFiles, (QStringList{patternDir + QStringLiteral("/A.wpt"),
-                                                  patternDir + QStringLiteral("/b.wpt"),
-                                                  patternDir + QStringLiteral("/c.WPT")}));
+        QCOMPARE(album.patternFiles,
+                 (QStringList{patternDir + QStringLiteral("/A.wpt"), patternDir + QStringLiteral("/b.wpt"),
+                              patternDir + QStringLiteral("/c.WPT")}));
 
         // Listed once: a pattern added later is not picked up by that album.
         QVERIFY(writeBytes(dir.filePath(QStringLiteral("pattern/0.wpt")), "x"));
@@ -296,9 +299,9 @@ private slots:
         const auto patternsOf = [](const QString& entry) {
             const qsizetype open = entry.lastIndexOf(QLatin1Char('('));
             const qsizetype close = entry.lastIndexOf(QLatin1Char(')'));
-            return open < 0 || close < open ? QStringList()
-                                            : entry.mid(open + 1, close - open - 1).split(QLatin1Char(' '),
-                                                                                          Qt::SkipEmptyParts);
+            return open < 0 || close < open
+                       ? QStringList()
+                       : entry.mid(open + 1, close - open - 1).split(QLatin1Char(' '), Qt::SkipEmptyParts);
         };
         const QStringList entries =
             ::importDialogFilter(nameFilters, formatEntries).split(QStringLiteral(";;"), Qt::SkipEmptyParts);
@@ -316,9 +319,6 @@ private slots:
 
 } // namespace
 
-std::unique_ptr<QObject> makeRecordsTests()
-{
-    return std::make_unique<RecordsTest>();
-}
+std::unique_ptr<QObject> makeRecordsTests() { return std::make_unique<RecordsTest>(); }
 
 #include "tst_records.moc"

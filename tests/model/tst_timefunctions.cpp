@@ -264,9 +264,6 @@ private slots:
 
 } // namespace
 
-std::unique_ptr<QObject> makeTimeFunctionsTests()
-{
-    return std::make_unique<TimeFunctionsTest>();
-}
+std::unique_ptr<QObject> makeTimeFunctionsTests() { return std::make_unique<TimeFunctionsTest>(); }
 
 #include "tst_timefunctions.moc"

@@ -61,20 +61,29 @@ AVPicture testPicture(int width, int height, int index)
 }
 
 DecodedFile::DecodedFile(DecodedFile&& other) noexcept
-    : opened(other.opened), hasVideo(other.hasVideo), videoFrames(other.videoFrames),
-      ptsIncreasing(other.ptsIncreasing), width(other.width), height(other.height), firstFrame(other.firstFrame),
-      audioSamples(other.audioSamples), audioChannels(other.audioChannels), firstSamples(std::move(other.firstSamples)),
-      videoCodec(other.videoCodec), audioCodec(other.audioCodec), sampleRate(other.sampleRate),
-      frameRate(other.frameRate), audioPeak(other.audioPeak), videoBytes(other.videoBytes),
-      frameChecksums(std::move(other.frameChecksums)), frames(std::move(other.frames))
+    : opened(other.opened)
+    , hasVideo(other.hasVideo)
+    , videoFrames(other.videoFrames)
+    , ptsIncreasing(other.ptsIncreasing)
+    , width(other.width)
+    , height(other.height)
+    , firstFrame(other.firstFrame)
+    , audioSamples(other.audioSamples)
+    , audioChannels(other.audioChannels)
+    , firstSamples(std::move(other.firstSamples))
+    , videoCodec(other.videoCodec)
+    , audioCodec(other.audioCodec)
+    , sampleRate(other.sampleRate)
+    , frameRate(other.frameRate)
+    , audioPeak(other.audioPeak)
+    , videoBytes(other.videoBytes)
+    , frameChecksums(std::move(other.frameChecksums))
+    , frames(std::move(other.frames))
 {
     std::memset(&other.firstFrame, 0, sizeof other.firstFrame);
 }
 
-DecodedFile::~DecodedFile()
-{
-    freePicture(firstFrame);
-}
+DecodedFile::~DecodedFile() { freePicture(firstFrame); }
 
 namespace {
 
@@ -122,20 +131,11 @@ double peakOf(const AVFrame* frame)
         for (int i = 0; i < count; ++i) {
             double v = 0;
             switch (av_get_packed_sample_fmt(format)) {
-            case AV_SAMPLE_FMT_S16:
-                v = reinterpret_cast<const short*>(frame->extended_data[p])[i] / 32768.0;
-                break;
-            case AV_SAMPLE_FMT_S32:
-                v = reinterpret_cast<const int*>(frame->extended_data[p])[i] / 2147483648.0;
-                break;
-            case AV_SAMPLE_FMT_FLT:
-                v = reinterpret_cast<const float*>(frame->extended_data[p])[i];
-                break;
-            case AV_SAMPLE_FMT_DBL:
-                v = reinterpret_cast<const double*>(frame->extended_data[p])[i];
-                break;
-            default:
-                break;
+            case AV_SAMPLE_FMT_S16: v = reinterpret_cast<const short*>(frame->extended_data[p])[i] / 32768.0; break;
+            case AV_SAMPLE_FMT_S32: v = reinterpret_cast<const int*>(frame->extended_data[p])[i] / 2147483648.0; break;
+            case AV_SAMPLE_FMT_FLT: v = reinterpret_cast<const float*>(frame->extended_data[p])[i]; break;
+            case AV_SAMPLE_FMT_DBL: v = reinterpret_cast<const double*>(frame->extended_data[p])[i]; break;
+            default: break;
             }
             peak = std::max(peak, std::abs(v));
         }

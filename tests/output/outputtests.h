@@ -35,16 +35,16 @@ struct DecodedFile {
     bool ptsIncreasing = true;
     int width = 0;
     int height = 0;
-    AVPicture firstFrame{}; // RGBA, owned
+    AVPicture firstFrame{};  // RGBA, owned
     qint64 audioSamples = 0; // per channel
     int audioChannels = 0;
     std::vector<short> firstSamples; // up to 4096 interleaved values, when the sound decodes to S16
-    int videoCodec = 0; // AVCodecID
+    int videoCodec = 0;              // AVCodecID
     int audioCodec = 0;
     int sampleRate = 0;
-    double frameRate = 0;      // the video stream's average rate
-    double audioPeak = 0;      // largest sample, 1 = full scale
-    qint64 videoBytes = 0;     // size of the video packets
+    double frameRate = 0;                // the video stream's average rate
+    double audioPeak = 0;                // largest sample, 1 = full scale
+    qint64 videoBytes = 0;               // size of the video packets
     std::vector<quint64> frameChecksums; // one per decoded picture
     QMap<int, QImage> frames;            // the pictures asked for, by number
     DecodedFile() = default;

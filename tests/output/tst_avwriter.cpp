@@ -10,7 +10,8 @@
 
 #include <cmath>
 
-class TestAVWriter : public QObject {
+class TestAVWriter : public QObject
+{
     Q_OBJECT
 
     QTemporaryDir m_dir;
@@ -137,16 +138,13 @@ void TestAVWriter::roundTrip_data()
     QTest::addColumn<QString>("file");
     QTest::addColumn<QStringList>("codecArgs");
     QTest::addColumn<bool>("exactSound");
-    QTest::newRow("mkv mpeg4 b-frames mp2") << "trip.mkv"
-                                            << QStringList{"-vcodec", "mpeg4", "-bf", "2", "-qscale", "3", "-acodec",
-                                                           "mp2", "-ab", "192000"}
-                                            << false;
-    QTest::newRow("mp4 libx264 aac") << "trip.mp4"
-                                     << QStringList{"-vcodec", "libx264", "-crf", "18", "-acodec", "aac"}
+    QTest::newRow("mkv mpeg4 b-frames mp2")
+        << "trip.mkv" << QStringList{"-vcodec", "mpeg4", "-bf", "2", "-qscale", "3", "-acodec", "mp2", "-ab", "192000"}
+        << false;
+    QTest::newRow("mp4 libx264 aac") << "trip.mp4" << QStringList{"-vcodec", "libx264", "-crf", "18", "-acodec", "aac"}
                                      << false;
     QTest::newRow("avi mjpeg pcm") << "trip.avi"
-                                   << QStringList{"-vcodec", "mjpeg", "-qscale", "2", "-acodec", "pcm_s16le"}
-                                   << true;
+                                   << QStringList{"-vcodec", "mjpeg", "-qscale", "2", "-acodec", "pcm_s16le"} << true;
 }
 
 void TestAVWriter::roundTrip()
@@ -221,7 +219,7 @@ void TestAVWriter::bitstreamFilterChains_data()
     QTest::addColumn<QStringList>("codecArgs");
     QTest::addColumn<QString>("file");
     QTest::addColumn<int>("pictures");
-    QTest::addColumn<int>("samples"); // per channel
+    QTest::addColumn<int>("samples");   // per channel
     QTest::addColumn<QString>("error"); // what errorString() starts with; empty: none
     // pcm_rechunk holds back what does not fill a 1024-sample packet until
     // it is flushed: 1500 samples come out as two packets, the second padded.
@@ -229,8 +227,7 @@ void TestAVWriter::bitstreamFilterChains_data()
         << QStringList{"-vn", "-acodec", "pcm_s16le", "-absf", "pcm_rechunk", "-absf", "null"} << "rechunk.wav" << 0
         << 1500 << "";
     QTest::newRow("pictures through two filters")
-        << QStringList{"-an", "-vcodec", "mpeg4", "-vbsf", "null", "-vbsf", "dump_extra"} << "two.mkv" << 12 << 0
-        << "";
+        << QStringList{"-an", "-vcodec", "mpeg4", "-vbsf", "null", "-vbsf", "dump_extra"} << "two.mkv" << 12 << 0 << "";
     QTest::newRow("sound and pictures through filters")
         << QStringList{"-vcodec", "mjpeg", "-vbsf", "mjpeg2jpeg", "-acodec", "pcm_s16le", "-absf", "pcm_rechunk"}
         << "both.mkv" << 10 << 7000 << "";
@@ -277,8 +274,10 @@ void TestAVWriter::profileArgumentList()
     // The list a compile builds from an MP4 profile, in the profile's key order.
     AVWriter writer;
     QVERIFY2(writer.open(QString(), renderParam(640, 480, 25, 44100, 2),
-                         {"-s", "640x480", "-r", "25", "-ab", "128000", "-ac", "2", "-acodec", "aac", "-ar", "44100",
-                          "-b", "800000", "-vcodec", "mpeg4", "-aspect", "1.33333", "-y", path("My Photo Movie.mp4")}),
+                         {"-s",     "640x480", "-r",      "25",      "-ab",
+                          "128000", "-ac",     "2",       "-acodec", "aac",
+                          "-ar",    "44100",   "-b",      "800000",  "-vcodec",
+                          "mpeg4",  "-aspect", "1.33333", "-y",      path("My Photo Movie.mp4")}),
              qPrintable(writer.errorString()));
     const AVCodecContext* video = writer.videoCodecContext();
     const AVCodecContext* audio = writer.audioCodecContext();
@@ -299,12 +298,12 @@ void TestAVWriter::encoderSummary_data()
     QTest::addColumn<QString>("file");
     QTest::addColumn<QStringList>("codecArgs");
     QTest::addColumn<QStringList>("parts");
-    QTest::newRow("avi mpeg4 mp2")
-        << "summary.avi"
-        << QStringList{"-vcodec", "mpeg4", "-b", "400000", "-threads", "2", "-acodec", "mp2", "-ab", "128000",
-                       "-ar", "44100", "-ac", "2"}
-        << QStringList{"format avi; ", "video mpeg4, yuv420p, 160x120, 25 fps, 400 kb/s, threads 2; ",
-                       "audio mp2, s16, 44100 Hz, 2 channels, 128 kb/s, threads 1"};
+    QTest::newRow("avi mpeg4 mp2") << "summary.avi"
+                                   << QStringList{"-vcodec", "mpeg4", "-b",     "400000", "-threads", "2",   "-acodec",
+                                                  "mp2",     "-ab",   "128000", "-ar",    "44100",    "-ac", "2"}
+                                   << QStringList{"format avi; ",
+                                                  "video mpeg4, yuv420p, 160x120, 25 fps, 400 kb/s, threads 2; ",
+                                                  "audio mp2, s16, 44100 Hz, 2 channels, 128 kb/s, threads 1"};
     QTest::newRow("mp4 aac resampled") << "summary.mp4"
                                        << QStringList{"-vcodec", "mpeg4", "-acodec", "aac", "-ar", "48000", "-ac", "1"}
                                        << QStringList{"format mp4; ", "video mpeg4, yuv420p, 160x120, 25 fps",
@@ -343,9 +342,6 @@ void TestAVWriter::pipeWriterActivity()
     QVERIFY(!pipe.isActive());
 }
 
-std::unique_ptr<QObject> makeAVWriterTests()
-{
-    return std::make_unique<TestAVWriter>();
-}
+std::unique_ptr<QObject> makeAVWriterTests() { return std::make_unique<TestAVWriter>(); }
 
 #include "tst_avwriter.moc"

@@ -37,8 +37,8 @@ const QString s_media = QStringLiteral(REELWRIGHT_MEDIA_DIR);
 ZumProfileData testProfile(const QString& name = QStringLiteral("Test"))
 {
     ZumProfileData profile;
-    profile.properties = {{"/ext_name", "mp4"}, {"/name", name}, {"vcodec", "mpeg4"}, {"b", "3000000"},
-                          {"acodec", "aac"},    {"ab", "128000"}, {"ar", "48000"},    {"ac", "2"},
+    profile.properties = {{"/ext_name", "mp4"}, {"/name", name},  {"vcodec", "mpeg4"}, {"b", "3000000"},
+                          {"acodec", "aac"},    {"ab", "128000"}, {"ar", "48000"},     {"ac", "2"},
                           {"s", "320x180"},     {"r", "25"}};
     return profile;
 }
@@ -74,7 +74,8 @@ bool near(QRgb pixel, int r, int g, int b, int tolerance = 24)
 
 } // namespace
 
-class TestCompile : public QObject {
+class TestCompile : public QObject
+{
     Q_OBJECT
 
     QTemporaryDir m_dir;
@@ -137,10 +138,7 @@ void TestCompile::initTestCase()
     QCOMPARE(m_render.totalFrames, 62u);
 }
 
-void TestCompile::init()
-{
-    ZuPref::instance()->setValue(QStringLiteral("AfterBurnAction"), 5);
-}
+void TestCompile::init() { ZuPref::instance()->setValue(QStringLiteral("AfterBurnAction"), 5); }
 
 void TestCompile::cleanupTestCase()
 {
@@ -247,9 +245,9 @@ void TestCompile::quietCompileLogsEncoderChoices()
     }
     QCOMPARE(encodeLines.size(), 1);
     const QString& line = encodeLines.first();
-    for (const QString& part : {file, QStringLiteral("format mp4"),
-                                QStringLiteral("video mpeg4, yuv420p, 320x180, 25 fps, 3000 kb/s"),
-                                QStringLiteral("audio aac, fltp, 48000 Hz, 2 channels, 128 kb/s")})
+    for (const QString& part :
+         {file, QStringLiteral("format mp4"), QStringLiteral("video mpeg4, yuv420p, 320x180, 25 fps, 3000 kb/s"),
+          QStringLiteral("audio aac, fltp, 48000 Hz, 2 channels, 128 kb/s")})
         QVERIFY2(line.contains(part), qPrintable(line));
 }
 
@@ -426,11 +424,13 @@ void TestCompile::commandLineErrors_data()
     QTest::newRow("no photos") << QStringList{} << "No photos given" << 2;
     QTest::newRow("missing photo") << QStringList{path("missing.jpg")} << "Photo not found" << 2;
     QTest::newRow("not a photo") << QStringList{path("notes.mp3")} << "Not a readable photo" << 2;
-    QTest::newRow("unreadable audio") << QStringList{photo, "-a", path("notes.mp3")} << "Not a readable audio file" << 2;
+    QTest::newRow("unreadable audio") << QStringList{photo, "-a", path("notes.mp3")} << "Not a readable audio file"
+                                      << 2;
     QTest::newRow("missing audio") << QStringList{photo, "-a", path("gone.mp3")} << "Audio file not found" << 2;
     QTest::newRow("empty trim") << QStringList{photo, "-a", s_media + "/journeys-8s.m4a@6:2"} << "leaves nothing" << 2;
     QTest::newRow("bad profile") << QStringList{photo, "-p", "nosuchprofile"} << "Unknown profile" << 2;
-    QTest::newRow("broken profile file") << QStringList{photo, "-p", path("notes.mp3")} << "Cannot use the profile file" << 2;
+    QTest::newRow("broken profile file") << QStringList{photo, "-p", path("notes.mp3")} << "Cannot use the profile file"
+                                         << 2;
     QTest::newRow("unwritable folder") << QStringList{photo, "-o", "/proc/version/out"} << "cannot be written" << 2;
     QTest::newRow("bad name") << QStringList{photo, "-n", "a:b"} << "cannot be a file name" << 2;
     QTest::newRow("bad duration") << QStringList{photo, "--photo-ms", "abc"} << "--photo-ms" << 2;
@@ -482,8 +482,8 @@ void TestCompile::commandLineMatchesLoop()
     const ZumProfileData profile = testProfile();
     for (auto it = profile.properties.cbegin(); it != profile.properties.cend(); ++it)
         properties.insert(it.key(), it.value().toString());
-    profileFile.write(QJsonDocument(QJsonObject{{"name", "Test"}, {"group", "general"}, {"properties", properties}})
-                          .toJson());
+    profileFile.write(
+        QJsonDocument(QJsonObject{{"name", "Test"}, {"group", "general"}, {"properties", properties}}).toJson());
     profileFile.close();
 
     QProcess process;
@@ -497,9 +497,6 @@ void TestCompile::commandLineMatchesLoop()
     QVERIFY(decoded.frameChecksums == m_uninterrupted);
 }
 
-std::unique_ptr<QObject> makeCompileTests()
-{
-    return std::make_unique<TestCompile>();
-}
+std::unique_ptr<QObject> makeCompileTests() { return std::make_unique<TestCompile>(); }
 
 #include "tst_compile.moc"

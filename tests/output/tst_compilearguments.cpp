@@ -32,7 +32,8 @@ QString findProfile(const std::function<bool(const QString&)>& test)
 
 } // namespace
 
-class TestCompileArguments : public QObject {
+class TestCompileArguments : public QObject
+{
     Q_OBJECT
 
     QTemporaryDir m_dir;
@@ -57,20 +58,25 @@ void TestCompileArguments::initTestCase()
 
 void TestCompileArguments::fullList()
 {
-    const ZumProfileData profile = profileOf({{"/ext_name", "mp4"}, {"vcodec", "mpeg4"}, {"b", "800000"},
-                                              {"acodec", "aac"}, {"ab", "128000"}, {"ar", "44100"}, {"ac", "2"},
+    const ZumProfileData profile = profileOf({{"/ext_name", "mp4"},
+                                              {"vcodec", "mpeg4"},
+                                              {"b", "800000"},
+                                              {"acodec", "aac"},
+                                              {"ab", "128000"},
+                                              {"ar", "44100"},
+                                              {"ac", "2"},
                                               {"qmin", "2"}});
     const QString file = m_dir.filePath(QStringLiteral("My Photo Movie.mp4"));
-    const QStringList expected = {"-s", "640x480", "-r", "25", "-ab", "128000", "-ac", "2", "-acodec", "aac",
-                                  "-ar", "44100", "-b", "800000", "-vcodec", "mpeg4", "-aspect", "1.33333",
-                                  "-y", file};
+    const QStringList expected = {"-s",      "640x480", "-r",      "25",      "-ab",   "128000", "-ac",
+                                  "2",       "-acodec", "aac",     "-ar",     "44100", "-b",     "800000",
+                                  "-vcodec", "mpeg4",   "-aspect", "1.33333", "-y",    file};
     QCOMPARE(compileArguments(profile, renderParam(640, 480, 25, 44100, 2), file), expected);
 
     // A rate that is not whole, a QuickTime container, every hand-set quantiser removed.
     const ZumProfileData mov = profileOf({{"/ext_name", "qt"}, {"qscale", "3"}, {"qmax", "31"}, {"vcodec", "mpeg4"}});
     QCOMPARE(compileArguments(mov, renderParam(720, 576, 29.97, 48000, 2), "out.qt"),
-             QStringList({"-s", "720x576", "-r", "29.97", "-f", "mov", "-vcodec", "mpeg4", "-aspect", "1.25", "-y",
-                          "out.qt"}));
+             QStringList(
+                 {"-s", "720x576", "-r", "29.97", "-f", "mov", "-vcodec", "mpeg4", "-aspect", "1.25", "-y", "out.qt"}));
 }
 
 void TestCompileArguments::profilePart_data()
@@ -85,19 +91,24 @@ void TestCompileArguments::profilePart_data()
                                          << QStringList{"-cbrorvbr", "CBR"} + aspect;
     QTest::newRow("vbrquality with VBR") << profileOf({{"cbrorvbr", "VBR"}, {"vbrquality", "5"}})
                                          << QStringList{"-cbrorvbr", "VBR", "-vbrquality", "5"} + aspect;
-    QTest::newRow("auto, default, ignore_me") << profileOf({{"b", "Auto (256 kbps)"}, {"ab", "Default"},
-                                                            {"g", "12 ignore_me"}, {"r", "25"}})
-                                              << QStringList{"-r", "25"} + aspect;
+    QTest::newRow("auto, default, ignore_me")
+        << profileOf({{"b", "Auto (256 kbps)"}, {"ab", "Default"}, {"g", "12 ignore_me"}, {"r", "25"}})
+        << QStringList{"-r", "25"} + aspect;
     QTest::newRow("metadata") << profileOf({{"title", "Holiday"}, {"year", "2026"}})
                               << QStringList{"-metadata", "title=Holiday", "-metadata", "year=2026"} + aspect;
     // Texts "true" and "false" are switches only where the item catalogue says so.
-    QTest::newRow("booleans") << profileOf({{"an", "TRUE"}, {"bitexact", true}, {"intra", "false"}, {"sameq", false},
-                                            {"vtag", "true"}})
-                              << QStringList{"-an", "-bitexact", "-vtag", "true"} + aspect;
-    QTest::newRow("system keys and internal keys")
-        << profileOf({{"t", "10"}, {"ss", "3"}, {"s", "320x240"}, {"pass", "1"}, {"/name", "x"}, {"a,b", "1"},
-                      {"", "1"}, {"invalid", QVariant()}})
-        << aspect;
+    QTest::newRow("booleans")
+        << profileOf({{"an", "TRUE"}, {"bitexact", true}, {"intra", "false"}, {"sameq", false}, {"vtag", "true"}})
+        << QStringList{"-an", "-bitexact", "-vtag", "true"} + aspect;
+    QTest::newRow("system keys and internal keys") << profileOf({{"t", "10"},
+                                                                 {"ss", "3"},
+                                                                 {"s", "320x240"},
+                                                                 {"pass", "1"},
+                                                                 {"/name", "x"},
+                                                                 {"a,b", "1"},
+                                                                 {"", "1"},
+                                                                 {"invalid", QVariant()}})
+                                                   << aspect;
     QTest::newRow("own aspect kept") << profileOf({{"aspect", "16:9"}}) << QStringList{"-aspect", "16:9"};
     QTest::newRow("wmv maps both streams") << profileOf({{"/ext_name", "WMV"}, {"vcodec", "wmv2"}})
                                            << QStringList{"-vcodec", "wmv2", "-map", "0:0", "-map", "0:1"} + aspect;
@@ -121,8 +132,7 @@ void TestCompileArguments::templateRules()
     QCOMPARE(profileArguments(profile, renderParam(640, 480, 25, 48000, 2)).mid(0, 4),
              QStringList({"-r", "25", "-bt", "8.00K"}));
     profile.properties[QStringLiteral("r")] = QStringLiteral("29.97 fps");
-    QCOMPARE(profileArguments(profile, renderParam(640, 480, 25, 48000, 2)).mid(2, 2),
-             QStringList({"-bt", "6.67K"}));
+    QCOMPARE(profileArguments(profile, renderParam(640, 480, 25, 48000, 2)).mid(2, 2), QStringList({"-bt", "6.67K"}));
 
     const QString forced = findProfile([&](const QString& id) {
         ZumProfileData p;
@@ -186,14 +196,26 @@ void TestCompileArguments::renderParams_data()
     QTest::addColumn<int>("outChannels");
     QTest::addColumn<int>("outSampleRate");
     // The parameters start as 320 x 200, 10 fps, 1 channel, 8000 Hz.
-    QTest::newRow("plain") << "720x576" << "25" << "2" << "44100" << QSize(720, 576) << 25.0 << 2 << 44100;
-    QTest::newRow("rounded down") << "722x577" << "29.97fps" << "6" << "48000" << QSize(720, 576) << 29.97 << 6
-                                  << 48000;
-    QTest::newRow("capital X and suffix") << "1280X720p" << "Auto" << "auto" << "Auto" << QSize(1280, 720) << 10.0
-                                          << 1 << 8000;
-    QTest::newRow("auto size") << "Auto" << "0" << "-2" << "" << QSize(640, 480) << 10.0 << 1 << 8000;
-    QTest::newRow("one number") << "800" << "30000/1001" << "x" << "22050" << QSize(640, 480) << 30000.0 / 1001.0
-                                << 1 << 22050;
+    QTest::newRow("plain") << "720x576"
+                           << "25"
+                           << "2"
+                           << "44100" << QSize(720, 576) << 25.0 << 2 << 44100;
+    QTest::newRow("rounded down") << "722x577"
+                                  << "29.97fps"
+                                  << "6"
+                                  << "48000" << QSize(720, 576) << 29.97 << 6 << 48000;
+    QTest::newRow("capital X and suffix") << "1280X720p"
+                                          << "Auto"
+                                          << "auto"
+                                          << "Auto" << QSize(1280, 720) << 10.0 << 1 << 8000;
+    QTest::newRow("auto size") << "Auto"
+                               << "0"
+                               << "-2"
+                               << "" << QSize(640, 480) << 10.0 << 1 << 8000;
+    QTest::newRow("one number") << "800"
+                                << "30000/1001"
+                                << "x"
+                                << "22050" << QSize(640, 480) << 30000.0 / 1001.0 << 1 << 22050;
 }
 
 void TestCompileArguments::renderParams()
@@ -213,9 +235,6 @@ void TestCompileArguments::renderParams()
     QCOMPARE(param.aspectRatio, double(frame.width()) / frame.height());
 }
 
-std::unique_ptr<QObject> makeCompileArgumentTests()
-{
-    return std::make_unique<TestCompileArguments>();
-}
+std::unique_ptr<QObject> makeCompileArgumentTests() { return std::make_unique<TestCompileArguments>(); }
 
 #include "tst_compilearguments.moc"

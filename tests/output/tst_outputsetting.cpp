@@ -31,7 +31,8 @@
 
 #include <memory>
 
-class TestOutputSetting : public QObject {
+class TestOutputSetting : public QObject
+{
     Q_OBJECT
 
     QTemporaryDir m_dir;
@@ -141,8 +142,8 @@ void TestOutputSetting::initTestCase()
 void TestOutputSetting::init()
 {
     m_alerts.clear();
-    for (const char* key : {"OutputPath", "OutputName", "last_profile_url", "last_profile_group", "recent_profiles",
-                            "AdvanceShow"})
+    for (const char* key :
+         {"OutputPath", "OutputName", "last_profile_url", "last_profile_group", "recent_profiles", "AdvanceShow"})
         pref()->remove(QLatin1String(key));
     // Rows that leave the folder alone write here, not to the user's movies folder.
     pref()->setValue(QStringLiteral("OutputPath"), m_dir.path());
@@ -164,11 +165,24 @@ void TestOutputSetting::startValues_data()
     QTest::addColumn<QString>("folder");
     QTest::addColumn<QString>("profile");
     const QString movies = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
-    QTest::newRow("nothing stored") << "" << "" << "" << "My Photo Movie" << movies << "mpeg4h264";
-    QTest::newRow("name with colon") << "Trip:1" << "" << "" << "My Photo Movie" << movies << "mpeg4h264";
-    QTest::newRow("usable values") << "Trip" << m_dir.path() << "psp" << "Trip" << m_dir.path() << "psp";
-    QTest::newRow("relative folder") << "Trip" << "videos/out" << "dvd_pal.profile" << "Trip" << movies << "dvd_pal";
-    QTest::newRow("unknown profile") << "a|b" << "/proc/version" << "gone" << "My Photo Movie" << movies << "mpeg4h264";
+    QTest::newRow("nothing stored") << ""
+                                    << ""
+                                    << ""
+                                    << "My Photo Movie" << movies << "mpeg4h264";
+    QTest::newRow("name with colon") << "Trip:1"
+                                     << ""
+                                     << ""
+                                     << "My Photo Movie" << movies << "mpeg4h264";
+    QTest::newRow("usable values") << "Trip" << m_dir.path() << "psp"
+                                   << "Trip" << m_dir.path() << "psp";
+    QTest::newRow("relative folder") << "Trip"
+                                     << "videos/out"
+                                     << "dvd_pal.profile"
+                                     << "Trip" << movies << "dvd_pal";
+    QTest::newRow("unknown profile") << "a|b"
+                                     << "/proc/version"
+                                     << "gone"
+                                     << "My Photo Movie" << movies << "mpeg4h264";
 }
 
 void TestOutputSetting::startValues()
@@ -201,18 +215,40 @@ void TestOutputSetting::okAndCancelChecks_data()
     QTest::addColumn<QString>("storedFolder");
     QTest::addColumn<QString>("storedName");
     const QString good = m_dir.filePath("out");
-    QTest::newRow("ok") << true << good << "Holiday" << "" << good << "Holiday";
+    QTest::newRow("ok") << true << good << "Holiday"
+                        << "" << good << "Holiday";
     // A folder that is not there yet is made by the compile, not by the check.
     const QString later = m_dir.filePath("later/videos");
-    QTest::newRow("ok, folder made later") << true << later << "Holiday" << "" << later << "Holiday";
+    QTest::newRow("ok, folder made later") << true << later << "Holiday"
+                                           << "" << later << "Holiday";
     const QString cancelled = m_dir.filePath("cancelled/videos");
-    QTest::newRow("cancel, folder made later") << false << cancelled << "Holiday" << "" << cancelled << "Holiday";
-    QTest::newRow("ok, relative folder") << true << "out" << "Holiday" << "unavailable" << "" << "";
-    QTest::newRow("ok, read-only folder") << true << "/proc/sys" << "Holiday" << "read-only" << "" << "";
-    QTest::newRow("ok, name with ?") << true << good << "Why?" << "file name is not usable" << "" << "";
-    QTest::newRow("ok, empty name") << true << good << "" << "file name is not usable" << "" << "";
-    QTest::newRow("cancel, read-only folder") << false << "/proc/sys" << "Holiday" << "" << "" << "Holiday";
-    QTest::newRow("cancel, bad name") << false << good << "a@b" << "" << good << "";
+    QTest::newRow("cancel, folder made later") << false << cancelled << "Holiday"
+                                               << "" << cancelled << "Holiday";
+    QTest::newRow("ok, relative folder") << true << "out"
+                                         << "Holiday"
+                                         << "unavailable"
+                                         << ""
+                                         << "";
+    QTest::newRow("ok, read-only folder") << true << "/proc/sys"
+                                          << "Holiday"
+                                          << "read-only"
+                                          << ""
+                                          << "";
+    QTest::newRow("ok, name with ?") << true << good << "Why?"
+                                     << "file name is not usable"
+                                     << ""
+                                     << "";
+    QTest::newRow("ok, empty name") << true << good << ""
+                                    << "file name is not usable"
+                                    << ""
+                                    << "";
+    QTest::newRow("cancel, read-only folder") << false << "/proc/sys"
+                                              << "Holiday"
+                                              << ""
+                                              << ""
+                                              << "Holiday";
+    QTest::newRow("cancel, bad name") << false << good << "a@b"
+                                      << "" << good << "";
 }
 
 void TestOutputSetting::okAndCancelChecks()
@@ -432,9 +468,6 @@ void TestOutputSetting::editedProfileCompiles()
     QVERIFY2(before.audioPeak > 0.3 && ratio > 0.4 && ratio < 0.6, qPrintable(QString::number(ratio)));
 }
 
-std::unique_ptr<QObject> makeOutputSettingTests()
-{
-    return std::make_unique<TestOutputSetting>();
-}
+std::unique_ptr<QObject> makeOutputSettingTests() { return std::make_unique<TestOutputSetting>(); }
 
 #include "tst_outputsetting.moc"

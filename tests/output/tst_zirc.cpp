@@ -35,7 +35,8 @@ Run zirc(const QStringList& args, const QString& workingDir = QString())
 
 } // namespace
 
-class TestZirc : public QObject {
+class TestZirc : public QObject
+{
     Q_OBJECT
 
     QTemporaryDir m_dir;
@@ -57,8 +58,8 @@ void TestZirc::initTestCase()
     m_video = path("album.mp4");
     AVWriter writer;
     QVERIFY2(writer.open(QString(), renderParam(320, 240, 25, 44100, 2),
-                         {"-s", "320x240", "-r", "25", "-vcodec", "mpeg4", "-bf", "2", "-qscale", "2", "-acodec",
-                          "aac", "-ar", "44100", "-ac", "2", "-y", m_video}),
+                         {"-s", "320x240", "-r", "25", "-vcodec", "mpeg4", "-bf", "2", "-qscale", "2", "-acodec", "aac",
+                          "-ar", "44100", "-ac", "2", "-y", m_video}),
              qPrintable(writer.errorString()));
     const std::vector<short> sound = sineWave(1764, 2, 44100);
     for (int i = 0; i < 25; ++i) {
@@ -74,8 +75,8 @@ void TestZirc::initTestCase()
 void TestZirc::thumbnail()
 {
     const QString thumb = path("album.THM");
-    const Run run = zirc({"-y", "-i", m_video, "-ss", "0.00", "-f", "image2", "-vcodec", "mjpeg", "-vframes", "5",
-                          "-s", "160x120", "-an", thumb},
+    const Run run = zirc({"-y", "-i", m_video, "-ss", "0.00", "-f", "image2", "-vcodec", "mjpeg", "-vframes", "5", "-s",
+                          "160x120", "-an", thumb},
                          QStringLiteral(REELWRIGHT_APP_DIR));
     QVERIFY2(run.exitCode == 0, qPrintable(run.err));
     QImage image(thumb, "JPG");
@@ -129,7 +130,8 @@ void TestZirc::informational()
 {
     Run run = zirc({"-version"});
     QCOMPARE(run.exitCode, 1);
-    QCOMPARE(run.err, QString("zirc      SVN-rUNKNOWN\nlibavutil   1000901\nlibavcodec  1000903\nlibavformat 1000901\n"));
+    QCOMPARE(run.err,
+             QString("zirc      SVN-rUNKNOWN\nlibavutil   1000901\nlibavcodec  1000903\nlibavformat 1000901\n"));
     run = zirc({"-h"});
     QCOMPARE(run.exitCode, 0);
     QVERIFY(run.out.contains("-vframes number"));
@@ -138,9 +140,6 @@ void TestZirc::informational()
     QVERIFY(run.out.contains(QRegularExpression(" DE image2 ")));
 }
 
-std::unique_ptr<QObject> makeZircTests()
-{
-    return std::make_unique<TestZirc>();
-}
+std::unique_ptr<QObject> makeZircTests() { return std::make_unique<TestZirc>(); }
 
 #include "tst_zirc.moc"

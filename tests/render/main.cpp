@@ -19,15 +19,9 @@
 #include <QTest>
 #include <QVector>
 
-QString mediaFile(const QString& name)
-{
-    return sampleMediaFile(name);
-}
+QString mediaFile(const QString& name) { return sampleMediaFile(name); }
 
-QString patternFolder()
-{
-    return QDir(QStringLiteral(REELWRIGHT_APP_DIR)).filePath(QStringLiteral("pattern"));
-}
+QString patternFolder() { return QDir(QStringLiteral(REELWRIGHT_APP_DIR)).filePath(QStringLiteral("pattern")); }
 
 FrameData bgraPicture(const QImage& image)
 {
@@ -66,8 +60,8 @@ int maxDifference(const QImage& a, const QImage& b)
     for (int y = 0; y < a.height(); ++y) {
         for (int x = 0; x < a.width(); ++x) {
             const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            worst = std::max({worst, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
-                              std::abs(qBlue(p) - qBlue(q))});
+            worst = std::max(
+                {worst, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)), std::abs(qBlue(p) - qBlue(q))});
         }
     }
     return worst;
@@ -75,22 +69,19 @@ int maxDifference(const QImage& a, const QImage& b)
 
 bool nearColour(QRgb actual, QRgb expected, int tolerance)
 {
-    return std::abs(qRed(actual) - qRed(expected)) <= tolerance
-        && std::abs(qGreen(actual) - qGreen(expected)) <= tolerance
-        && std::abs(qBlue(actual) - qBlue(expected)) <= tolerance;
+    return std::abs(qRed(actual) - qRed(expected)) <= tolerance &&
+           std::abs(qGreen(actual) - qGreen(expected)) <= tolerance &&
+           std::abs(qBlue(actual) - qBlue(expected)) <= tolerance;
 }
 
-QString colourText(QRgb colour)
-{
-    return QStringLiteral("#%1").arg(colour, 8, 16, QLatin1Char('0'));
-}
+QString colourText(QRgb colour) { return QStringLiteral("#%1").arg(colour, 8, 16, QLatin1Char('0')); }
 
 QImage shownOnScreen(const QWidget& widget)
 {
     QScreen* screen = widget.screen();
     const QPoint origin = widget.mapTo(widget.window(), QPoint(0, 0));
-    const QPixmap grabbed = screen->grabWindow(widget.window()->winId(), origin.x(), origin.y(), widget.width(),
-                                               widget.height());
+    const QPixmap grabbed =
+        screen->grabWindow(widget.window()->winId(), origin.x(), origin.y(), widget.width(), widget.height());
     return grabbed.toImage().scaled(widget.size()).convertToFormat(QImage::Format_RGB32);
 }
 
@@ -105,8 +96,14 @@ QString writeWav(const QString& path, int rate, int channels, int frames, const 
             data.append(reinterpret_cast<const char*>(&v), 2);
     }
     QByteArray header;
-    const auto u32 = [&](quint32 v) { v = qToLittleEndian(v); header.append(reinterpret_cast<const char*>(&v), 4); };
-    const auto u16 = [&](quint16 v) { v = qToLittleEndian(v); header.append(reinterpret_cast<const char*>(&v), 2); };
+    const auto u32 = [&](quint32 v) {
+        v = qToLittleEndian(v);
+        header.append(reinterpret_cast<const char*>(&v), 4);
+    };
+    const auto u16 = [&](quint16 v) {
+        v = qToLittleEndian(v);
+        header.append(reinterpret_cast<const char*>(&v), 2);
+    };
     header.append("RIFF");
     u32(quint32(36 + data.size()));
     header.append("WAVEfmt ");
@@ -127,10 +124,7 @@ QString writeWav(const QString& path, int rate, int channels, int frames, const 
 
 // Sample i of the ramp is i % RampPeriod + 1: never 0, so it stands out
 // from silence, and every sample tells where in the track it comes from.
-qint16 ramp(qint64 i)
-{
-    return qint16(i % RampPeriod + 1);
-}
+qint16 ramp(qint64 i) { return qint16(i % RampPeriod + 1); }
 
 // Stretches of sound (non-zero left samples) in played stereo samples:
 // first sample frame and length in sample frames.
@@ -161,19 +155,13 @@ int unbrokenFrom(const QVector<qint16>& played, int start)
     return length;
 }
 
-bool canShowGLWidgets()
-{
-    return QGuiApplication::platformName() != QLatin1String("offscreen");
-}
+bool canShowGLWidgets() { return QGuiApplication::platformName() != QLatin1String("offscreen"); }
 
 namespace {
 QString g_playedSoundFile;
 }
 
-QString playedSoundFile()
-{
-    return g_playedSoundFile;
-}
+QString playedSoundFile() { return g_playedSoundFile; }
 
 QVector<qint16> playedSamples()
 {
@@ -221,7 +209,8 @@ int main(int argc, char** argv)
     if (!sampleMediaPresent())
         return 1;
     int failures = 0;
-    const std::unique_ptr<QObject> suites[] = {makeGLDrawerTests(), makePatternTests(), makeStoryBoardRenderTests(), makeALStreamTests(), makeAVPlayerTests()};
+    const std::unique_ptr<QObject> suites[] = {makeGLDrawerTests(), makePatternTests(), makeStoryBoardRenderTests(),
+                                               makeALStreamTests(), makeAVPlayerTests()};
     for (const auto& suite : suites)
         failures += QTest::qExec(suite.get(), argc, argv);
     return failures == 0 ? 0 : 1;

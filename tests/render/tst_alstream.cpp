@@ -70,7 +70,7 @@ private slots:
         stream.setFormat(2, 48000);
         for (int k = 0; k < 4; ++k)
             QVERIFY(queueChunk(stream, k));
-        QVERIFY(!queueChunk(stream, 4)); // no buffer free
+        QVERIFY(!queueChunk(stream, 4));     // no buffer free
         QCOMPARE(stream.takeProcessed(), 0); // not playing yet
         QElapsedTimer clock;
         clock.start();
@@ -93,9 +93,6 @@ private slots:
     }
 };
 
-std::unique_ptr<QObject> makeALStreamTests()
-{
-    return std::make_unique<ALStreamTests>();
-}
+std::unique_ptr<QObject> makeALStreamTests() { return std::make_unique<ALStreamTests>(); }
 
 #include "tst_alstream.moc"

@@ -261,7 +261,8 @@ private slots:
         const QVector<QPair<int, int>> heard = stretches(played);
         QCOMPARE(heard.size(), 1);
         // The track goes on unbroken through the refusals: no chunk was lost.
-        QVERIFY2(std::abs(played[2 * heard[0].first] - ramp(0)) <= 1, qPrintable(QString::number(played[2 * heard[0].first])));
+        QVERIFY2(std::abs(played[2 * heard[0].first] - ramp(0)) <= 1,
+                 qPrintable(QString::number(played[2 * heard[0].first])));
         QCOMPARE(unbrokenFrom(played, heard[0].first), heard[0].second);
     }
 
@@ -300,9 +301,6 @@ private slots:
     }
 };
 
-std::unique_ptr<QObject> makeAVPlayerTests()
-{
-    return std::make_unique<AVPlayerTests>();
-}
+std::unique_ptr<QObject> makeAVPlayerTests() { return std::make_unique<AVPlayerTests>(); }
 
 #include "tst_avplayer.moc"

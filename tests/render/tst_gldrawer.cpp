@@ -93,8 +93,8 @@ void composeOne(GLDrawer& drawer, const FrameData& picture, int imageType = 0, c
     drawer.endDraw();
 }
 
-#define QVERIFY_COLOUR(actual, expected, tolerance, where)                                                     \
-    QVERIFY2(nearColour(actual, expected, tolerance),                                                           \
+#define QVERIFY_COLOUR(actual, expected, tolerance, where)                                                             \
+    QVERIFY2(nearColour(actual, expected, tolerance),                                                                  \
              qPrintable(QStringLiteral("%1: %2 instead of %3").arg(where, colourText(actual), colourText(expected))))
 
 } // namespace
@@ -519,7 +519,8 @@ void GLDrawerTests::zoomAndPan()
                 return std::nullopt;
         if (px < 0 || px >= Width || py < 0 || py >= Height)
             return Black;
-        const bool middle = px >= Width / 4 && px < Width / 4 + Width / 2 && py >= Height / 4 && py < Height / 4 + Height / 2;
+        const bool middle =
+            px >= Width / 4 && px < Width / 4 + Width / 2 && py >= Height / 4 && py < Height / 4 + Height / 2;
         return middle ? White : Red;
     };
     int checked = 0;
@@ -789,8 +790,8 @@ void GLDrawerTests::shownInWindowAfterHiddenSetUp()
         const QImage shown = shownOnScreen(*drawer);
         const QRgb topLeft = mirrored ? White : Red;
         const QRgb bottomRight = mirrored ? Red : White;
-        return nearColour(shown.pixel(Width / 4, Height / 4), topLeft, 2)
-            && nearColour(shown.pixel(Width * 3 / 4, Height * 3 / 4), bottomRight, 2);
+        return nearColour(shown.pixel(Width / 4, Height / 4), topLeft, 2) &&
+               nearColour(shown.pixel(Width * 3 / 4, Height * 3 / 4), bottomRight, 2);
     };
     QTRY_VERIFY2(showsQuadrants(false), qPrintable(colourText(shownOnScreen(*drawer).pixel(Width / 4, Height / 4))));
     composeOne(*drawer, bgraPicture(quadrants(Width, Height).mirrored(true, true)));
@@ -866,9 +867,6 @@ void GLDrawerTests::badArgumentsChangeNothing()
     QVERIFY(!drawer.readFrame(GL_RGBA, GL_UNSIGNED_BYTE, nullptr));
 }
 
-std::unique_ptr<QObject> makeGLDrawerTests()
-{
-    return std::make_unique<GLDrawerTests>();
-}
+std::unique_ptr<QObject> makeGLDrawerTests() { return std::make_unique<GLDrawerTests>(); }
 
 #include "tst_gldrawer.moc"

@@ -121,9 +121,6 @@ void PatternTests::wipesAsNamed()
     QVERIFY2(nearColour(frame.pixel(late), qRgb(255, 0, 0), 2), qPrintable(colourText(frame.pixel(late))));
 }
 
-std::unique_ptr<QObject> makePatternTests()
-{
-    return std::make_unique<PatternTests>();
-}
+std::unique_ptr<QObject> makePatternTests() { return std::make_unique<PatternTests>(); }
 
 #include "tst_patterns.moc"

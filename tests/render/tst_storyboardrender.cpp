@@ -228,12 +228,21 @@ private slots:
             const QImage image = frame(render, n);
             QPoint white, black;
             switch (expected[d]) {
-            case Qt::LeftEdge: white = left; black = right; break;
+            case Qt::LeftEdge:
+                white = left;
+                black = right;
+                break;
             // A pattern's first row lands in the picture's first row, which
             // the compositor shows at the bottom (photos are read bottom row
             // first, patterns are not).
-            case Qt::TopEdge: white = bottom; black = top; break;
-            default: white = right; black = left; break;
+            case Qt::TopEdge:
+                white = bottom;
+                black = top;
+                break;
+            default:
+                white = right;
+                black = left;
+                break;
             }
             QVERIFY2(nearColour(image.pixel(white), incoming, 3), qPrintable(QString::number(d)));
             QVERIFY2(nearColour(image.pixel(black), outgoing, 3), qPrintable(QString::number(d)));
@@ -300,7 +309,8 @@ private slots:
         QCOMPARE(render.photoCacheSize(), 32);
         QVERIFY(!render.GetCachedPicture(StoryBoardRender::sourceKey(data.photos[0])));
         for (int i = 1; i < 33; ++i)
-            QVERIFY2(render.GetCachedPicture(StoryBoardRender::sourceKey(data.photos[i])), qPrintable(QString::number(i)));
+            QVERIFY2(render.GetCachedPicture(StoryBoardRender::sourceKey(data.photos[i])),
+                     qPrintable(QString::number(i)));
         // The evicted buffer now holds photo 32, not a stale picture.
         const QRgb expected = qRgb(32 * 7, 100, 200 - 32 * 5);
         QVERIFY(nearColour(readBack(*m_drawer).pixel(5, 5), expected, 2));
@@ -326,7 +336,8 @@ private slots:
 
     void seekIntoTheSecondClip()
     {
-        const QString a = writeWav(m_dir.path() + QStringLiteral("/ramp-a.wav"), 48000, 2, 48000, [](int) { return 7; });
+        const QString a =
+            writeWav(m_dir.path() + QStringLiteral("/ramp-a.wav"), 48000, 2, 48000, [](int) { return 7; });
         const QString ramp = writeWav(m_dir.path() + QStringLiteral("/ramp-b.wav"), 48000, 2, 96000,
                                       [](int i) { return qint16(i / 4); });
         StoryBoardData data = album({m_red});
@@ -367,7 +378,8 @@ private slots:
 
     void loopOfEmptyClipsGivesSilence()
     {
-        const QString a = writeWav(m_dir.path() + QStringLiteral("/empty.wav"), 48000, 2, 4800, [](int) { return 300; });
+        const QString a =
+            writeWav(m_dir.path() + QStringLiteral("/empty.wav"), 48000, 2, 4800, [](int) { return 300; });
         StoryBoardData data = album({m_red});
         data.loopAudio = true;
         data.audios = {clipRecord(a, 0.05, 0.05), clipRecord(a, 0.02, 0.02)};
@@ -388,8 +400,10 @@ private slots:
 
     void deletedClipIsSkipped()
     {
-        const QString gone = writeWav(m_dir.path() + QStringLiteral("/gone.wav"), 48000, 2, 48000, [](int) { return 11; });
-        const QString kept = writeWav(m_dir.path() + QStringLiteral("/kept.wav"), 48000, 2, 48000, [](int) { return 22; });
+        const QString gone =
+            writeWav(m_dir.path() + QStringLiteral("/gone.wav"), 48000, 2, 48000, [](int) { return 11; });
+        const QString kept =
+            writeWav(m_dir.path() + QStringLiteral("/kept.wav"), 48000, 2, 48000, [](int) { return 22; });
         StoryBoardData data = album({m_red});
         data.audios = {clipRecord(gone, 0.0, 1.0), clipRecord(kept, 0.0, 1.0)};
         QVERIFY(QFile::remove(gone));
@@ -433,9 +447,6 @@ private slots:
 
 } // namespace
 
-std::unique_ptr<QObject> makeStoryBoardRenderTests()
-{
-    return std::make_unique<StoryBoardRenderTests>();
-}
+std::unique_ptr<QObject> makeStoryBoardRenderTests() { return std::make_unique<StoryBoardRenderTests>(); }
 
 #include "tst_storyboardrender.moc"

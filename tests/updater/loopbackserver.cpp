@@ -13,14 +13,14 @@ LoopbackServer::LoopbackServer()
 {
     m_server.listen(QHostAddress::LocalHost, 0);
     connect(&m_server, &QTcpServer::newConnection, this, [this] {
-        while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+        while (QTcpSocket* socket = m_server.nextPendingConnection()) {
             connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onData(socket); });
             connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
         }
     });
 }
 
-QUrl LoopbackServer::url(const QString &pathAndQuery) const
+QUrl LoopbackServer::url(const QString& pathAndQuery) const
 {
     return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(pathAndQuery));
 }
@@ -32,7 +32,7 @@ quint16 LoopbackServer::closedPort()
     return probe.serverPort(); // closed again when probe goes
 }
 
-void LoopbackServer::onData(QTcpSocket *socket)
+void LoopbackServer::onData(QTcpSocket* socket)
 {
     QByteArray buffer = socket->property("buffer").toByteArray() + socket->readAll();
     socket->setProperty("buffer", buffer);
@@ -47,7 +47,8 @@ void LoopbackServer::onData(QTcpSocket *socket)
     request.method = first.value(0);
     request.target = first.value(1);
     const qsizetype lengthAt = request.head.toLower().indexOf("content-length:");
-    const qsizetype length = lengthAt < 0 ? 0 : request.head.mid(lengthAt + 15).split('\r').value(0).trimmed().toLongLong();
+    const qsizetype length =
+        lengthAt < 0 ? 0 : request.head.mid(lengthAt + 15).split('\r').value(0).trimmed().toLongLong();
     if (buffer.size() < headEnd + 4 + length)
         return; // the body is still on its way
     request.body = buffer.mid(headEnd + 4, length);
@@ -56,8 +57,8 @@ void LoopbackServer::onData(QTcpSocket *socket)
 
     const CannedResponse response = m_routes.value(QString::fromLatin1(request.target.split('?').value(0)),
                                                    {404, "<html><body>Not Found</body></html>", {}, -1});
-    QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + " X\r\nContent-Length: "
-                      + QByteArray::number(response.body.size()) + "\r\nConnection: close\r\n";
+    QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) +
+                      " X\r\nContent-Length: " + QByteArray::number(response.body.size()) + "\r\nConnection: close\r\n";
     if (!response.location.isEmpty())
         head += "Location: " + response.location + "\r\n";
     socket->write(head + "\r\n");
@@ -81,8 +82,8 @@ FloodServer::FloodServer(qint64 bodyBytes)
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof address;
-    if (m_listener < 0 || ::bind(m_listener, reinterpret_cast<sockaddr *>(&address), length) != 0
-        || ::listen(m_listener, 1) != 0 || ::getsockname(m_listener, reinterpret_cast<sockaddr *>(&address), &length) != 0)
+    if (m_listener < 0 || ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+        ::listen(m_listener, 1) != 0 || ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
         qFatal("FloodServer: no loopback socket");
     m_port = ntohs(address.sin_port);
     m_thread = std::thread([this, bodyBytes] { serve(bodyBytes); });
@@ -95,7 +96,7 @@ FloodServer::~FloodServer()
     ::close(m_listener);
 }
 
-QUrl FloodServer::url(const QString &path) const
+QUrl FloodServer::url(const QString& path) const
 {
     return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(path));
 }
@@ -123,13 +124,14 @@ void FloodServer::serve(qint64 bodyBytes)
             break;
         request.append(buffer, got);
     }
-    const QByteArray head = "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: "
-                            + QByteArray::number(bodyBytes) + "\r\nConnection: close\r\n\r\n";
+    const QByteArray head =
+        "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: " + QByteArray::number(bodyBytes) +
+        "\r\nConnection: close\r\n\r\n";
     ::send(client, head.constData(), size_t(head.size()), MSG_NOSIGNAL);
     const QByteArray chunk(64 * 1024, ' ');
     while (m_sent < bodyBytes) {
-        const ssize_t put = ::send(client, chunk.constData(), size_t(qMin<qint64>(chunk.size(), bodyBytes - m_sent)),
-                                   MSG_NOSIGNAL);
+        const ssize_t put =
+            ::send(client, chunk.constData(), size_t(qMin<qint64>(chunk.size(), bodyBytes - m_sent)), MSG_NOSIGNAL);
         if (put <= 0)
             break; // the client hung up (or stopped reading)
         m_sent += put;

@@ -9,8 +9,7 @@
 #include <atomic>
 #include <thread>
 
-struct CannedResponse
-{
+struct CannedResponse {
     int status = 200;
     QByteArray body;
     QByteArray location;    // for redirects
@@ -18,8 +17,7 @@ struct CannedResponse
     qint64 closeAfter = -1; // body bytes sent before hanging up; -1 sends all
 };
 
-struct ReceivedRequest
-{
+struct ReceivedRequest {
     QByteArray method, target, head, body; // head: the header lines as sent
 };
 
@@ -28,15 +26,15 @@ class LoopbackServer : public QObject
     Q_OBJECT
 public:
     LoopbackServer();
-    QUrl url(const QString &pathAndQuery) const;
+    QUrl url(const QString& pathAndQuery) const;
     // Unknown paths get a small 404 page.
-    void respond(const QString &path, const CannedResponse &response) { m_routes.insert(path, response); }
+    void respond(const QString& path, const CannedResponse& response) { m_routes.insert(path, response); }
     QList<ReceivedRequest> requests;
     // A loopback port nobody listens on.
     static quint16 closedPort();
 
 private:
-    void onData(QTcpSocket *socket);
+    void onData(QTcpSocket* socket);
     QTcpServer m_server;
     QHash<QString, CannedResponse> m_routes;
 };
@@ -49,7 +47,7 @@ class FloodServer
 public:
     explicit FloodServer(qint64 bodyBytes);
     ~FloodServer();
-    QUrl url(const QString &path) const;
+    QUrl url(const QString& path) const;
     bool isDone() const { return m_done; }
     qint64 bytesSent() const { return m_sent; }
 

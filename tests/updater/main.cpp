@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     // Downloads, documents and settings all land in a throw-away folder.
     QTemporaryDir home;
@@ -24,7 +24,7 @@ int main(int argc, char **argv)
 
     int failures = 0;
     const std::unique_ptr<QObject> suites[] = {makeServiceTests(), makeUpdateCheckTests(), makeWizardTests()};
-    for (const auto &suite : suites)
+    for (const auto& suite : suites)
         failures += QTest::qExec(suite.get(), argc, argv);
     return failures == 0 ? 0 : 1;
 }

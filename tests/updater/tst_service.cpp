@@ -9,20 +9,20 @@
 #include <QThread>
 #include <QTimer>
 
-QByteArray soapAnswer(const QByteArray &available, const QByteArray &packageUrl, const QByteArray &version,
-                      const QByteArray &importance)
+QByteArray soapAnswer(const QByteArray& available, const QByteArray& packageUrl, const QByteArray& version,
+                      const QByteArray& importance)
 {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
            "<SOAP-ENV:Envelope xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\""
-           " xmlns:ns2=\"urn:quilupdate\"><SOAP-ENV:Body><ns2:getUpdateInfoResponse><reserved/><updateAvailable>"
-           + available + "</updateAvailable><packageUrl>" + packageUrl + "</packageUrl><extra>x</extra><version>"
-           + version + "</version><importance>" + importance
-           + "</importance></ns2:getUpdateInfoResponse></SOAP-ENV:Body></SOAP-ENV:Envelope>";
+           " xmlns:ns2=\"urn:quilupdate\"><SOAP-ENV:Body><ns2:getUpdateInfoResponse><reserved/><updateAvailable>" +
+           available + "</updateAvailable><packageUrl>" + packageUrl + "</packageUrl><extra>x</extra><version>" +
+           version + "</version><importance>" + importance +
+           "</importance></ns2:getUpdateInfoResponse></SOAP-ENV:Body></SOAP-ENV:Envelope>";
 }
 
 namespace {
 
-int call(const QString &endpoint, ns2__getUpdateInfoResponse &response, int timeoutMs = 5000)
+int call(const QString& endpoint, ns2__getUpdateInfoResponse& response, int timeoutMs = 5000)
 {
     quilols client(endpoint.toUtf8().constData());
     client.setTimeout(timeoutMs);
@@ -68,9 +68,14 @@ void ServiceTests::answers_data()
     QTest::newRow("markup in a field") << 200 << QByteArray(good).replace("<extra>x", "<extra><b/>x") << "";
     QTest::newRow("other namespace") << 200 << QByteArray(good).replace("urn:quilupdate", "urn:other") << "";
     QTest::newRow("doctype") << 200 << "<!DOCTYPE e [<!ENTITY a \"b\">]>" + good.mid(good.indexOf('\n') + 1) << "";
-    QTest::newRow("trailing rubbish") << 200 << good + "<more/>" << "";
-    QTest::newRow("fault") << 500 << envelope + "<e:Body><e:Fault><faultcode>e:Server</faultcode></e:Fault></e:Body></e:Envelope>" << "";
-    QTest::newRow("fault as 200") << 200 << envelope + "<e:Body><e:Fault/></e:Body></e:Envelope>" << "";
+    QTest::newRow("trailing rubbish") << 200 << good + "<more/>"
+                                      << "";
+    QTest::newRow("fault") << 500
+                           << envelope +
+                                  "<e:Body><e:Fault><faultcode>e:Server</faultcode></e:Fault></e:Body></e:Envelope>"
+                           << "";
+    QTest::newRow("fault as 200") << 200 << envelope + "<e:Body><e:Fault/></e:Body></e:Envelope>"
+                                  << "";
     QTest::newRow("web page") << 200 << QByteArray("<html><body>hello</body></html>") << "";
     QTest::newRow("good body, error status") << 404 << good << "";
 }
@@ -85,11 +90,12 @@ void ServiceTests::answers()
     ns2__getUpdateInfoResponse response;
     response.packageUrl = "untouched";
     QCOMPARE(call(server.url(QStringLiteral("/soap?x=1")).toString(), response), packageUrl.isEmpty() ? -1 : 0);
-    QCOMPARE(QString::fromStdString(response.packageUrl), packageUrl.isEmpty() ? QStringLiteral("untouched") : packageUrl);
+    QCOMPARE(QString::fromStdString(response.packageUrl),
+             packageUrl.isEmpty() ? QStringLiteral("untouched") : packageUrl);
 
     // What the service was sent: the documented envelope, to the address as given.
     QCOMPARE(server.requests.size(), 1);
-    const ReceivedRequest &request = server.requests.first();
+    const ReceivedRequest& request = server.requests.first();
     QCOMPARE(request.method + ' ' + request.target, QByteArray("POST /soap?x=1"));
     QVERIFY(request.head.contains("\r\nSOAPAction: \"urn:quilupdate#getUpdateInfo\"\r\n"));
     QVERIFY(request.head.contains("\r\nContent-Type: text/xml; charset=utf-8\r\n"));
@@ -102,8 +108,9 @@ void ServiceTests::nothingIsSentWithoutAWebAddress()
 {
     LoopbackServer server;
     const QString port = QString::number(server.url(QStringLiteral("/")).port());
-    for (const QString &endpoint : {QString(), QStringLiteral("/soap"), QStringLiteral("ftp://127.0.0.1:%1/soap").arg(port),
-                                    QStringLiteral("file:///tmp/soap")}) {
+    for (const QString& endpoint :
+         {QString(), QStringLiteral("/soap"), QStringLiteral("ftp://127.0.0.1:%1/soap").arg(port),
+          QStringLiteral("file:///tmp/soap")}) {
         ns2__getUpdateInfoResponse response;
         QCOMPARE(call(endpoint, response), -1);
     }
@@ -151,7 +158,7 @@ void ServiceTests::redirectedCalls()
     // Each hop is asked exactly once, with the call itself; the eleventh
     // redirect is not followed.
     QCOMPARE(server.requests.size(), answered ? hops + 1 : ZuNetwork::kMaxRedirects + 1);
-    for (const ReceivedRequest &request : std::as_const(server.requests)) {
+    for (const ReceivedRequest& request : std::as_const(server.requests)) {
         QCOMPARE(request.method, QByteArray("POST"));
         QCOMPARE(request.body, quilols::requestEnvelope("key <&>", "0.1.0", "pt_BR"));
     }
@@ -162,15 +169,24 @@ void ServiceTests::redirectRules_data()
     QTest::addColumn<QString>("from");
     QTest::addColumn<QString>("to");
     QTest::addColumn<bool>("allowed");
-    QTest::newRow("http to http") << "http://a/x" << "http://b/y" << true;
-    QTest::newRow("http to https") << "http://a/x" << "https://b/y" << true;
-    QTest::newRow("https to https") << "https://a/x" << "https://b:8443/y" << true;
-    QTest::newRow("https to http") << "https://a/x" << "http://a/x" << false;
-    QTest::newRow("HTTPS to Http") << "HTTPS://a/x" << "Http://a/x" << false;
-    QTest::newRow("to ftp") << "http://a/x" << "ftp://a/x" << false;
-    QTest::newRow("to file") << "http://a/x" << "file:///etc/passwd" << false;
-    QTest::newRow("to data") << "http://a/x" << "data:text/plain,x" << false;
-    QTest::newRow("no host") << "http://a/x" << "http:///x" << false;
+    QTest::newRow("http to http") << "http://a/x"
+                                  << "http://b/y" << true;
+    QTest::newRow("http to https") << "http://a/x"
+                                   << "https://b/y" << true;
+    QTest::newRow("https to https") << "https://a/x"
+                                    << "https://b:8443/y" << true;
+    QTest::newRow("https to http") << "https://a/x"
+                                   << "http://a/x" << false;
+    QTest::newRow("HTTPS to Http") << "HTTPS://a/x"
+                                   << "Http://a/x" << false;
+    QTest::newRow("to ftp") << "http://a/x"
+                            << "ftp://a/x" << false;
+    QTest::newRow("to file") << "http://a/x"
+                             << "file:///etc/passwd" << false;
+    QTest::newRow("to data") << "http://a/x"
+                             << "data:text/plain,x" << false;
+    QTest::newRow("no host") << "http://a/x"
+                             << "http:///x" << false;
 }
 
 void ServiceTests::redirectRules()
@@ -204,9 +220,6 @@ void ServiceTests::floodIsNotRead()
     QVERIFY2(server.bytesSent() < (16LL << 20), QByteArray::number(server.bytesSent()).constData());
 }
 
-std::unique_ptr<QObject> makeServiceTests()
-{
-    return std::make_unique<ServiceTests>();
-}
+std::unique_ptr<QObject> makeServiceTests() { return std::make_unique<ServiceTests>(); }
 
 #include "tst_service.moc"

@@ -23,7 +23,7 @@ private slots:
 void UpdateCheckTests::startsTheWizardOnlyWhenDue_data()
 {
     QTest::addColumn<QVariant>("enabled");
-    QTest::addColumn<int>("interval");      // 0: not stored
+    QTest::addColumn<int>("interval"); // 0: not stored
     QTest::addColumn<QString>("address");
     QTest::addColumn<int>("hoursSinceLast"); // -1: never checked
     QTest::addColumn<bool>("due");
@@ -49,10 +49,10 @@ void UpdateCheckTests::startsTheWizardOnlyWhenDue()
     QFETCH(int, hoursSinceLast);
     QFETCH(bool, due);
 
-    ZuPref *pref = ZuPref::instance();
+    ZuPref* pref = ZuPref::instance();
     const QDateTime now = QDateTime::currentDateTimeUtc();
     const QString last = hoursSinceLast == -1 ? QString() : now.addSecs(-3600LL * hoursSinceLast).toString(Qt::ISODate);
-    for (const char *key : {"auto_check_update_enable", "auto_check_update_interval", "update_last_check"})
+    for (const char* key : {"auto_check_update_enable", "auto_check_update_interval", "update_last_check"})
         pref->remove(QLatin1String(key));
     if (enabled.isValid())
         pref->setValue(QStringLiteral("auto_check_update_enable"), enabled);
@@ -65,7 +65,7 @@ void UpdateCheckTests::startsTheWizardOnlyWhenDue()
     QList<QStringList> launched;
     bool launches = false;
     ZuUpdateCheck check;
-    check.setLauncher([&](const QString &program, const QStringList &arguments) {
+    check.setLauncher([&](const QString& program, const QStringList& arguments) {
         launched.append(QStringList{program} + arguments);
         return launches;
     });
@@ -106,7 +106,7 @@ void UpdateCheckTests::followsTheMainWindowsSettings()
     QFETCH(int, hoursSinceLast);
     QFETCH(bool, due);
 
-    ZuPref *pref = ZuPref::instance();
+    ZuPref* pref = ZuPref::instance();
     const QDateTime now = QDateTime::currentDateTimeUtc();
     pref->setValue(ZuUpdateCheck::serviceUrlKey(), QStringLiteral("https://updates.invalid/soap"));
     pref->setValue(ZuUpdateCheck::lastCheckKey(), now.addSecs(-3600LL * hoursSinceLast).toString(Qt::ISODate));
@@ -116,8 +116,8 @@ void UpdateCheckTests::followsTheMainWindowsSettings()
         window.setAutoCheckUpdateInterval(interval);
     }
     QCOMPARE(ZuUpdateCheck().isDue(now), due);
-    for (const char *key : {"auto_check_update_enable", "auto_check_update_interval", "update_last_check",
-                            "update_service_url"})
+    for (const char* key :
+         {"auto_check_update_enable", "auto_check_update_interval", "update_last_check", "update_service_url"})
         pref->remove(QLatin1String(key));
 }
 
@@ -126,7 +126,7 @@ void UpdateCheckTests::theEventLoopStartsTheCheck()
     ZuPref::instance()->remove(ZuUpdateCheck::lastCheckKey());
     ZuPref::instance()->setValue(QStringLiteral("update_service_url"), QStringLiteral("https://updates.invalid/soap"));
     int launches = 0;
-    zuApp->updateCheck()->setLauncher([&](const QString &, const QStringList &) { return ++launches > 0; });
+    zuApp->updateCheck()->setLauncher([&](const QString&, const QStringList&) { return ++launches > 0; });
     ZuMainWindow window;
     zuApp->setMainWindow(&window);
     for (const bool manage : {false, true}) {
@@ -140,9 +140,6 @@ void UpdateCheckTests::theEventLoopStartsTheCheck()
     ZuPref::instance()->remove(QStringLiteral("update_service_url"));
 }
 
-std::unique_ptr<QObject> makeUpdateCheckTests()
-{
-    return std::make_unique<UpdateCheckTests>();
-}
+std::unique_ptr<QObject> makeUpdateCheckTests() { return std::make_unique<UpdateCheckTests>(); }
 
 #include "tst_updatecheck.moc"

@@ -23,29 +23,27 @@
 namespace {
 
 const QString kPackage = QStringLiteral("/pkg/update-2.0.tar.xz");
-const QString kUnreachable = QStringLiteral("Unable to connect validation server.\nPlease check your network connection.");
+const QString kUnreachable =
+    QStringLiteral("Unable to connect validation server.\nPlease check your network connection.");
 
 QByteArray randomBytes(int size)
 {
     QByteArray data(size, Qt::Uninitialized);
     QRandomGenerator random(size);
-    for (char &c : data)
+    for (char& c : data)
         c = char(random.bounded(256));
     return data;
 }
 
-QByteArray md5Hex(const QByteArray &data)
-{
-    return QCryptographicHash::hash(data, QCryptographicHash::Md5).toHex();
-}
+QByteArray md5Hex(const QByteArray& data) { return QCryptographicHash::hash(data, QCryptographicHash::Md5).toHex(); }
 
-QByteArray readFile(const QString &path)
+QByteArray readFile(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
-void writeFile(const QString &path, const QByteArray &data)
+void writeFile(const QString& path, const QByteArray& data)
 {
     QFile file(path);
     if (file.open(QIODevice::WriteOnly))
@@ -53,50 +51,49 @@ void writeFile(const QString &path, const QByteArray &data)
 }
 
 template <typename T = QWidget>
-T *part(QWidget *window, const char *name)
+T* part(QWidget* window, const char* name)
 {
-    T *widget = window->findChild<T *>(QLatin1String(name));
+    T* widget = window->findChild<T*>(QLatin1String(name));
     if (!widget)
         qFatal("no %s on the wizard", name);
     return widget;
 }
 
-QString pref(const char *key)
-{
-    return ZuPref::instance()->value(QLatin1String(key)).toString();
-}
+QString pref(const char* key) { return ZuPref::instance()->value(QLatin1String(key)).toString(); }
 
 // A package and its matching digest at `path`.
-void servePackage(LoopbackServer &server, const QString &path, const QByteArray &body)
+void servePackage(LoopbackServer& server, const QString& path, const QByteArray& body)
 {
     server.respond(path, {200, body, {}, -1});
     server.respond(path + QStringLiteral(".md5"), {200, md5Hex(body), {}, -1});
 }
 
-QString closedAddress(const QString &path)
+QString closedAddress(const QString& path)
 {
     return QStringLiteral("http://127.0.0.1:%1%2").arg(LoopbackServer::closedPort()).arg(path);
 }
 
 // One wizard run whose service offers the package at `packageUrl`.
-struct Wizard
-{
-    Wizard(LoopbackServer &server, const QString &packageUrl, int stallMs = 5000,
-           const QString &version = QStringLiteral("2.0"), const QString &importance = QStringLiteral("1"))
+struct Wizard {
+    Wizard(LoopbackServer& server, const QString& packageUrl, int stallMs = 5000,
+           const QString& version = QStringLiteral("2.0"), const QString& importance = QStringLiteral("1"))
     {
-        server.respond(QStringLiteral("/soap"), {200,
-                                                 soapAnswer("1", packageUrl.toHtmlEscaped().toUtf8(),
-                                                            version.toHtmlEscaped().toUtf8(),
-                                                            importance.toHtmlEscaped().toUtf8()),
-                                                 {},
-                                                 -1});
+        server.respond(QStringLiteral("/soap"),
+                       {200,
+                        soapAnswer("1", packageUrl.toHtmlEscaped().toUtf8(), version.toHtmlEscaped().toUtf8(),
+                                   importance.toHtmlEscaped().toUtf8()),
+                        {},
+                        -1});
         window.setStallTimeout(stallMs);
         window.Init(QStringLiteral("reelwright"), QStringLiteral("0.1.0"), QStringLiteral("Reelwright"),
                     QStringLiteral("en"), server.url(QStringLiteral("/soap")).toString());
         checked = window.checkUpate();
     }
     int page() { return part<QStackedWidget>(&window, "verticalStackedWidget")->currentIndex(); }
-    bool settle() { return QTest::qWaitFor([this] { return quit.size() > 0 || page() == 2; }, 15000); }
+    bool settle()
+    {
+        return QTest::qWaitFor([this] { return quit.size() > 0 || page() == 2; }, 15000);
+    }
 
     quilUpdateWindow window;
     QSignalSpy quit{&window, &quilUpdateWindow::quitRequested};
@@ -144,11 +141,11 @@ void WizardTests::init()
     m_boxes.clear();
     m_opened.clear();
     m_answer = QMessageBox::Yes;
-    ZuMessageBox::setAnswerHook([this](QMessageBox &box) {
+    ZuMessageBox::setAnswerHook([this](QMessageBox& box) {
         m_boxes << box.text();
         return box.icon() == QMessageBox::Question ? m_answer : QMessageBox::Ok;
     });
-    quilUpdateWindow::setUrlOpener([this](const QUrl &url) {
+    quilUpdateWindow::setUrlOpener([this](const QUrl& url) {
         m_opened << url;
         return true;
     });
@@ -183,8 +180,9 @@ void WizardTests::serviceOutcomes()
     LoopbackServer server;
     server.respond(QStringLiteral("/soap"), {200, answer, {}, -1});
     quilUpdateWindow window;
-    window.Init(QStringLiteral("reelwright"), QStringLiteral("0.1.0"), QStringLiteral("Reelwright"), QStringLiteral("en"),
-                answer.isEmpty() ? closedAddress(QStringLiteral("/soap")) : server.url(QStringLiteral("/soap")).toString());
+    window.Init(
+        QStringLiteral("reelwright"), QStringLiteral("0.1.0"), QStringLiteral("Reelwright"), QStringLiteral("en"),
+        answer.isEmpty() ? closedAddress(QStringLiteral("/soap")) : server.url(QStringLiteral("/soap")).toString());
     QCOMPARE(window.checkUpate(), 0);
     QCOMPARE(m_boxes, QStringList{message});
     QVERIFY(!window.isVisible());
@@ -206,9 +204,9 @@ void WizardTests::downloads_data()
     const QByteArray none;
     const QString error = QStringLiteral("Download error!");
     const QString failed = QStringLiteral("Update failed.");
-    const auto row = [](const char *name, const QByteArray &body, const QByteArray &md5Body, const QString &alert,
-                        int status = 200, int md5Status = 200, const QByteArray &redirect = {},
-                        qint64 stallAfter = -1, qint64 closeAfter = -1) {
+    const auto row = [](const char* name, const QByteArray& body, const QByteArray& md5Body, const QString& alert,
+                        int status = 200, int md5Status = 200, const QByteArray& redirect = {}, qint64 stallAfter = -1,
+                        qint64 closeAfter = -1) {
         QTest::newRow(name) << status << body << stallAfter << redirect << md5Status << md5Body << alert << closeAfter;
     };
     row("verified", good, md5Hex(good), {});
@@ -276,7 +274,8 @@ void WizardTests::downloads()
         QVERIFY(m_opened.isEmpty());
         QTest::qWait(50);
         QVERIFY(readFile(stored) == earlier);
-        QCOMPARE(QDir(m_downloads).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("update-2.0.tar.xz")});
+        QCOMPARE(QDir(m_downloads).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("update-2.0.tar.xz")});
         return;
     }
     QVERIFY(m_boxes.isEmpty());
@@ -296,10 +295,10 @@ void WizardTests::refusedPackageAddresses()
 {
     LoopbackServer server;
     const QString host = QStringLiteral("127.0.0.1:%1").arg(server.url(QStringLiteral("/")).port());
-    for (const QString &address : {QStringLiteral("ftp://%1/pkg/update.bin").arg(host),
-                                   QStringLiteral("file:///etc/hostname"), QStringLiteral("http://%1/pkg/..").arg(host),
-                                   QStringLiteral("http://%1/pkg/").arg(host),
-                                   QStringLiteral("http://%1/pkg/..%2F..%2Fevil").arg(host)}) {
+    for (const QString& address :
+         {QStringLiteral("ftp://%1/pkg/update.bin").arg(host), QStringLiteral("file:///etc/hostname"),
+          QStringLiteral("http://%1/pkg/..").arg(host), QStringLiteral("http://%1/pkg/").arg(host),
+          QStringLiteral("http://%1/pkg/..%2F..%2Fevil").arg(host)}) {
         Wizard wizard(server, address);
         QCOMPARE(wizard.checked, 1);
         QCOMPARE(wizard.page(), 1);
@@ -307,7 +306,7 @@ void WizardTests::refusedPackageAddresses()
         QCOMPARE(pref("update_localpath"), QString());
     }
     QTest::qWait(100);
-    for (const ReceivedRequest &request : server.requests)
+    for (const ReceivedRequest& request : server.requests)
         QCOMPARE(request.method, QByteArray("POST")); // service calls only
     QCOMPARE(QDir(m_downloads).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
     QVERIFY(m_boxes.isEmpty());
@@ -326,10 +325,10 @@ void WizardTests::serviceTextIsPlain_data()
     image.save(picture);
     const QString img = QStringLiteral("<img src=\"%1\">").arg(picture);
     QTest::newRow("picture as version") << img << QStringLiteral("1") << QStringLiteral("High");
-    QTest::newRow("endless file as version") << QStringLiteral("<img src=\"/dev/zero\">") << QStringLiteral("2")
-                                             << QStringLiteral("Medium");
-    QTest::newRow("endless file as importance") << QStringLiteral("2.0") << QStringLiteral("<img src=\"/dev/zero\">")
-                                                << QString();
+    QTest::newRow("endless file as version")
+        << QStringLiteral("<img src=\"/dev/zero\">") << QStringLiteral("2") << QStringLiteral("Medium");
+    QTest::newRow("endless file as importance")
+        << QStringLiteral("2.0") << QStringLiteral("<img src=\"/dev/zero\">") << QString();
     QTest::newRow("picture as importance") << QStringLiteral("2.0") << img << QString();
     QTest::newRow("markup and entities") << QStringLiteral("<b>2.0</b> &amp; <a href=\"file:///\">more</a>")
                                          << QStringLiteral("3") << QStringLiteral("Low");
@@ -344,8 +343,8 @@ void WizardTests::serviceTextIsPlain()
     servePackage(server, kPackage, randomBytes(110000));
     Wizard wizard(server, server.url(kPackage).toString(), 5000, version, importance);
     QCOMPARE(wizard.checked, 1);
-    auto *versionLabel = part<QLabel>(&wizard.window, "label_version");
-    auto *importanceLabel = part<QLabel>(&wizard.window, "label_importance");
+    auto* versionLabel = part<QLabel>(&wizard.window, "label_version");
+    auto* importanceLabel = part<QLabel>(&wizard.window, "label_importance");
     part<QStackedWidget>(&wizard.window, "verticalStackedWidget")->setCurrentIndex(0);
     QVERIFY(QTest::qWaitForWindowExposed(&wizard.window));
     QCOMPARE(versionLabel->textFormat(), Qt::PlainText);
@@ -362,10 +361,10 @@ void WizardTests::installOnlyKnownPackageTypes_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("installable");
-    for (const char *name : {"update.deb", "update.rpm", "Update-x86_64.AppImage", "update.flatpak",
+    for (const char* name : {"update.deb", "update.rpm", "Update-x86_64.AppImage", "update.flatpak",
                              "update.flatpakref", "update.tar.xz", "update.TAR.GZ", "update.zip"})
         QTest::newRow(name) << QString::fromLatin1(name) << true;
-    for (const char *name : {"evil.sh", "evil.desktop", "evil.deb.sh", "evil.tar", "evil", "evil.py", ".deb"})
+    for (const char* name : {"evil.sh", "evil.desktop", "evil.deb.sh", "evil.tar", "evil", "evil.py", ".deb"})
         QTest::newRow(name) << QString::fromLatin1(name) << false;
 }
 
@@ -384,7 +383,7 @@ void WizardTests::installOnlyKnownPackageTypes()
     QCOMPARE(wizard.page(), 2);
     const QString stored = m_downloads + QLatin1Char('/') + name;
     QVERIFY(readFile(stored) == body);
-    auto *install = part<QPushButton>(&wizard.window, "pushButton_4");
+    auto* install = part<QPushButton>(&wizard.window, "pushButton_4");
     QCOMPARE(install->isEnabled(), installable);
     QCOMPARE(part<QTextBrowser>(&wizard.window, "textBrowser")->toPlainText().startsWith(name), !installable);
 
@@ -396,7 +395,7 @@ void WizardTests::installOnlyKnownPackageTypes()
         // Saving it is still possible.
         QTemporaryDir scratch;
         quilUpdateWindow::setSaveFileChooser(
-            [&](QWidget *, const QString &, const QString &) { return scratch.filePath(name); });
+            [&](QWidget*, const QString&, const QString&) { return scratch.filePath(name); });
         QTest::mouseClick(part<QPushButton>(&wizard.window, "pushButton_2"), Qt::LeftButton);
         QVERIFY(readFile(scratch.filePath(name)) == body);
         return;
@@ -432,7 +431,7 @@ void WizardTests::redirectChains()
     QCOMPARE(wizard.page() == 2, followed);
     QTest::qWait(100); // a request sent twice would arrive by now
     int gets = 0;
-    for (const ReceivedRequest &request : std::as_const(server.requests)) {
+    for (const ReceivedRequest& request : std::as_const(server.requests)) {
         if (request.method == "GET" && !request.target.endsWith(".md5"))
             ++gets;
     }
@@ -451,7 +450,7 @@ void WizardTests::cancelDuringDownloadKeepsWhatWasThere()
     server.respond(kPackage, {200, randomBytes(300000), {}, 120000});
     server.respond(kPackage + QStringLiteral(".md5"), {200, md5Hex("x"), {}, 10});
     Wizard wizard(server, server.url(kPackage).toString(), 20000);
-    auto *bar = part<QProgressBar>(&wizard.window, "progressBar");
+    auto* bar = part<QProgressBar>(&wizard.window, "progressBar");
     QTRY_COMPARE_WITH_TIMEOUT(bar->value(), 40, 10000);
 
     m_answer = QMessageBox::No;
@@ -492,14 +491,15 @@ void WizardTests::saveAsCopiesThePackage()
     if (target != QLatin1String("@"))
         writeFile(path, "someone else's");
     QStringList asked;
-    quilUpdateWindow::setSaveFileChooser([&](QWidget *, const QString &caption, const QString &offered) {
+    quilUpdateWindow::setSaveFileChooser([&](QWidget*, const QString& caption, const QString& offered) {
         asked << caption << offered;
         return path;
     });
     ZuPref::instance()->remove(QStringLiteral("update_lastvalue"));
     QTest::mouseClick(part<QPushButton>(&wizard.window, "pushButton_2"), Qt::LeftButton);
 
-    QCOMPARE(asked, (QStringList{QStringLiteral("Save File..."), Zu::docPath() + QStringLiteral("/update-2.0.tar.xz")}));
+    QCOMPARE(asked,
+             (QStringList{QStringLiteral("Save File..."), Zu::docPath() + QStringLiteral("/update-2.0.tar.xz")}));
     QCOMPARE(pref("update_lastvalue"), path);
     QCOMPARE(m_boxes, saved ? QStringList() : QStringList{QStringLiteral("Failed to save the installation files.")});
     if (saved)
@@ -552,7 +552,7 @@ void WizardTests::progress()
     part<QStackedWidget>(&window, "verticalStackedWidget")->setCurrentIndex(1);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    auto *bar = part<QProgressBar>(&window, "progressBar");
+    auto* bar = part<QProgressBar>(&window, "progressBar");
     const QImage empty = bar->grab().toImage();
     for (int i = 0; i < 10; ++i)
         window.on_timer_update_time();
@@ -574,7 +574,7 @@ void WizardTests::windowSizeFromSkin()
 {
     quilUpdateWindow window;
     QCOMPARE(window.size(), QSize(600, 400));
-    for (const char *invalid : {"700", "1,2,3", "wide,tall", "0,400"}) {
+    for (const char* invalid : {"700", "1,2,3", "wide,tall", "0,400"}) {
         window.setProperty("UpDateWindowSize", QString::fromLatin1(invalid));
         QCOMPARE(window.maximumSize(), QSize(600, 400));
     }
@@ -617,9 +617,6 @@ void WizardTests::startOpensThePreferenceFileFirst()
     QCOMPARE(QDir(home.path()).entryList({QStringLiteral("quilupdate-*")}, QDir::Dirs), QStringList());
 }
 
-std::unique_ptr<QObject> makeWizardTests()
-{
-    return std::make_unique<WizardTests>();
-}
+std::unique_ptr<QObject> makeWizardTests() { return std::make_unique<WizardTests>(); }
 
 #include "tst_wizard.moc"

@@ -12,5 +12,5 @@ std::unique_ptr<QObject> makeUpdateCheckTests();
 std::unique_ptr<QObject> makeWizardTests();
 
 // A service answer in the documented wire format.
-QByteArray soapAnswer(const QByteArray &available, const QByteArray &packageUrl, const QByteArray &version,
-                      const QByteArray &importance);
+QByteArray soapAnswer(const QByteArray& available, const QByteArray& packageUrl, const QByteArray& version,
+                      const QByteArray& importance);

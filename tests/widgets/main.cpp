@@ -7,10 +7,7 @@
 #include <QDir>
 #include <QTest>
 
-QString mediaFile(const QString& name)
-{
-    return sampleMediaFile(name);
-}
+QString mediaFile(const QString& name) { return sampleMediaFile(name); }
 
 int main(int argc, char** argv)
 {

@@ -32,7 +32,7 @@
 
 namespace {
 
-AudioInfo probed(const QString &path)
+AudioInfo probed(const QString& path)
 {
     AudioInfo info;
     info.filePath = path;
@@ -42,7 +42,7 @@ AudioInfo probed(const QString &path)
 }
 
 // A 16-bit mono WAV file of `frames` samples of a quiet square wave.
-bool writeWav(const QString &path, int rate, int frames)
+bool writeWav(const QString& path, int rate, int frames)
 {
     QByteArray data;
     for (int i = 0; i < frames; ++i) {
@@ -55,32 +55,32 @@ bool writeWav(const QString &path, int rate, int frames)
             out.append(char((value >> (8 * i)) & 0xFF));
         return out;
     };
-    const QByteArray bytes = "RIFF" + le(36 + data.size(), 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2)
-        + le(rate, 4) + le(rate * 2, 4) + le(2, 2) + le(16, 2) + "data" + le(data.size(), 4) + data;
+    const QByteArray bytes = "RIFF" + le(36 + data.size(), 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2) +
+                             le(rate, 4) + le(rate * 2, 4) + le(2, 2) + le(16, 2) + "data" + le(data.size(), 4) + data;
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 // The text a tool tip label shows, read the way the label reads it.
-QString shownText(const QLabel *label)
+QString shownText(const QLabel* label)
 {
-    const bool rich = label->textFormat() == Qt::RichText
-        || (label->textFormat() == Qt::AutoText && Qt::mightBeRichText(label->text()));
+    const bool rich = label->textFormat() == Qt::RichText ||
+                      (label->textFormat() == Qt::AutoText && Qt::mightBeRichText(label->text()));
     return rich ? QTextDocumentFragment::fromHtml(label->text()).toPlainText() : label->text();
 }
 
-QLabel *visibleToolTip()
+QLabel* visibleToolTip()
 {
-    for (QWidget *widget : QApplication::topLevelWidgets())
+    for (QWidget* widget : QApplication::topLevelWidgets())
         if (widget->objectName() == QLatin1String("qtooltip_label") && widget->isVisible())
-            return qobject_cast<QLabel *>(widget);
+            return qobject_cast<QLabel*>(widget);
     return nullptr;
 }
 
-QStringList names(const QList<AudioInfo> &list)
+QStringList names(const QList<AudioInfo>& list)
 {
     QStringList result;
-    for (const AudioInfo &info : list)
+    for (const AudioInfo& info : list)
         result << QFileInfo(info.filePath).fileName();
     return result;
 }
@@ -95,14 +95,17 @@ private:
     QList<AudioInfo> three;
     std::unique_ptr<AdjustAudioOrder> dialog;
 
-    QToolButton *button(const char *name) const { return dialog->findChild<QToolButton *>(name); }
-    QTreeWidget *tree() const { return dialog->findChild<QTreeWidget *>("treeWidget"); }
-    ZuSliderBar *slider() const { return dialog->findChild<ZuSliderBar *>("sliderClipping"); }
-    QString label() const { return dialog->findChild<QLabel *>("label")->text(); }
-    void click(const char *name) { QTest::mouseClick(button(name), Qt::LeftButton); }
+    QToolButton* button(const char* name) const { return dialog->findChild<QToolButton*>(name); }
+    QTreeWidget* tree() const { return dialog->findChild<QTreeWidget*>("treeWidget"); }
+    ZuSliderBar* slider() const { return dialog->findChild<ZuSliderBar*>("sliderClipping"); }
+    QString label() const { return dialog->findChild<QLabel*>("label")->text(); }
+    void click(const char* name) { QTest::mouseClick(button(name), Qt::LeftButton); }
     // The pixel whose position truncates to `second`.
     int xOf(int second) const { return int(std::ceil(slider()->positionToX(second))); }
-    void clickTrack(int second) { QTest::mouseClick(slider(), Qt::LeftButton, Qt::NoModifier, QPoint(xOf(second), 15)); }
+    void clickTrack(int second)
+    {
+        QTest::mouseClick(slider(), Qt::LeftButton, Qt::NoModifier, QPoint(xOf(second), 15));
+    }
     QStringList rowTexts(int row) const
     {
         QStringList texts;
@@ -110,7 +113,7 @@ private:
             texts << tree()->topLevelItem(row)->text(column);
         return texts;
     }
-    void open(const QList<AudioInfo> &list)
+    void open(const QList<AudioInfo>& list)
     {
         dialog = std::make_unique<AdjustAudioOrder>(list);
         dialog->setStyleSheet(ZuSkin(QStringLiteral("Default"), QStringLiteral(":")).styleSheet());
@@ -119,7 +122,7 @@ private:
     }
     // Plays until the dialog stops by itself or `limitMs` passes; the time
     // it took.
-    qint64 playUntilStopped(const char *start, int limitMs)
+    qint64 playUntilStopped(const char* start, int limitMs)
     {
         QElapsedTimer clock;
         clock.start();
@@ -178,7 +181,7 @@ private slots:
         QVERIFY(!button("setInPoint")->isEnabled()); // within 1 s of the end point
         click("setInPoint");
 
-        QTest::mouseClick(dialog->findChild<QDialogButtonBox *>("buttonBox")->button(QDialogButtonBox::Ok),
+        QTest::mouseClick(dialog->findChild<QDialogButtonBox*>("buttonBox")->button(QDialogButtonBox::Ok),
                           Qt::LeftButton);
         QCOMPARE(dialog->result(), int(QDialog::Accepted));
         const QList<AudioInfo> result = dialog->audioList();
@@ -194,7 +197,7 @@ private slots:
         open(three);
         click("moveDown");
         click("delete_2");
-        QTest::mouseClick(dialog->findChild<QDialogButtonBox *>("buttonBox")->button(QDialogButtonBox::Cancel),
+        QTest::mouseClick(dialog->findChild<QDialogButtonBox*>("buttonBox")->button(QDialogButtonBox::Cancel),
                           Qt::LeftButton);
         QCOMPARE(dialog->result(), int(QDialog::Rejected));
 
@@ -202,7 +205,7 @@ private slots:
         click("delete_2");
         QCOMPARE(tree()->topLevelItemCount(), 0);
         QCOMPARE(label(), QStringLiteral("00:00:00 / 00:00:00"));
-        for (const char *name : {"delete_2", "play", "playSegment", "setInPoint", "setOutPoint"})
+        for (const char* name : {"delete_2", "play", "playSegment", "setInPoint", "setOutPoint"})
             QVERIFY2(!button(name)->isEnabled(), name);
         QVERIFY(!slider()->isEnabled());
         QVERIFY(dialog->audioList().isEmpty());
@@ -225,12 +228,12 @@ private slots:
         QVERIFY(part.open(QIODevice::WriteOnly) && part.write(whole.read(100000)) == 100000);
         part.close();
         QString filterSeen;
-        AdjustAudioOrder::setFileDialogHook([&](QWidget *, const QString &, const QString &, const QString &filter) {
+        AdjustAudioOrder::setFileDialogHook([&](QWidget*, const QString&, const QString&, const QString& filter) {
             filterSeen = filter;
             return QStringList{bogus, mediaFile("sad-mono-22k.wav"), cut};
         });
         QString message;
-        ZuMessageBox::setAnswerHook([&](QMessageBox &box) {
+        ZuMessageBox::setAnswerHook([&](QMessageBox& box) {
             message = box.text();
             return QMessageBox::Ok;
         });
@@ -240,18 +243,17 @@ private slots:
         QVERIFY(filterSeen.contains(";;AIF Files (*.aif *.aiff);;"));
         QVERIFY(filterSeen.endsWith("M4A Files (*.m4a);;All Files(*.*);;"));
         QCOMPARE(ZuPref::instance()->value("AudioLastDir").toString(), dir.path());
-        QCOMPARE(message, ImportProgress::failureReport(
-                              {{bogus, "It is not a sound file this program reads."},
-                               {cut, "The sound is cut short: 6.2 of its 15.0 seconds are there."}}));
+        QCOMPARE(message,
+                 ImportProgress::failureReport({{bogus, "It is not a sound file this program reads."},
+                                                {cut, "The sound is cut short: 6.2 of its 15.0 seconds are there."}}));
         QVERIFY(message.contains("cut &lt;short&gt; &amp; co.mp3"));
         QCOMPARE(names(dialog->audioList()), QStringList({"sad-mono-22k.wav"}));
         QCOMPARE(tree()->currentItem(), tree()->topLevelItem(0));
         QVERIFY(button("play")->isEnabled());
 
         // Cancelling the file dialog changes nothing.
-        AdjustAudioOrder::setFileDialogHook([](QWidget *, const QString &, const QString &, const QString &) {
-            return QStringList();
-        });
+        AdjustAudioOrder::setFileDialogHook(
+            [](QWidget*, const QString&, const QString&, const QString&) { return QStringList(); });
         click("add");
         QCOMPARE(dialog->audioList().size(), 1);
     }
@@ -287,7 +289,7 @@ private slots:
         tree()->setCurrentItem(tree()->topLevelItem(0));
         QVERIFY(slider()->isEnabled());
         QCOMPARE(slider()->maximum(), 20);
-        QTest::mouseClick(dialog->findChild<QDialogButtonBox *>("buttonBox")->button(QDialogButtonBox::Ok),
+        QTest::mouseClick(dialog->findChild<QDialogButtonBox*>("buttonBox")->button(QDialogButtonBox::Ok),
                           Qt::LeftButton);
         const AudioInfo kept = dialog->audioList().at(1);
         QCOMPARE(kept.startTime, 0.0);
@@ -311,7 +313,7 @@ private slots:
         const QString path = dir.filePath(name);
         QVERIFY(QFile::copy(mediaFile("journeys-8s.m4a"), path));
         open({probed(path)});
-        QWidget *viewport = tree()->viewport();
+        QWidget* viewport = tree()->viewport();
         const QRect row = tree()->visualItemRect(tree()->topLevelItem(0));
         const QPoint at(tree()->header()->sectionViewportPosition(0) + 10, row.center().y()); // on the name
         QHelpEvent help(QEvent::ToolTip, at, viewport->mapToGlobal(at));
@@ -378,7 +380,7 @@ private slots:
         QByteArray expected;
         while (!reader.endOfStream) {
             reader.decodeAudio(decoded, ClipPlayer::chunkBytes());
-            expected.append(reinterpret_cast<const char *>(decoded.samples), decoded.length);
+            expected.append(reinterpret_cast<const char*>(decoded.samples), decoded.length);
             decoded.length = 0;
         }
         QVERIFY(expected.size() > 10 * ClipPlayer::chunkBytes());
@@ -388,7 +390,7 @@ private slots:
         player.reposition(1.5);
         QByteArray fed;
         while (fed.size() < expected.size() + 2 * ClipPlayer::chunkBytes()) {
-            const QByteArray &chunk = player.nextChunk();
+            const QByteArray& chunk = player.nextChunk();
             QCOMPARE(chunk.size(), ClipPlayer::chunkBytes());
             fed += chunk;
         }
@@ -417,9 +419,6 @@ private slots:
     }
 };
 
-std::unique_ptr<QObject> makeAudioOrderTests()
-{
-    return std::make_unique<AdjustAudioOrderTests>();
-}
+std::unique_ptr<QObject> makeAudioOrderTests() { return std::make_unique<AdjustAudioOrderTests>(); }
 
 #include "tst_adjustaudioorder.moc"

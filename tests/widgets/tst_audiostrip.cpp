@@ -63,7 +63,9 @@ QStringList names(const QList<AudioInfo>& list)
 class DragWatcher : public QObject
 {
 public:
-    explicit DragWatcher(std::function<void(QPoint)> seen) : m_seen(std::move(seen)) {}
+    explicit DragWatcher(std::function<void(QPoint)> seen)
+        : m_seen(std::move(seen))
+    {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -77,10 +79,7 @@ private:
     std::function<void(QPoint)> m_seen;
 };
 
-bool isGrey(QRgb c)
-{
-    return qRed(c) == qGreen(c) && qGreen(c) == qBlue(c);
-}
+bool isGrey(QRgb c) { return qRed(c) == qGreen(c) && qGreen(c) == qBlue(c); }
 
 const QStringList kMedia = {QStringLiteral("knolls-20s.ogg"), QStringLiteral("elvish-15s.mp3"),
                             QStringLiteral("sad-mono-22k.wav"), QStringLiteral("journeys-8s.m4a")};
@@ -115,14 +114,14 @@ private slots:
         QTest::addColumn<QList<double>>("seconds");
         QTest::addColumn<QList<int>>("widths");
         QTest::addColumn<QList<int>>("greys");
-        QTest::newRow("no pictures: all overhang") << 0 << 0.1 << QList<double>{3, 40} << QList<int>{220, 220}
-                                                   << QList<int>{220, 220};
-        QTest::newRow("zero scale means 1/33 s") << 1000 << 0.0 << QList<double>{10, 20} << QList<int>{330, 660}
-                                                 << QList<int>{0, 0};
-        QTest::newRow("crossing then past") << 300 << 0.1 << QList<double>{20, 30, 5} << QList<int>{200, 300, 220}
-                                            << QList<int>{0, 200, 220};
-        QTest::newRow("long clip cut 220 past") << 100 << 0.1 << QList<double>{100} << QList<int>{320}
-                                                << QList<int>{220};
+        QTest::newRow("no pictures: all overhang")
+            << 0 << 0.1 << QList<double>{3, 40} << QList<int>{220, 220} << QList<int>{220, 220};
+        QTest::newRow("zero scale means 1/33 s")
+            << 1000 << 0.0 << QList<double>{10, 20} << QList<int>{330, 660} << QList<int>{0, 0};
+        QTest::newRow("crossing then past")
+            << 300 << 0.1 << QList<double>{20, 30, 5} << QList<int>{200, 300, 220} << QList<int>{0, 200, 220};
+        QTest::newRow("long clip cut 220 past")
+            << 100 << 0.1 << QList<double>{100} << QList<int>{320} << QList<int>{220};
     }
     void widths()
     {
@@ -197,11 +196,14 @@ private slots:
         QTest::addColumn<bool>("ascending");
         QTest::addColumn<QStringList>("order");
         QTest::newRow("name up") << int(SortByName) << true
-                                 << QStringList{"elvish-15s.mp3", "journeys-8s.m4a", "knolls-20s.ogg", "sad-mono-22k.wav"};
+                                 << QStringList{"elvish-15s.mp3", "journeys-8s.m4a", "knolls-20s.ogg",
+                                                "sad-mono-22k.wav"};
         QTest::newRow("type down") << int(SortByType) << false
-                                   << QStringList{"sad-mono-22k.wav", "knolls-20s.ogg", "elvish-15s.mp3", "journeys-8s.m4a"};
+                                   << QStringList{"sad-mono-22k.wav", "knolls-20s.ogg", "elvish-15s.mp3",
+                                                  "journeys-8s.m4a"};
         QTest::newRow("size up") << int(SortBySize) << true
-                                 << QStringList{"journeys-8s.m4a", "knolls-20s.ogg", "elvish-15s.mp3", "sad-mono-22k.wav"};
+                                 << QStringList{"journeys-8s.m4a", "knolls-20s.ogg", "elvish-15s.mp3",
+                                                "sad-mono-22k.wav"};
     }
     void sorting()
     {
@@ -266,12 +268,10 @@ private slots:
         QTest::addColumn<int>("target");
         QTest::addColumn<bool>("copy");
         QTest::addColumn<QStringList>("order");
-        QTest::newRow("first onto third") << 0 << 2 << false
-                                          << QStringList{kMedia[1], kMedia[2], kMedia[0], kMedia[3]};
-        QTest::newRow("second onto last") << 1 << 3 << false
-                                          << QStringList{kMedia[0], kMedia[2], kMedia[3], kMedia[1]};
-        QTest::newRow("first onto second") << 0 << 1 << false
-                                           << QStringList{kMedia[1], kMedia[0], kMedia[2], kMedia[3]};
+        QTest::newRow("first onto third") << 0 << 2 << false << QStringList{kMedia[1], kMedia[2], kMedia[0], kMedia[3]};
+        QTest::newRow("second onto last") << 1 << 3 << false << QStringList{kMedia[0], kMedia[2], kMedia[3], kMedia[1]};
+        QTest::newRow("first onto second")
+            << 0 << 1 << false << QStringList{kMedia[1], kMedia[0], kMedia[2], kMedia[3]};
         QTest::newRow("last onto first") << 3 << 0 << false << QStringList{kMedia[3], kMedia[0], kMedia[1], kMedia[2]};
         QTest::newRow("control copies") << 1 << 3 << true
                                         << QStringList{kMedia[0], kMedia[1], kMedia[2], kMedia[1], kMedia[3]};
@@ -337,10 +337,18 @@ private slots:
     void foreignPayloadRefused_data()
     {
         QTest::addColumn<QByteArray>("payload");
-        QTest::newRow("other rows") << QByteArray("1\0" "0\0", 4);
-        QTest::newRow("row past the end") << QByteArray("1\0" "7\0", 4);
-        QTest::newRow("address-like") << QByteArray("1\0" "140737488355328\0", 18);
-        QTest::newRow("count too high") << QByteArray("2\0" "1\0", 4);
+        QTest::newRow("other rows") << QByteArray("1\0"
+                                                  "0\0",
+                                                  4);
+        QTest::newRow("row past the end") << QByteArray("1\0"
+                                                        "7\0",
+                                                        4);
+        QTest::newRow("address-like") << QByteArray("1\0"
+                                                    "140737488355328\0",
+                                                    18);
+        QTest::newRow("count too high") << QByteArray("2\0"
+                                                      "1\0",
+                                                      4);
         QTest::newRow("garbage") << QByteArray("x");
     }
     void foreignPayloadRefused()
@@ -416,8 +424,8 @@ private slots:
         ZuMessageBox::setAnswerHook({});
 
         QVERIFY(drop.isAccepted());
-        QCOMPARE(names(strip->audios), (QStringList{kMedia[0], "a \u00e9t\u00e9.m4a", "b tune.mp3", kMedia[2],
-                                                    kMedia[2]}));
+        QCOMPARE(names(strip->audios),
+                 (QStringList{kMedia[0], "a \u00e9t\u00e9.m4a", "b tune.mp3", kMedia[2], kMedia[2]}));
         QCOMPARE(changing.count(), 1);
         QCOMPARE(changed.count(), 1);
         QCOMPARE(strip->currentRow(), 1);
@@ -472,9 +480,6 @@ private:
     std::unique_ptr<AudioListWidget> strip;
 };
 
-std::unique_ptr<QObject> makeAudioStripTests()
-{
-    return std::make_unique<TestAudioStrip>();
-}
+std::unique_ptr<QObject> makeAudioStripTests() { return std::make_unique<TestAudioStrip>(); }
 
 #include "tst_audiostrip.moc"

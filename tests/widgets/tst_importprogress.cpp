@@ -81,9 +81,6 @@ private slots:
     }
 };
 
-std::unique_ptr<QObject> makeImportProgressTests()
-{
-    return std::make_unique<ImportProgressTest>();
-}
+std::unique_ptr<QObject> makeImportProgressTests() { return std::make_unique<ImportProgressTest>(); }
 
 #include "tst_importprogress.moc"

@@ -23,15 +23,20 @@ private slots:
         QTest::addColumn<QStringList>("labels");
         QTest::addColumn<QStringList>("values");
         QTest::newRow("photo") << int(MediaInfoWidget::ImageFile)
-                               << QStringList{"File Name:", "Format:", "Resolution:", "Size:", "Modified:",
-                                              "-------------------------", "Equipment Make:", "Camera Model:",
-                                              "Software:", "Compressed Bit-Per-Pixel:", "Exposure Time:",
-                                              "F-Number:", "Exposure Mode:", "Exposure Bias:", "Max Aperture:"}
-                               << QStringList{"<b>v1<b>", "v2", "v3", "v4", "v5", "----------------", "v6", "v7", "v8",
-                                              "v9", "v10", "v11", "v12", "v13", "v14"};
+                               << QStringList{"File Name:",      "Format:",
+                                              "Resolution:",     "Size:",
+                                              "Modified:",       "-------------------------",
+                                              "Equipment Make:", "Camera Model:",
+                                              "Software:",       "Compressed Bit-Per-Pixel:",
+                                              "Exposure Time:",  "F-Number:",
+                                              "Exposure Mode:",  "Exposure Bias:",
+                                              "Max Aperture:"}
+                               << QStringList{"<b>v1<b>", "v2",  "v3", "v4", "v5",  "----------------",
+                                              "v6",       "v7",  "v8", "v9", "v10", "v11",
+                                              "v12",      "v13", "v14"};
         QTest::newRow("audio") << int(MediaInfoWidget::AudioFile)
-                               << QStringList{"File Name:", "Format:", "Size:", "Channels:", "Sample Rate:",
-                                              "Duration:"}
+                               << QStringList{"File Name:", "Format:",      "Size:",
+                                              "Channels:",  "Sample Rate:", "Duration:"}
                                << QStringList{"<b>v1<b>", "v2", "v3", "v15", "v16", "v17"};
         QTest::newRow("nothing") << int(MediaInfoWidget::NoFile) << QStringList() << QStringList();
     }
@@ -48,9 +53,9 @@ private slots:
             given << QStringLiteral("v%1").arg(i);
         panel.setFileInfo(MediaInfoWidget::ImageFile, "stale");
         panel.setHtml();
-        panel.setFileInfo(MediaInfoWidget::fileType(type), given[0], given[1], given[2], given[3], given[4],
-                          given[5], given[6], given[7], given[8], given[9], given[10], given[11], given[12],
-                          given[13], given[14], given[15], given[16]);
+        panel.setFileInfo(MediaInfoWidget::fileType(type), given[0], given[1], given[2], given[3], given[4], given[5],
+                          given[6], given[7], given[8], given[9], given[10], given[11], given[12], given[13], given[14],
+                          given[15], given[16]);
         panel.setHtml();
         QStringList shown;
         for (const QString& line : panel.findChild<QTextEdit*>()->toPlainText().split('\n', Qt::SkipEmptyParts))
@@ -130,9 +135,6 @@ private slots:
     }
 };
 
-std::unique_ptr<QObject> makeMediaInfoTests()
-{
-    return std::make_unique<TestMediaInfo>();
-}
+std::unique_ptr<QObject> makeMediaInfoTests() { return std::make_unique<TestMediaInfo>(); }
 
 #include "tst_mediainfo.moc"

@@ -49,8 +49,8 @@ QString names(const PhotoListWidget& strip)
 // `row` (-1: past the end); Qt delivers a drop only where a drag entered.
 Qt::DropAction dropOn(PhotoListWidget& strip, const QMimeData* data, int row, Qt::KeyboardModifiers modifiers)
 {
-    const QPoint at = row < 0 ? QPoint(strip.viewport()->width() - 2, 30)
-                              : strip.visualItemRect(strip.item(row)).center();
+    const QPoint at =
+        row < 0 ? QPoint(strip.viewport()->width() - 2, 30) : strip.visualItemRect(strip.item(row)).center();
     QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, modifiers);
     QApplication::sendEvent(strip.viewport(), &enter);
     QDropEvent drop(at, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, modifiers);
@@ -355,7 +355,9 @@ private slots:
         QVERIFY(payload.startsWith(QByteArray("1\0", 2) + QByteArray::number(from) + '\0'));
 
         // The same payload after its drag, or one made up elsewhere, is refused.
-        for (const QByteArray& bytes : {payload, QByteArray("1\0" "0\0", 4)}) {
+        for (const QByteArray& bytes : {payload, QByteArray("1\0"
+                                                            "0\0",
+                                                            4)}) {
             QMimeData stale;
             stale.setData("ImageList", bytes);
             QCOMPARE(dropOn(strip, &stale, 0, Qt::NoModifier), Qt::IgnoreAction);
@@ -387,7 +389,8 @@ private slots:
         m_reports.clear();
 
         QMimeData files;
-        files.setUrls({QUrl::fromLocalFile(dir.filePath("trip")), QUrl::fromLocalFile(dir.filePath("<i>single<i> & co.png"))});
+        files.setUrls(
+            {QUrl::fromLocalFile(dir.filePath("trip")), QUrl::fromLocalFile(dir.filePath("<i>single<i> & co.png"))});
         QCOMPARE(dropOn(strip, &files, -1, Qt::NoModifier), Qt::CopyAction);
         QCOMPARE(about.count(), 1);
         QCOMPARE(changed.count(), 1);
@@ -401,8 +404,7 @@ private slots:
         QStringList lines = report.toPlainText().split('\n', Qt::SkipEmptyParts);
         for (QString& line : lines)
             line = line.trimmed();
-        QCOMPARE(lines, QStringList({"Some files have not been added to the list:",
-                                     dir.filePath("trip/<b>bold<b>.jpg"),
+        QCOMPARE(lines, QStringList({"Some files have not been added to the list:", dir.filePath("trip/<b>bold<b>.jpg"),
                                      "It is not a photo in a format this program reads.",
                                      dir.filePath("trip/deeper.jpg"), "It is a folder, not a file."}));
         QTextDocument tip;
@@ -441,9 +443,6 @@ private slots:
     }
 };
 
-std::unique_ptr<QObject> makePhotoListWidgetTests()
-{
-    return std::make_unique<PhotoListWidgetTest>();
-}
+std::unique_ptr<QObject> makePhotoListWidgetTests() { return std::make_unique<PhotoListWidgetTest>(); }
 
 #include "tst_photolistwidget.moc"

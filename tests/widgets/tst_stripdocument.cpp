@@ -75,22 +75,48 @@ private slots:
     void documentEditsShowInTheStrips_data()
     {
         QTest::addColumn<QString>("edit");
-        QTest::addColumn<QString>("rows");   // photo strip, starting from a|b|c
-        QTest::addColumn<QString>("clips");  // sound strip, starting from abc
+        QTest::addColumn<QString>("rows");  // photo strip, starting from a|b|c
+        QTest::addColumn<QString>("clips"); // sound strip, starting from abc
 
-        QTest::newRow("insert at the start") << "insert 0" << "x|y|a|b|c" << "xabc";
-        QTest::newRow("insert in the middle") << "insert 1" << "a|x|y|b|c" << "axbc";
-        QTest::newRow("insert at the end") << "insert 3" << "a|b|c|x|y" << "abcx";
-        QTest::newRow("remove the first") << "remove 0 1" << "b|c" << "bc";
-        QTest::newRow("remove the last") << "remove 2 1" << "a|b" << "ab";
-        QTest::newRow("remove the middle") << "remove 1 1" << "a|c" << "ac";
-        QTest::newRow("remove two at the start") << "remove 0 2" << "c" << "c";
-        QTest::newRow("remove all") << "remove 0 3" << "" << "";
-        QTest::newRow("move the first to the end") << "move 0 1 2" << "b|c|a" << "bca";
-        QTest::newRow("move two to the start") << "move 1 2 0" << "b|c|a" << "bca";
-        QTest::newRow("move the last one left") << "move 2 1 1" << "a|c|b" << "acb";
-        QTest::newRow("sort descending") << "sort" << "c|b|a" << "cba";
-        QTest::newRow("clear") << "clear" << "" << "";
+        QTest::newRow("insert at the start") << "insert 0"
+                                             << "x|y|a|b|c"
+                                             << "xabc";
+        QTest::newRow("insert in the middle") << "insert 1"
+                                              << "a|x|y|b|c"
+                                              << "axbc";
+        QTest::newRow("insert at the end") << "insert 3"
+                                           << "a|b|c|x|y"
+                                           << "abcx";
+        QTest::newRow("remove the first") << "remove 0 1"
+                                          << "b|c"
+                                          << "bc";
+        QTest::newRow("remove the last") << "remove 2 1"
+                                         << "a|b"
+                                         << "ab";
+        QTest::newRow("remove the middle") << "remove 1 1"
+                                           << "a|c"
+                                           << "ac";
+        QTest::newRow("remove two at the start") << "remove 0 2"
+                                                 << "c"
+                                                 << "c";
+        QTest::newRow("remove all") << "remove 0 3"
+                                    << ""
+                                    << "";
+        QTest::newRow("move the first to the end") << "move 0 1 2"
+                                                   << "b|c|a"
+                                                   << "bca";
+        QTest::newRow("move two to the start") << "move 1 2 0"
+                                               << "b|c|a"
+                                               << "bca";
+        QTest::newRow("move the last one left") << "move 2 1 1"
+                                                << "a|c|b"
+                                                << "acb";
+        QTest::newRow("sort descending") << "sort"
+                                         << "c|b|a"
+                                         << "cba";
+        QTest::newRow("clear") << "clear"
+                               << ""
+                               << "";
     }
     void documentEditsShowInTheStrips()
     {
@@ -248,19 +274,17 @@ private slots:
         QTest::addColumn<int>("action");
         QTest::addColumn<int>("insertRow");
 
-        QTest::newRow("move forward past a photo") << QList<int>{0, 2} << true << false << 4 << 2
-                                                   << int(Qt::MoveAction) << 6;
-        QTest::newRow("move forward past a clip") << QList<int>{0} << true << false << 4 << 1
-                                                  << int(Qt::MoveAction) << 5;
-        QTest::newRow("move forward onto the last") << QList<int>{2} << true << false << 8 << 2
-                                                    << int(Qt::MoveAction) << 9;
+        QTest::newRow("move forward past a photo")
+            << QList<int>{0, 2} << true << false << 4 << 2 << int(Qt::MoveAction) << 6;
+        QTest::newRow("move forward past a clip")
+            << QList<int>{0} << true << false << 4 << 1 << int(Qt::MoveAction) << 5;
+        QTest::newRow("move forward onto the last")
+            << QList<int>{2} << true << false << 8 << 2 << int(Qt::MoveAction) << 9;
         QTest::newRow("move back") << QList<int>{6} << true << false << 2 << 2 << int(Qt::MoveAction) << 2;
-        QTest::newRow("copy forward stays") << QList<int>{0} << true << true << 4 << 2 << int(Qt::CopyAction)
-                                            << 4;
-        QTest::newRow("an earlier drag's payload") << QList<int>{0} << false << false << 4 << 2
-                                                   << int(Qt::IgnoreAction) << 4;
-        QTest::newRow("rows past the strip") << QList<int>{10} << true << false << 4 << 2
-                                             << int(Qt::IgnoreAction) << 4;
+        QTest::newRow("copy forward stays") << QList<int>{0} << true << true << 4 << 2 << int(Qt::CopyAction) << 4;
+        QTest::newRow("an earlier drag's payload")
+            << QList<int>{0} << false << false << 4 << 2 << int(Qt::IgnoreAction) << 4;
+        QTest::newRow("rows past the strip") << QList<int>{10} << true << false << 4 << 2 << int(Qt::IgnoreAction) << 4;
     }
     void drop()
     {
@@ -276,8 +300,8 @@ private slots:
         const QByteArray payload = drag.begin(rows);
         QMimeData mime;
         mime.setData("AudioList", ownPayload ? payload : StripDrag().begin(rows));
-        const StripDrag::Drop drop = drag.drop(&mime, "AudioList", 9, control ? Qt::ControlModifier : Qt::NoModifier,
-                                               dropRow, rowsPerRecord);
+        const StripDrag::Drop drop =
+            drag.drop(&mime, "AudioList", 9, control ? Qt::ControlModifier : Qt::NoModifier, dropRow, rowsPerRecord);
         QCOMPARE(int(drop.action), action);
         QCOMPARE(drop.insertRow, insertRow);
         QCOMPARE(drop.rows, action == int(Qt::IgnoreAction) ? QList<int>() : rows);
@@ -319,14 +343,8 @@ private slots:
     }
 };
 
-std::unique_ptr<QObject> makeStripDragRulesTests()
-{
-    return std::make_unique<StripDragRulesTest>();
-}
+std::unique_ptr<QObject> makeStripDragRulesTests() { return std::make_unique<StripDragRulesTest>(); }
 
-std::unique_ptr<QObject> makeStripDocumentTests()
-{
-    return std::make_unique<StripDocumentTest>();
-}
+std::unique_ptr<QObject> makeStripDocumentTests() { return std::make_unique<StripDocumentTest>(); }
 
 #include "tst_stripdocument.moc"

@@ -25,7 +25,7 @@ QString defaultSkinStyleSheet()
     return skins.currentSkin()->styleSheet();
 }
 
-void sendWheel(QWidget *widget, int delta)
+void sendWheel(QWidget* widget, int delta)
 {
     const QPointF pos(widget->width() / 2.0, widget->height() / 2.0);
     QWheelEvent event(pos, widget->mapToGlobal(pos), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
@@ -69,7 +69,7 @@ private slots:
         QCOMPARE(bar->horiMargin(), 8);
         QCOMPARE(bar->thumbTop(), 6);
         QCOMPARE(bar->fore(), QStringLiteral(":/app_reelwright/slider/fore.png"));
-        for (const char *name : {"fore", "clipFore", "clipForeSelected", "diableclipFore", "gone", "clipStart",
+        for (const char* name : {"fore", "clipFore", "clipForeSelected", "diableclipFore", "gone", "clipStart",
                                  "clipEnd", "thumb", "disableThumb"}) {
             const QString path = bar->property(name).toString();
             QVERIFY2(!QPixmap(path).isNull(), name);
@@ -96,13 +96,13 @@ private slots:
             return c.blue() > c.red() + 60;
         };
         const int trackY = 15;
-        QVERIFY(bluish(int(bar->positionToX(40)), trackY));     // clip region
-        QVERIFY(!bluish(int(bar->positionToX(10)), trackY));    // bare track
+        QVERIFY(bluish(int(bar->positionToX(40)), trackY));  // clip region
+        QVERIFY(!bluish(int(bar->positionToX(10)), trackY)); // bare track
         QVERIFY(qGray(shown.pixel(int(bar->positionToX(10)), trackY)) < 235);
-        QVERIFY(bluish(int(bar->positionToX(20)) - 3, 26));     // start tag, left of the in point
-        QVERIFY(bluish(int(bar->positionToX(60)) + 3, 26));     // end tag, right of the out point
+        QVERIFY(bluish(int(bar->positionToX(20)) - 3, 26)); // start tag, left of the in point
+        QVERIFY(bluish(int(bar->positionToX(60)) + 3, 26)); // end tag, right of the out point
         QVERIFY(!bluish(int(bar->positionToX(60)) - 3, 26));
-        QVERIFY(bluish(int(bar->positionToX(80)), 12));         // thumb's mark
+        QVERIFY(bluish(int(bar->positionToX(80)), 12));                       // thumb's mark
         QVERIFY(qGray(shown.pixel(int(bar->positionToX(80)) - 3, 12)) > 200); // thumb's face
         QCOMPARE(shown.pixelColor(2, 2), bar->palette().color(QPalette::Window));
     }
@@ -245,8 +245,9 @@ private slots:
         fresh.setClipEndPos(50);
         fresh.setValue(30);
         fresh.setRange(minimum, maximum);
-        QCOMPARE((QList<int>{fresh.minimum(), fresh.maximum(), fresh.clipStartPos(), fresh.clipEndPos(), fresh.value()}),
-                 after);
+        QCOMPARE(
+            (QList<int>{fresh.minimum(), fresh.maximum(), fresh.clipStartPos(), fresh.clipEndPos(), fresh.value()}),
+            after);
         // Painting and pointer positions stay defined on an empty range.
         fresh.resize(BarWidth, 30);
         fresh.setStyleSheet(defaultSkinStyleSheet());
@@ -257,9 +258,6 @@ private slots:
     }
 };
 
-std::unique_ptr<QObject> makeSliderBarTests()
-{
-    return std::make_unique<ZuSliderBarTests>();
-}
+std::unique_ptr<QObject> makeSliderBarTests() { return std::make_unique<ZuSliderBarTests>(); }
 
 #include "tst_zusliderbar.moc"

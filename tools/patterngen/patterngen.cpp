@@ -40,10 +40,7 @@ struct Point {
 // a point.
 using Moment = std::function<double(const Point&)>;
 
-double fraction(double value)
-{
-    return value - std::floor(value);
-}
+double fraction(double value) { return value - std::floor(value); }
 
 // Clockwise angle from twelve o'clock, 0..1 of a full turn.
 double clockAngle(const Point& p)
@@ -52,10 +49,7 @@ double clockAngle(const Point& p)
     return (angle < 0.0 ? angle + 2.0 * Pi : angle) / (2.0 * Pi);
 }
 
-double cornerDistance()
-{
-    return std::hypot(Width / 2.0, Height / 2.0);
-}
+double cornerDistance() { return std::hypot(Width / 2.0, Height / 2.0); }
 
 // Three box blurs in a row, as good as a Gaussian for this.
 void blur(std::vector<double>& field, int radius)
@@ -96,7 +90,9 @@ Moment softNoise(unsigned seed)
         // sequence but not what the distributions make of it.
         for (double& value : lattice)
             value = double(random() >> 8) / double(1u << 24);
-        auto at = [&](int column, int row) { return lattice[std::size_t(row) * std::size_t(columns) + std::size_t(column)]; };
+        auto at = [&](int column, int row) {
+            return lattice[std::size_t(row) * std::size_t(columns) + std::size_t(column)];
+        };
         auto smooth = [](double t) { return t * t * (3.0 - 2.0 * t); };
         for (int y = 0; y < Height; ++y) {
             for (int x = 0; x < Width; ++x) {
@@ -168,9 +164,8 @@ QImage greyImage(const Moment& moment)
     }
     std::vector<std::size_t> order(count);
     std::iota(order.begin(), order.end(), std::size_t(0));
-    std::stable_sort(order.begin(), order.end(), [&moments](std::size_t a, std::size_t b) {
-        return moments[a] < moments[b];
-    });
+    std::stable_sort(order.begin(), order.end(),
+                     [&moments](std::size_t a, std::size_t b) { return moments[a] < moments[b]; });
 
     QImage image(Width, Height, QImage::Format_Grayscale8);
     for (std::size_t first = 0; first < count;) {

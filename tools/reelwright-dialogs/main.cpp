@@ -16,7 +16,7 @@
 
 namespace {
 
-void printLine(const QString &text)
+void printLine(const QString& text)
 {
     std::printf("%s\n", text.toLocal8Bit().constData());
     std::fflush(stdout);
@@ -24,18 +24,19 @@ void printLine(const QString &text)
 
 } // namespace
 
-int main(int argc, char *argv[])
+int main(int argc, char* argv[])
 {
     ZuApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("reelwright-dialogs"));
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Opens one of Reelwright's dialogs with your own settings, which it reads and changes.\n"
-        "Exit status: 0 accepted, 1 cancelled, 2 bad command line or settings."));
+    parser.setApplicationDescription(
+        QStringLiteral("Opens one of Reelwright's dialogs with your own settings, which it reads and changes.\n"
+                       "Exit status: 0 accepted, 1 cancelled, 2 bad command line or settings."));
     parser.addHelpOption();
     const QCommandLineOption outputOption(QStringLiteral("output"),
                                           QStringLiteral("The output settings dialog (profile, folder, name)."));
-    const QCommandLineOption preferencesOption(QStringLiteral("preferences"), QStringLiteral("The preferences dialog."));
+    const QCommandLineOption preferencesOption(QStringLiteral("preferences"),
+                                               QStringLiteral("The preferences dialog."));
     parser.addOptions({outputOption, preferencesOption});
     parser.process(app);
     if (parser.isSet(outputOption) == parser.isSet(preferencesOption)) {
@@ -53,7 +54,7 @@ int main(int argc, char *argv[])
         Preferences dialog;
         if (dialog.exec() != QDialog::Accepted)
             return 1;
-        ZuPref *pref = ZuApplication::pref();
+        ZuPref* pref = ZuApplication::pref();
         printLine(QStringLiteral("OutputPath=%1").arg(pref->value(SettingsKey::OutputPath).toString()));
         printLine(QStringLiteral("auto_check_update_enable=%1")
                       .arg(pref->value(SettingsKey::AutoCheckUpdateEnable).toBool() ? "true" : "false"));
@@ -72,6 +73,7 @@ int main(int argc, char *argv[])
     const QString file = uniqueOutputFile(folder, dialog.outputFilename(), profileExtension(profile));
     printLine(QStringLiteral("profile: %1 (%2)").arg(profile.url, profile.name));
     printLine(QStringLiteral("file: %1").arg(QDir::toNativeSeparators(file)));
-    printLine(QStringLiteral("encoder arguments: %1").arg(compileArguments(profile, param, file).join(QLatin1Char(' '))));
+    printLine(
+        QStringLiteral("encoder arguments: %1").arg(compileArguments(profile, param, file).join(QLatin1Char(' '))));
     return 0;
 }

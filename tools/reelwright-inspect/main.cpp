@@ -14,13 +14,14 @@
 #include <libavutil/pixfmt.h>
 
 namespace {
-const char *const kPropertyLabels[ZumExifInfo::PropertyCount] = {
-    "Equipment make", "Camera model", "Software",     "Compressed bits/pixel", "Exposure time", "F-number",
-    "Exposure mode",  "Exposure bias", "Max aperture", "Date taken",            "ISO speed",     "Focal length",
+const char* const kPropertyLabels[ZumExifInfo::PropertyCount] = {
+    "Equipment make", "Camera model",  "Software",      "Compressed bits/pixel",
+    "Exposure time",  "F-number",      "Exposure mode", "Exposure bias",
+    "Max aperture",   "Date taken",    "ISO speed",     "Focal length",
     "Flash",          "Metering mode", "White balance", "Orientation",
 };
 
-bool writeFrame(const QString &photo, const ImageInfo &info, QSize size, const QString &target)
+bool writeFrame(const QString& photo, const ImageInfo& info, QSize size, const QString& target)
 {
     FrameData frame;
     if (!frame.allocate(AV_PIX_FMT_BGRA, size.width(), size.height()))
@@ -39,7 +40,7 @@ bool writeFrame(const QString &photo, const ImageInfo &info, QSize size, const Q
 }
 } // namespace
 
-int main(int argc, char *argv[])
+int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("reelwright-inspect"));
@@ -80,7 +81,7 @@ int main(int argc, char *argv[])
     }
 
     int failures = 0;
-    for (const QString &photo : photos) {
+    for (const QString& photo : photos) {
         ImageInfo info;
         // Shown as the program would import it.
         if (!readImportedPhoto(QFileInfo(photo).absoluteFilePath(), info, 0)) {
@@ -91,8 +92,8 @@ int main(int argc, char *argv[])
 
         out << info.filePath << "\n"
             << "  size " << info.width << " x " << info.height << ", " << info.depth << " bits per pixel, "
-            << info.suffix << ", " << info.fileSize << " bytes, modified "
-            << info.lastModified.toString(Qt::ISODate) << "\n"
+            << info.suffix << ", " << info.fileSize << " bytes, modified " << info.lastModified.toString(Qt::ISODate)
+            << "\n"
             << "  EXIF turn " << info.exifRotation << (info.exifMirror ? ", mirror" : "")
             << (info.exifFlip ? ", flip" : "") << " -> orientation class " << info.imageType << "\n";
         for (int i = 0; i < ZumExifInfo::PropertyCount; ++i) {
@@ -102,9 +103,9 @@ int main(int argc, char *argv[])
 
         if (!outDir.isEmpty()) {
             const QString base = QDir(outDir).filePath(QFileInfo(photo).completeBaseName());
-            const bool saved = info.thumbnail.save(base + QStringLiteral("-thumb.png"))
-                               && info.thumbnailTurned.save(base + QStringLiteral("-thumb-turned.png"))
-                               && writeFrame(info.filePath, info, frameSize, base + QStringLiteral("-frame.png"));
+            const bool saved = info.thumbnail.save(base + QStringLiteral("-thumb.png")) &&
+                               info.thumbnailTurned.save(base + QStringLiteral("-thumb-turned.png")) &&
+                               writeFrame(info.filePath, info, frameSize, base + QStringLiteral("-frame.png"));
             if (!saved) {
                 err << photo << ": could not write pictures into " << outDir << "\n";
                 ++failures;

@@ -63,8 +63,8 @@ int main(int argc, char* argv[])
     const QCommandLineOption shotOption(
         QStringLiteral("shot"), QStringLiteral("Write frame N to FILE and quit after the last one (repeatable)."),
         QStringLiteral("N:FILE"));
-    parser.addOptions(
-        {sizeOption, photoOption, transitionOption, dissolveOption, noZoomOption, audioOption, loopOption, playOption, shotOption});
+    parser.addOptions({sizeOption, photoOption, transitionOption, dissolveOption, noZoomOption, audioOption, loopOption,
+                       playOption, shotOption});
     parser.addPositionalArgument(QStringLiteral("photos"), QStringLiteral("Photos in play order."),
                                  QStringLiteral("photo..."));
     parser.process(app);
@@ -151,9 +151,8 @@ int main(int argc, char* argv[])
     QObject::connect(volume, &QSlider::valueChanged, player, &AVPlayer::setVolume);
 
     const auto showTime = [&](unsigned long frame) {
-        time->setText(frameToTimeString(frame, param.frameRate) + QStringLiteral(" / ")
-                      + frameToTimeString(render.totalFrames, param.frameRate)
-                      + QStringLiteral("  frame %1").arg(frame));
+        time->setText(frameToTimeString(frame, param.frameRate) + QStringLiteral(" / ") +
+                      frameToTimeString(render.totalFrames, param.frameRate) + QStringLiteral("  frame %1").arg(frame));
     };
     // The renderer's sound thread runs only while playing, started after the
     // sound has been positioned at the frame shown.

@@ -41,10 +41,7 @@ constexpr int ExitUsage = 2;
 
 std::atomic<bool> s_interrupted{false};
 
-void onSignal(int)
-{
-    s_interrupted = true;
-}
+void onSignal(int) { s_interrupted = true; }
 
 // Thrown for anything that ends the run before the compile starts: the
 // command line or a file it names cannot be used.
@@ -65,7 +62,10 @@ int parseInt(const QString& text, const QString& what, int minimum, int maximum)
     const int value = text.toInt(&ok);
     if (!ok || value < minimum || value > maximum)
         throw Failure{QStringLiteral("%1 must be a whole number from %2 to %3, not \"%4\".")
-                          .arg(what).arg(minimum).arg(maximum).arg(text),
+                          .arg(what)
+                          .arg(minimum)
+                          .arg(maximum)
+                          .arg(text),
                       ExitUsage};
     return value;
 }
@@ -146,8 +146,7 @@ ZumProfileData readProfile(const QString& name)
     }
     profile.url = name;
     if (!manager->getPresetData(profile))
-        throw Failure{QStringLiteral("Unknown profile \"%1\" (--list-profiles shows the names).").arg(name),
-                      ExitUsage};
+        throw Failure{QStringLiteral("Unknown profile \"%1\" (--list-profiles shows the names).").arg(name), ExitUsage};
     return profile;
 }
 
@@ -174,8 +173,8 @@ int main(int argc, char* argv[])
         char self[4096] = {};
         if (readlink("/proc/self/exe", self, sizeof self - 1) <= 0)
             std::snprintf(self, sizeof self, "%s", argv[0]);
-        std::vector<char*> command = {const_cast<char*>("xvfb-run"), const_cast<char*>("-a"),
-                                      const_cast<char*>("-s"), const_cast<char*>("-screen 0 640x480x24"), self};
+        std::vector<char*> command = {const_cast<char*>("xvfb-run"), const_cast<char*>("-a"), const_cast<char*>("-s"),
+                                      const_cast<char*>("-screen 0 640x480x24"), self};
         command.insert(command.end(), argv + 1, argv + argc);
         command.push_back(nullptr);
         execvp(command[0], command.data());
@@ -223,8 +222,8 @@ int main(int argc, char* argv[])
                                         QStringLiteral("name"), QStringLiteral("My Photo Movie"));
     const QCommandLineOption quietOption({QStringLiteral("q"), QStringLiteral("quiet")},
                                          QStringLiteral("No progress lines."));
-    const QCommandLineOption verboseOption(QStringLiteral("verbose"),
-                                           QStringLiteral("Also print the encoder's own messages and the argument list."));
+    const QCommandLineOption verboseOption(
+        QStringLiteral("verbose"), QStringLiteral("Also print the encoder's own messages and the argument list."));
     parser.addOptions({audioOption, photoOption, transitionOption, dissolveOption, noZoomOption, loopOption,
                        profileOption, listOption, folderOption, nameOption, quietOption, verboseOption});
     parser.addPositionalArgument(QStringLiteral("photos"), QStringLiteral("Photos or folders of photos."),
@@ -258,8 +257,8 @@ int main(int argc, char* argv[])
     try {
         album.photoMs = parseInt(parser.value(photoOption), QStringLiteral("--photo-ms"), 40, 3600000);
         album.photoSeconds = album.photoMs / 1000.0;
-        album.transitionMs = parseInt(parser.value(transitionOption), QStringLiteral("--transition-ms"), 0,
-                                      album.photoMs);
+        album.transitionMs =
+            parseInt(parser.value(transitionOption), QStringLiteral("--transition-ms"), 0, album.photoMs);
         album.transitionSeconds = album.transitionMs / 1000.0;
         album.useTransition = album.transitionMs > 0;
         album.dissolveOnly = parser.isSet(dissolveOption);
@@ -276,9 +275,9 @@ int main(int argc, char* argv[])
 
         static const QRegularExpression invalidName(QStringLiteral("\\*|:|<|>|\\?|\\/|@|\\|"));
         if (baseName.trimmed().isEmpty() || baseName.contains(invalidName))
-            throw Failure{QStringLiteral("The name \"%1\" cannot be a file name (none of * : < > ? / @ |).")
-                              .arg(baseName),
-                          ExitUsage};
+            throw Failure{
+                QStringLiteral("The name \"%1\" cannot be a file name (none of * : < > ? / @ |).").arg(baseName),
+                ExitUsage};
         folder = QFileInfo(parser.value(folderOption)).absoluteFilePath();
         if (!QDir().mkpath(folder) || !Zu::isFolderWritable(folder))
             throw Failure{QStringLiteral("The output folder %1 cannot be written to.").arg(folder)};

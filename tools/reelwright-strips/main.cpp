@@ -33,10 +33,7 @@
 
 namespace {
 
-QString kilobytes(qint64 bytes)
-{
-    return QStringLiteral("%1KB").arg(bytes / 1024);
-}
+QString kilobytes(qint64 bytes) { return QStringLiteral("%1KB").arg(bytes / 1024); }
 
 class StripsWindow : public QWidget
 {
@@ -69,8 +66,8 @@ public:
         transitionSeconds->setValue(album.transitionSeconds);
         transitionSeconds->setSuffix(QStringLiteral(" s transition"));
         auto* sortKey = new QComboBox(this);
-        sortKey->addItems({QStringLiteral("Name"), QStringLiteral("Date"), QStringLiteral("Type"),
-                           QStringLiteral("Size")});
+        sortKey->addItems(
+            {QStringLiteral("Name"), QStringLiteral("Date"), QStringLiteral("Type"), QStringLiteral("Size")});
         auto* ascending = new QCheckBox(QStringLiteral("Ascending"), this);
         ascending->setChecked(true);
 
@@ -84,13 +81,22 @@ public:
         button(QStringLiteral("Import photos..."), [this] { importChosen(true); });
         button(QStringLiteral("Import audio..."), [this] { importChosen(false); });
         button(QStringLiteral("Move left"), [this] {
-            if (photoFocused) photoStrip->selectionMoveLeft(); else audioStrip->selectionMoveLeft();
+            if (photoFocused)
+                photoStrip->selectionMoveLeft();
+            else
+                audioStrip->selectionMoveLeft();
         });
         button(QStringLiteral("Move right"), [this] {
-            if (photoFocused) photoStrip->selectionMoveRight(); else audioStrip->selectionMoveRight();
+            if (photoFocused)
+                photoStrip->selectionMoveRight();
+            else
+                audioStrip->selectionMoveRight();
         });
         button(QStringLiteral("Delete"), [this] {
-            if (photoFocused) photoStrip->selectionDelete(false); else audioStrip->selectionDelete(false);
+            if (photoFocused)
+                photoStrip->selectionDelete(false);
+            else
+                audioStrip->selectionDelete(false);
         });
         button(QStringLiteral("Turn left"), [this] { photoStrip->selectionAddProc(TurnLeft); });
         button(QStringLiteral("Turn right"), [this] { photoStrip->selectionAddProc(TurnRight); });
@@ -99,8 +105,10 @@ public:
         commands->addWidget(ascending);
         button(QStringLiteral("Sort"), [this, sortKey, ascending] {
             const auto type = SortType(sortKey->currentIndex());
-            if (photoFocused) photoStrip->sort(type, ascending->isChecked());
-            else audioStrip->sort(type, ascending->isChecked());
+            if (photoFocused)
+                photoStrip->sort(type, ascending->isChecked());
+            else
+                audioStrip->sort(type, ascending->isChecked());
         });
         commands->addWidget(photoSeconds);
         commands->addWidget(transitionSeconds);
@@ -133,8 +141,10 @@ public:
             album.audios = list;
             updateScale();
         });
-        connect(photoStrip, &PhotoListWidget::sizeChanged, this, [this] { QTimer::singleShot(0, this, [this] { updateScroll(); }); });
-        connect(audioStrip, &AudioListWidget::sizeChanged, this, [this] { QTimer::singleShot(0, this, [this] { updateScroll(); }); });
+        connect(photoStrip, &PhotoListWidget::sizeChanged, this,
+                [this] { QTimer::singleShot(0, this, [this] { updateScroll(); }); });
+        connect(audioStrip, &AudioListWidget::sizeChanged, this,
+                [this] { QTimer::singleShot(0, this, [this] { updateScroll(); }); });
         connect(scrollBar, &QScrollBar::valueChanged, this, [this](int x) {
             photoStrip->horizontalScrollBar()->setValue(x);
             audioStrip->horizontalScrollBar()->setValue(x);
@@ -204,9 +214,9 @@ private:
     void importChosen(bool photos)
     {
         const QStringList filters = photos ? PhotoListWidget::m_nameFilters : AudioListWidget::m_nameFilters;
-        const QStringList files = QFileDialog::getOpenFileNames(
-            this, QStringLiteral("Select one or more files"), QDir::homePath(),
-            importDialogFilter(filters, photos ? g_strPhotoFiles : g_strAudioFiles));
+        const QStringList files =
+            QFileDialog::getOpenFileNames(this, QStringLiteral("Select one or more files"), QDir::homePath(),
+                                          importDialogFilter(filters, photos ? g_strPhotoFiles : g_strAudioFiles));
         importFiles(files, photos);
     }
 

@@ -35,9 +35,12 @@ bool askOnTerminal(const std::string& question)
     return answer == 'y' || answer == 'Y';
 }
 
-class Converter {
+class Converter
+{
 public:
-    explicit Converter(FormatContextResult& setup) : m_setup(setup) {}
+    explicit Converter(FormatContextResult& setup)
+        : m_setup(setup)
+    {}
     int run();
 
 private:
@@ -64,8 +67,8 @@ private:
     AVPicture m_picture{};
     std::vector<short> m_sound;
 
-    double m_start = 0;      // seconds from the input's start
-    double m_limit = 0;      // seconds, 0 = to the end
+    double m_start = 0; // seconds from the input's start
+    double m_limit = 0; // seconds, 0 = to the end
     AVRational m_outputRate{25, 1};
     int64_t m_picturesWritten = 0;
     int64_t m_samplesWritten = 0; // per channel
@@ -87,10 +90,7 @@ bool Converter::openDecoder(int streamIndex, CodecContextPtr& decoder)
     return avcodec_open2(decoder.get(), codec, nullptr) >= 0;
 }
 
-bool Converter::finished() const
-{
-    return m_videoDone && m_audioDone;
-}
+bool Converter::finished() const { return m_videoDone && m_audioDone; }
 
 // A decoded frame's time in seconds after the requested start point.
 double Converter::secondsAfterStart(int streamIndex, const AVFrame* frame) const
@@ -117,9 +117,9 @@ void Converter::handleVideo(AVFrame* frame)
         m_videoDone = true;
         return;
     }
-    m_scaler.reset(sws_getCachedContext(m_scaler.release(), frame->width, frame->height,
-                                        AVPixelFormat(frame->format), m_param.width, m_param.height,
-                                        AV_PIX_FMT_RGBA, SWS_BICUBIC, nullptr, nullptr, nullptr));
+    m_scaler.reset(sws_getCachedContext(m_scaler.release(), frame->width, frame->height, AVPixelFormat(frame->format),
+                                        m_param.width, m_param.height, AV_PIX_FMT_RGBA, SWS_BICUBIC, nullptr, nullptr,
+                                        nullptr));
     if (!m_scaler)
         return;
     sws_scale(m_scaler.get(), frame->data, frame->linesize, 0, frame->height, m_picture.data, m_picture.linesize);
@@ -156,9 +156,8 @@ void Converter::handleAudio(AVFrame* frame)
         SwrContext* swr = nullptr;
         AVChannelLayout outLayout;
         av_channel_layout_default(&outLayout, m_param.channels);
-        const int err = swr_alloc_set_opts2(&swr, &outLayout, AV_SAMPLE_FMT_S16, m_param.sampleRate,
-                                            &frame->ch_layout, AVSampleFormat(frame->format), frame->sample_rate, 0,
-                                            nullptr);
+        const int err = swr_alloc_set_opts2(&swr, &outLayout, AV_SAMPLE_FMT_S16, m_param.sampleRate, &frame->ch_layout,
+                                            AVSampleFormat(frame->format), frame->sample_rate, 0, nullptr);
         av_channel_layout_uninit(&outLayout);
         m_resampler.reset(swr);
         if (err < 0 || swr_init(swr) < 0) {
