@@ -1,4 +1,5 @@
 #include "encoderoptions.h"
+#include "mediafiles.h"
 #include "optionsinternal.h"
 
 #include <cerrno>

@@ -3,10 +3,15 @@
 // this folder. Setters report errors by throwing OptionAbort, which never
 // leaves the layer: the public entry points turn it into an OptionOutcome.
 
-#include "outputsetup.h"
-
 #include <mutex>
 #include <string>
+
+// Declared in encoderoptions.h; named here only, so the parser's own header
+// and this one do not include each other.
+enum class OptionStatus;
+struct OptionEntry;
+struct OptionOutcome;
+struct OptionState;
 
 struct OptionAbort {
     OptionStatus status;

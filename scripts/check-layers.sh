@@ -95,13 +95,6 @@ for key in "${!layer_of_file[@]}"; do
     folder_of_header[$name]=${key%%/*}
 done
 
-# Include loops known when this check was written, waived one folder's
-# units at a time until they are broken; a loop through any other unit of
-# the folder still counts. Delete an entry once its loop is gone.
-declare -A waived_loop_units=(
-    [encoder_options]="encoderoptions optionsinternal outputsetup"
-)
-
 # Quoted includes, and the headers of custom widgets in forms, of every
 # file at once: one process instead of one per file keeps this quick.
 edges_all="" # "folder/unit folder/included-unit" lines
@@ -152,15 +145,7 @@ while read -r unit; do
     [[ "${loop_units[${unit%%/*}]:-} " == *" ${unit#*/} "* ]] || loop_units[${unit%%/*}]+=" ${unit#*/}"
 done < <(printf '%s' "${edges_all:-}" | tsort 2>&1 >/dev/null | sed -n 's/^tsort: \([^ ]*\/[^ ]*\)$/\1/p')
 for folder in "${!loop_units[@]}"; do
-    unwaived=""
-    for unit in ${loop_units[$folder]}; do
-        [[ " ${waived_loop_units[$folder]:-} " == *" $unit "* ]] || unwaived+=" $unit"
-    done
-    if [[ -n $unwaived ]]; then
-        breach "$folder/: include loop among${loop_units[$folder]}"
-    else
-        echo "note: $folder/ still has the waived include loop among${loop_units[$folder]}" >&2
-    fi
+    breach "$folder/: include loop among${loop_units[$folder]}"
 done
 
 if [[ -n $build ]]; then
