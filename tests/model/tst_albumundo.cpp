@@ -6,9 +6,11 @@
 // outside the album.
 
 #include "albumdocument.h"
+#include "albumfile.h"
 #include "modeltests.h"
 
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QUndoStack>
 
@@ -121,6 +123,17 @@ QList<int> numbers(const QString& list)
     return values;
 }
 
+// The album as its file would hold it.
+QByteArray savedFile(const AlbumDocument& document)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("album.reelwright"));
+    QString error;
+    if (!AlbumFile::write(path, document.contents(), &error))
+        return error.toUtf8();
+    return fileBytes(path);
+}
+
 // Photos a..d (d turned by its EXIF, b mirrored) and clips a, b, c.
 void fillAlbum(AlbumDocument& document)
 {
@@ -198,6 +211,9 @@ void applyEdit(AlbumDocument& document, const QString& edit)
         document.setLoopAudio(n(1) != 0);
     else if (verb == "fadeAudio")
         document.setFadeAudio(n(1) != 0);
+    else if (verb == "output")
+        document.setOutput({QStringLiteral("profile:%1").arg(n(1)), QStringLiteral("group"), QStringLiteral("/videos"),
+                            QStringLiteral("holiday")});
     else if (verb == "rotateWhileImporting")
         document.setRotateWhileImporting(n(1) != 0);
     else if (verb == "undo")
@@ -279,8 +295,9 @@ private slots:
                                << 8 << "uuuuuuuurrrrrrrruuuurr";
         QTest::newRow("settings") << QStringList{"photoMs 3000",   "transitionMs 800", "useTransition 0",
                                                  "dissolveOnly 1", "useZoom 0",        "loopAudio 1",
-                                                 "fadeAudio 1",    "useTransition 1",  "sync 4100"}
-                                  << 9 << "uuuuuuuuurrrrrrrrruuur";
+                                                 "fadeAudio 1",    "useTransition 1",  "sync 4100",
+                                                 "output 1",       "output 2"}
+                                  << 11 << "uuuuuuuuuuurrrrrrrrrrruuur";
         QTest::newRow("edits that change nothing leave no step") << QStringList{"mirror 2",
                                                                                 "removePhotos 3 4",
                                                                                 "movePhotos 1 1 1",
@@ -321,6 +338,7 @@ private slots:
         fillAlbum(document);
         QUndoStack* history = document.undoStack();
         QMap<int, StoryBoardData> albums{{0, document.data()}};
+        QMap<int, QByteArray> files{{0, savedFile(document)}};
         int openGroups = 0;
         for (const QString& edit : edits) {
             applyEdit(document, edit);
@@ -332,9 +350,12 @@ private slots:
                 continue;
             }
             albums[history->index()] = document.data();
+            files[history->index()] = savedFile(document);
             // Steps undone before this edit are gone from the history.
             while (albums.lastKey() > history->index())
                 albums.remove(albums.lastKey());
+            while (files.lastKey() > history->index())
+                files.remove(files.lastKey());
         }
         QCOMPARE(history->count(), steps);
         QCOMPARE(history->index(), steps);
@@ -348,6 +369,8 @@ private slots:
             QVERIFY2(
                 difference.isEmpty(),
                 qPrintable(QStringLiteral("after %1 at step %2: %3").arg(move).arg(history->index()).arg(difference)));
+            QVERIFY2(savedFile(document) == files.value(history->index()),
+                     qPrintable(QStringLiteral("saved file after %1 at step %2").arg(move).arg(history->index())));
         }
     }
 
@@ -607,6 +630,70 @@ private slots:
         history->redo();
         QCOMPARE(document.photos().at(0).filePath, QStringLiteral("/album/n.jpg"));
         QCOMPARE(document.photos().at(1).filePath, QStringLiteral("/album/m.jpg"));
+    }
+
+    // Another album loaded: nothing before it can be undone, and it is
+    // unmodified; its output choices are then an edit like any other.
+    void loadingStartsAFreshHistory()
+    {
+        AlbumDocument document;
+        fillAlbum(document);
+        document.addPhotoStep({0}, Flip);
+        QVERIFY(document.isModified());
+        AlbumContents other = document.contents();
+        other.photos.removeFirst();
+        other.output.fileName = QStringLiteral("trip");
+        QSignalSpy modified(&document, &AlbumDocument::modifiedChanged);
+        bool modifiedWhenAnnounced = true;
+        connect(&document, &AlbumDocument::changed, this, [&] { modifiedWhenAnnounced = document.isModified(); });
+
+        document.loadContents(other);
+        QVERIFY(!modifiedWhenAnnounced);
+        QCOMPARE(modified.count(), 1);
+        QCOMPARE(modified.first().at(0).toBool(), false);
+        QCOMPARE(document.undoStack()->count(), 0);
+        QCOMPARE(document.photos().size(), 3);
+
+        SignalLog log(document);
+        document.setOutput(other.output);
+        QCOMPARE(document.undoStack()->count(), 0);
+        AlbumOutput changedOutput = other.output;
+        changedOutput.folder = QStringLiteral("/elsewhere");
+        document.setOutput(changedOutput);
+        QCOMPARE(document.undoStack()->undoText(), QStringLiteral("Output Settings"));
+        QVERIFY(document.isModified());
+        document.undoStack()->undo();
+        QCOMPARE(document.output(), other.output);
+        QVERIFY(!document.isModified());
+        QCOMPARE(log.take(), (QStringList{"changed", "changed"}));
+    }
+
+    // Details probed for a photo that was deleted in the meantime reach it
+    // where the history keeps it: undone, the deletion gives it back
+    // complete. Probed details are no edit.
+    void probedDetailsReachDeletedPhotos()
+    {
+        AlbumDocument document;
+        AlbumContents album;
+        for (const char* name : {"a", "b", "c"}) {
+            ImageInfo bare;
+            bare.filePath = QStringLiteral("/album/%1.jpg").arg(QLatin1String(name));
+            album.photos << bare;
+        }
+        document.loadContents(album);
+        document.removePhotos(1, 1);
+        document.clearPhotos();
+        const ImageInfo probed = photo("b", 10, 3, 90);
+        document.fillPhotoDetails(probed);
+        QCOMPARE(document.undoStack()->count(), 2);
+        document.undoStack()->undo();
+        document.undoStack()->undo();
+        QCOMPARE(document.photos().size(), 3);
+        QCOMPARE(document.photos().at(1).thumbnail, probed.thumbnail);
+        QCOMPARE(document.photos().at(1).exifRotation, 90);
+        QCOMPARE(document.photos().at(1).width, probed.width);
+        QVERIFY(document.photos().at(0).thumbnail.isNull());
+        QVERIFY(!document.isModified());
     }
 
     // A large album stays cheap to edit: the history keeps the records an
