@@ -3,6 +3,8 @@
 #include "albumedits.h"
 #include "photoimport.h"
 
+#include <QHash>
+#include <QSet>
 #include <QUndoStack>
 
 #include <algorithm>
@@ -27,8 +29,7 @@ QList<int> sortedOrder(const QList<T>& list)
 {
     QList<int> order(list.size());
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(),
-                     [&list](int a, int b) { return lessThan(list.at(a), list.at(b)); });
+    std::stable_sort(order.begin(), order.end(), [&list](int a, int b) { return lessThan(list.at(a), list.at(b)); });
     for (int i = 0; i < order.size(); ++i)
         if (order.at(i) != i)
             return order;
@@ -184,15 +185,16 @@ void AlbumDocument::addPhotoStep(const QList<int>& indexes, IMAGEPROC step)
 {
     // A photo named twice takes the step twice, as each mention asks.
     QList<int> done;
+    QHash<int, qsizetype> position; // of each photo in `done`
     QList<QVector<IMAGEPROC>> steps;
     for (int index : indexes) {
         if (index < 0 || index >= m_album.photos.size())
             continue;
-        const qsizetype seen = done.indexOf(index);
-        if (seen >= 0) {
-            steps[seen].prepend(step);
+        if (const auto seen = position.constFind(index); seen != position.cend()) {
+            steps[*seen].prepend(step);
             continue;
         }
+        position.insert(index, done.size());
         QVector<IMAGEPROC> procs = m_album.photos.at(index).procs;
         procs.prepend(step);
         done << index;
@@ -214,11 +216,13 @@ void AlbumDocument::autoRotatePhotos(const QList<int>& indexes, const QString& a
 {
     // Every photo named is announced, as long as one of them changes.
     QList<int> named;
+    QSet<int> seen;
     QList<QVector<IMAGEPROC>> steps;
     bool changes = false;
     for (int index : indexes) {
-        if (index < 0 || index >= m_album.photos.size() || named.contains(index))
+        if (index < 0 || index >= m_album.photos.size() || seen.contains(index))
             continue;
+        seen.insert(index);
         const ImageInfo& photo = m_album.photos.at(index);
         QVector<IMAGEPROC> exif = exifSteps(photo);
         changes = changes || exif != photo.procs || imageTypeOf(exif) != photo.imageType;
