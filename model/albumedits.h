@@ -7,7 +7,9 @@
 // values), never a copy of the album.
 //
 // The commands are built by AlbumDocument, which checks each edit first: a
-// command is made only for an edit that changes something.
+// command is made only for an edit that changes something. They are part of
+// the document's own code (albumdocument_edits.cpp); this header names no
+// document internals, so the document and its commands include no circle.
 
 #include "albumfile.h"
 #include "storyboard.h"
