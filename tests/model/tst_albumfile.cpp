@@ -603,6 +603,28 @@ private slots:
         QCOMPARE(read.album.clips.size(), clipsLeft);
     }
 
+    // Files of one name from different folders each find the one in the
+    // matching folder, not all the same file.
+    void relinkKeepsNamesakesApart()
+    {
+        QTemporaryDir dir;
+        AlbumContents album;
+        for (const char* year : {"2023", "2024", "2025"}) {
+            ImageInfo photo;
+            photo.filePath = dir.filePath(QStringLiteral("old/%1/IMG_0001.jpg").arg(QLatin1String(year)));
+            album.photos << photo;
+        }
+        QStringList missing{album.photos.at(0).filePath, album.photos.at(1).filePath, album.photos.at(2).filePath};
+        for (const char* moved : {"new/2024/IMG_0001.jpg", "new/2023/IMG_0001.jpg", "new/other/IMG_0001.jpg"})
+            QVERIFY(copyFile(mediaFile(QStringLiteral("flower.jpg")), dir.filePath(QLatin1String(moved))));
+        QCOMPARE(AlbumFile::relink(album, missing, dir.filePath(QStringLiteral("new"))), 3);
+        QVERIFY(missing.isEmpty());
+        QCOMPARE(album.photos.at(0).filePath, dir.filePath(QStringLiteral("new/2023/IMG_0001.jpg")));
+        QCOMPARE(album.photos.at(1).filePath, dir.filePath(QStringLiteral("new/2024/IMG_0001.jpg")));
+        // No folder agrees: one of the files of that name.
+        QVERIFY(QFileInfo::exists(album.photos.at(2).filePath));
+    }
+
     // The relinked clip is the file that was found, read again: its length
     // is that file's, and the trim stays within it.
     void relinkedClipProbedAgain()
