@@ -78,6 +78,8 @@ struct AlbumFolder {
         if (path.isEmpty())
             return path;
         const QString absolute = QDir::cleanPath(QDir::fromNativeSeparators(QFileInfo(path).absoluteFilePath()));
+        if (absolute == plain)
+            return QStringLiteral(".");
         if (below(absolute, plain))
             return QDir(plain).relativeFilePath(absolute);
         const QString canonicalPath = QFileInfo(absolute).canonicalFilePath();
@@ -498,12 +500,16 @@ QStringList missingFilesOf(const AlbumContents& album)
 
 QString describeParseError(const QJsonParseError& error, const QByteArray& bytes)
 {
-    // An error at the very end means the text stops in the middle: a write
+    // JSON that runs into the end of the file stops in the middle: a write
     // or copy that did not finish.
-    qsizetype end = bytes.size();
-    while (end > 0 && QChar::isSpace(uchar(bytes.at(end - 1))))
+    const auto space = [&bytes](qsizetype i) { return QChar::isSpace(uchar(bytes.at(i))); };
+    qsizetype begin = 0, end = bytes.size();
+    while (begin < end && space(begin))
+        ++begin;
+    while (end > begin && space(end - 1))
         --end;
-    if (error.offset >= end && error.error != QJsonParseError::GarbageAtEnd)
+    const bool startsAsJson = begin < end && (bytes.at(begin) == '{' || bytes.at(begin) == '[');
+    if (startsAsJson && error.offset >= end && error.error != QJsonParseError::GarbageAtEnd)
         return Text::tr("it ends in the middle (cut short?)");
     return Text::tr("it is not JSON text (%1 at character %2)").arg(error.errorString()).arg(error.offset);
 }
