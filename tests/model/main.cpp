@@ -16,6 +16,7 @@ std::unique_ptr<QObject> makeInfoParserTests();
 std::unique_ptr<QObject> makeFfmpegPtrTests();
 std::unique_ptr<QObject> makeAlbumDocumentTests();
 std::unique_ptr<QObject> makeAlbumFileTests();
+std::unique_ptr<QObject> makeAlbumUndoTests();
 
 QString mediaFile(const QString& name) { return sampleMediaFile(name); }
 
@@ -71,7 +72,8 @@ int main(int argc, char** argv)
     const std::unique_ptr<QObject> suites[] = {
         makeTimeFunctionsTests(), makeRecordsTests(),       makeExifTests(),
         makeImageReaderTests(),   makeAudioReaderTests(),   makeInfoParserTests(),
-        makeFfmpegPtrTests(),     makeAlbumDocumentTests(), makeAlbumFileTests()};
+        makeFfmpegPtrTests(),     makeAlbumDocumentTests(), makeAlbumFileTests(),
+        makeAlbumUndoTests()};
     for (const auto& suite : suites)
         failures += QTest::qExec(suite.get(), argc, argv);
     return failures == 0 ? 0 : 1;
