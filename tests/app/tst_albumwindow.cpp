@@ -725,8 +725,10 @@ void TestAlbumWindow::openReadsPhotosInBackground()
     QTRY_VERIFY(!m_window->statusBar()->isVisible());
     for (const ImageInfo& photo : m_window->storyBoardData().photos)
         QVERIFY(!photo.thumbnail.isNull());
-    // Details filled in afterwards are no change of the album.
+    // Details filled in afterwards are no change of the album, and the
+    // steps of the album edited before are no steps of this one.
     QVERIFY(!m_window->albumDocument().isModified());
+    QVERIFY(!child<QAction>("actionUndo")->isEnabled());
     QCOMPARE(title(), QStringLiteral("Probe - Reelwright"));
 }
 
@@ -790,6 +792,7 @@ void TestAlbumWindow::roundTrip()
 
     child<QAction>("actionNew")->trigger();
     QVERIFY(m_questions.isEmpty() && m_window->storyBoardData().photos.isEmpty());
+    QVERIFY(!child<QAction>("actionUndo")->isEnabled());
     QCOMPARE(child<QSpinBox>("spinBox")->value(), 5000);
 
     QVERIFY(m_window->openAlbum(first));
