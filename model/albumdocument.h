@@ -149,11 +149,11 @@ private:
 
     StoryBoardData m_album;
     bool m_rotateWhileImporting = true;
-    AlbumOutput m_output;
     QUndoStack* m_undo;
     int m_openEdits = 0;
     bool m_groupStarted = false;
     QString m_groupText;
+    AlbumOutput m_output;
 };
 
 // Keeps one group of edits open while it lives (AlbumDocument::beginEdit).

@@ -15,8 +15,8 @@ std::unique_ptr<QObject> makeAudioReaderTests();
 std::unique_ptr<QObject> makeInfoParserTests();
 std::unique_ptr<QObject> makeFfmpegPtrTests();
 std::unique_ptr<QObject> makeAlbumDocumentTests();
-std::unique_ptr<QObject> makeAlbumFileTests();
 std::unique_ptr<QObject> makeAlbumUndoTests();
+std::unique_ptr<QObject> makeAlbumFileTests();
 
 QString mediaFile(const QString& name) { return sampleMediaFile(name); }
 

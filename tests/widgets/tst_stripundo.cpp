@@ -252,27 +252,21 @@ private slots:
         }
     }
 
-    // The menu's actions name the step, "Undo Turn Left"; a restore, a
-    // deletion of every photo and a sync are named as the user asked.
+    // The menu's actions name the step, "Undo Turn Left"; a restore and a
+    // deletion of every photo are named as the user asked.
     void actionTexts_data()
     {
         QTest::addColumn<QString>("edit");
         QTest::addColumn<QString>("undoText");
 
-        QTest::newRow("turn") << "turnLeft 1 2"
-                              << "Undo Turn Left";
-        QTest::newRow("restore") << "restore 1 1"
-                                 << "Undo Restore";
-        QTest::newRow("auto rotate") << "autoRotateAll"
-                                     << "Undo Auto Rotate";
-        QTest::newRow("delete every photo") << "deletePhotos 0 3"
-                                            << "Undo Delete Photos";
-        QTest::newRow("clear") << "clearPhotos"
-                               << "Undo Clear Album";
-        QTest::newRow("move photos") << "photosRight 0 0"
-                                     << "Undo Move Photos";
-        QTest::newRow("edit audio") << "editAudio"
-                                    << "Undo Edit Audio";
+        const std::pair<const char*, const char*> rows[] = {
+            {"turnLeft 1 2", "Undo Turn Left"},    {"restore 1 1", "Undo Restore"},
+            {"autoRotateAll", "Undo Auto Rotate"}, {"deletePhotos 0 3", "Undo Delete Photos"},
+            {"clearPhotos", "Undo Clear Album"},   {"photosRight 0 0", "Undo Move Photos"},
+            {"editAudio", "Undo Edit Audio"},      {"deleteClips 0 2", "Undo Delete Audio"},
+        };
+        for (const auto& [edit, undoText] : rows)
+            QTest::newRow(edit) << QString(edit) << QString(undoText);
     }
     void actionTexts()
     {
