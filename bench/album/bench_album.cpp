@@ -22,7 +22,6 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
-#include <QHBoxLayout>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QVBoxLayout>
@@ -145,6 +144,10 @@ int main(int argc, char** argv)
         settle();
         window.repaint();
         opens.push_back(clock.nsecsElapsed() / 1e6 / 1000.0);
+        if (photos->count() != 2 * count - 1 || sounds->count() != int(read.album.clips.size())) {
+            std::fprintf(stderr, "bench_album: the strips show %d and %d rows\n", photos->count(), sounds->count());
+            return 1;
+        }
 
         if (round == 0) {
             QSet<QString> seen;
