@@ -277,3 +277,75 @@ void AlbumDocument::setUseZoom(bool on) { setFlag(&StoryBoardData::useZoom, on);
 void AlbumDocument::setLoopAudio(bool on) { setFlag(&StoryBoardData::loopAudio, on); }
 
 void AlbumDocument::setFadeAudio(bool on) { setFlag(&StoryBoardData::fadeAudio, on); }
+
+// ---- the album as a file holds it
+
+AlbumContents AlbumDocument::contents() const
+{
+    AlbumContents album;
+    album.photos = m_album.photos;
+    album.clips = m_album.audios;
+    album.photoMs = m_album.photoMs;
+    album.transitionMs = m_album.transitionMs;
+    album.useTransition = m_album.useTransition;
+    album.dissolveOnly = m_album.dissolveOnly;
+    album.useZoom = m_album.useZoom;
+    album.loopAudio = m_album.loopAudio;
+    album.fadeAudio = m_album.fadeAudio;
+    album.output = m_output;
+    return album;
+}
+
+void AlbumDocument::loadContents(const AlbumContents& album)
+{
+    // `album` may come from this document's own contents().
+    const AlbumContents copy = album;
+    m_album.photos = copy.photos;
+    for (ImageInfo& photo : m_album.photos)
+        photo.imageType = imageTypeOf(photo.procs);
+    m_album.audios = copy.clips;
+    m_album.photoMs = copy.photoMs;
+    m_album.photoSeconds = copy.photoMs / 1000.0;
+    m_album.transitionMs = copy.transitionMs;
+    m_album.transitionSeconds = copy.transitionMs / 1000.0;
+    m_album.useTransition = copy.useTransition;
+    m_album.dissolveOnly = copy.dissolveOnly;
+    m_album.useZoom = copy.useZoom;
+    m_album.loopAudio = copy.loopAudio;
+    m_album.fadeAudio = copy.fadeAudio;
+    m_output = copy.output;
+    emit photosReset();
+    emit clipsReset();
+    emit settingsChanged();
+    emit changed();
+}
+
+void AlbumDocument::setOutput(const AlbumOutput& output)
+{
+    if (!assign(m_output, output))
+        return;
+    emit changed();
+}
+
+void AlbumDocument::fillPhotoDetails(const ImageInfo& probed)
+{
+    for (int row = 0; row < m_album.photos.size(); ++row) {
+        ImageInfo& photo = m_album.photos[row];
+        if (photo.filePath != probed.filePath)
+            continue;
+        // What the file says; the user's steps and zoom path stay.
+        photo.width = probed.width;
+        photo.height = probed.height;
+        photo.depth = probed.depth;
+        photo.suffix = probed.suffix;
+        photo.fileSize = probed.fileSize;
+        photo.lastModified = probed.lastModified;
+        photo.exifMirror = probed.exifMirror;
+        photo.exifFlip = probed.exifFlip;
+        photo.exifRotation = probed.exifRotation;
+        photo.exifProperties = probed.exifProperties;
+        photo.thumbnail = probed.thumbnail;
+        photo.thumbnailTurned = probed.thumbnailTurned;
+        emit photosChanged(row, 1);
+    }
+}

@@ -3,6 +3,7 @@
 // place every edit of them passes through. Views and the renderer read it;
 // each edit announces exactly the rows or settings it touched.
 
+#include "albumfile.h"
 #include "storyboard.h"
 
 #include <QList>
@@ -91,10 +92,27 @@ signals:
     // After every edit above that changed something.
     void changed();
 
+public:
+    // ---- the album as a file holds it
+
+    // The album as a file would hold it (incl. output).
+    AlbumContents contents() const;
+    // Replaces the whole album (photos, clips, settings, output): photosReset,
+    // clipsReset, settingsChanged, changed.
+    void loadContents(const AlbumContents& album);
+    const AlbumOutput& output() const { return m_output; }
+    // Emits changed when different.
+    void setOutput(const AlbumOutput& output);
+    // Details a background probe found for the photos at probed.filePath
+    // (thumbnails, EXIF properties, the size when the file changed since
+    // saving): not an edit; emits photosChanged for those rows only.
+    void fillPhotoDetails(const ImageInfo& probed);
+
 private:
     void photosChangedAt(const QList<int>& indexes);
     void setFlag(bool StoryBoardData::*field, bool on);
 
     StoryBoardData m_album;
     bool m_rotateWhileImporting = true;
+    AlbumOutput m_output;
 };
