@@ -122,7 +122,7 @@ void Reelwright::on_sync_clicked()
         form->spinBox->setValue(ms);
     }
     // The album takes the computed length even where the spin box clamps it.
-    document.setPhotoMs(ms);
+    document.setPhotoMs(ms, AlbumDocument::tr("Sync with Audio"));
     onStoryBoardDataChanged();
     on_photoListWidget_item_clicked();
 }

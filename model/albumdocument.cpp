@@ -1,8 +1,15 @@
 #include "albumdocument.h"
 
+#include "albumedits.h"
 #include "photoimport.h"
 
+#include <QUndoStack>
+
 #include <algorithm>
+#include <numeric>
+
+using AlbumEdits::ClipList;
+using AlbumEdits::PhotoList;
 
 namespace {
 
@@ -12,37 +19,105 @@ bool validRun(const QList<T>& list, int first, int count)
     return count > 0 && first >= 0 && first + count <= list.size();
 }
 
+// The order a sort gives `list` (as positions of the list), or an empty list
+// when the sort leaves it as it is. Records the sort cannot tell apart keep
+// their order.
 template <typename T>
-void moveRun(QList<T>& list, int first, int count, int to)
+QList<int> sortedOrder(const QList<T>& list)
 {
-    QList<T> run = list.mid(first, count);
-    list.remove(first, count);
-    list.insert(to, run.size(), T()); // room first, then the records, in order
-    std::copy(run.cbegin(), run.cend(), list.begin() + to);
+    QList<int> order(list.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&list](int a, int b) { return lessThan(list.at(a), list.at(b)); });
+    for (int i = 0; i < order.size(); ++i)
+        if (order.at(i) != i)
+            return order;
+    return {};
 }
 
-// Sets `field` and tells whether it changed.
-template <typename T>
-bool assign(T& field, const T& value)
+bool sameClip(const AudioInfo& a, const AudioInfo& b)
 {
-    if (field == value)
-        return false;
-    field = value;
-    return true;
+    return a.filePath == b.filePath && a.channels == b.channels && a.sampleRate == b.sampleRate &&
+           a.bitsPerSample == b.bitsPerSample && a.duration == b.duration && a.suffix == b.suffix &&
+           a.fileSize == b.fileSize && a.lastModified == b.lastModified && a.startTime == b.startTime &&
+           a.endTime == b.endTime;
+}
+
+bool sameClips(const QList<AudioInfo>& a, const QList<AudioInfo>& b)
+{
+    return std::equal(a.cbegin(), a.cend(), b.cbegin(), b.cend(), sameClip);
 }
 
 } // namespace
 
 AlbumDocument::AlbumDocument(QObject* parent)
-    : QObject(parent)
+    : AlbumDocument(QString(), parent)
 {}
 
 AlbumDocument::AlbumDocument(const QString& patternFolder, QObject* parent)
     : QObject(parent)
     , m_album(patternFolder)
-{}
+    , m_undo(new QUndoStack(this))
+{
+    connect(m_undo, &QUndoStack::cleanChanged, this, [this](bool clean) { emit modifiedChanged(!clean); });
+}
 
-AlbumDocument::~AlbumDocument() = default;
+AlbumDocument::~AlbumDocument()
+{
+    // The history's commands go with it; nothing may hear of that from a
+    // document that is going away.
+    m_undo->blockSignals(true);
+}
+
+// ---- undo history
+
+QUndoStack* AlbumDocument::undoStack() { return m_undo; }
+
+bool AlbumDocument::isModified() const { return !m_undo->isClean(); }
+
+void AlbumDocument::markSaved() { m_undo->setClean(); }
+
+void AlbumDocument::beginEdit(const QString& text)
+{
+    // The step is named when its first edit arrives: by then an inner group
+    // may have named a nameless outer one.
+    if (!m_groupStarted && m_groupText.isEmpty())
+        m_groupText = text;
+    ++m_openEdits;
+}
+
+void AlbumDocument::endEdit()
+{
+    if (m_openEdits == 0) {
+        qWarning("AlbumDocument::endEdit() without beginEdit()");
+        return;
+    }
+    if (--m_openEdits > 0)
+        return;
+    if (m_groupStarted)
+        m_undo->endMacro();
+    m_groupStarted = false;
+    m_groupText.clear();
+}
+
+void AlbumDocument::record(QUndoCommand* command)
+{
+    // A group opens its step only with its first edit, so that a group
+    // without edits neither leaves a step nor drops the redo history.
+    if (m_openEdits > 0 && !m_groupStarted) {
+        m_undo->beginMacro(m_groupText.isEmpty() ? command->text() : m_groupText);
+        m_groupStarted = true;
+    }
+    m_undo->push(command);
+}
+
+qsizetype AlbumDocument::undoHeldRecords() const
+{
+    qsizetype held = 0;
+    for (int i = 0; i < m_undo->count(); ++i)
+        held += AlbumEdits::heldRecords(m_undo->command(i));
+    return held;
+}
 
 // ---- photos
 
@@ -51,16 +126,11 @@ void AlbumDocument::insertPhotos(int index, const QList<ImageInfo>& photos)
     if (photos.isEmpty())
         return;
     index = std::clamp(index, 0, int(m_album.photos.size()));
-    QList<ImageInfo>& list = m_album.photos;
-    list.insert(index, photos.size(), ImageInfo());
-    for (qsizetype i = 0; i < photos.size(); ++i) {
-        ImageInfo& photo = list[index + i];
-        photo = photos.at(i);
-        // The class always follows the steps, whoever built the record.
+    QList<ImageInfo> records = photos;
+    // The class always follows the steps, whoever built the record.
+    for (ImageInfo& photo : records)
         photo.imageType = imageTypeOf(photo.procs);
-    }
-    emit photosInserted(index, int(photos.size()));
-    emit changed();
+    record(AlbumEdits::insertRun<PhotoList>(*this, index, std::move(records), tr("Add Photos")));
 }
 
 QList<ImageInfo> AlbumDocument::importPhotos(int index, const QList<ImageInfo>& photos)
@@ -68,7 +138,12 @@ QList<ImageInfo> AlbumDocument::importPhotos(int index, const QList<ImageInfo>& 
     QList<ImageInfo> prepared = photos;
     for (ImageInfo& photo : prepared)
         prepareImportedPhoto(photo, nextImportIndex(), m_rotateWhileImporting);
-    insertPhotos(index, prepared);
+    if (prepared.isEmpty())
+        return prepared;
+    index = std::clamp(index, 0, int(m_album.photos.size()));
+    for (ImageInfo& photo : prepared)
+        photo.imageType = imageTypeOf(photo.procs);
+    record(AlbumEdits::insertRun<PhotoList>(*this, index, prepared, tr("Import Photos")));
     return prepared;
 }
 
@@ -76,9 +151,7 @@ void AlbumDocument::removePhotos(int first, int count)
 {
     if (!validRun(m_album.photos, first, count))
         return;
-    m_album.photos.remove(first, count);
-    emit photosRemoved(first, count);
-    emit changed();
+    record(AlbumEdits::removeRun<PhotoList>(*this, first, count, tr("Delete Photos")));
 }
 
 void AlbumDocument::movePhotos(int first, int count, int to)
@@ -88,74 +161,81 @@ void AlbumDocument::movePhotos(int first, int count, int to)
     to = std::clamp(to, 0, int(m_album.photos.size()) - count);
     if (to == first)
         return;
-    moveRun(m_album.photos, first, count, to);
-    emit photosMoved(first, count, to);
-    emit changed();
+    record(AlbumEdits::moveRun<PhotoList>(*this, first, count, to, tr("Move Photos")));
 }
 
 void AlbumDocument::sortPhotos(SortType type, bool ascending)
 {
     setPhotoSortOrder(type, ascending);
-    QList<ImageInfo>& list = m_album.photos;
-    std::sort(list.begin(), list.end(), [](const ImageInfo& a, const ImageInfo& b) { return lessThan(a, b); });
-    if (list.isEmpty())
+    QList<int> order = sortedOrder(m_album.photos);
+    if (order.isEmpty())
         return;
-    emit photosChanged(0, int(list.size()));
-    emit changed();
+    record(AlbumEdits::reorder<PhotoList>(*this, std::move(order), tr("Sort Photos")));
 }
 
 void AlbumDocument::clearPhotos()
 {
     if (m_album.photos.isEmpty())
         return;
-    m_album.photos.clear();
-    emit photosReset();
-    emit changed();
-}
-
-void AlbumDocument::photosChangedAt(const QList<int>& indexes)
-{
-    if (indexes.isEmpty())
-        return;
-    for (int index : indexes)
-        emit photosChanged(index, 1);
-    emit changed();
+    record(AlbumEdits::replaceAll<PhotoList>(*this, {}, tr("Clear Album")));
 }
 
 void AlbumDocument::addPhotoStep(const QList<int>& indexes, IMAGEPROC step)
 {
+    // A photo named twice takes the step twice, as each mention asks.
     QList<int> done;
+    QList<QVector<IMAGEPROC>> steps;
     for (int index : indexes) {
         if (index < 0 || index >= m_album.photos.size())
             continue;
-        ImageInfo& photo = m_album.photos[index];
-        photo.procs.prepend(step);
-        photo.imageType = imageTypeOf(photo.procs);
-        done << index;
-    }
-    photosChangedAt(done);
-}
-
-void AlbumDocument::autoRotatePhotos(const QList<int>& indexes)
-{
-    QList<int> done;
-    for (int index : indexes) {
-        if (index < 0 || index >= m_album.photos.size())
+        const qsizetype seen = done.indexOf(index);
+        if (seen >= 0) {
+            steps[seen].prepend(step);
             continue;
-        ImageInfo& photo = m_album.photos[index];
-        photo.procs = exifSteps(photo);
-        photo.imageType = imageTypeOf(photo.procs);
+        }
+        QVector<IMAGEPROC> procs = m_album.photos.at(index).procs;
+        procs.prepend(step);
         done << index;
+        steps << procs;
     }
-    photosChangedAt(done);
+    if (done.isEmpty())
+        return;
+    QString text = tr("Mirror");
+    if (step == TurnLeft)
+        text = tr("Turn Left");
+    else if (step == TurnRight)
+        text = tr("Turn Right");
+    else if (step == Flip)
+        text = tr("Flip");
+    record(AlbumEdits::photoSteps(*this, std::move(done), std::move(steps), text));
 }
 
-void AlbumDocument::autoRotateAllPhotos()
+void AlbumDocument::autoRotatePhotos(const QList<int>& indexes, const QString& actionText)
 {
-    QList<int> all;
-    for (int i = 0; i < m_album.photos.size(); ++i)
-        all << i;
-    autoRotatePhotos(all);
+    // Every photo named is announced, as long as one of them changes.
+    QList<int> named;
+    QList<QVector<IMAGEPROC>> steps;
+    bool changes = false;
+    for (int index : indexes) {
+        if (index < 0 || index >= m_album.photos.size() || named.contains(index))
+            continue;
+        const ImageInfo& photo = m_album.photos.at(index);
+        QVector<IMAGEPROC> exif = exifSteps(photo);
+        changes = changes || exif != photo.procs || imageTypeOf(exif) != photo.imageType;
+        named << index;
+        steps << std::move(exif);
+    }
+    if (!changes)
+        return;
+    const QString text = actionText.isEmpty() ? tr("Auto Rotate") : actionText;
+    record(AlbumEdits::photoSteps(*this, std::move(named), std::move(steps), text));
+}
+
+void AlbumDocument::autoRotateAllPhotos(const QString& actionText)
+{
+    QList<int> all(m_album.photos.size());
+    std::iota(all.begin(), all.end(), 0);
+    autoRotatePhotos(all, actionText);
 }
 
 void AlbumDocument::setRotateWhileImporting(bool on) { m_rotateWhileImporting = on; }
@@ -167,20 +247,14 @@ void AlbumDocument::insertClips(int index, const QList<AudioInfo>& clips)
     if (clips.isEmpty())
         return;
     index = std::clamp(index, 0, int(m_album.audios.size()));
-    QList<AudioInfo>& list = m_album.audios;
-    list.insert(index, clips.size(), AudioInfo());
-    std::copy(clips.cbegin(), clips.cend(), list.begin() + index);
-    emit clipsInserted(index, int(clips.size()));
-    emit changed();
+    record(AlbumEdits::insertRun<ClipList>(*this, index, clips, tr("Add Audio")));
 }
 
 void AlbumDocument::removeClips(int first, int count)
 {
     if (!validRun(m_album.audios, first, count))
         return;
-    m_album.audios.remove(first, count);
-    emit clipsRemoved(first, count);
-    emit changed();
+    record(AlbumEdits::removeRun<ClipList>(*this, first, count, tr("Delete Audio")));
 }
 
 void AlbumDocument::moveClips(int first, int count, int to)
@@ -190,93 +264,80 @@ void AlbumDocument::moveClips(int first, int count, int to)
     to = std::clamp(to, 0, int(m_album.audios.size()) - count);
     if (to == first)
         return;
-    moveRun(m_album.audios, first, count, to);
-    emit clipsMoved(first, count, to);
-    emit changed();
+    record(AlbumEdits::moveRun<ClipList>(*this, first, count, to, tr("Move Audio")));
 }
 
 void AlbumDocument::sortClips(SortType type, bool ascending)
 {
     setAudioSortOrder(type, ascending);
-    QList<AudioInfo>& list = m_album.audios;
-    std::sort(list.begin(), list.end(), [](const AudioInfo& a, const AudioInfo& b) { return lessThan(a, b); });
-    if (list.isEmpty())
+    QList<int> order = sortedOrder(m_album.audios);
+    if (order.isEmpty())
         return;
-    emit clipsChanged(0, int(list.size()));
-    emit changed();
+    record(AlbumEdits::reorder<ClipList>(*this, std::move(order), tr("Sort Audio")));
 }
 
 void AlbumDocument::clearClips()
 {
     if (m_album.audios.isEmpty())
         return;
-    m_album.audios.clear();
-    emit clipsReset();
-    emit changed();
+    record(AlbumEdits::replaceAll<ClipList>(*this, {}, tr("Clear Audio")));
 }
 
 void AlbumDocument::setClips(const QList<AudioInfo>& clips)
 {
-    // `clips` may be this document's own list.
-    const QList<AudioInfo> copy = clips;
-    m_album.audios = copy;
-    emit clipsReset();
-    emit changed();
+    // `clips` may be this document's own list: the command takes a copy.
+    if (sameClips(clips, m_album.audios))
+        return;
+    record(AlbumEdits::replaceAll<ClipList>(*this, QList<AudioInfo>(clips), tr("Edit Audio")));
 }
 
 void AlbumDocument::setClipTrim(int index, double startTime, double endTime)
 {
     if (index < 0 || index >= m_album.audios.size())
         return;
-    AudioInfo& clip = m_album.audios[index];
+    const AudioInfo& clip = m_album.audios.at(index);
     const double limit = clip.duration > 0.0 ? clip.duration : std::max(startTime, endTime);
     startTime = std::clamp(startTime, 0.0, limit);
     endTime = std::clamp(endTime, startTime, limit);
     if (clip.startTime == startTime && clip.endTime == endTime)
         return;
-    clip.startTime = startTime;
-    clip.endTime = endTime;
-    emit clipsChanged(index, 1);
-    emit changed();
+    record(AlbumEdits::clipTrim(*this, index, startTime, endTime, tr("Trim Audio")));
 }
 
 // ---- album settings
 
-void AlbumDocument::setPhotoMs(int ms)
+void AlbumDocument::setDuration(bool photo, int ms, const QString& text)
 {
-    const bool changedMs = assign(m_album.photoMs, qint32(ms));
-    if (!(assign(m_album.photoSeconds, ms / 1000.0) || changedMs))
+    const qint32 storedMs = photo ? m_album.photoMs : m_album.transitionMs;
+    const double storedSeconds = photo ? m_album.photoSeconds : m_album.transitionSeconds;
+    if (storedMs == ms && storedSeconds == ms / 1000.0)
         return;
-    emit settingsChanged();
-    emit changed();
+    record(AlbumEdits::duration(*this, photo, ms, text));
 }
 
-void AlbumDocument::setTransitionMs(int ms)
+void AlbumDocument::setPhotoMs(int ms, const QString& actionText)
 {
-    const bool changedMs = assign(m_album.transitionMs, qint32(ms));
-    if (!(assign(m_album.transitionSeconds, ms / 1000.0) || changedMs))
-        return;
-    emit settingsChanged();
-    emit changed();
+    setDuration(true, ms, actionText.isEmpty() ? tr("Photo Duration") : actionText);
 }
 
-void AlbumDocument::setFlag(bool StoryBoardData::*field, bool on)
+void AlbumDocument::setTransitionMs(int ms) { setDuration(false, ms, tr("Transition Duration")); }
+
+void AlbumDocument::setFlag(bool StoryBoardData::*field, bool on, const QString& text)
 {
-    if (!assign(m_album.*field, on))
+    if (m_album.*field == on)
         return;
-    emit settingsChanged();
-    emit changed();
+    record(AlbumEdits::flag(*this, field, on, text));
 }
 
-void AlbumDocument::setUseTransition(bool on) { setFlag(&StoryBoardData::useTransition, on); }
+void AlbumDocument::setUseTransition(bool on) { setFlag(&StoryBoardData::useTransition, on, tr("Transition")); }
 
-void AlbumDocument::setDissolveOnly(bool on) { setFlag(&StoryBoardData::dissolveOnly, on); }
+void AlbumDocument::setDissolveOnly(bool on) { setFlag(&StoryBoardData::dissolveOnly, on, tr("Dissolve Only")); }
 
-void AlbumDocument::setUseZoom(bool on) { setFlag(&StoryBoardData::useZoom, on); }
+void AlbumDocument::setUseZoom(bool on) { setFlag(&StoryBoardData::useZoom, on, tr("Zoom")); }
 
-void AlbumDocument::setLoopAudio(bool on) { setFlag(&StoryBoardData::loopAudio, on); }
+void AlbumDocument::setLoopAudio(bool on) { setFlag(&StoryBoardData::loopAudio, on, tr("Loop Audio")); }
 
-void AlbumDocument::setFadeAudio(bool on) { setFlag(&StoryBoardData::fadeAudio, on); }
+void AlbumDocument::setFadeAudio(bool on) { setFlag(&StoryBoardData::fadeAudio, on, tr("Fade Audio")); }
 
 // ---- the album as a file holds it
 
@@ -314,17 +375,47 @@ void AlbumDocument::loadContents(const AlbumContents& album)
     m_album.loopAudio = copy.loopAudio;
     m_album.fadeAudio = copy.fadeAudio;
     m_output = copy.output;
+    // Another album: nothing of the old one's history applies to it.
+    m_undo->clear();
     emit photosReset();
     emit clipsReset();
     emit settingsChanged();
     emit changed();
 }
 
+namespace {
+
+// The output choices are one value: the step swaps it in and out.
+class OutputEdit : public QUndoCommand
+{
+public:
+    OutputEdit(AlbumDocument& document, AlbumOutput& stored, const AlbumOutput& other, const QString& text)
+        : QUndoCommand(text)
+        , document(document)
+        , stored(stored)
+        , other(other)
+    {
+    }
+    void redo() override
+    {
+        std::swap(stored, other);
+        emit document.changed();
+    }
+    void undo() override { redo(); }
+
+private:
+    AlbumDocument& document;
+    AlbumOutput& stored;
+    AlbumOutput other;
+};
+
+} // namespace
+
 void AlbumDocument::setOutput(const AlbumOutput& output)
 {
-    if (!assign(m_output, output))
+    if (m_output == output)
         return;
-    emit changed();
+    record(new OutputEdit(*this, m_output, output, tr("Output Settings")));
 }
 
 void AlbumDocument::fillPhotoDetails(const ImageInfo& probed)

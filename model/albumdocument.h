@@ -8,7 +8,16 @@
 
 #include <QList>
 #include <QObject>
+#include <QPointer>
+#include <QString>
 
+class QUndoCommand;
+class QUndoStack;
+
+// Every edit below is a step of the undo history: it makes its change by
+// pushing a command, and the command's undo announces the reverse change
+// with the same signals, so every view stays in step with either. An edit
+// that changes nothing leaves no step.
 class AlbumDocument : public QObject
 {
     Q_OBJECT
@@ -45,10 +54,13 @@ public:
     // Puts `step` first in the steps of each photo of `indexes`.
     void addPhotoStep(const QList<int>& indexes, IMAGEPROC step);
     // Gives each photo of `indexes` the steps that undo its EXIF
-    // orientation (which is also what "restore" means).
-    void autoRotatePhotos(const QList<int>& indexes);
-    void autoRotateAllPhotos();
+    // orientation (which is also what "restore" means); `actionText` names
+    // the step when the caller knows better ("Restore").
+    void autoRotatePhotos(const QList<int>& indexes, const QString& actionText = {});
+    void autoRotateAllPhotos(const QString& actionText = {});
 
+    // A preference rather than an edit of the album: not undoable, and the
+    // album stays unmodified.
     bool rotateWhileImporting() const { return m_rotateWhileImporting; }
     void setRotateWhileImporting(bool on);
 
@@ -66,13 +78,32 @@ public:
 
     // ---- album settings
 
-    void setPhotoMs(int ms);
+    // Successive changes of one duration are one step of the history.
+    void setPhotoMs(int ms, const QString& actionText = {});
     void setTransitionMs(int ms);
     void setUseTransition(bool on);
     void setDissolveOnly(bool on);
     void setUseZoom(bool on);
     void setLoopAudio(bool on);
     void setFadeAudio(bool on);
+
+    // ---- undo history
+
+    QUndoStack* undoStack();
+    // True while the album differs from what was last saved (or from the
+    // new album when it never was): the history is away from its clean step.
+    bool isModified() const;
+    void markSaved();
+    // Groups the edits until the matching endEdit() into one undo step named
+    // `text` (an import that arrives in batches, a drag). Groups nest: the
+    // outermost named one names the step; with no name anywhere the step
+    // takes the name of its first edit. A group without edits leaves no step.
+    // The history cannot be undone or redone while a group holds edits.
+    void beginEdit(const QString& text);
+    void endEdit();
+    // Photos and clips the history keeps outside the album (deleted ones,
+    // undone imports): what it costs in records.
+    qsizetype undoHeldRecords() const;
 
 signals:
     void photosInserted(int first, int count);
@@ -89,8 +120,10 @@ signals:
     void clipsReset();
 
     void settingsChanged();
-    // After every edit above that changed something.
+    // After every edit above that changed something, and after each undo
+    // and redo.
     void changed();
+    void modifiedChanged(bool modified);
 
 public:
     // ---- the album as a file holds it
@@ -109,10 +142,38 @@ public:
     void fillPhotoDetails(const ImageInfo& probed);
 
 private:
-    void photosChangedAt(const QList<int>& indexes);
-    void setFlag(bool StoryBoardData::*field, bool on);
+    void setFlag(bool StoryBoardData::*field, bool on, const QString& text);
+    void setDuration(bool photo, int ms, const QString& text);
+    // Pushes one edit, into the open group when there is one.
+    void record(QUndoCommand* command);
 
     StoryBoardData m_album;
     bool m_rotateWhileImporting = true;
     AlbumOutput m_output;
+    QUndoStack* m_undo;
+    int m_openEdits = 0;
+    bool m_groupStarted = false;
+    QString m_groupText;
+};
+
+// Keeps one group of edits open while it lives (AlbumDocument::beginEdit).
+class AlbumEditGroup
+{
+public:
+    AlbumEditGroup(AlbumDocument* document, const QString& text)
+        : m_document(document)
+    {
+        if (m_document)
+            m_document->beginEdit(text);
+    }
+    ~AlbumEditGroup()
+    {
+        if (m_document)
+            m_document->endEdit();
+    }
+    AlbumEditGroup(const AlbumEditGroup&) = delete;
+    AlbumEditGroup& operator=(const AlbumEditGroup&) = delete;
+
+private:
+    QPointer<AlbumDocument> m_document;
 };

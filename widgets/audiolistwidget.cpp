@@ -114,6 +114,13 @@ void AudioListWidget::setDocument(AlbumDocument* document)
     connect(document, &AlbumDocument::clipsMoved, this, &AudioListWidget::moveClipItems);
     connect(document, &AlbumDocument::clipsChanged, this, &AudioListWidget::updateItemsView);
     connect(document, &AlbumDocument::clipsReset, this, &AudioListWidget::rebuildItems);
+    // The pictures show each clip's place and length on the time scale, so
+    // every change of the track redraws them, whoever made it (an undo too).
+    const auto redraw = [this] { updateItemsView(); };
+    connect(document, &AlbumDocument::clipsInserted, this, redraw);
+    connect(document, &AlbumDocument::clipsRemoved, this, redraw);
+    connect(document, &AlbumDocument::clipsMoved, this, redraw);
+    connect(document, &AlbumDocument::clipsReset, this, redraw);
     rebuildItems();
     updateItemsView();
 }
@@ -418,6 +425,9 @@ void AudioListWidget::runDrag(const QList<int>& rows)
     QPixmap pixmap;
     if (!picture.isNull())
         pixmap = QPixmap::fromImage(picture.copy(0, 0, std::min(picture.width(), 200), picture.height()));
+    // The copies the drop puts in and the originals taken out here are one
+    // step, named by the drop (a move or a copy).
+    const AlbumEditGroup group(m_document.get(), QString());
     const Qt::DropAction action = m_drag.run(this, kAudioListFormat, rows, pixmap, Qt::IgnoreAction);
 
     if (action == Qt::MoveAction) {
@@ -495,8 +505,13 @@ void AudioListWidget::dropEvent(QDropEvent* event)
             for (int row : drop.rows)
                 copies << audios.at(row);
             emit audioListAboutToChange();
-            for (const AudioInfo& info : copies)
-                addFile(info);
+            {
+                const AlbumEditGroup group(m_document.get(), action == Qt::MoveAction
+                                                                 ? AlbumDocument::tr("Move Audio")
+                                                                 : AlbumDocument::tr("Copy Audio"));
+                for (const AudioInfo& info : copies)
+                    addFile(info);
+            }
             finishItemsAdding();
         }
     } else if (mime->hasUrls()) {

@@ -27,6 +27,10 @@ bool importFiles(AlbumDocument& document, bool photos, int index, const QStringL
 {
     if (files.isEmpty())
         return false;
+    // However many batches the dialog hands over, the import is one step of
+    // the history; a cancelled one that added nothing is none.
+    const AlbumEditGroup group(&document, photos ? AlbumDocument::tr("Import Photos")
+                                                 : AlbumDocument::tr("Import Audio"));
     ImportProgress dialog(photos, parent);
     feedAlbum(dialog, document, index);
     dialog.parseFileList(files);

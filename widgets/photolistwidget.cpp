@@ -275,6 +275,8 @@ void PhotoListWidget::selectionDelete(bool quiet)
     std::sort(rows.begin(), rows.end());
     int first = rows.first();
     int last = rows.last();
+    // Deleting every photo is still a deletion to the user, not a clear.
+    const AlbumEditGroup group(m_document.get(), AlbumDocument::tr("Delete Photos"));
     const bool wasBlocked = blockSignals(true);
     if (first != 0 || last != count() - 1) {
         if (first % 2 == 1)
@@ -358,18 +360,21 @@ void PhotoListWidget::selectionAddProc(IMAGEPROC proc)
     setCurrentRow(rows.first(), QItemSelectionModel::NoUpdate);
 }
 
-void PhotoListWidget::selectionAutoRotate()
+void PhotoListWidget::autoRotateSelection(const QString& actionText)
 {
     const QList<int> rows = selectedPhotoRows();
     if (rows.isEmpty())
         return;
-    m_document->autoRotatePhotos(selectedPhotoIndexes());
+    m_document->autoRotatePhotos(selectedPhotoIndexes(), actionText);
     emit photoListChanged(photoList());
     setCurrentRow(-1, QItemSelectionModel::NoUpdate);
     setCurrentRow(rows.first(), QItemSelectionModel::NoUpdate);
 }
 
-void PhotoListWidget::selectionRestore() { selectionAutoRotate(); }
+void PhotoListWidget::selectionAutoRotate() { autoRotateSelection(AlbumDocument::tr("Auto Rotate")); }
+
+// The same change as auto-rotating, under the name the user chose.
+void PhotoListWidget::selectionRestore() { autoRotateSelection(AlbumDocument::tr("Restore")); }
 
 void PhotoListWidget::autoRotateAll()
 {
@@ -441,6 +446,9 @@ void PhotoListWidget::mouseMoveEvent(QMouseEvent* event)
     QList<QListWidgetItem*> dragged;
     for (int row : rows)
         dragged << item(row);
+    // The copies the drop puts in and the originals taken out here are one
+    // step, named by the drop (a move or a copy).
+    const AlbumEditGroup group(m_document.get(), QString());
     const Qt::DropAction action = m_drag.run(this, dragFormat, rows, QPixmap(), Qt::MoveAction, dragHook());
 
     if (action == Qt::MoveAction) {
@@ -487,8 +495,12 @@ void PhotoListWidget::dropEvent(QDropEvent* event)
         for (int row : drop.rows)
             copies << photoList().at(row / 2);
         emit photoListAboutToChange();
-        for (ImageInfo& copy : copies)
-            addFile(copy, false);
+        {
+            const AlbumEditGroup group(m_document.get(), action == Qt::MoveAction ? AlbumDocument::tr("Move Photos")
+                                                                                  : AlbumDocument::tr("Copy Photos"));
+            for (ImageInfo& copy : copies)
+                addFile(copy, false);
+        }
         finishItemsAdding();
     } else if (data->hasUrls()) {
         emit photoListAboutToChange();

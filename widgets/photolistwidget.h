@@ -102,6 +102,7 @@ private slots:
     void rebuildItems();
 
 private:
+    void autoRotateSelection(const QString& actionText);
     QList<int> selectedPhotoRows() const;
     QList<int> selectedPhotoIndexes() const;
     QListWidgetItem* newTransItem();
