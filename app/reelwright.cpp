@@ -64,6 +64,7 @@ Reelwright::Reelwright(QWidget* parent, Qt::WindowFlags flags)
     form->avPlayer->clear();
 
     connectControls();
+    connectAlbumCommands();
     buildAutoRotateMenu();
     // A click on the preview gives it the keys, so Space plays from there.
     form->avPlayer->setFocusPolicy(Qt::ClickFocus);
@@ -106,6 +107,7 @@ Reelwright::Reelwright(QWidget* parent, Qt::WindowFlags flags)
 
 Reelwright::~Reelwright()
 {
+    stopProbe();
     on_pause_clicked();
     // The player's renderer pointer must not outlive the renderer member,
     // which goes before the form's widgets.
@@ -117,20 +119,8 @@ AVPlayer* Reelwright::player() const { return form->avPlayer; }
 void Reelwright::connectControls()
 {
     Ui_ReelwrightClass& f = *form;
-    {
-        const QSignalBlocker b1(f.spinBox), b2(f.spinBox_2), b3(f.checkBox), b4(f.radioButton),
-            b5(f.checkBoxUseDynamicZoom), b6(f.checkBox_2), b7(f.checkBox_3);
-        f.spinBox->setValue(album.photoMs);
-        f.spinBox_2->setValue(album.transitionMs);
-        f.checkBox->setChecked(album.useTransition);
-        const bool patterns = !album.patternFiles.isEmpty();
-        f.radioButton->setChecked(album.dissolveOnly || !patterns);
-        f.radioButton_2->setChecked(!(album.dissolveOnly || !patterns));
-        f.radioButton_2->setEnabled(patterns);
-        f.checkBoxUseDynamicZoom->setChecked(album.useZoom);
-        f.checkBox_2->setChecked(album.loopAudio);
-        f.checkBox_3->setChecked(album.fadeAudio);
-    }
+    showAlbumSettings();
+    f.radioButton_2->setEnabled(!album.patternFiles.isEmpty());
     connect(f.spinBox, &QSpinBox::valueChanged, this, &Reelwright::on_photoDur_changed);
     connect(f.spinBox_2, &QSpinBox::valueChanged, this, &Reelwright::on_transtionDur_changed);
     connect(f.checkBox, &QCheckBox::stateChanged, this, &Reelwright::on_transition_changed);
@@ -437,6 +427,7 @@ void Reelwright::retranslate()
     form->gettingStart->retranslate();
     if (mediaInfo)
         mediaInfo->retranslate();
+    retranslateAlbumCommands();
 }
 
 void Reelwright::resizeEvent(QResizeEvent* event)

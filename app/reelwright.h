@@ -3,7 +3,8 @@
 // player, the album settings and commands, and the launch of a compile.
 // Construction, enabling rules and the album-change refresh live in
 // reelwright.cpp, playback and compile in reelwright_playback.cpp, album
-// commands, imports and context menus in reelwright_commands.cpp.
+// commands, imports and context menus in reelwright_commands.cpp, album
+// files, the title and undo in reelwright_album.cpp.
 
 #include "albumdocument.h"
 #include "storyboard.h"
@@ -18,11 +19,15 @@
 #include <functional>
 #include <memory>
 
+class AlbumProbe;
 class AVPlayer;
 class MediaInfoWidget;
 class QAction;
+class QLabel;
 class QListWidgetItem;
 class QMenu;
+class QMimeData;
+class QProgressBar;
 class QTimer;
 class Ui_ReelwrightClass;
 
@@ -40,6 +45,30 @@ public:
     using FileDialogHook =
         std::function<QStringList(QWidget* parent, const QString& caption, const QString& dir, const QString& filter)>;
     static void setFileDialogHook(FileDialogHook hook);
+
+    // Stand in for the file dialogs that choose an album file to open and a
+    // file to save the album to while set; an empty function restores the
+    // real dialog. An empty answer is a cancelled dialog.
+    using AlbumDialogHook =
+        std::function<QString(QWidget* parent, const QString& caption, const QString& dir, const QString& filter)>;
+    static void setOpenAlbumDialogHook(AlbumDialogHook hook);
+    static void setSaveAlbumDialogHook(AlbumDialogHook hook);
+
+    // Opens an album file the way File > Open does (asks Save/Discard/Cancel
+    // first when there are unsaved changes, reports a bad file and keeps the
+    // current album, offers relinking of missing files); true when it opened.
+    bool openAlbum(const QString& path);
+    // Saves to `path` (the album's file from now on); false after telling the
+    // user why.
+    bool saveAlbum(const QString& path);
+    // Empty for an album never saved.
+    QString albumFilePath() const { return albumPath; }
+    // Sets the album's file (the title follows) without reading or writing
+    // anything: used by crash recovery.
+    void setAlbumFilePath(const QString& path);
+    // Asks Save/Discard/Cancel when there are unsaved changes; true when the
+    // caller may go on.
+    bool maybeSave();
 
     // The filter texts of the photo and audio file dialogs.
     static QString photoDialogFilter();
@@ -73,6 +102,11 @@ public slots:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private slots:
     void on_play_clicked();
@@ -145,6 +179,31 @@ private:
     void showMediaInfoNone();
     void sortFocusedStrip();
 
+    // Album files (reelwright_album.cpp).
+    void connectAlbumCommands();
+    void newAlbum();
+    void chooseAndOpenAlbum();
+    // Save, or Save As for an album never saved; false when nothing was saved.
+    bool save();
+    bool saveAs();
+    // Opens `path` without asking about unsaved changes first.
+    bool openAlbumFile(const QString& path);
+    QString albumName() const;
+    void updateTitle();
+    void rebuildRecentMenu();
+    void retranslateAlbumCommands();
+    void undoOrRedo(bool redo);
+    void showUndoTexts();
+    // After the document changed behind the strips' backs (open, new, undo):
+    // the preview, the time line, the enabling and the settings panel.
+    void refreshAfterDocumentChange();
+    void showAlbumSettings();
+    void startProbe();
+    void stopProbe();
+    void showProbeProgress(int done, int total);
+    // The first album file among the local files of a drop, or empty.
+    static QString droppedAlbum(const QMimeData* mime);
+
     std::unique_ptr<Ui_ReelwrightClass> form;
     int playState = 0;
     QTimer* progressTimer = nullptr;
@@ -160,4 +219,8 @@ private:
     QAction* autoRotateAction = nullptr;
     QAction* autoRotateAllAction = nullptr;
     double pixelsPerFrame = 1.0;
+    QString albumPath;
+    AlbumProbe* probe = nullptr;
+    QLabel* probeLabel = nullptr;
+    QProgressBar* probeBar = nullptr;
 };

@@ -12,8 +12,10 @@
 #include "outputsetting.h"
 #include "photolistwidget.h"
 #include "preferences.h"
+#include "settingskeys.h"
 #include "timefunctions.h"
 #include "ui_reelwright.h"
+#include "zupref.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -303,6 +305,11 @@ void Reelwright::on_burn_clicked()
         if (settings.exec() != QDialog::Accepted)
             return;
         profile = settings.profileData();
+        // The album remembers what it was last compiled with.
+        ZuPref* pref = ZuPref::instance();
+        document.setOutput({pref->value(SettingsKey::LastProfileUrl).toString(),
+                            pref->value(SettingsKey::LastProfileGroup).toString(),
+                            pref->value(SettingsKey::OutputPath).toString(), settings.outputFilename()});
         for (auto it = profile.properties.cbegin(); it != profile.properties.cend(); ++it)
             qCDebug(lcEncode).noquote() << "key:" << it.key() << ", value:" << it.value().toString();
         renderParamsFromProfile(renderParam, profile);

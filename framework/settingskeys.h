@@ -42,6 +42,9 @@ inline constexpr QLatin1StringView RecentProfiles{"recent_profiles"};
 inline constexpr QLatin1StringView AdvanceShow{"AdvanceShow"};
 inline constexpr QLatin1StringView ButtonAdvShow{"button_adv_show"};
 
+// Album files opened or saved last, newest first (a string list).
+inline constexpr QLatin1StringView RecentAlbums{"recent_albums"};
+
 // True until the main window was shown once.
 inline constexpr QLatin1StringView FirstStart{"FirstStart"};
 // What the machine does after a successful compile (ZuPowerState codes).

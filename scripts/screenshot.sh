@@ -25,7 +25,7 @@ shoot() {
     done
     sleep 3
     local window
-    window=$(xwininfo -root -tree | awk '/"Reelwright"/ { print $1; exit }')
+    window=$(xwininfo -root -tree | awk '/"[^"]* - Reelwright"/ { print $1; exit }')
     import -window "${window:-root}" "$scratch/shot.png"
     kill -TERM "$pid"
     wait "$pid"

@@ -10,6 +10,7 @@
 std::unique_ptr<QObject> makeReelwrightTests();
 std::unique_ptr<QObject> makeStartupTests();
 std::unique_ptr<QObject> makePreferencesTests();
+std::unique_ptr<QObject> makeAlbumWindowTests();
 
 // What libavformat reads back from a compiled file.
 struct DecodedVideo {

@@ -19,6 +19,7 @@ int main(int argc, char** argv)
     suites.push_back(makeReelwrightTests());
     suites.push_back(makeStartupTests());
     suites.push_back(makePreferencesTests());
+    suites.push_back(makeAlbumWindowTests());
 
     int failures = 0;
     for (const auto& suite : suites)
