@@ -1,5 +1,6 @@
 #include "launchpaths.h"
 
+#include "albumfile.h"
 #include "audiolistwidget.h"
 #include "filesfromurls.h"
 #include "photolistwidget.h"
@@ -31,11 +32,6 @@ bool matchesAny(const QString& fileName, const QStringList& filters)
     return false;
 }
 
-bool isAlbumPath(const QString& path)
-{
-    return QFileInfo(path).suffix().compare(QStringLiteral("reelwright"), Qt::CaseInsensitive) == 0;
-}
-
 } // namespace
 
 namespace LaunchPaths {
@@ -65,7 +61,8 @@ QStringList fromArguments(const QStringList& arguments, const QString& workingDi
 
 QString encode(const QStringList& paths)
 {
-    return kPathsMarker + QString::fromUtf8(QJsonDocument(QJsonArray::fromStringList(paths)).toJson(QJsonDocument::Compact));
+    return kPathsMarker +
+           QString::fromUtf8(QJsonDocument(QJsonArray::fromStringList(paths)).toJson(QJsonDocument::Compact));
 }
 
 std::optional<QStringList> decode(const QString& message)
@@ -97,7 +94,7 @@ Sorted sort(const QStringList& paths, const QStringList& photoFilters, const QSt
             if (photos.isEmpty())
                 sorted.emptyFolders << path;
             sorted.photos << photos;
-        } else if (isAlbumPath(path)) {
+        } else if (AlbumFile::isAlbumFile(path)) {
             sorted.albums << path;
         } else if (matchesAny(info.fileName(), photoFilters)) {
             sorted.photos << path;
@@ -159,13 +156,19 @@ void Reelwright::openPaths(const QStringList& paths)
     note(sorted.unknown, tr("%1: neither a photo, a sound nor an album"));
     note(sorted.emptyFolders, tr("%1: a folder without photos"));
 
-    // Albums are not yet opened from here: they count as files of no known kind.
-    note(sorted.albums, tr("%1: neither a photo, a sound nor an album"));
-    on_pause_clicked();
-    if (!sorted.photos.isEmpty())
-        importFiles(sorted.photos, true);
-    if (!sorted.sounds.isEmpty())
-        importFiles(sorted.sounds, false);
+    note(sorted.albums.mid(1), tr("%1: only one album opens at a time"));
+
+    // The photos and sounds go into the album just opened; when it did not
+    // open (the user kept the current one, or the file is bad and said so),
+    // they stay out of an album they were not meant for.
+    const bool opened = sorted.albums.isEmpty() || openAlbum(sorted.albums.first());
+    if (opened) {
+        on_pause_clicked();
+        if (!sorted.photos.isEmpty())
+            importFiles(sorted.photos, true);
+        if (!sorted.sounds.isEmpty())
+            importFiles(sorted.sounds, false);
+    }
 
     if (!problems.isEmpty())
         ZuMessageBox::alert(tr("These could not be opened:") + QLatin1Char('\n') + problems.join(QLatin1Char('\n')),
