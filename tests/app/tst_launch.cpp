@@ -11,6 +11,7 @@
 #include "autosave.h"
 #include "filesfromurls.h"
 #include "launchpaths.h"
+#include "recentalbums.h"
 #include "reelwright.h"
 #include "zumessagebox.h"
 #include "zupref.h"
@@ -504,6 +505,8 @@ private slots:
             QCOMPARE(summary(w.albumDocument().contents()), summary(earlier));
             QVERIFY(w.albumDocument().isModified());
             QCOMPARE(w.albumFilePath(), own);
+            // The copy is not an album the user chose.
+            QVERIFY(!RecentAlbums::stored().contains(found.albumCopy));
             QVERIFY(Autosave::find(folder).exists());
             // Save writes the user's file, and the copy goes.
             QVERIFY(w.saveAlbum(w.albumFilePath()));
