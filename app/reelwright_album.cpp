@@ -143,8 +143,8 @@ QString Reelwright::albumName() const
 void Reelwright::updateTitle()
 {
     const QString modified = document.isModified() ? QStringLiteral("*") : QString();
-    setWindowTitle(tr("%1%2 - %3", "album name, mark of unsaved changes, product name")
-                       .arg(albumName(), modified, ZuPref::product_name()));
+    //: The window title: album name, "*" while there are unsaved changes, product name.
+    setWindowTitle(tr("%1%2 - %3").arg(albumName(), modified, ZuPref::product_name()));
 }
 
 void Reelwright::setAlbumFilePath(const QString& path)

@@ -361,6 +361,10 @@ void AlbumDocument::loadContents(const AlbumContents& album)
 {
     // `album` may come from this document's own contents().
     const AlbumContents copy = album;
+    // Another album: nothing before it can be undone, and as loaded it is
+    // unmodified (already so for whoever hears of the change).
+    m_undo->clear();
+    m_groupStarted = false;
     m_album.photos = copy.photos;
     for (ImageInfo& photo : m_album.photos)
         photo.imageType = imageTypeOf(photo.procs);
@@ -375,47 +379,17 @@ void AlbumDocument::loadContents(const AlbumContents& album)
     m_album.loopAudio = copy.loopAudio;
     m_album.fadeAudio = copy.fadeAudio;
     m_output = copy.output;
-    // Another album: nothing of the old one's history applies to it.
-    m_undo->clear();
     emit photosReset();
     emit clipsReset();
     emit settingsChanged();
     emit changed();
 }
 
-namespace {
-
-// The output choices are one value: the step swaps it in and out.
-class OutputEdit : public QUndoCommand
-{
-public:
-    OutputEdit(AlbumDocument& document, AlbumOutput& stored, const AlbumOutput& other, const QString& text)
-        : QUndoCommand(text)
-        , document(document)
-        , stored(stored)
-        , other(other)
-    {
-    }
-    void redo() override
-    {
-        std::swap(stored, other);
-        emit document.changed();
-    }
-    void undo() override { redo(); }
-
-private:
-    AlbumDocument& document;
-    AlbumOutput& stored;
-    AlbumOutput other;
-};
-
-} // namespace
-
 void AlbumDocument::setOutput(const AlbumOutput& output)
 {
     if (m_output == output)
         return;
-    record(new OutputEdit(*this, m_output, output, tr("Output Settings")));
+    record(AlbumEdits::output(*this, m_output, output, tr("Output Settings")));
 }
 
 void AlbumDocument::fillPhotoDetails(const ImageInfo& probed)
@@ -424,19 +398,11 @@ void AlbumDocument::fillPhotoDetails(const ImageInfo& probed)
         ImageInfo& photo = m_album.photos[row];
         if (photo.filePath != probed.filePath)
             continue;
-        // What the file says; the user's steps and zoom path stay.
-        photo.width = probed.width;
-        photo.height = probed.height;
-        photo.depth = probed.depth;
-        photo.suffix = probed.suffix;
-        photo.fileSize = probed.fileSize;
-        photo.lastModified = probed.lastModified;
-        photo.exifMirror = probed.exifMirror;
-        photo.exifFlip = probed.exifFlip;
-        photo.exifRotation = probed.exifRotation;
-        photo.exifProperties = probed.exifProperties;
-        photo.thumbnail = probed.thumbnail;
-        photo.thumbnailTurned = probed.thumbnailTurned;
+        AlbumEdits::fillDetails(photo, probed);
         emit photosChanged(row, 1);
     }
+    // A photo deleted before its details arrived gets them too, so that an
+    // undo brings it back complete.
+    for (int i = 0; i < m_undo->count(); ++i)
+        AlbumEdits::fillHeldDetails(m_undo->command(i), probed);
 }

@@ -95,9 +95,9 @@ public:
     bool isModified() const;
     void markSaved();
     // Groups the edits until the matching endEdit() into one undo step named
-    // `text` (an import that arrives in batches, a drag). Groups nest: the
-    // outermost named one names the step; with no name anywhere the step
-    // takes the name of its first edit. A group without edits leaves no step.
+    // `text` (an import that arrives in batches, a drag). Groups nest; the
+    // step is named when its first edit arrives, after the outermost group
+    // named by then (or that edit). A group without edits leaves no step.
     // The history cannot be undone or redone while a group holds edits.
     void beginEdit(const QString& text);
     void endEdit();
@@ -149,11 +149,11 @@ private:
 
     StoryBoardData m_album;
     bool m_rotateWhileImporting = true;
-    AlbumOutput m_output;
     QUndoStack* m_undo;
     int m_openEdits = 0;
     bool m_groupStarted = false;
     QString m_groupText;
+    AlbumOutput m_output;
 };
 
 // Keeps one group of edits open while it lives (AlbumDocument::beginEdit).

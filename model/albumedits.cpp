@@ -46,7 +46,17 @@ public:
         : QUndoCommand(text)
     {}
     virtual qsizetype heldRecords() const { return 0; }
+    virtual void fillHeldDetails(const ImageInfo&) {}
 };
+
+// Fills the details of the photos among `records` (clips have none).
+void fillRecords(QList<ImageInfo>& records, const ImageInfo& probed)
+{
+    for (ImageInfo& photo : records)
+        if (photo.filePath == probed.filePath)
+            fillDetails(photo, probed);
+}
+void fillRecords(QList<AudioInfo>&, const ImageInfo&) {}
 
 // ---- the moves every command is made of: each changes the album and
 // announces it, and the reverse of each is one of them too
@@ -133,6 +143,7 @@ public:
     void redo() override { m_inserts ? put() : take(); }
     void undo() override { m_inserts ? take() : put(); }
     qsizetype heldRecords() const override { return m_outside.size(); }
+    void fillHeldDetails(const ImageInfo& probed) override { fillRecords(m_outside, probed); }
 
 private:
     void put() { putRun<List>(m_document, m_first, m_outside); }
@@ -205,6 +216,7 @@ public:
     void redo() override { swapAll<List>(m_document, m_other); }
     void undo() override { swapAll<List>(m_document, m_other); }
     qsizetype heldRecords() const override { return m_other.size(); }
+    void fillHeldDetails(const ImageInfo& probed) override { fillRecords(m_other, probed); }
 
 private:
     AlbumDocument& m_document;
@@ -356,6 +368,31 @@ private:
     const bool m_on;
 };
 
+class OutputCommand : public Command
+{
+public:
+    OutputCommand(AlbumDocument& document, AlbumOutput& field, const AlbumOutput& value, const QString& text)
+        : Command(text)
+        , m_document(document)
+        , m_field(field)
+        , m_other(value)
+    {}
+
+    void redo() override { swapOutput(); }
+    void undo() override { swapOutput(); }
+
+private:
+    void swapOutput()
+    {
+        std::swap(m_field, m_other);
+        emit m_document.changed();
+    }
+
+    AlbumDocument& m_document;
+    AlbumOutput& m_field;
+    AlbumOutput m_other; // the choices the album does not have now
+};
+
 } // namespace
 
 // ---- the factories
@@ -421,6 +458,39 @@ QUndoCommand* duration(AlbumDocument& document, bool photo, qint32 ms, const QSt
 QUndoCommand* flag(AlbumDocument& document, bool StoryBoardData::*field, bool on, const QString& text)
 {
     return new FlagCommand(document, field, on, text);
+}
+
+QUndoCommand* output(AlbumDocument& document, AlbumOutput& field, const AlbumOutput& value, const QString& text)
+{
+    return new OutputCommand(document, field, value, text);
+}
+
+void fillDetails(ImageInfo& photo, const ImageInfo& probed)
+{
+    photo.width = probed.width;
+    photo.height = probed.height;
+    photo.depth = probed.depth;
+    photo.suffix = probed.suffix;
+    photo.fileSize = probed.fileSize;
+    photo.lastModified = probed.lastModified;
+    photo.exifMirror = probed.exifMirror;
+    photo.exifFlip = probed.exifFlip;
+    photo.exifRotation = probed.exifRotation;
+    photo.exifProperties = probed.exifProperties;
+    photo.thumbnail = probed.thumbnail;
+    photo.thumbnailTurned = probed.thumbnailTurned;
+}
+
+void fillHeldDetails(const QUndoCommand* command, const ImageInfo& probed)
+{
+    if (!command)
+        return;
+    // The history hands its commands out read-only; the records they hold
+    // are the document's own, kept aside, and filling them changes no step.
+    if (auto* own = dynamic_cast<Command*>(const_cast<QUndoCommand*>(command)))
+        own->fillHeldDetails(probed);
+    for (int i = 0; i < command->childCount(); ++i)
+        fillHeldDetails(command->child(i), probed);
 }
 
 qsizetype heldRecords(const QUndoCommand* command)

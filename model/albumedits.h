@@ -9,6 +9,7 @@
 // The commands are built by AlbumDocument, which checks each edit first: a
 // command is made only for an edit that changes something.
 
+#include "albumfile.h"
 #include "storyboard.h"
 
 #include <QList>
@@ -68,7 +69,17 @@ QUndoCommand* clipTrim(AlbumDocument& document, int index, double startTime, dou
 QUndoCommand* duration(AlbumDocument& document, bool photo, qint32 ms, const QString& text);
 QUndoCommand* flag(AlbumDocument& document, bool StoryBoardData::*field, bool on, const QString& text);
 
+// The document's `field` becomes `value`.
+QUndoCommand* output(AlbumDocument& document, AlbumOutput& field, const AlbumOutput& value, const QString& text);
+
 // The photos and clips `command` and its children hold outside the album.
 qsizetype heldRecords(const QUndoCommand* command);
+
+// What a probe of its file found, into a photo: the user's steps and zoom
+// path stay.
+void fillDetails(ImageInfo& photo, const ImageInfo& probed);
+// The same for the photos of that file that `command` and its children hold
+// outside the album.
+void fillHeldDetails(const QUndoCommand* command, const ImageInfo& probed);
 
 } // namespace AlbumEdits

@@ -78,6 +78,8 @@ struct AlbumFolder {
         if (path.isEmpty())
             return path;
         const QString absolute = QDir::cleanPath(QDir::fromNativeSeparators(QFileInfo(path).absoluteFilePath()));
+        if (absolute == plain)
+            return QStringLiteral(".");
         if (below(absolute, plain))
             return QDir(plain).relativeFilePath(absolute);
         const QString canonicalPath = QFileInfo(absolute).canonicalFilePath();
@@ -498,14 +500,43 @@ QStringList missingFilesOf(const AlbumContents& album)
 
 QString describeParseError(const QJsonParseError& error, const QByteArray& bytes)
 {
-    // An error at the very end means the text stops in the middle: a write
+    // JSON that runs into the end of the file stops in the middle: a write
     // or copy that did not finish.
-    qsizetype end = bytes.size();
-    while (end > 0 && QChar::isSpace(uchar(bytes.at(end - 1))))
+    const auto space = [&bytes](qsizetype i) { return QChar::isSpace(uchar(bytes.at(i))); };
+    qsizetype begin = 0, end = bytes.size();
+    while (begin < end && space(begin))
+        ++begin;
+    while (end > begin && space(end - 1))
         --end;
-    if (error.offset >= end && error.error != QJsonParseError::GarbageAtEnd)
+    const bool startsAsJson = begin < end && (bytes.at(begin) == '{' || bytes.at(begin) == '[');
+    if (startsAsJson && error.offset >= end && error.error != QJsonParseError::GarbageAtEnd)
         return Text::tr("it ends in the middle (cut short?)");
     return Text::tr("it is not JSON text (%1 at character %2)").arg(error.errorString()).arg(error.offset);
+}
+
+// Of several files with the missing file's name, the one whose folders
+// agree with the missing path's for the most levels up: a camera's
+// IMG_0001.jpg of 2023/ and of 2024/ each find their own. Ties go to the
+// first found.
+QString closestMatch(const QString& missingPath, const QStringList& candidates)
+{
+    const QStringList wanted = missingPath.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    QString best = candidates.first();
+    int bestShared = -1;
+    for (const QString& candidate : candidates) {
+        const QStringList parts = candidate.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+        int shared = 0;
+        while (
+            shared < wanted.size() - 1 && shared < parts.size() - 1 &&
+            wanted.at(wanted.size() - 2 - shared).compare(parts.at(parts.size() - 2 - shared), Qt::CaseInsensitive) ==
+                0)
+            ++shared;
+        if (shared > bestShared) {
+            bestShared = shared;
+            best = candidate;
+        }
+    }
+    return best;
 }
 
 } // namespace
@@ -608,33 +639,27 @@ int relink(AlbumContents& album, QStringList& missing, const QString& folder)
 {
     if (missing.isEmpty() || folder.isEmpty() || !QFileInfo(folder).isDir())
         return 0;
-    // One walk of the folder, remembering the first file of each name; a
-    // tree larger than the limit is searched only in its first part.
-    QHash<QString, QString> exact;
-    QHash<QString, QString> folded;
+    // One walk of the folder, remembering every file of each name; a tree
+    // larger than the limit is searched only in its first part.
+    QHash<QString, QStringList> exact;
+    QHash<QString, QStringList> folded;
     QDirIterator walk(folder, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
                       QDirIterator::Subdirectories);
     for (int entries = 0; walk.hasNext() && entries < RelinkEntryLimit; ++entries) {
-        const QString path = walk.next();
-        const QFileInfo entry = walk.fileInfo();
-        if (!entry.isFile())
+        const QString path = QDir::cleanPath(QFileInfo(walk.next()).absoluteFilePath());
+        if (!walk.fileInfo().isFile())
             continue;
-        const QString name = entry.fileName();
-        if (!exact.contains(name))
-            exact.insert(name, QDir::cleanPath(path));
-        const QString lower = name.toLower();
-        if (!folded.contains(lower))
-            folded.insert(lower, QDir::cleanPath(path));
+        const QString name = walk.fileInfo().fileName();
+        exact[name].append(path);
+        folded[name.toLower()].append(path);
     }
 
     QHash<QString, QString> found; // missing path -> found path
     for (const QString& path : std::as_const(missing)) {
         const QString name = QFileInfo(path).fileName();
-        QString match = exact.value(name);
-        if (match.isEmpty())
-            match = folded.value(name.toLower());
-        if (!match.isEmpty())
-            found.insert(path, QFileInfo(match).absoluteFilePath());
+        const QStringList candidates = exact.contains(name) ? exact.value(name) : folded.value(name.toLower());
+        if (!candidates.isEmpty())
+            found.insert(path, closestMatch(path, candidates));
     }
     if (found.isEmpty())
         return 0;

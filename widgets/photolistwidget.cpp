@@ -96,6 +96,12 @@ void PhotoListWidget::setImageForItem(ImageInfo& info, QListWidgetItem* item)
     case 6: picture = info.thumbnailTurned; break;
     default: picture = info.thumbnailTurned.mirrored(true, false); break;
     }
+    if (picture.isNull()) {
+        // An opened album shows before its thumbnails are made: a plain
+        // frame the size of one keeps the strip's layout until it arrives.
+        picture = QImage(ImageReader::ThumbnailWidth, ImageReader::ThumbnailHeight, QImage::Format_RGB32);
+        picture.fill(ImageReader::ThumbnailBackground);
+    }
     item->setData(Qt::DecorationRole, QPixmap::fromImage(picture));
 }
 

@@ -15,6 +15,8 @@ std::unique_ptr<QObject> makeAudioReaderTests();
 std::unique_ptr<QObject> makeInfoParserTests();
 std::unique_ptr<QObject> makeFfmpegPtrTests();
 std::unique_ptr<QObject> makeAlbumDocumentTests();
+std::unique_ptr<QObject> makeAlbumUndoTests();
+std::unique_ptr<QObject> makeAlbumFileTests();
 
 QString mediaFile(const QString& name) { return sampleMediaFile(name); }
 
@@ -67,9 +69,11 @@ int main(int argc, char** argv)
     if (!sampleMediaPresent())
         return 1;
     int failures = 0;
-    const std::unique_ptr<QObject> suites[] = {makeTimeFunctionsTests(), makeRecordsTests(),      makeExifTests(),
-                                               makeImageReaderTests(),   makeAudioReaderTests(),  makeInfoParserTests(),
-                                               makeFfmpegPtrTests(),     makeAlbumDocumentTests()};
+    const std::unique_ptr<QObject> suites[] = {
+        makeTimeFunctionsTests(), makeRecordsTests(),       makeExifTests(),
+        makeImageReaderTests(),   makeAudioReaderTests(),   makeInfoParserTests(),
+        makeFfmpegPtrTests(),     makeAlbumDocumentTests(), makeAlbumFileTests(),
+        makeAlbumUndoTests()};
     for (const auto& suite : suites)
         failures += QTest::qExec(suite.get(), argc, argv);
     return failures == 0 ? 0 : 1;

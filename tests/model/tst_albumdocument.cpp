@@ -5,6 +5,7 @@
 #include "albumdocument.h"
 #include "imagereader.h"
 #include "modeltests.h"
+#include "signallog.h"
 #include "photoimport.h"
 
 #include <QSignalSpy>
@@ -48,39 +49,6 @@ QString clipNames(const AlbumDocument& document)
         names << nameOf(info.filePath);
     return names.join(QLatin1Char(','));
 }
-
-// Every signal of the document, in the order sent, as "name args".
-class SignalLog
-{
-public:
-    explicit SignalLog(AlbumDocument& document)
-    {
-        const auto two = [this](const char* name) {
-            return [this, name](int a, int b) {
-                lines << QStringLiteral("%1 %2 %3").arg(QLatin1String(name)).arg(a).arg(b);
-            };
-        };
-        const auto three = [this](const char* name) {
-            return [this, name](int a, int b, int c) {
-                lines << QStringLiteral("%1 %2 %3 %4").arg(QLatin1String(name)).arg(a).arg(b).arg(c);
-            };
-        };
-        const auto none = [this](const char* name) { return [this, name] { lines << QLatin1String(name); }; };
-        QObject::connect(&document, &AlbumDocument::photosInserted, two("photosInserted"));
-        QObject::connect(&document, &AlbumDocument::photosRemoved, two("photosRemoved"));
-        QObject::connect(&document, &AlbumDocument::photosMoved, three("photosMoved"));
-        QObject::connect(&document, &AlbumDocument::photosChanged, two("photosChanged"));
-        QObject::connect(&document, &AlbumDocument::photosReset, none("photosReset"));
-        QObject::connect(&document, &AlbumDocument::clipsInserted, two("clipsInserted"));
-        QObject::connect(&document, &AlbumDocument::clipsRemoved, two("clipsRemoved"));
-        QObject::connect(&document, &AlbumDocument::clipsMoved, three("clipsMoved"));
-        QObject::connect(&document, &AlbumDocument::clipsChanged, two("clipsChanged"));
-        QObject::connect(&document, &AlbumDocument::clipsReset, none("clipsReset"));
-        QObject::connect(&document, &AlbumDocument::settingsChanged, none("settingsChanged"));
-        QObject::connect(&document, &AlbumDocument::changed, none("changed"));
-    }
-    QStringList lines;
-};
 
 // Runs one edit written as "verb numbers...", e.g. "move 0 2 1".
 void applyEdit(AlbumDocument& document, const QString& edit)

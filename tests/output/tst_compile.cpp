@@ -2,6 +2,7 @@
 // profile through the real option layer, and the command-line renderer,
 // each checked by decoding the written file back.
 
+#include "albumfile.h"
 #include "avwritermanager.h"
 #include "compilearguments.h"
 #include "compileprogress.h"
@@ -85,6 +86,20 @@ class TestCompile : public QObject
     std::vector<quint64> m_uninterrupted;
 
     QString path(const QString& name) const { return m_dir.filePath(name); }
+    // testProfile() as a profile file the command line takes.
+    QString writeTestProfileFile() const
+    {
+        QFile profileFile(path(QStringLiteral("test-profile.json")));
+        if (!profileFile.open(QIODevice::WriteOnly))
+            return {};
+        QJsonObject properties;
+        const ZumProfileData profile = testProfile();
+        for (auto it = profile.properties.cbegin(); it != profile.properties.cend(); ++it)
+            properties.insert(it.key(), it.value().toString());
+        profileFile.write(
+            QJsonDocument(QJsonObject{{"name", "Test"}, {"group", "general"}, {"properties", properties}}).toJson());
+        return profileFile.fileName();
+    }
     // Runs the compile loop to its end; false when it does not end.
     bool runLoop(AVWriterManager& loop, const QString& file, int pauseAfter = -1);
 
@@ -105,6 +120,7 @@ private slots:
     void commandLineErrors();
     void commandLineRender();
     void commandLineMatchesLoop();
+    void albumFileMatchesLoop();
     void cleanupTestCase();
 };
 
@@ -434,6 +450,38 @@ void TestCompile::commandLineErrors_data()
     QTest::newRow("unwritable folder") << QStringList{photo, "-o", "/proc/version/out"} << "cannot be written" << 2;
     QTest::newRow("bad name") << QStringList{photo, "-n", "a:b"} << "cannot be a file name" << 2;
     QTest::newRow("bad duration") << QStringList{photo, "--photo-ms", "abc"} << "--photo-ms" << 2;
+
+    QFile notAlbum(path(QStringLiteral("notes.reelwright")));
+    notAlbum.open(QIODevice::WriteOnly);
+    notAlbum.write("these are not photos");
+    notAlbum.close();
+    AlbumContents album;
+    album.photos = m_album.photos;
+    ImageInfo gone = m_album.photos.at(0);
+    gone.filePath = path(QStringLiteral("gone/photo.jpg"));
+    album.photos.insert(1, gone);
+    AudioInfo goneSound = m_album.audios.at(0);
+    goneSound.filePath = path(QStringLiteral("gone/song.wav"));
+    album.clips = {goneSound};
+    QVERIFY(AlbumFile::write(path(QStringLiteral("incomplete.reelwright")), album, nullptr));
+    album = {};
+    album.photos = m_album.photos;
+    album.output.profileUrl = QStringLiteral("nosuchprofile");
+    QVERIFY(AlbumFile::write(path(QStringLiteral("unknown-profile.reelwright")), album, nullptr));
+    QTest::newRow("album missing") << QStringList{path("nowhere.reelwright")} << "does not exist" << 2;
+    QTest::newRow("album not JSON") << QStringList{path("notes.reelwright")} << path("notes.reelwright") + " cannot"
+                                    << 2;
+    QTest::newRow("album with missing files")
+        << QStringList{path("incomplete.reelwright")}
+        << "2 file(s) of the album " + path("incomplete.reelwright") + " are missing:\n  " + path("gone/photo.jpg") +
+               "\n  " + path("gone/song.wav")
+        << 2;
+    QTest::newRow("album with its own unknown profile")
+        << QStringList{path("unknown-profile.reelwright")} << "Unknown profile \"nosuchprofile\"" << 2;
+    QTest::newRow("album and photo options") << QStringList{path("unknown-profile.reelwright"), "--photo-ms", "1000"}
+                                             << "--photo-ms cannot be combined" << 2;
+    QTest::newRow("album and sound") << QStringList{path("unknown-profile.reelwright"), "-a", s_media + "/x.wav"}
+                                     << "--audio cannot be combined" << 2;
 }
 
 void TestCompile::commandLineErrors()
@@ -476,15 +524,8 @@ void TestCompile::commandLineRender()
 void TestCompile::commandLineMatchesLoop()
 {
     QVERIFY(!m_uninterrupted.empty());
-    QFile profileFile(path(QStringLiteral("test-profile.json")));
-    QVERIFY(profileFile.open(QIODevice::WriteOnly));
-    QJsonObject properties;
-    const ZumProfileData profile = testProfile();
-    for (auto it = profile.properties.cbegin(); it != profile.properties.cend(); ++it)
-        properties.insert(it.key(), it.value().toString());
-    profileFile.write(
-        QJsonDocument(QJsonObject{{"name", "Test"}, {"group", "general"}, {"properties", properties}}).toJson());
-    profileFile.close();
+    QFile profileFile(writeTestProfileFile());
+    QVERIFY(profileFile.exists());
 
     QProcess process;
     process.start(QStringLiteral(REELWRIGHT_APP_DIR "/reelwright-render"),
@@ -495,6 +536,49 @@ void TestCompile::commandLineMatchesLoop()
     QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
     const DecodedFile decoded = decodeFile(path("same/My Photo Movie.mp4"));
     QVERIFY(decoded.frameChecksums == m_uninterrupted);
+}
+
+// A saved album renders with its own settings, folder and name the frames
+// the compile loop makes of the same album.
+void TestCompile::albumFileMatchesLoop()
+{
+    QVERIFY(!m_uninterrupted.empty());
+    const QString profileFile = writeTestProfileFile();
+    QVERIFY(QFileInfo::exists(profileFile));
+
+    AlbumContents album;
+    album.photos = m_album.photos;
+    album.clips = m_album.audios;
+    album.photoMs = m_album.photoMs;
+    album.transitionMs = m_album.transitionMs;
+    album.useTransition = m_album.useTransition;
+    album.dissolveOnly = m_album.dissolveOnly;
+    album.useZoom = m_album.useZoom;
+    album.loopAudio = m_album.loopAudio;
+    album.fadeAudio = m_album.fadeAudio;
+    album.output = {profileFile, QStringLiteral("general"), path(QStringLiteral("from-album")),
+                    QStringLiteral("Saved Album")};
+    const QString file = path(QStringLiteral("saved.reelwright"));
+    QString error;
+    QVERIFY2(AlbumFile::write(file, album, &error), qPrintable(error));
+
+    QProcess process;
+    process.start(QStringLiteral(REELWRIGHT_APP_DIR "/reelwright-render"), {file, "-q"});
+    QVERIFY(process.waitForFinished(120000));
+    QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
+    const QString video = path(QStringLiteral("from-album/Saved Album.mp4"));
+    QCOMPARE(QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed(), video);
+    QVERIFY(decodeFile(video).frameChecksums == m_uninterrupted);
+
+    // Options given win over what the album remembers (its profile is
+    // unknown here).
+    album.output.profileUrl = QStringLiteral("nosuchprofile");
+    QVERIFY(AlbumFile::write(file, album, &error));
+    process.start(QStringLiteral(REELWRIGHT_APP_DIR "/reelwright-render"),
+                  {file, "-q", "-o", path(QStringLiteral("overridden")), "-n", "Other", "-p", profileFile});
+    QVERIFY(process.waitForFinished(120000));
+    QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
+    QVERIFY(decodeFile(path(QStringLiteral("overridden/Other.mp4"))).frameChecksums == m_uninterrupted);
 }
 
 std::unique_ptr<QObject> makeCompileTests() { return std::make_unique<TestCompile>(); }

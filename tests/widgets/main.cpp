@@ -28,6 +28,7 @@ int main(int argc, char** argv)
     suites.push_back(makeMediaInfoTests());
     suites.push_back(makeStripDocumentTests());
     suites.push_back(makeStripDragRulesTests());
+    suites.push_back(makeStripUndoTests());
 
     int failures = 0;
     for (const auto& suite : suites)

@@ -5,6 +5,7 @@
 
 #include "albumdocument.h"
 #include "audiolistwidget.h"
+#include "imagereader.h"
 #include "importflow.h"
 #include "importprogress.h"
 #include "photolistwidget.h"
@@ -222,6 +223,46 @@ private slots:
         photos.clear();
         QVERIFY(document.photos().isEmpty());
         QCOMPARE(document.clips().size(), 2);
+    }
+
+    // An opened album shows at once with plain frames for its photos; each
+    // thumbnail replaces its frame as it arrives, turned by the photo's steps.
+    void openedAlbumShowsThumbnailsAsTheyArrive()
+    {
+        AlbumDocument document;
+        PhotoListWidget strip;
+        strip.setDocument(&document);
+        strip.resize(600, 140);
+        strip.show();
+        AlbumContents album;
+        album.photos = {photo("a"), photo("b"), photo("a")};
+        album.photos[2].procs = {Mirror};
+        document.loadContents(album);
+        QCOMPARE(shownRows(strip), QStringLiteral("a|b|a"));
+        const auto shown = [&strip](int photoIndex) {
+            return strip.item(2 * photoIndex)->data(Qt::DecorationRole).value<QPixmap>().toImage();
+        };
+        for (int i = 0; i < 3; ++i) {
+            const QImage frame = shown(i);
+            QCOMPARE(frame.size(), QSize(ImageReader::ThumbnailWidth, ImageReader::ThumbnailHeight));
+            QCOMPARE(frame.pixel(5, 5), ImageReader::ThumbnailBackground);
+            QCOMPARE(frame.pixel(75, 55), ImageReader::ThumbnailBackground);
+        }
+        QVERIFY(!strip.grab().isNull()); // painting the frames
+
+        ImageInfo probed = photo("a");
+        probed.thumbnail = QImage(ImageReader::ThumbnailWidth, ImageReader::ThumbnailHeight, QImage::Format_RGB32);
+        probed.thumbnail.fill(Qt::red);
+        for (int x = 0; x < ImageReader::ThumbnailWidth / 2; ++x)
+            for (int y = 0; y < ImageReader::ThumbnailHeight; ++y)
+                probed.thumbnail.setPixel(x, y, qRgb(0, 0, 255));
+        probed.thumbnailTurned = probed.thumbnail.transformed(QTransform().rotate(90));
+        document.fillPhotoDetails(probed);
+        QCOMPARE(shown(0).pixel(5, 5), qRgb(0, 0, 255));
+        QCOMPARE(shown(0).pixel(75, 5), qRgb(255, 0, 0));
+        QCOMPARE(shown(1).pixel(5, 5), ImageReader::ThumbnailBackground);
+        QCOMPARE(shown(2).pixel(5, 5), qRgb(255, 0, 0)); // mirrored
+        QVERIFY(!strip.grab().isNull());
     }
 };
 

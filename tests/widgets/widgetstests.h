@@ -21,5 +21,6 @@ std::unique_ptr<QObject> makeMediaInfoTests();
 // Both strips over one album document
 std::unique_ptr<QObject> makeStripDocumentTests();
 std::unique_ptr<QObject> makeStripDragRulesTests();
+std::unique_ptr<QObject> makeStripUndoTests();
 
 QString mediaFile(const QString& name);

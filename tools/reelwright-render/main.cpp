@@ -1,8 +1,11 @@
 // reelwright-render: compiles an album of photos and music into a video
 // file from the command line, for scripts and servers. It runs the same
 // renderer, compile loop and encoder argument list as the program's compile
-// dialog, so both make the same file from the same album and profile.
+// dialog, so both make the same file from the same album and profile. The
+// album is either the photos and sounds named on the command line or a saved
+// album file.
 
+#include "albumfile.h"
 #include "avwritermanager.h"
 #include "audioreader.h"
 #include "compilearguments.h"
@@ -134,6 +137,39 @@ AudioInfo readAudio(const QString& argument)
     return audio;
 }
 
+// The album file's photos, sound and settings into `album`; its remembered
+// output into `output`. Every file it names must be there: a video silently
+// missing some of them is worse than none.
+void readAlbumFile(const QString& path, StoryBoardData& album, AlbumOutput& output)
+{
+    const AlbumFile::ReadResult read = AlbumFile::read(path);
+    if (!read.ok)
+        throw Failure{read.error, ExitUsage};
+    if (!read.missingFiles.isEmpty()) {
+        QStringList lines;
+        for (const QString& missing : read.missingFiles)
+            lines << QStringLiteral("  ") + QDir::toNativeSeparators(missing);
+        throw Failure{QStringLiteral("%1 file(s) of the album %2 are missing:\n%3")
+                          .arg(read.missingFiles.size())
+                          .arg(QDir::toNativeSeparators(path), lines.join(QLatin1Char('\n'))),
+                      ExitUsage};
+    }
+    if (read.album.photos.isEmpty())
+        throw Failure{QStringLiteral("The album %1 holds no photos.").arg(QDir::toNativeSeparators(path)), ExitUsage};
+    album.photos = read.album.photos;
+    album.audios = read.album.clips;
+    album.photoMs = read.album.photoMs;
+    album.photoSeconds = album.photoMs / 1000.0;
+    album.transitionMs = read.album.transitionMs;
+    album.transitionSeconds = album.transitionMs / 1000.0;
+    album.useTransition = read.album.useTransition;
+    album.dissolveOnly = read.album.dissolveOnly;
+    album.useZoom = read.album.useZoom;
+    album.loopAudio = read.album.loopAudio;
+    album.fadeAudio = read.album.fadeAudio;
+    output = read.album.output;
+}
+
 ZumProfileData readProfile(const QString& name)
 {
     ZuProfileManager* manager = ZuProfileManager::instance();
@@ -191,7 +227,9 @@ int main(int argc, char* argv[])
         "Compiles photos and music into a video file.\n\n"
         "Photos play in the order given; a folder stands for its photos in name order. The sound track is the\n"
         "audio files in the order given; FILE@START:END plays only seconds START to END of a file (either may\n"
-        "be left out: song.mp3@12: starts at 12 s). Prints the progress in percent, then the path of the video.\n"
+        "be left out: song.mp3@12: starts at 12 s). Prints the progress in percent, then the path of the video.\n\n"
+        "reelwright-render ALBUM.reelwright [-o FOLDER] [-n NAME] [-p PROFILE] compiles a saved album with\n"
+        "its own photos, sound, timing, profile, folder and name; -o, -n and -p given override the album's.\n"
         "Exit status: 0 done, 1 the compile failed, 2 the command line or its files cannot be used."));
     parser.addHelpOption();
     const QCommandLineOption audioOption({QStringLiteral("a"), QStringLiteral("audio")},
@@ -226,8 +264,9 @@ int main(int argc, char* argv[])
         QStringLiteral("verbose"), QStringLiteral("Also print the encoder's own messages and the argument list."));
     parser.addOptions({audioOption, photoOption, transitionOption, dissolveOption, noZoomOption, loopOption,
                        profileOption, listOption, folderOption, nameOption, quietOption, verboseOption});
-    parser.addPositionalArgument(QStringLiteral("photos"), QStringLiteral("Photos or folders of photos."),
-                                 QStringLiteral("PHOTO|FOLDER..."));
+    parser.addPositionalArgument(QStringLiteral("photos"),
+                                 QStringLiteral("Photos or folders of photos, or one album file."),
+                                 QStringLiteral("PHOTO|FOLDER...|ALBUM.reelwright"));
     parser.process(app);
     if (!parser.isSet(verboseOption)) {
         // The libraries' own lines ("[mp3 @ 0x...] ...") repeat what the
@@ -253,24 +292,44 @@ int main(int argc, char* argv[])
     RenderParam param;
     ZumProfileData profile;
     QString folder;
-    const QString baseName = parser.value(nameOption);
+    QString baseName = parser.value(nameOption);
+    const QStringList positional = parser.positionalArguments();
+    const bool albumFile = positional.size() == 1 && AlbumFile::isAlbumFile(positional.first());
     try {
-        album.photoMs = parseInt(parser.value(photoOption), QStringLiteral("--photo-ms"), 40, 3600000);
-        album.photoSeconds = album.photoMs / 1000.0;
-        album.transitionMs =
-            parseInt(parser.value(transitionOption), QStringLiteral("--transition-ms"), 0, album.photoMs);
-        album.transitionSeconds = album.transitionMs / 1000.0;
-        album.useTransition = album.transitionMs > 0;
-        album.dissolveOnly = parser.isSet(dissolveOption);
-        album.useZoom = !parser.isSet(noZoomOption);
-        album.loopAudio = parser.isSet(loopOption);
-        if (parser.positionalArguments().isEmpty())
-            throw Failure{QStringLiteral("No photos given (see --help)."), ExitUsage};
-        album.photos = readPhotos(parser.positionalArguments());
-        for (const QString& argument : parser.values(audioOption))
-            album.audios << readAudio(argument);
+        AlbumOutput remembered;
+        if (albumFile) {
+            for (const QCommandLineOption& option :
+                 {audioOption, photoOption, transitionOption, dissolveOption, noZoomOption, loopOption}) {
+                if (parser.isSet(option))
+                    throw Failure{QStringLiteral("--%1 cannot be combined with an album file, which sets its own "
+                                                 "photos, sound and timing.")
+                                      .arg(option.names().constLast()),
+                                  ExitUsage};
+            }
+            readAlbumFile(positional.first(), album, remembered);
+        }
+        const auto chosen = [&parser](const QCommandLineOption& option, const QString& fromAlbum) {
+            return parser.isSet(option) || fromAlbum.isEmpty() ? parser.value(option) : fromAlbum;
+        };
+        baseName = chosen(nameOption, remembered.fileName);
+        if (!albumFile) {
+            album.photoMs = parseInt(parser.value(photoOption), QStringLiteral("--photo-ms"), 40, 3600000);
+            album.photoSeconds = album.photoMs / 1000.0;
+            album.transitionMs =
+                parseInt(parser.value(transitionOption), QStringLiteral("--transition-ms"), 0, album.photoMs);
+            album.transitionSeconds = album.transitionMs / 1000.0;
+            album.useTransition = album.transitionMs > 0;
+            album.dissolveOnly = parser.isSet(dissolveOption);
+            album.useZoom = !parser.isSet(noZoomOption);
+            album.loopAudio = parser.isSet(loopOption);
+            if (positional.isEmpty())
+                throw Failure{QStringLiteral("No photos given (see --help)."), ExitUsage};
+            album.photos = readPhotos(positional);
+            for (const QString& argument : parser.values(audioOption))
+                album.audios << readAudio(argument);
+        }
 
-        profile = readProfile(parser.value(profileOption));
+        profile = readProfile(chosen(profileOption, remembered.profileUrl));
         renderParamsFromProfile(param, profile);
 
         static const QRegularExpression invalidName(QStringLiteral("\\*|:|<|>|\\?|\\/|@|\\|"));
@@ -278,7 +337,7 @@ int main(int argc, char* argv[])
             throw Failure{
                 QStringLiteral("The name \"%1\" cannot be a file name (none of * : < > ? / @ |).").arg(baseName),
                 ExitUsage};
-        folder = QFileInfo(parser.value(folderOption)).absoluteFilePath();
+        folder = QFileInfo(chosen(folderOption, remembered.folder)).absoluteFilePath();
         if (!QDir().mkpath(folder) || !Zu::isFolderWritable(folder))
             throw Failure{QStringLiteral("The output folder %1 cannot be written to.").arg(folder)};
     } catch (const Failure& failure) {

@@ -1,0 +1,636 @@
+// The album document's undo history: any sequence of edits undone and redone
+// in any pattern gives back exactly the album of each point, every undo and
+// redo announces its change as an edit would, steps are named after the
+// action, duration changes merge, groups make one step, the modified state
+// follows the saved step, and the history holds records only while they are
+// outside the album.
+
+#include "albumdocument.h"
+#include "albumfile.h"
+#include "modeltests.h"
+#include "signallog.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUndoStack>
+
+#include <utility>
+
+namespace {
+
+ImageInfo photo(const QString& name, qint64 size, int day, int exifRotation = 0, bool exifMirror = false)
+{
+    ImageInfo info;
+    info.filePath = QStringLiteral("/album/%1.jpg").arg(name);
+    info.suffix = QStringLiteral("jpg");
+    info.width = 400 + int(size);
+    info.height = 300;
+    info.fileSize = size;
+    info.lastModified = QDateTime(QDate(2024, 1, day), QTime(12, 0));
+    info.exifRotation = exifRotation;
+    info.exifMirror = exifMirror;
+    info.exifProperties[0] = name;
+    info.thumbnail = QImage(8, 6, QImage::Format_RGB32);
+    info.thumbnail.fill(QColor(int(size) % 256, day * 10, 0));
+    return info;
+}
+
+AudioInfo clip(const QString& name, double duration)
+{
+    AudioInfo info;
+    info.filePath = QStringLiteral("/music/%1.mp3").arg(name);
+    info.duration = duration;
+    info.endTime = duration;
+    info.sampleRate = 44100;
+    return info;
+}
+
+// Where two albums differ, field by field; empty when they are the same.
+QString albumDifference(const StoryBoardData& a, const StoryBoardData& b)
+{
+    QStringList found;
+    const auto check = [&found](bool same, const QString& what) {
+        if (!same)
+            found << what;
+    };
+    const auto sameTransform = [](const GLTransform& x, const GLTransform& y) {
+        return x.kind == y.kind && std::equal(std::begin(x.value), std::end(x.value), std::begin(y.value));
+    };
+    check(a.photos.size() == b.photos.size(), QStringLiteral("photo count"));
+    for (qsizetype i = 0; i < std::min(a.photos.size(), b.photos.size()); ++i) {
+        const ImageInfo& x = a.photos.at(i);
+        const ImageInfo& y = b.photos.at(i);
+        const QString at = QStringLiteral("photo %1 ").arg(i);
+        check(x.filePath == y.filePath && x.suffix == y.suffix && x.fileSize == y.fileSize &&
+                  x.lastModified == y.lastModified,
+              at + "file");
+        check(x.width == y.width && x.height == y.height && x.depth == y.depth, at + "size");
+        check(x.exifMirror == y.exifMirror && x.exifFlip == y.exifFlip && x.exifRotation == y.exifRotation &&
+                  x.exifProperties == y.exifProperties,
+              at + "EXIF");
+        check(x.procs == y.procs && x.imageType == y.imageType, at + "steps");
+        check(sameTransform(x.fxStart, y.fxStart) && sameTransform(x.fxEnd, y.fxEnd), at + "zoom path");
+        check(x.thumbnail == y.thumbnail && x.thumbnailTurned == y.thumbnailTurned, at + "thumbnails");
+    }
+    check(a.audios.size() == b.audios.size(), QStringLiteral("clip count"));
+    for (qsizetype i = 0; i < std::min(a.audios.size(), b.audios.size()); ++i) {
+        const AudioInfo& x = a.audios.at(i);
+        const AudioInfo& y = b.audios.at(i);
+        const QString at = QStringLiteral("clip %1 ").arg(i);
+        check(x.filePath == y.filePath && x.suffix == y.suffix && x.fileSize == y.fileSize &&
+                  x.lastModified == y.lastModified && x.duration == y.duration,
+              at + "file");
+        check(x.channels == y.channels && x.sampleRate == y.sampleRate && x.bitsPerSample == y.bitsPerSample,
+              at + "format");
+        check(x.startTime == y.startTime && x.endTime == y.endTime, at + "trim");
+    }
+    check(a.patternFiles == b.patternFiles, QStringLiteral("patterns"));
+    check(a.photoMs == b.photoMs && a.photoSeconds == b.photoSeconds, QStringLiteral("photo duration"));
+    check(a.transitionMs == b.transitionMs && a.transitionSeconds == b.transitionSeconds,
+          QStringLiteral("transition duration"));
+    check(a.useTransition == b.useTransition && a.dissolveOnly == b.dissolveOnly && a.useZoom == b.useZoom &&
+              a.loopAudio == b.loopAudio && a.fadeAudio == b.fadeAudio,
+          QStringLiteral("switches"));
+    return found.join(QStringLiteral(", "));
+}
+
+QList<int> numbers(const QString& list)
+{
+    QList<int> values;
+    for (const QString& value : list.split(QLatin1Char(','), Qt::SkipEmptyParts))
+        values << value.toInt();
+    return values;
+}
+
+// The album as its file would hold it.
+QByteArray savedFile(const AlbumDocument& document)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("album.reelwright"));
+    QString error;
+    if (!AlbumFile::write(path, document.contents(), &error))
+        return error.toUtf8();
+    return fileBytes(path);
+}
+
+// Photos a..d (d turned by its EXIF, b mirrored) and clips a, b, c.
+void fillAlbum(AlbumDocument& document)
+{
+    document.insertPhotos(0, {photo("a", 30, 2), photo("b", 10, 3, 0, true), photo("c", 20, 1), photo("d", 40, 4, 90)});
+    document.insertClips(0, {clip("a", 10.0), clip("b", 20.0), clip("c", 30.0)});
+    document.undoStack()->clear();
+}
+
+// Runs one edit written as "verb arguments", e.g. "movePhotos 0 2 1".
+void applyEdit(AlbumDocument& document, const QString& edit)
+{
+    const QStringList words = edit.split(QLatin1Char(' '));
+    const QString verb = words.value(0);
+    const auto n = [&words](int i) { return words.value(i).toInt(); };
+    const auto d = [&words](int i) { return words.value(i).toDouble(); };
+    if (verb == "insertPhotos")
+        document.insertPhotos(n(1), {photo("x", 5, 9, -90), photo("y", 6, 8)});
+    else if (verb == "importPhotos")
+        document.importPhotos(n(1), {photo("i", 7, 7, 90), photo("j", 8, 6, 0, true)});
+    else if (verb == "removePhotos")
+        document.removePhotos(n(1), n(2));
+    else if (verb == "movePhotos")
+        document.movePhotos(n(1), n(2), n(3));
+    else if (verb == "sortPhotos")
+        document.sortPhotos(SortType(n(1)), n(2) != 0);
+    else if (verb == "clearPhotos")
+        document.clearPhotos();
+    else if (verb == "turnLeft")
+        document.addPhotoStep(numbers(words.value(1)), TurnLeft);
+    else if (verb == "turnRight")
+        document.addPhotoStep(numbers(words.value(1)), TurnRight);
+    else if (verb == "mirror")
+        document.addPhotoStep(numbers(words.value(1)), Mirror);
+    else if (verb == "flip")
+        document.addPhotoStep(numbers(words.value(1)), Flip);
+    else if (verb == "autoRotate")
+        document.autoRotatePhotos(numbers(words.value(1)));
+    else if (verb == "restore")
+        document.autoRotatePhotos(numbers(words.value(1)), AlbumDocument::tr("Restore"));
+    else if (verb == "autoRotateAll")
+        document.autoRotateAllPhotos();
+    else if (verb == "insertClips")
+        document.insertClips(n(1), {clip("x", 3.0), clip("y", 4.0)});
+    else if (verb == "removeClips")
+        document.removeClips(n(1), n(2));
+    else if (verb == "moveClips")
+        document.moveClips(n(1), n(2), n(3));
+    else if (verb == "sortClips")
+        document.sortClips(SortType(n(1)), n(2) != 0);
+    else if (verb == "clearClips")
+        document.clearClips();
+    else if (verb == "setClips") {
+        // The audio dialog's result: the order turned round, the first trimmed.
+        QList<AudioInfo> clips(document.clips().crbegin(), document.clips().crend());
+        if (!clips.isEmpty())
+            clips.first().startTime = 1.5;
+        document.setClips(clips);
+    } else if (verb == "sameClips")
+        document.setClips(document.clips());
+    else if (verb == "trim")
+        document.setClipTrim(n(1), d(2), d(3));
+    else if (verb == "photoMs")
+        document.setPhotoMs(n(1));
+    else if (verb == "sync")
+        document.setPhotoMs(n(1), AlbumDocument::tr("Sync with Audio"));
+    else if (verb == "transitionMs")
+        document.setTransitionMs(n(1));
+    else if (verb == "useTransition")
+        document.setUseTransition(n(1) != 0);
+    else if (verb == "dissolveOnly")
+        document.setDissolveOnly(n(1) != 0);
+    else if (verb == "useZoom")
+        document.setUseZoom(n(1) != 0);
+    else if (verb == "loopAudio")
+        document.setLoopAudio(n(1) != 0);
+    else if (verb == "fadeAudio")
+        document.setFadeAudio(n(1) != 0);
+    else if (verb == "output")
+        document.setOutput({QStringLiteral("profile:%1").arg(n(1)), QStringLiteral("group"), QStringLiteral("/videos"),
+                            QStringLiteral("holiday")});
+    else if (verb == "rotateWhileImporting")
+        document.setRotateWhileImporting(n(1) != 0);
+    else if (verb == "save")
+        document.markSaved();
+    else if (verb == "undo")
+        document.undoStack()->undo();
+    else if (verb == "redo")
+        document.undoStack()->redo();
+    else if (verb == "begin")
+        document.beginEdit(words.mid(1).join(QLatin1Char(' ')));
+    else if (verb == "end")
+        document.endEdit();
+    else
+        QFAIL(qPrintable("unknown edit " + edit));
+}
+
+class AlbumUndoTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Each row: edits, then a pattern of undos (u) and redos (r). After
+    // every edit the album is noted for the step the history stands on;
+    // every undo and redo must give back exactly the album of its step.
+    void undoRedoSequences_data()
+    {
+        QTest::addColumn<QString>("edits"); // separated by ";"
+        QTest::addColumn<int>("steps");     // the history's length after the edits
+        QTest::addColumn<QString>("pattern");
+
+        QTest::newRow("photo list edits")
+            << "insertPhotos 1;removePhotos 0 2;movePhotos 0 2 2;importPhotos 9;clearPhotos" << 5
+            << "uuuuurrrrruurruuuuu";
+        QTest::newRow("moves and sorts")
+            << "sortPhotos 3 1;movePhotos 3 1 0;sortPhotos 0 0;sortPhotos 1 1;movePhotos 0 3 1" << 5
+            << "uuurruuuurrrrr";
+        QTest::newRow("steps on photos")
+            << "turnLeft 0,2;mirror 2;turnRight 1,2,3;flip 3;autoRotate 0,3;restore 2;autoRotateAll" << 7
+            << "uuuuuuurrrrrrruuururr";
+        QTest::newRow("a photo named twice takes the step twice") << "turnLeft 1,1;turnLeft 1" << 2 << "uurrur";
+        QTest::newRow("steps after moves keep to their photos")
+            << "turnLeft 0;movePhotos 0 1 3;mirror 3;sortPhotos 0 1;flip 0" << 5 << "uuuuurrrrr";
+        QTest::newRow("clips")
+            << "insertClips 1;removeClips 0 1;moveClips 0 2 2;sortClips 0 0;trim 1 2 5;setClips;trim 0 0 1;clearClips"
+            << 8 << "uuuuuuuurrrrrrrruuuurr";
+        QTest::newRow("settings") << "photoMs 3000;transitionMs 800;useTransition 0;dissolveOnly 1;useZoom 0;"
+                                     "loopAudio 1;fadeAudio 1;useTransition 1;sync 4100;output 1;output 2"
+                                  << 11 << "uuuuuuuuuuurrrrrrrrrrruuur";
+        QTest::newRow("edits that change nothing leave no step")
+            << "mirror 2;removePhotos 3 4;movePhotos 1 1 1;sortPhotos 0 1;sortClips 0 1;turnLeft 7;autoRotate 0;"
+               "sameClips;trim 0 0 10;trim 5 1 2;photoMs 5000;useZoom 1;rotateWhileImporting 0;begin Nothing;end"
+            << 1 << "ur";
+        QTest::newRow("a group is one step")
+            << "turnLeft 0;begin Import Photos;importPhotos 1;importPhotos 3;end;movePhotos 0 1 2" << 3 << "uuurrrur";
+        QTest::newRow("a new edit after undos drops the steps undone")
+            << "turnLeft 0;mirror 1;flip 2;undo;undo;redo;undo;turnRight 3;photoMs 100" << 3 << "uuurrr";
+        QTest::newRow("everything")
+            << "insertPhotos 2;turnLeft 2,3;insertClips 0;sortPhotos 1 0;photoMs 2500;photoMs 2600;setClips;"
+               "removePhotos 1 2;autoRotateAll;transitionMs 900;clearPhotos;clearClips"
+            << 11 << QString("u").repeated(11) + QString("r").repeated(11) + "uuuuuurrrrrr";
+    }
+    void undoRedoSequences()
+    {
+        QFETCH(QString, edits);
+        QFETCH(int, steps);
+        QFETCH(QString, pattern);
+
+        AlbumDocument document;
+        fillAlbum(document);
+        QUndoStack* history = document.undoStack();
+        QMap<int, StoryBoardData> albums{{0, document.data()}};
+        QMap<int, QByteArray> files{{0, savedFile(document)}};
+        int openGroups = 0;
+        for (const QString& edit : edits.split(QLatin1Char(';'))) {
+            applyEdit(document, edit);
+            openGroups += edit.startsWith("begin") ? 1 : edit == "end" ? -1 : 0;
+            if (openGroups > 0)
+                continue; // the group's step is not on the history yet
+            if (edit == "undo" || edit == "redo") {
+                QCOMPARE(albumDifference(document.data(), albums.value(history->index())), QString());
+                continue;
+            }
+            albums[history->index()] = document.data();
+            files[history->index()] = savedFile(document);
+            // Steps undone before this edit are gone from the history.
+            while (albums.lastKey() > history->index())
+                albums.remove(albums.lastKey());
+            while (files.lastKey() > history->index())
+                files.remove(files.lastKey());
+        }
+        QCOMPARE(history->count(), steps);
+        QCOMPARE(history->index(), steps);
+
+        for (QChar move : pattern) {
+            const int before = history->index();
+            QVERIFY2(move == 'u' ? history->canUndo() : history->canRedo(), "the pattern overruns the history");
+            move == 'u' ? history->undo() : history->redo();
+            QCOMPARE(history->index(), move == 'u' ? before - 1 : before + 1);
+            const QString difference = albumDifference(document.data(), albums.value(history->index()));
+            QVERIFY2(
+                difference.isEmpty(),
+                qPrintable(QStringLiteral("after %1 at step %2: %3").arg(move).arg(history->index()).arg(difference)));
+            QVERIFY2(savedFile(document) == files.value(history->index()),
+                     qPrintable(QStringLiteral("saved file after %1 at step %2").arg(move).arg(history->index())));
+        }
+    }
+
+    // An undo announces the reverse change the way the edit announces its
+    // own, and a redo repeats exactly what the edit announced.
+    void undoAndRedoAnnounceLikeEdits_data()
+    {
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<QStringList>("undoLines");
+
+        const std::pair<const char*, const char*> rows[] = {
+            {"insertPhotos 1", "photosRemoved 1 2"},
+            {"removePhotos 2 2", "photosInserted 2 2"},
+            {"movePhotos 0 2 1", "photosMoved 1 2 0"},
+            {"movePhotos 3 1 0", "photosMoved 0 1 3"},
+            {"sortPhotos 0 0", "photosChanged 0 4"},
+            {"clearPhotos", "photosReset"},
+            {"turnLeft 3,1", "photosChanged 3 1,photosChanged 1 1"},
+            {"autoRotateAll", "photosChanged 0 1,photosChanged 1 1,photosChanged 2 1,photosChanged 3 1"},
+            {"insertClips 3", "clipsRemoved 3 2"},
+            {"removeClips 0 2", "clipsInserted 0 2"},
+            {"moveClips 2 1 0", "clipsMoved 0 1 2"},
+            {"sortClips 0 0", "clipsChanged 0 3"},
+            {"setClips", "clipsReset"},
+            {"trim 2 1 2", "clipsChanged 2 1"},
+            {"clearClips", "clipsReset"},
+            {"photoMs 700", "settingsChanged"},
+            {"fadeAudio 1", "settingsChanged"},
+            {"output 3", ""},
+        };
+        for (const auto& [edit, lines] : rows)
+            QTest::newRow(edit) << QString(edit)
+                                << QString(lines).split(',', Qt::SkipEmptyParts) + QStringList{"changed"};
+    }
+    void undoAndRedoAnnounceLikeEdits()
+    {
+        QFETCH(QString, edit);
+        QFETCH(QStringList, undoLines);
+
+        AlbumDocument document;
+        fillAlbum(document);
+        SignalLog log(document);
+        applyEdit(document, edit);
+        const QStringList editLines = log.take();
+        document.undoStack()->undo();
+        QCOMPARE(log.take(), undoLines);
+        document.undoStack()->redo();
+        QCOMPARE(log.take(), editLines);
+    }
+
+    // Each step is named after what the user did; a group after its
+    // outermost name given before its first edit, or after that edit.
+    void stepNames_data()
+    {
+        QTest::addColumn<QString>("edits");
+        QTest::addColumn<QString>("name");
+
+        const std::pair<const char*, const char*> rows[] = {
+            {"turnLeft 0", "Turn Left"},
+            {"turnRight 0", "Turn Right"},
+            {"mirror 0", "Mirror"},
+            {"flip 0", "Flip"},
+            {"autoRotate 3", "Auto Rotate"},
+            {"restore 3", "Restore"},
+            {"importPhotos 0", "Import Photos"},
+            {"insertPhotos 0", "Add Photos"},
+            {"removePhotos 0 1", "Delete Photos"},
+            {"removeClips 0 1", "Delete Audio"},
+            {"clearPhotos", "Clear Album"},
+            {"clearClips", "Clear Audio"},
+            {"movePhotos 0 1 1", "Move Photos"},
+            {"sortPhotos 0 0", "Sort Photos"},
+            {"photoMs 1000", "Photo Duration"},
+            {"sync 1000", "Sync with Audio"},
+            {"transitionMs 1000", "Transition Duration"},
+            {"useTransition 0", "Transition"},
+            {"dissolveOnly 1", "Dissolve Only"},
+            {"useZoom 0", "Zoom"},
+            {"loopAudio 1", "Loop Audio"},
+            {"fadeAudio 1", "Fade Audio"},
+            {"setClips", "Edit Audio"},
+            {"trim 0 1 2", "Trim Audio"},
+            {"begin Import Audio;insertClips 0;insertClips 2;end", "Import Audio"},
+            {"begin Import Photos;begin Move Photos;movePhotos 0 1 1;end;end", "Import Photos"},
+            {"begin ;begin Move Photos;insertPhotos 2;end;removePhotos 0 1;end", "Move Photos"},
+            {"begin ;flip 1;turnLeft 0;end", "Flip"},
+        };
+        for (const auto& [edits, name] : rows)
+            QTest::newRow(edits) << QString(edits) << QString(name);
+    }
+    void stepNames()
+    {
+        QFETCH(QString, edits);
+        QFETCH(QString, name);
+
+        AlbumDocument document;
+        fillAlbum(document);
+        for (const QString& part : edits.split(QLatin1Char(';')))
+            applyEdit(document, part);
+        QCOMPARE(document.undoStack()->count(), 1);
+        QCOMPARE(document.undoStack()->undoText(), name);
+        document.undoStack()->undo();
+        QCOMPARE(document.undoStack()->redoText(), name);
+    }
+
+    // Spinning a duration box is one step; another setting, a synced length
+    // or a save in between starts a new one; spinning back to where it
+    // started leaves none.
+    void durationChangesMerge_data()
+    {
+        QTest::addColumn<QString>("edits");
+        QTest::addColumn<int>("steps");
+        QTest::addColumn<int>("photoMsAfterOneUndo");
+
+        QTest::newRow("one spin") << "photoMs 5100,photoMs 5200,photoMs 5300" << 1 << 5000;
+        QTest::newRow("two durations") << "photoMs 5100,transitionMs 1600,photoMs 5200" << 3 << 5100;
+        QTest::newRow("transition spin") << "transitionMs 1600,transitionMs 1700,photoMs 4000" << 2 << 5000;
+        QTest::newRow("sync between spins") << "photoMs 5100,sync 6000,photoMs 6100" << 3 << 6000;
+        QTest::newRow("another setting between") << "photoMs 5100,useZoom 0,photoMs 5200" << 3 << 5100;
+        QTest::newRow("saved between") << "photoMs 4000,save,photoMs 3000" << 2 << 4000;
+        QTest::newRow("back to the start") << "photoMs 5100,photoMs 5000" << 0 << 5000;
+        QTest::newRow("back after another step") << "mirror 0,photoMs 5100,photoMs 5000" << 1 << 5000;
+    }
+    void durationChangesMerge()
+    {
+        QFETCH(QString, edits);
+        QFETCH(int, steps);
+        QFETCH(int, photoMsAfterOneUndo);
+
+        AlbumDocument document;
+        fillAlbum(document);
+        for (const QString& edit : edits.split(QLatin1Char(',')))
+            applyEdit(document, edit);
+        QCOMPARE(document.undoStack()->count(), steps);
+        QCOMPARE(document.isModified(), steps > 0);
+        document.undoStack()->undo();
+        QCOMPARE(document.data().photoMs, photoMsAfterOneUndo);
+        QCOMPARE(document.data().photoSeconds, photoMsAfterOneUndo / 1000.0);
+    }
+
+    // The modified state follows the history's saved step, whichever way the
+    // history gets there.
+    void modifiedFollowsTheSavedStep()
+    {
+        AlbumDocument document;
+        QSignalSpy spy(&document, &AlbumDocument::modifiedChanged);
+        const auto changes = [&spy] {
+            QList<bool> values;
+            for (const QList<QVariant>& arguments : std::as_const(spy))
+                values << arguments.at(0).toBool();
+            spy.clear();
+            return values;
+        };
+        QVERIFY(!document.isModified());
+        document.setRotateWhileImporting(false); // a preference, not the album
+        QVERIFY(!document.isModified());
+        QCOMPARE(document.undoStack()->count(), 0);
+
+        document.insertPhotos(0, {photo("a", 1, 1)});
+        QVERIFY(document.isModified());
+        document.addPhotoStep({0}, TurnLeft);
+        QCOMPARE(changes(), QList<bool>{true});
+        document.markSaved();
+        QVERIFY(!document.isModified());
+        QCOMPARE(changes(), QList<bool>{false});
+        document.undoStack()->undo();
+        document.undoStack()->undo();
+        QVERIFY(document.isModified());
+        document.undoStack()->redo();
+        QVERIFY(document.isModified());
+        document.undoStack()->redo();
+        QVERIFY(!document.isModified());
+        QCOMPARE(changes(), (QList<bool>{true, false}));
+
+        // The saved step is undone and replaced: no way back to it.
+        document.undoStack()->undo();
+        document.addPhotoStep({0}, Flip);
+        QVERIFY(document.isModified());
+        document.undoStack()->undo();
+        QVERIFY(document.isModified());
+        QCOMPARE(changes(), QList<bool>{true});
+
+        // An import that was cancelled before anything arrived changes nothing.
+        document.markSaved();
+        changes();
+        document.beginEdit(AlbumDocument::tr("Import Photos"));
+        document.endEdit();
+        QVERIFY(!document.isModified());
+        QVERIFY(changes().isEmpty());
+    }
+
+    // While a group holds edits the history cannot be undone under it; a
+    // group without edits neither leaves a step nor loses the redo steps.
+    void groups()
+    {
+        AlbumDocument document;
+        fillAlbum(document);
+        QUndoStack* history = document.undoStack();
+        document.addPhotoStep({0}, Mirror);
+        document.addPhotoStep({1}, Flip);
+        history->undo();
+        const StoryBoardData mirrored = document.data();
+
+        document.beginEdit(AlbumDocument::tr("Import Photos"));
+        document.endEdit();
+        QCOMPARE(history->count(), 2);
+        QVERIFY(history->canRedo());
+
+        document.beginEdit(AlbumDocument::tr("Import Photos"));
+        document.importPhotos(0, {photo("n", 1, 1)});
+        QVERIFY(!history->canUndo());
+        history->undo(); // refused while the group is open
+        QCOMPARE(document.photos().size(), 5);
+        document.importPhotos(1, {photo("m", 1, 1)});
+        document.endEdit();
+        document.endEdit(); // one too many: ignored
+        QCOMPARE(history->count(), 2);
+        QVERIFY(!history->canRedo());
+        QCOMPARE(document.photos().size(), 6);
+        history->undo();
+        QCOMPARE(albumDifference(document.data(), mirrored), QString());
+        history->redo();
+        QCOMPARE(document.photos().at(0).filePath, QStringLiteral("/album/n.jpg"));
+        QCOMPARE(document.photos().at(1).filePath, QStringLiteral("/album/m.jpg"));
+    }
+
+    // Another album loaded: nothing before it can be undone, and it is
+    // unmodified; its output choices are then an edit like any other.
+    void loadingStartsAFreshHistory()
+    {
+        AlbumDocument document;
+        fillAlbum(document);
+        document.addPhotoStep({0}, Flip);
+        QVERIFY(document.isModified());
+        AlbumContents other = document.contents();
+        other.photos.removeFirst();
+        other.output.fileName = QStringLiteral("trip");
+        QSignalSpy modified(&document, &AlbumDocument::modifiedChanged);
+        bool modifiedWhenAnnounced = true;
+        connect(&document, &AlbumDocument::changed, this, [&] { modifiedWhenAnnounced = document.isModified(); });
+
+        document.loadContents(other);
+        QVERIFY(!modifiedWhenAnnounced);
+        QCOMPARE(modified.count(), 1);
+        QCOMPARE(modified.first().at(0).toBool(), false);
+        QCOMPARE(document.undoStack()->count(), 0);
+        QCOMPARE(document.photos().size(), 3);
+
+        SignalLog log(document);
+        document.setOutput(other.output);
+        QCOMPARE(document.undoStack()->count(), 0);
+        AlbumOutput changedOutput = other.output;
+        changedOutput.folder = QStringLiteral("/elsewhere");
+        document.setOutput(changedOutput);
+        QCOMPARE(document.undoStack()->undoText(), QStringLiteral("Output Settings"));
+        QVERIFY(document.isModified());
+        document.undoStack()->undo();
+        QCOMPARE(document.output(), other.output);
+        QVERIFY(!document.isModified());
+        QCOMPARE(log.take(), (QStringList{"changed", "changed"}));
+    }
+
+    // Details probed for a photo that was deleted in the meantime reach it
+    // where the history keeps it: undone, the deletion gives it back
+    // complete. Probed details are no edit.
+    void probedDetailsReachDeletedPhotos()
+    {
+        AlbumDocument document;
+        AlbumContents album;
+        for (const char* name : {"a", "b", "c"}) {
+            ImageInfo bare;
+            bare.filePath = QStringLiteral("/album/%1.jpg").arg(QLatin1String(name));
+            album.photos << bare;
+        }
+        document.loadContents(album);
+        document.removePhotos(1, 1);
+        document.clearPhotos();
+        const ImageInfo probed = photo("b", 10, 3, 90);
+        document.fillPhotoDetails(probed);
+        QCOMPARE(document.undoStack()->count(), 2);
+        document.undoStack()->undo();
+        document.undoStack()->undo();
+        QCOMPARE(document.photos().size(), 3);
+        QCOMPARE(document.photos().at(1).thumbnail, probed.thumbnail);
+        QCOMPARE(document.photos().at(1).exifRotation, 90);
+        QCOMPARE(document.photos().at(1).width, probed.width);
+        QVERIFY(document.photos().at(0).thumbnail.isNull());
+        QVERIFY(!document.isModified());
+    }
+
+    // A large album stays cheap to edit: the history keeps the records an
+    // edit took out of the album, never copies of the album.
+    void historyHoldsOnlyWhatIsOutside()
+    {
+        AlbumDocument document;
+        QList<ImageInfo> many;
+        for (int i = 0; i < 1000; ++i)
+            many << photo(QStringLiteral("p%1").arg(i, 4, 10, QLatin1Char('0')), 1000 - i, 1 + i % 28, i % 3 * 90);
+        document.insertPhotos(0, many);
+        document.insertClips(0, {clip("a", 10.0), clip("b", 20.0), clip("c", 30.0)});
+        QCOMPARE(document.undoHeldRecords(), 0);
+        const StoryBoardData before = document.data();
+
+        int removed = 0;
+        for (int round = 0; round < 5; ++round) {
+            document.addPhotoStep({round, 500, 999}, TurnLeft);
+            document.movePhotos(10 * round, 3, 900);
+            document.sortPhotos(round % 2 ? SortBySize : SortByName, round % 2);
+            document.removePhotos(100 + round, 2);
+            removed += 2;
+            document.setPhotoMs(3000 + round);
+            document.setUseZoom(round % 2);
+            document.autoRotateAllPhotos();
+            document.addPhotoStep({7}, Mirror);
+            document.setClipTrim(0, 0.5 + round, 5.0 + round);
+            document.moveClips(0, 1, 2);
+        }
+        QCOMPARE(document.undoStack()->count(), 2 + 50);
+        QCOMPARE(document.undoHeldRecords(), removed);
+
+        while (document.undoStack()->index() > 2)
+            document.undoStack()->undo();
+        QCOMPARE(document.undoHeldRecords(), 0);
+        QCOMPARE(albumDifference(document.data(), before), QString());
+        // Undoing the insertion itself holds what it took out, and no more.
+        document.undoStack()->undo();
+        document.undoStack()->undo();
+        QCOMPARE(document.undoHeldRecords(), 1003);
+    }
+};
+
+} // namespace
+
+std::unique_ptr<QObject> makeAlbumUndoTests() { return std::make_unique<AlbumUndoTest>(); }
+
+#include "tst_albumundo.moc"
