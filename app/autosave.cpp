@@ -166,11 +166,11 @@ bool offerRecovery(Reelwright& window, Autosave& autosave)
 
     // Opening reads the copy as File > Open reads an album, so photos that
     // have gone are reported and can be looked for.
-    if (!window.openAlbum(found.albumCopy)) {
-        // A copy that does not open would be offered at every start.
-        autosave.remove();
+    // When it does not open (the user cancelled the missing-files report,
+    // or the copy is damaged and said so), it stays: the next start asks
+    // again, and No removes it.
+    if (!window.openAlbum(found.albumCopy))
         return false;
-    }
     // The copy is no album the user chose; Save writes the user's own file
     // (or asks for one), and the album stays unsaved until then.
     RecentAlbums::remove(found.albumCopy);

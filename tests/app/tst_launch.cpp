@@ -522,6 +522,26 @@ private slots:
         QVERIFY(m_messages.isEmpty());
     }
 
+    // A copy that does not open is reported and kept: the answer was Yes,
+    // so only a later No may throw it away.
+    void damagedCopyStays()
+    {
+        QTemporaryDir dir;
+        QFile copy(dir.filePath(QStringLiteral("album.reelwright")));
+        QVERIFY(copy.open(QIODevice::WriteOnly));
+        copy.write("{\"format\": 1, \"photos\": [");
+        copy.close();
+        m_answer = QMessageBox::Yes;
+        Reelwright& w = window();
+        Autosave autosave(
+            w.albumDocument(), [&w] { return w.albumFilePath(); }, dir.path());
+        QVERIFY(!offerRecovery(w, autosave));
+        QCOMPARE(m_messages.size(), 2); // the question, then what is wrong with the file
+        QVERIFY2(m_messages.last().contains(QStringLiteral("album.reelwright")), qPrintable(m_messages.last()));
+        QVERIFY(Autosave::find(dir.path()).exists());
+        QVERIFY(!w.albumDocument().isModified());
+    }
+
     void helpNamesThePaths()
     {
         Sandbox box;
