@@ -38,6 +38,13 @@ void add(const QString& path)
     ZuPref::instance()->setValue(SettingsKey::RecentAlbums, files);
 }
 
+void remove(const QString& path)
+{
+    QStringList files = stored();
+    if (files.removeAll(QFileInfo(path).absoluteFilePath()) > 0)
+        ZuPref::instance()->setValue(SettingsKey::RecentAlbums, files);
+}
+
 void clear() { ZuPref::instance()->remove(SettingsKey::RecentAlbums); }
 
 } // namespace RecentAlbums

@@ -17,6 +17,8 @@ QStringList forMenu();
 // Puts `path` first (as an absolute, clean path), drops an older mention of
 // it and whatever falls beyond Limit.
 void add(const QString& path);
+// Drops `path` from the list (a file opened that the user never chose).
+void remove(const QString& path);
 void clear();
 
 } // namespace RecentAlbums

@@ -89,6 +89,12 @@ public:
     // Moves the preview to `frame` (clamped to the album), pausing first.
     void seek(int frame);
 
+    // Opens what a command line or a file manager names: one album file
+    // opens (openAlbum); photos, sounds and folders are imported through the
+    // normal import path into the current album. What cannot be opened is
+    // reported in one message.
+    void openPaths(const QStringList& paths);
+
 public slots:
     void retranslate() override;
     void updateProgress();

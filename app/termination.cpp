@@ -21,16 +21,21 @@ void onSignal(int)
 
 } // namespace
 
-void quitOnTermination()
+void quitOnTermination(std::function<void()> first)
 {
     if (g_signalFds[0] >= 0 || ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalFds) != 0)
         return;
     auto* notifier = new QSocketNotifier(g_signalFds[1], QSocketNotifier::Read, QCoreApplication::instance());
-    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [notifier] {
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [notifier, first = std::move(first)] {
         char byte;
         [[maybe_unused]] const ssize_t n = ::read(g_signalFds[1], &byte, 1);
         notifier->setEnabled(false);
-        QCoreApplication::quit();
+        if (first)
+            first();
+        // quit() would close the windows first, and a window with unsaved
+        // changes would ask its question of a session that is ending; exit()
+        // leaves every event loop, a dialog's included.
+        QCoreApplication::exit(0);
     });
     struct sigaction action = {};
     action.sa_handler = onSignal;

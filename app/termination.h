@@ -1,6 +1,10 @@
 #pragma once
-// SIGTERM and SIGINT end the event loop through QCoreApplication::quit()
-// instead of killing the process, so everything after exec() still runs.
+// SIGTERM and SIGINT end the event loop instead of killing the process, so
+// everything after exec() still runs.
 
-// Call once, with the application object in place.
-void quitOnTermination();
+#include <functional>
+
+// Call once, with the application object in place. `first` runs in the event
+// loop when the signal arrives, before the loop ends. The loop ends without
+// closing the windows: a session that ends asks the user nothing.
+void quitOnTermination(std::function<void()> first = {});

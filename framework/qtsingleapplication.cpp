@@ -47,7 +47,12 @@ QString QtSingleApplication::serverName(const QString& key)
     return QStringLiteral("zufc-") + QString::fromLatin1(digest);
 }
 
-QString QtSingleApplication::startMessage() const { return arguments().mid(1).join(QLatin1Char(' ')); }
+QString QtSingleApplication::startMessage() const
+{
+    if (!m_startMessage.isNull())
+        return m_startMessage;
+    return arguments().mid(1).join(QLatin1Char(' '));
+}
 
 bool QtSingleApplication::isRunning(const QString& key)
 {

@@ -34,9 +34,12 @@ public:
     void activateWindow();
 
     QString id() const { return m_id; }
-    // The text a later start delivers: its arguments after the program name,
-    // separated by single blanks.
+    // The text a later start delivers: the one set with setStartMessage, or
+    // else its arguments after the program name, separated by single blanks.
     QString startMessage() const;
+    // A program whose arguments may hold blanks sends them in a form of its
+    // own; a null text restores the blank-separated arguments.
+    void setStartMessage(const QString& message) { m_startMessage = message; }
     // Name of the local socket for `key` of the current user.
     static QString serverName(const QString& key);
 
@@ -56,6 +59,7 @@ private:
     void onNewConnection();
 
     QString m_id;
+    QString m_startMessage;
     std::unique_ptr<QLocalServer> m_server;
     QPointer<QWidget> m_activationWindow;
     bool m_activateOnMessage = true;

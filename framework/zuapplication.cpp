@@ -183,10 +183,15 @@ bool ZuApplication::processCmdLine(const QStringList& arguments, QTextStream& ou
     const QStringList commands = arguments.mid(1);
     if (commands.contains(QStringLiteral("--help"))) {
         const QString program = arguments.isEmpty() ? ZuPref::appCode() : QFileInfo(arguments.first()).fileName();
-        out << "Usage: " << program << " [--help] [--version]\n"
+        out << "Usage: " << program << " [--help] [--version]";
+        if (!m_operandSynopsis.isEmpty())
+            out << ' ' << m_operandSynopsis;
+        out << '\n'
             << ZuPref::product_name() << " turns photos and music into a video.\n\n"
             << "  --help     show this text and exit\n"
             << "  --version  show the version and exit\n";
+        if (!m_operandDescription.isEmpty())
+            out << '\n' << m_operandDescription;
         return true;
     }
     if (commands.contains(QStringLiteral("--version"))) {
@@ -194,6 +199,12 @@ bool ZuApplication::processCmdLine(const QStringList& arguments, QTextStream& ou
         return true;
     }
     return false;
+}
+
+void ZuApplication::setCmdLineOperands(const QString& synopsis, const QString& description)
+{
+    m_operandSynopsis = synopsis;
+    m_operandDescription = description;
 }
 
 void ZuApplication::setMainWindow(ZuMainWindow* window) { m_mainWindow = window; }

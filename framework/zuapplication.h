@@ -53,6 +53,10 @@ public:
     // when the command line was consumed and the program should end.
     bool processCmdLine(int argc, char** argv);
     bool processCmdLine(const QStringList& arguments, QTextStream& out);
+    // What a program takes besides the options, for --help: `synopsis` ends
+    // the usage line, `description` (lines ending in a line break) follows
+    // the option list.
+    void setCmdLineOperands(const QString& synopsis, const QString& description);
 
     // With software management on (the default), exec() starts the automatic
     // update check once a main window is set; the update wizard turns it off.
@@ -86,6 +90,8 @@ private:
     QList<QTranslator*> m_translators;
     QPointer<ZuMainWindow> m_mainWindow;
     int m_zufcVersion = 0;
+    QString m_operandSynopsis;
+    QString m_operandDescription;
     bool m_startSoftwareManage = true;
 };
 

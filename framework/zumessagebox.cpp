@@ -45,7 +45,11 @@ QMessageBox::StandardButton ZuMessageBox::run(QMessageBox::Icon icon, const QStr
     box.setTextFormat(Qt::PlainText);
     if (defaultButton != QMessageBox::NoButton)
         box.setDefaultButton(defaultButton);
+    return exec(box);
+}
 
+QMessageBox::StandardButton ZuMessageBox::exec(QMessageBox& box)
+{
     AnswerHook hook;
     {
         QMutexLocker lock(&g_hookMutex);

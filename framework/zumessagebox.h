@@ -26,6 +26,10 @@ public:
              QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No, QWidget* parent = nullptr,
              QMessageBox::StandardButton defaultButton = QMessageBox::NoButton, bool productTitle = true);
 
+    // Runs a box the caller built (an informative text, buttons of its own)
+    // the way the boxes above run, through the answer hook while one is set.
+    static QMessageBox::StandardButton exec(QMessageBox& box);
+
     // Replaces exec() of every box while set; an empty function restores
     // the normal modal boxes.
     using AnswerHook = std::function<QMessageBox::StandardButton(QMessageBox& box)>;

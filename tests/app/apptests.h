@@ -11,6 +11,7 @@ std::unique_ptr<QObject> makeReelwrightTests();
 std::unique_ptr<QObject> makeStartupTests();
 std::unique_ptr<QObject> makePreferencesTests();
 std::unique_ptr<QObject> makeAlbumWindowTests();
+std::unique_ptr<QObject> makeLaunchTests();
 
 // What libavformat reads back from a compiled file.
 struct DecodedVideo {

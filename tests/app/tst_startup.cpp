@@ -4,6 +4,7 @@
 
 #include "apptests.h"
 
+#include "filesfromurls.h"
 #include "outputsetting.h"
 #include "reelwright.h"
 #include "zulangitemmodel.h"
@@ -12,13 +13,19 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QMenuBar>
+#include <QMimeDatabase>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTranslator>
+#include <QXmlStreamReader>
+
+#include <algorithm>
 
 namespace {
 
@@ -47,12 +54,78 @@ class TestStartup : public QObject
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("TMPDIR"), home.path());
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
         env.insert(QStringLiteral("ALSOFT_DRIVERS"), QStringLiteral("null"));
         env.insert(QStringLiteral("LANGUAGE"), QStringLiteral("en"));
         env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
         env.remove(QStringLiteral("REELWRIGHT_DEV_ALBUM"));
         p.setProcessEnvironment(env);
         p.setProgram(executable);
+    }
+
+    // The menu entry opens what a file manager hands it, and the album
+    // file is a type of its own there.
+    static void checkFileTypes(const QString& prefix)
+    {
+        QFile desktopFile(prefix + QStringLiteral("/share/applications/reelwright.desktop"));
+        QVERIFY(desktopFile.open(QIODevice::ReadOnly));
+        QMap<QByteArray, QString> entry;
+        for (const QByteArray& line : desktopFile.readAll().split('\n'))
+            if (const qsizetype eq = line.indexOf('='); eq > 0)
+                entry[line.left(eq)] = QString::fromUtf8(line.mid(eq + 1));
+        QCOMPARE(entry.value("Exec"), QStringLiteral("reelwright %F"));
+        const QStringList mimeTypes = entry.value("MimeType").split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        QVERIFY(mimeTypes.contains(QStringLiteral("application/x-reelwright-album")));
+        // Every photo and sound the import dialogs take, by the type the
+        // desktop's database gives its name.
+        const QMimeDatabase types;
+        for (const QString& filter : photoNameFilters() + audioNameFilters()) {
+            const QString name = QStringLiteral("x") + filter.mid(1);
+            for (const QMimeType& type : types.mimeTypesForFileName(name)) {
+                if (!type.name().startsWith(QLatin1String("image/")) &&
+                    !type.name().startsWith(QLatin1String("audio/")))
+                    continue;
+                const QStringList names = type.aliases() << type.name();
+                const bool listed =
+                    std::any_of(names.begin(), names.end(), [&](const QString& n) { return mimeTypes.contains(n); });
+                QVERIFY2(listed, qPrintable(name + QStringLiteral(": ") + type.name()));
+            }
+        }
+
+        QFile xml(prefix + QStringLiteral("/share/mime/packages/reelwright-album.xml"));
+        QVERIFY(xml.open(QIODevice::ReadOnly));
+        QXmlStreamReader reader(&xml);
+        QString type, glob, parent, lang;
+        QMap<QString, QString> comments;
+        while (!reader.atEnd()) {
+            if (reader.readNext() != QXmlStreamReader::StartElement)
+                continue;
+            const QXmlStreamAttributes a = reader.attributes();
+            if (reader.name() == QLatin1String("mime-type"))
+                type = a.value(QStringLiteral("type")).toString();
+            else if (reader.name() == QLatin1String("glob"))
+                glob = a.value(QStringLiteral("pattern")).toString();
+            else if (reader.name() == QLatin1String("sub-class-of"))
+                parent = a.value(QStringLiteral("type")).toString();
+            else if (reader.name() == QLatin1String("comment")) {
+                lang = a.value(QStringLiteral("xml:lang")).toString();
+                comments[lang] = reader.readElementText();
+            }
+        }
+        QVERIFY2(!reader.hasError(), qPrintable(reader.errorString()));
+        QCOMPARE(type, QStringLiteral("application/x-reelwright-album"));
+        QCOMPARE(glob, QStringLiteral("*.reelwright"));
+        QCOMPARE(parent, QStringLiteral("application/json"));
+        QCOMPARE(comments.value(QString()), QStringLiteral("Reelwright album"));
+        QCOMPARE(comments.value(QStringLiteral("de")), QStringLiteral("Reelwright-Album"));
+
+        // Where the tool that rebuilds the type database is there, the
+        // install ran it, so the new type is known at once.
+        if (!QStandardPaths::findExecutable(QStringLiteral("update-mime-database")).isEmpty()) {
+            QFile globs(prefix + QStringLiteral("/share/mime/globs2"));
+            QVERIFY(globs.open(QIODevice::ReadOnly));
+            QVERIFY(globs.readAll().contains(":application/x-reelwright-album:*.reelwright"));
+        }
     }
 
 private slots:
@@ -172,6 +245,9 @@ private slots:
              {"share/applications/reelwright.desktop", "share/metainfo/reelwright.metainfo.xml",
               "share/icons/hicolor/scalable/apps/reelwright.svg", "lib/reelwright/translations/reelwright_de.qm"})
             QVERIFY2(QFile::exists(prefix + QLatin1Char('/') + QLatin1String(file)), file);
+        checkFileTypes(prefix);
+        if (QTest::currentTestFailed())
+            return;
 
         // The launcher finds the program from wherever it is called.
         QProcess launcher;
