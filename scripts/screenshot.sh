@@ -45,7 +45,7 @@ trap 'rm -rf "$scratch"' EXIT
 album=$media/flower.jpg:$media/raindrops.jpg:$media/bird-exif6.jpg:$media/clock-portrait-exif3.jpg
 album=$album:$media/knolls-20s.ogg
 
-env TMPDIR="$scratch" XDG_CONFIG_HOME="$scratch/config" LC_ALL=C LANGUAGE=en ALSOFT_DRIVERS=null \
+env TMPDIR="$scratch" XDG_CONFIG_HOME="$scratch/config" XDG_DATA_HOME="$scratch/data" LC_ALL=C LANGUAGE=en ALSOFT_DRIVERS=null \
     REELWRIGHT_DEV_ALBUM="$album" \
     REELWRIGHT_SCRATCH="$scratch" REELWRIGHT_BUILD_DIR="$build" \
     xvfb-run -a -s "-screen 0 1280x800x24" "$0" --inside-xvfb

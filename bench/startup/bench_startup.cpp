@@ -92,6 +92,7 @@ int main(int argc, char** argv)
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("TMPDIR"), scratch.path());
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), scratch.filePath(QStringLiteral("config")));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), scratch.filePath(QStringLiteral("data")));
     env.insert(QStringLiteral("ALSOFT_DRIVERS"), QStringLiteral("null"));
     env.remove(QStringLiteral("REELWRIGHT_DEV_ALBUM"));
 
