@@ -5,6 +5,8 @@
 #include "logcategories.h"
 #include "recentalbums.h"
 #include "reelwright.h"
+#include "zuapplication.h"
+#include "zulangitemmodel.h"
 #include "zumessagebox.h"
 #include "zupref.h"
 
@@ -140,6 +142,19 @@ Autosave::Found Autosave::find(const QString& folder)
     return found;
 }
 
+namespace {
+
+// Dates in the language the window speaks, not the system's: a German window
+// on an English system should not name the day in English.
+QLocale windowLocale()
+{
+    const auto* app = qobject_cast<const ZuApplication*>(QCoreApplication::instance());
+    const ZuLang* lang = app && app->langModel() ? app->langModel()->currentLang() : nullptr;
+    return lang ? QLocale(lang->name()) : QLocale();
+}
+
+} // namespace
+
 bool offerRecovery(Reelwright& window, Autosave& autosave)
 {
     const Autosave::Found found = Autosave::find(autosave.folder());
@@ -151,7 +166,7 @@ bool offerRecovery(Reelwright& window, Autosave& autosave)
                     &window);
     box.setTextFormat(Qt::PlainText);
     QString when = Autosave::tr("It was saved automatically on %1.")
-                       .arg(QLocale().toString(found.savedAt.toLocalTime(), QLocale::LongFormat));
+                       .arg(windowLocale().toString(found.savedAt.toLocalTime(), QLocale::LongFormat));
     if (!found.albumFile.isEmpty())
         when += QLatin1Char('\n') + Autosave::tr("Its file: %1").arg(QDir::toNativeSeparators(found.albumFile));
     box.setInformativeText(when);
