@@ -345,21 +345,7 @@ void AlbumDocument::setFadeAudio(bool on) { setFlag(&StoryBoardData::fadeAudio, 
 
 // ---- the album as a file holds it
 
-AlbumContents AlbumDocument::contents() const
-{
-    AlbumContents album;
-    album.photos = m_album.photos;
-    album.clips = m_album.audios;
-    album.photoMs = m_album.photoMs;
-    album.transitionMs = m_album.transitionMs;
-    album.useTransition = m_album.useTransition;
-    album.dissolveOnly = m_album.dissolveOnly;
-    album.useZoom = m_album.useZoom;
-    album.loopAudio = m_album.loopAudio;
-    album.fadeAudio = m_album.fadeAudio;
-    album.output = m_output;
-    return album;
-}
+AlbumContents AlbumDocument::contents() const { return albumContentsOf(m_album, m_output); }
 
 void AlbumDocument::loadContents(const AlbumContents& album)
 {
@@ -369,19 +355,7 @@ void AlbumDocument::loadContents(const AlbumContents& album)
     // unmodified (already so for whoever hears of the change).
     m_undo->clear();
     m_groupStarted = false;
-    m_album.photos = copy.photos;
-    for (ImageInfo& photo : m_album.photos)
-        photo.imageType = imageTypeOf(photo.procs);
-    m_album.audios = copy.clips;
-    m_album.photoMs = copy.photoMs;
-    m_album.photoSeconds = copy.photoMs / 1000.0;
-    m_album.transitionMs = copy.transitionMs;
-    m_album.transitionSeconds = copy.transitionMs / 1000.0;
-    m_album.useTransition = copy.useTransition;
-    m_album.dissolveOnly = copy.dissolveOnly;
-    m_album.useZoom = copy.useZoom;
-    m_album.loopAudio = copy.loopAudio;
-    m_album.fadeAudio = copy.fadeAudio;
+    applyAlbumContents(copy, m_album);
     m_output = copy.output;
     emit photosReset();
     emit clipsReset();

@@ -541,6 +541,39 @@ QString closestMatch(const QString& missingPath, const QStringList& candidates)
 
 } // namespace
 
+AlbumContents albumContentsOf(const StoryBoardData& album, const AlbumOutput& output)
+{
+    AlbumContents contents;
+    contents.photos = album.photos;
+    contents.clips = album.audios;
+    contents.photoMs = album.photoMs;
+    contents.transitionMs = album.transitionMs;
+    contents.useTransition = album.useTransition;
+    contents.dissolveOnly = album.dissolveOnly;
+    contents.useZoom = album.useZoom;
+    contents.loopAudio = album.loopAudio;
+    contents.fadeAudio = album.fadeAudio;
+    contents.output = output;
+    return contents;
+}
+
+void applyAlbumContents(const AlbumContents& contents, StoryBoardData& album)
+{
+    album.photos = contents.photos;
+    for (ImageInfo& photo : album.photos)
+        photo.imageType = imageTypeOf(photo.procs);
+    album.audios = contents.clips;
+    album.photoMs = contents.photoMs;
+    album.photoSeconds = contents.photoMs / 1000.0;
+    album.transitionMs = contents.transitionMs;
+    album.transitionSeconds = contents.transitionMs / 1000.0;
+    album.useTransition = contents.useTransition;
+    album.dissolveOnly = contents.dissolveOnly;
+    album.useZoom = contents.useZoom;
+    album.loopAudio = contents.loopAudio;
+    album.fadeAudio = contents.fadeAudio;
+}
+
 namespace AlbumFile {
 
 QString suffix() { return QStringLiteral("reelwright"); }

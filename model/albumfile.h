@@ -32,6 +32,13 @@ struct AlbumContents {
     AlbumOutput output;
 };
 
+// The records and settings of `album` with `output`, as a file holds them.
+AlbumContents albumContentsOf(const StoryBoardData& album, const AlbumOutput& output = {});
+// Puts the photos, clips and settings of `contents` into `album` (its wipe
+// patterns stay); what follows from them (seconds, orientation classes) is
+// worked out again rather than taken over.
+void applyAlbumContents(const AlbumContents& contents, StoryBoardData& album);
+
 namespace AlbumFile {
 
 inline constexpr int Format = 1;

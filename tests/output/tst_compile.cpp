@@ -546,16 +546,7 @@ void TestCompile::albumFileMatchesLoop()
     const QString profileFile = writeTestProfileFile();
     QVERIFY(QFileInfo::exists(profileFile));
 
-    AlbumContents album;
-    album.photos = m_album.photos;
-    album.clips = m_album.audios;
-    album.photoMs = m_album.photoMs;
-    album.transitionMs = m_album.transitionMs;
-    album.useTransition = m_album.useTransition;
-    album.dissolveOnly = m_album.dissolveOnly;
-    album.useZoom = m_album.useZoom;
-    album.loopAudio = m_album.loopAudio;
-    album.fadeAudio = m_album.fadeAudio;
+    AlbumContents album = albumContentsOf(m_album);
     album.output = {profileFile, QStringLiteral("general"), path(QStringLiteral("from-album")),
                     QStringLiteral("Saved Album")};
     const QString file = path(QStringLiteral("saved.reelwright"));

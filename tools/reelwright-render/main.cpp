@@ -156,17 +156,7 @@ void readAlbumFile(const QString& path, StoryBoardData& album, AlbumOutput& outp
     }
     if (read.album.photos.isEmpty())
         throw Failure{QStringLiteral("The album %1 holds no photos.").arg(QDir::toNativeSeparators(path)), ExitUsage};
-    album.photos = read.album.photos;
-    album.audios = read.album.clips;
-    album.photoMs = read.album.photoMs;
-    album.photoSeconds = album.photoMs / 1000.0;
-    album.transitionMs = read.album.transitionMs;
-    album.transitionSeconds = album.transitionMs / 1000.0;
-    album.useTransition = read.album.useTransition;
-    album.dissolveOnly = read.album.dissolveOnly;
-    album.useZoom = read.album.useZoom;
-    album.loopAudio = read.album.loopAudio;
-    album.fadeAudio = read.album.fadeAudio;
+    applyAlbumContents(read.album, album);
     output = read.album.output;
 }
 
