@@ -9,6 +9,9 @@
 #include <exiv2/exiv2.hpp>
 
 #include <cmath>
+#include <cstring>
+#include <functional>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -211,72 +214,106 @@ QString dateText(const QString& exifDate)
 
 } // namespace
 
+// Larger than any EXIF block can hold (one APP1 segment is at most 64 KB),
+// so a longer "thumbnail" is a damaged offset, not a picture.
+constexpr long MaxThumbnailBytes = 65536;
+
+struct ZumExifInfo::Reader {
+    static void read(ZumExifInfo& info, const std::function<Exiv2::Image::AutoPtr()>& open)
+    {
+        try {
+            setUpExiv2();
+            Exiv2::Image::AutoPtr image = open();
+            if (!image.get())
+                return;
+            image->readMetadata();
+            info.readTags(*image);
+        } catch (...) {
+            // Corrupt metadata in one photo must not cost the import; whatever
+            // was read before the fault is dropped so no half-read record shows.
+            info.m_orientation = 0;
+            info.m_properties.fill(QString());
+            info.m_thumbnail.clear();
+        }
+    }
+};
+
 ZumExifInfo::ZumExifInfo(const QString& path)
 {
-    try {
-        const QFileInfo file(path);
-        if (!file.isFile())
-            return;
-        setUpExiv2();
+    const QFileInfo file(path);
+    if (!file.isFile())
+        return;
+    Reader::read(*this, [&file] {
         // A FileIo of our own, so that exiv2 never takes a name such as
         // "http://..." for a location to fetch.
         Exiv2::BasicIo::AutoPtr io(new Exiv2::FileIo(QFile::encodeName(file.absoluteFilePath()).toStdString()));
-        Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(io);
-        if (!image.get())
-            return;
-        image->readMetadata();
+        return Exiv2::ImageFactory::open(io);
+    });
+}
 
-        const Exiv2::ExifData& exif = image->exifData();
-        const TagReader tags(exif);
+ZumExifInfo::ZumExifInfo(const uchar* data, qint64 size)
+{
+    if (!data || size <= 0 || size > std::numeric_limits<long>::max())
+        return;
+    // exiv2's memory reader works on the caller's bytes until something is
+    // written, which never happens here.
+    Reader::read(*this, [data, size] { return Exiv2::ImageFactory::open(data, long(size)); });
+}
 
-        if (const auto code = tags.integer("Exif.Image.Orientation"); code && *code >= 1 && *code <= 8) {
-            m_orientation = int(*code);
-        } else {
-            const Exiv2::XmpData& xmp = image->xmpData();
-            const auto it = xmp.findKey(Exiv2::XmpKey("Xmp.tiff.Orientation"));
-            if (it != xmp.end() && it->count() > 0) {
-                const long value = it->value().toLong(0);
-                if (it->value().ok() && value >= 1 && value <= 8)
-                    m_orientation = int(value);
-            }
+void ZumExifInfo::readTags(const Exiv2::Image& image)
+{
+    const Exiv2::ExifData& exif = image.exifData();
+    const TagReader tags(exif);
+
+    if (const auto code = tags.integer("Exif.Image.Orientation"); code && *code >= 1 && *code <= 8) {
+        m_orientation = int(*code);
+    } else {
+        const Exiv2::XmpData& xmp = image.xmpData();
+        const auto it = xmp.findKey(Exiv2::XmpKey("Xmp.tiff.Orientation"));
+        if (it != xmp.end() && it->count() > 0) {
+            const long value = it->value().toLong(0);
+            if (it->value().ok() && value >= 1 && value <= 8)
+                m_orientation = int(value);
         }
+    }
 
-        m_properties[EquipmentMake] = tags.text("Exif.Image.Make");
-        m_properties[CameraModel] = tags.text("Exif.Image.Model");
-        m_properties[Software] = tags.text("Exif.Image.Software");
-        if (const auto bits = tags.number("Exif.Photo.CompressedBitsPerPixel"); bits && *bits > 0)
-            m_properties[CompressedBitsPerPixel] = QString::number(std::round(*bits * 100.0) / 100.0);
-        if (const auto seconds = tags.number("Exif.Photo.ExposureTime"))
-            m_properties[ExposureTime] = exposureTimeText(*seconds);
-        if (const auto f = tags.number("Exif.Photo.FNumber"))
-            m_properties[FNumber] = fNumberText(*f);
-        if (const auto mode = tags.integer("Exif.Photo.ExposureMode"))
-            m_properties[ExposureMode] = exposureModeText(*mode);
-        if (const auto bias = tags.number("Exif.Photo.ExposureBiasValue"))
-            m_properties[ExposureBias] = exposureBiasText(*bias);
-        if (const auto apex = tags.number("Exif.Photo.MaxApertureValue"))
-            m_properties[MaxAperture] = apexApertureText(*apex);
+    m_properties[EquipmentMake] = tags.text("Exif.Image.Make");
+    m_properties[CameraModel] = tags.text("Exif.Image.Model");
+    m_properties[Software] = tags.text("Exif.Image.Software");
+    if (const auto bits = tags.number("Exif.Photo.CompressedBitsPerPixel"); bits && *bits > 0)
+        m_properties[CompressedBitsPerPixel] = QString::number(std::round(*bits * 100.0) / 100.0);
+    if (const auto seconds = tags.number("Exif.Photo.ExposureTime"))
+        m_properties[ExposureTime] = exposureTimeText(*seconds);
+    if (const auto f = tags.number("Exif.Photo.FNumber"))
+        m_properties[FNumber] = fNumberText(*f);
+    if (const auto mode = tags.integer("Exif.Photo.ExposureMode"))
+        m_properties[ExposureMode] = exposureModeText(*mode);
+    if (const auto bias = tags.number("Exif.Photo.ExposureBiasValue"))
+        m_properties[ExposureBias] = exposureBiasText(*bias);
+    if (const auto apex = tags.number("Exif.Photo.MaxApertureValue"))
+        m_properties[MaxAperture] = apexApertureText(*apex);
 
-        QString taken = dateText(tags.text("Exif.Photo.DateTimeOriginal"));
-        if (taken.isEmpty())
-            taken = dateText(tags.text("Exif.Photo.DateTimeDigitized"));
-        m_properties[DateTaken] = taken;
-        if (const auto iso = tags.integer("Exif.Photo.ISOSpeedRatings"); iso && *iso > 0)
-            m_properties[IsoSpeed] = QCoreApplication::translate("ZumExifInfo", "ISO %1").arg(*iso);
-        if (const auto focal = tags.number("Exif.Photo.FocalLength"); focal && *focal > 0)
-            m_properties[FocalLength] = QCoreApplication::translate("ZumExifInfo", "%1 mm").arg(oneDecimal(*focal));
-        if (const auto flash = tags.integer("Exif.Photo.Flash"))
-            m_properties[Flash] = flashText(*flash);
-        if (const auto metering = tags.integer("Exif.Photo.MeteringMode"))
-            m_properties[MeteringMode] = meteringModeText(*metering);
-        if (const auto balance = tags.integer("Exif.Photo.WhiteBalance"))
-            m_properties[WhiteBalance] = whiteBalanceText(*balance);
-        m_properties[OrientationText] = orientationText(m_orientation);
-    } catch (...) {
-        // Corrupt metadata in one photo must not cost the import; whatever
-        // was read before the fault is dropped so no half-read record shows.
-        m_orientation = 0;
-        m_properties.fill(QString());
+    QString taken = dateText(tags.text("Exif.Photo.DateTimeOriginal"));
+    if (taken.isEmpty())
+        taken = dateText(tags.text("Exif.Photo.DateTimeDigitized"));
+    m_properties[DateTaken] = taken;
+    if (const auto iso = tags.integer("Exif.Photo.ISOSpeedRatings"); iso && *iso > 0)
+        m_properties[IsoSpeed] = QCoreApplication::translate("ZumExifInfo", "ISO %1").arg(*iso);
+    if (const auto focal = tags.number("Exif.Photo.FocalLength"); focal && *focal > 0)
+        m_properties[FocalLength] = QCoreApplication::translate("ZumExifInfo", "%1 mm").arg(oneDecimal(*focal));
+    if (const auto flash = tags.integer("Exif.Photo.Flash"))
+        m_properties[Flash] = flashText(*flash);
+    if (const auto metering = tags.integer("Exif.Photo.MeteringMode"))
+        m_properties[MeteringMode] = meteringModeText(*metering);
+    if (const auto balance = tags.integer("Exif.Photo.WhiteBalance"))
+        m_properties[WhiteBalance] = whiteBalanceText(*balance);
+    m_properties[OrientationText] = orientationText(m_orientation);
+
+    const Exiv2::ExifThumbC thumbnail(exif);
+    if (std::strcmp(thumbnail.mimeType(), "image/jpeg") == 0) {
+        const Exiv2::DataBuf bytes = thumbnail.copy();
+        if (bytes.size_ > 0 && bytes.size_ <= MaxThumbnailBytes)
+            m_thumbnail = QByteArray(reinterpret_cast<const char*>(bytes.pData_), qsizetype(bytes.size_));
     }
 }
 

@@ -1,8 +1,13 @@
 #ifndef ZUMEXIFINFO_H
 #define ZUMEXIFINFO_H
 
+#include <QByteArray>
 #include <QString>
 #include <array>
+
+namespace Exiv2 {
+class Image;
+}
 
 // Reads a photo's EXIF orientation and camera settings once, as display texts.
 //
@@ -35,12 +40,21 @@ public:
     };
 
     explicit ZumExifInfo(const QString& path);
+    // The same from a whole image file already in memory, so that a caller
+    // that holds the file's bytes need not open it a second time. The bytes
+    // are only read during the call.
+    ZumExifInfo(const uchar* data, qint64 size);
 
     // The EXIF orientation code 1..8, or 0 when the photo has none (or a
     // value outside the standard's range).
     int Orientation() const { return m_orientation; }
 
     QString property(PROPERTY_TYPE type) const;
+
+    // The preview picture the camera stored in the EXIF block, as the bytes
+    // of a JPEG file; empty when there is none or it is not a JPEG. Nothing
+    // about it is checked: it may be small, of another shape or damaged.
+    QByteArray thumbnailJpeg() const { return m_thumbnail; }
 
     // The tag values as texts, exposed for tests and the property panel.
     static QString exposureTimeText(double seconds);
@@ -49,8 +63,14 @@ public:
     static QString apexApertureText(double apex);
 
 private:
+    // Fills the fields from an opened image; lives beside exiv2 in the
+    // source file, so this header needs none of its types.
+    struct Reader;
+    void readTags(const Exiv2::Image& image);
+
     int m_orientation = 0;
     std::array<QString, PropertyCount> m_properties;
+    QByteArray m_thumbnail;
 };
 
 #endif // ZUMEXIFINFO_H

@@ -37,8 +37,16 @@ const bool allocationLimitRaised = [] {
 // follows the segment lengths, so markers inside an embedded thumbnail are
 // skipped, and treats anything after the end marker as the trailer some
 // cameras append.
+//
+// Walking the entropy-coded data costs a pass over the whole file, which an
+// import that never decodes it (it shows the camera's preview) should not
+// pay. Inside that data 0xFF is always followed by 0x00 or a restart marker,
+// so a file whose last two bytes are an end marker lying past the start of
+// the first scan was not cut inside a scan: the walk stops there. Files with
+// a trailer of other bytes still take the whole walk.
 bool jpegIsComplete(const uchar* data, qint64 size)
 {
+    const bool endsWithEndMarker = size >= 4 && data[size - 2] == 0xFF && data[size - 1] == 0xD9;
     if (size < 4 || data[0] != 0xFF || data[1] != 0xD8)
         return false;
     qint64 pos = 2;
@@ -64,6 +72,8 @@ bool jpegIsComplete(const uchar* data, qint64 size)
             return false;
         if (marker != 0xDA)
             continue;
+        if (endsWithEndMarker && pos <= size - 2)
+            return true;
         // Entropy-coded data: 0xFF is followed by a stuffed 0x00 or a restart
         // marker; anything else is the next segment.
         for (;;) {
@@ -87,18 +97,8 @@ bool jpegIsComplete(const uchar* data, qint64 size)
     }
 }
 
-bool fileIsCompleteJpeg(QFile& file)
+bool jpegIsComplete(const QByteArray& bytes)
 {
-    const qint64 size = file.size();
-    if (uchar* mapped = file.map(0, size)) {
-        const bool complete = jpegIsComplete(mapped, size);
-        file.unmap(mapped);
-        return complete;
-    }
-    const qint64 position = file.pos();
-    file.seek(0);
-    const QByteArray bytes = file.readAll();
-    file.seek(position);
     return jpegIsComplete(reinterpret_cast<const uchar*>(bytes.constData()), bytes.size());
 }
 
@@ -122,8 +122,15 @@ public:
         if (!m_reader.canRead())
             return false;
         const QByteArray format = m_reader.format().toLower();
-        if ((format == "jpeg" || format == "jpg") && !fileIsCompleteJpeg(m_file))
-            return false;
+        if (format == "jpeg" || format == "jpg") {
+            // Mapped once, for the completeness check and for whoever reads
+            // the metadata next: pages that are never touched (the scan
+            // data, when nothing decodes it) are never read.
+            m_mapped = m_file.map(0, m_file.size());
+            const bool complete = m_mapped ? jpegIsComplete(m_mapped, m_file.size()) : jpegIsComplete(wholeFile());
+            if (!complete)
+                return false;
+        }
         m_size = m_reader.size();
         m_format = m_reader.imageFormat();
         if (m_size.isValid() && !fitsAllocationLimit(m_size))
@@ -131,9 +138,19 @@ public:
         return true;
     }
 
+    ~ImageSource()
+    {
+        if (m_mapped)
+            m_file.unmap(m_mapped);
+    }
+
     // The stored size: from the header until decode(), then from the image
     // unless that was decoded reduced.
     QSize size() const { return m_size; }
+
+    // The whole file in memory, where it was mapped (JPEGs); null otherwise.
+    const uchar* mapped() const { return m_mapped; }
+    qint64 mappedSize() const { return m_mapped ? m_file.size() : 0; }
 
     // Decodes the image no smaller than `atLeast` (full size when empty).
     QImage decode(QSize atLeast = QSize())
@@ -165,7 +182,20 @@ public:
 
     int depth() const { return QImage::toPixelFormat(m_format).bitsPerPixel(); }
 
+    // Whether the header told both the size and the pixel format, so that
+    // the record can be made without decoding.
+    bool headerTold() const { return m_size.isValid() && m_format != QImage::Format_Invalid; }
+
 private:
+    QByteArray wholeFile()
+    {
+        const qint64 position = m_file.pos();
+        m_file.seek(0);
+        const QByteArray bytes = m_file.readAll();
+        m_file.seek(position);
+        return bytes;
+    }
+
     static bool fitsAllocationLimit(QSize size)
     {
         if (size.isEmpty())
@@ -180,6 +210,7 @@ private:
     QImageReader m_reader;
     QSize m_size;
     QImage::Format m_format = QImage::Format_Invalid;
+    uchar* m_mapped = nullptr;
 };
 
 // The image as opaque 32-bit RGB. Transparent parts are laid over black,
@@ -219,6 +250,65 @@ QImage thumbnailCanvas(const QImage& image)
 QSize thumbnailFit(QSize size)
 {
     return size.scaled(ImageReader::ThumbnailWidth, ImageReader::ThumbnailHeight, Qt::KeepAspectRatio);
+}
+
+// The mean brightness of a row or column of the preview. Brightness, not
+// colour: the colour is stored at half resolution in larger blocks and
+// bleeds further into a black bar.
+int meanLevel(const QImage& image, QRect line)
+{
+    qint64 sum = 0;
+    for (int y = line.top(); y <= line.bottom(); ++y)
+        for (int x = line.left(); x <= line.right(); ++x)
+            sum += qGray(image.pixel(x, y));
+    return int(sum / std::max<qint64>(1, qint64(line.width()) * line.height()));
+}
+
+// Bars a camera leaves around a photo of another shape than its preview
+// are black; the row or column touching the photo is left out, as the
+// JPEG's blocks smear the photo's edge into it.
+constexpr int DarkestBarLevel = 32;
+
+// The camera's preview from the EXIF block, cut to the photo's shape, when
+// it can stand in for a decode of the photo: a complete JPEG holding at
+// least `atLeast` pixels of the photo. Cameras fit a 3:2 photo into a 4:3
+// preview with black bars, which are cut away; a preview of any other shape
+// (an old preview of a photo cropped since, a turned one) is not used.
+QImage embeddedPreview(const QByteArray& jpeg, QSize photo, QSize atLeast)
+{
+    if (jpeg.isEmpty() || !photo.isValid() || atLeast.isEmpty() || !jpegIsComplete(jpeg))
+        return {};
+    QImage preview;
+    if (!preview.loadFromData(jpeg, "JPEG") || preview.isNull())
+        return {};
+    const QSize content = photo.scaled(preview.size(), Qt::KeepAspectRatio);
+    const int spareRows = preview.height() - content.height();
+    const int spareColumns = preview.width() - content.width();
+    QRect kept = preview.rect();
+    if (spareRows > 1) {
+        const int top = spareRows / 2;
+        const int bottom = top + content.height(); // first bar row below
+        for (int y = 0; y < top - 1; ++y)
+            if (meanLevel(preview, QRect(0, y, preview.width(), 1)) > DarkestBarLevel)
+                return {};
+        for (int y = bottom + 1; y < preview.height(); ++y)
+            if (meanLevel(preview, QRect(0, y, preview.width(), 1)) > DarkestBarLevel)
+                return {};
+        kept = QRect(0, top + 1, preview.width(), content.height() - 2);
+    } else if (spareColumns > 1) {
+        const int left = spareColumns / 2;
+        const int right = left + content.width();
+        for (int x = 0; x < left - 1; ++x)
+            if (meanLevel(preview, QRect(x, 0, 1, preview.height())) > DarkestBarLevel)
+                return {};
+        for (int x = right + 1; x < preview.width(); ++x)
+            if (meanLevel(preview, QRect(x, 0, 1, preview.height())) > DarkestBarLevel)
+                return {};
+        kept = QRect(left + 1, 0, content.width() - 2, preview.height());
+    }
+    if (kept.width() < atLeast.width() || kept.height() < atLeast.height())
+        return {};
+    return kept == preview.rect() ? preview : preview.copy(kept);
 }
 
 bool pictureFits(const AVPicture& picture, int width, int height, int bytesPerPixel)
@@ -269,7 +359,16 @@ bool ImageReader::parse(ImageInfo& info)
         const QSize turnedStored = thumbnailFit(source.size().transposed()).transposed();
         atLeast = plain.expandedTo(turnedStored).expandedTo(QSize(1, 1));
     }
-    const QImage decoded = source.decode(atLeast);
+    // The metadata comes from the bytes already mapped where there are any,
+    // so the file is opened once; it may hold a preview that spares the
+    // decode.
+    const ZumExifInfo exif =
+        source.mapped() ? ZumExifInfo(source.mapped(), source.mappedSize()) : ZumExifInfo(info.filePath);
+    QImage decoded;
+    if (source.headerTold())
+        decoded = embeddedPreview(exif.thumbnailJpeg(), source.size(), atLeast);
+    if (decoded.isNull())
+        decoded = source.decode(atLeast);
     if (decoded.isNull())
         return false;
     const QSize plainFit = thumbnailFit(source.size());
@@ -280,7 +379,6 @@ bool ImageReader::parse(ImageInfo& info)
     result.height = source.size().height();
     result.depth = source.depth();
 
-    const ZumExifInfo exif(info.filePath);
     applyExifOrientation(result, exif.Orientation());
 
     const QFileInfo file(info.filePath);

@@ -1,9 +1,14 @@
 #include "benchphotos.h"
 
+#include <QBuffer>
 #include <QColor>
+#include <QFile>
 #include <QImage>
+#include <QImageReader>
 #include <QPainter>
 #include <QRandomGenerator>
+
+#include <exiv2/exiv2.hpp>
 
 #include <algorithm>
 #include <cmath>
@@ -51,4 +56,44 @@ QString makeCameraLikePhoto(const QString& folder, int index, QSize size)
     painter.end();
     const QString path = QStringLiteral("%1/camera%2.jpg").arg(folder).arg(index);
     return image.save(path, "JPEG", 92) ? path : QString();
+}
+
+bool addCameraExif(const QString& path)
+{
+    constexpr int PreviewWidth = 160, PreviewHeight = 120;
+    QImageReader reader(path);
+    const QSize size = reader.size();
+    if (!size.isValid())
+        return false;
+    const QSize shown = size.scaled(PreviewWidth, PreviewHeight, Qt::KeepAspectRatio);
+    reader.setScaledSize(size / 8);
+    const QImage reduced = reader.read();
+    if (reduced.isNull())
+        return false;
+    QImage preview(PreviewWidth, PreviewHeight, QImage::Format_RGB32);
+    preview.fill(Qt::black);
+    QPainter(&preview).drawImage(
+        QRect(QPoint((PreviewWidth - shown.width()) / 2, (PreviewHeight - shown.height()) / 2), shown),
+        reduced.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    if (!buffer.open(QIODevice::WriteOnly) || !preview.save(&buffer, "JPEG", 85))
+        return false;
+    try {
+        auto image = Exiv2::ImageFactory::open(QFile::encodeName(path).toStdString());
+        image->readMetadata();
+        Exiv2::ExifData exif;
+        exif["Exif.Image.Make"] = "Bench";
+        exif["Exif.Image.Model"] = "Bench Camera 24";
+        exif["Exif.Image.Orientation"] = uint16_t(1);
+        exif["Exif.Photo.ExposureTime"] = Exiv2::URational(1, 125);
+        exif["Exif.Photo.FNumber"] = Exiv2::URational(56, 10);
+        Exiv2::ExifThumb(exif).setJpegThumbnail(reinterpret_cast<const Exiv2::byte*>(jpeg.constData()),
+                                                long(jpeg.size()));
+        image->setExifData(exif);
+        image->writeMetadata();
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
 }

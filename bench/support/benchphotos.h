@@ -14,3 +14,9 @@ QString makeBenchPhoto(const QString& folder, int index, QSize size = QSize(4000
 // grain at quality 92, which compresses about as a camera's own JPEG does
 // (a 24-megapixel one to some 5 MB, a third of what makeBenchPhoto gives).
 QString makeCameraLikePhoto(const QString& folder, int index, QSize size);
+
+// Gives the JPEG at `path` the EXIF block a camera writes: make, model,
+// orientation 1 and a 160 x 120 JPEG preview of the photo, which a photo of
+// another shape than 4:3 fills between black bars, as cameras draw it.
+// Returns false when the file cannot be read or written.
+bool addCameraExif(const QString& path);

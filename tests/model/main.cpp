@@ -72,7 +72,7 @@ int main(int argc, char** argv)
     const std::unique_ptr<QObject> suites[] = {
         makeTimeFunctionsTests(), makeRecordsTests(),    makeExifTests(),      makeImageReaderTests(),
         makeAudioReaderTests(),   makeInfoParserTests(), makeFfmpegPtrTests(), makeAlbumDocumentTests(),
-        makeAlbumFileTests(),     makeAlbumUndoTests()};
+        makeAlbumFileTests(),     makeAlbumUndoTests(),  makeEmbeddedPreviewTests()};
     for (const auto& suite : suites)
         failures += QTest::qExec(suite.get(), argc, argv);
     return failures == 0 ? 0 : 1;

@@ -12,6 +12,7 @@ std::unique_ptr<QObject> makeTimeFunctionsTests();
 std::unique_ptr<QObject> makeRecordsTests();
 std::unique_ptr<QObject> makeExifTests();
 std::unique_ptr<QObject> makeImageReaderTests();
+std::unique_ptr<QObject> makeEmbeddedPreviewTests();
 
 // A file of the shared sample media.
 QString mediaFile(const QString& name);
