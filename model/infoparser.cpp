@@ -12,7 +12,14 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
+#include <cerrno>
 #include <deque>
+
+#ifdef Q_OS_LINUX
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -89,6 +96,28 @@ double soundPresent(const QString& path, double* claimed)
     return end < 0 ? -1.0 : double(end) * timeBase;
 }
 
+// The lanes take every processor, and the GUI thread that shows what they
+// found must still answer at once: they give way to it. Qt's thread
+// priorities do that where the system has them; Linux gives every ordinary
+// thread the same share whatever its Qt priority, and only a higher nice
+// value (which is per thread there) lets a lane give way.
+constexpr int LaneNiceness = 5;
+
+void giveWayToTheGui()
+{
+#ifdef Q_OS_LINUX
+    static thread_local const bool done = [] {
+        const auto thread = id_t(::syscall(SYS_gettid));
+        errno = 0;
+        const int nice = ::getpriority(PRIO_PROCESS, thread);
+        if (errno == 0)
+            ::setpriority(PRIO_PROCESS, thread, std::min(nice + LaneNiceness, 19));
+        return true;
+    }();
+    (void)done;
+#endif
+}
+
 // Headers of a file cut short (an interrupted copy or download) still
 // promise the whole length; such a clip would play silence or end early
 // against an album timed to the promise.
@@ -119,6 +148,7 @@ void InfoParser::stop()
 
 InfoParser::Probe InfoParser::probe(const QString& path, bool isImage)
 {
+    giveWayToTheGui();
     Probe result;
     if (isImage) {
         result.image.filePath = path;
@@ -161,6 +191,7 @@ void InfoParser::parse()
     QThreadPool pool;
     const int lanes = std::clamp(QThread::idealThreadCount(), 1, MaxLanes);
     pool.setMaxThreadCount(lanes);
+    pool.setThreadPriority(QThread::LowPriority);
     std::deque<QFuture<Probe>> inFlight;
     int next = 0;
     for (int done = 0; done < files.size(); ++done) {
