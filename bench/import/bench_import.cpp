@@ -176,10 +176,10 @@ void importRun(const char* kind, const QStringList& originals, int photoCount, d
     std::printf("  JPEG decoder alone at 1/8 scale: %.1f ms per photo; an import that decodes reaches at most "
                 "%.1f photos/s on %d lanes\n",
                 floorMs, lanes * 1000.0 / floorMs, lanes);
-    std::printf("  import of %d: %.2f s, %.1f photos/s (goal >= %.0f, %.2f x the goal) %s\n", photoCount, seconds,
-                rate, goal, rate / goal, rate >= goal ? "ok" : "UNDER GOAL");
-    std::printf("  longest GUI stall during import: %.1f ms, ended %.2f s after the start (goal <= %.0f) %s\n",
-                stall, watch.longestEnded(), StallGoalMs, stall <= StallGoalMs ? "ok" : "OVER GOAL");
+    std::printf("  import of %d: %.2f s, %.1f photos/s (goal >= %.0f, %.2f x the goal) %s\n", photoCount, seconds, rate,
+                goal, rate / goal, rate >= goal ? "ok" : "UNDER GOAL");
+    std::printf("  longest GUI stall during import: %.1f ms, ended %.2f s after the start (goal <= %.0f) %s\n", stall,
+                watch.longestEnded(), StallGoalMs, stall <= StallGoalMs ? "ok" : "OVER GOAL");
     if (strip.photoList().size() != photoCount)
         std::printf("  only %lld of %d photos arrived\n", qint64(strip.photoList().size()), photoCount);
     std::fflush(stdout);
@@ -202,8 +202,7 @@ int main(int argc, char** argv)
     QTemporaryDir dir;
     if (!dir.isValid())
         return 1;
-    std::printf("making %d + %d photos of 6000 x 4000 and copies with a camera's EXIF block ...\n", distinct,
-                distinct);
+    std::printf("making %d + %d photos of 6000 x 4000 and copies with a camera's EXIF block ...\n", distinct, distinct);
     std::fflush(stdout);
     QStringList dense, denseWithExif, cameraLike, cameraLikeWithExif;
     for (int i = 0; i < distinct; ++i) {
@@ -211,9 +210,10 @@ int main(int argc, char** argv)
         cameraLike << makeCameraLikePhoto(dir.path(), i, QSize(6000, 4000));
         if (dense.last().isEmpty() || cameraLike.last().isEmpty())
             return 1;
-        for (auto [plain, withExif] : {std::pair{&dense, &denseWithExif}, std::pair{&cameraLike, &cameraLikeWithExif}}) {
-            const QString copy = QFileInfo(plain->last()).path() + QStringLiteral("/exif-") +
-                                 QFileInfo(plain->last()).fileName();
+        for (auto [plain, withExif] :
+             {std::pair{&dense, &denseWithExif}, std::pair{&cameraLike, &cameraLikeWithExif}}) {
+            const QString copy =
+                QFileInfo(plain->last()).path() + QStringLiteral("/exif-") + QFileInfo(plain->last()).fileName();
             if (!QFile::copy(plain->last(), copy) || !addCameraExif(copy))
                 return 1;
             *withExif << copy;
@@ -233,8 +233,8 @@ int main(int argc, char** argv)
     // 1. Import: photos that compress like a camera's and the shared bench
     // photos (dense detail, large files), each with and without a preview.
     const QStringList kinds = args.mid(2);
-    auto importRun = [&](const char* kind, const QStringList& originals, int count, double goal,
-                         const QString& folder, PhotoListWidget& shown) {
+    auto importRun = [&](const char* kind, const QStringList& originals, int count, double goal, const QString& folder,
+                         PhotoListWidget& shown) {
         if (kinds.isEmpty() || kinds.contains(QLatin1String(kind)))
             ::importRun(kind, originals, count, goal, folder, shown);
     };
