@@ -27,6 +27,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
@@ -229,6 +230,17 @@ int main(int argc, char** argv)
     strip.resize(1200, 72);
     strip.show();
     QCoreApplication::processEvents();
+
+    // What the machine alone costs the event loop: on a loaded machine the
+    // GUI thread waits for a processor whatever the import does.
+    {
+        StallWatch idle;
+        QEventLoop loop;
+        QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+        idle.start();
+        loop.exec();
+        std::printf("longest stall of an idle event loop over 5 s (the machine's own share): %.1f ms\n", idle.stop());
+    }
 
     // 1. Import: photos that compress like a camera's and the shared bench
     // photos (dense detail, large files), each with and without a preview.
