@@ -200,8 +200,12 @@ DecodedFile decodeFile(const QString& path, const QList<int>& keep)
             continue;
         out.hasVideo = out.hasVideo || par->codec_type == AVMEDIA_TYPE_VIDEO;
         (par->codec_type == AVMEDIA_TYPE_VIDEO ? out.videoCodec : out.audioCodec) = par->codec_id;
-        if (par->codec_type == AVMEDIA_TYPE_VIDEO)
+        if (par->codec_type == AVMEDIA_TYPE_VIDEO) {
             out.frameRate = av_q2d(ic->streams[i]->avg_frame_rate);
+            out.videoProfile = par->profile;
+            out.videoLevel = par->level;
+            out.videoTag = par->codec_tag;
+        }
         const AVCodec* decoder = avcodec_find_decoder(par->codec_id);
         CodecContextPtr codec(avcodec_alloc_context3(decoder));
         avcodec_parameters_to_context(codec.get(), par);
