@@ -94,13 +94,16 @@ struct StreamDecoder {
 
 QImage toImage(const AVFrame* frame)
 {
-    QImage image(frame->width, frame->height, QImage::Format_RGBA8888);
+    // The scaler's vector code writes whole blocks of pixels, past the end of
+    // a row whose width is not a multiple of 16 (1080): convert into padded
+    // rows with a spare one, and keep the picture's part.
+    QImage padded((frame->width + 31) & ~31, frame->height + 1, QImage::Format_RGBA8888);
     SwsContextPtr sws(sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format), frame->width,
                                      frame->height, AV_PIX_FMT_RGBA, SWS_BICUBIC, nullptr, nullptr, nullptr));
-    uint8_t* planes[4] = {image.bits(), nullptr, nullptr, nullptr};
-    const int linesizes[4] = {int(image.bytesPerLine()), 0, 0, 0};
+    uint8_t* planes[4] = {padded.bits(), nullptr, nullptr, nullptr};
+    const int linesizes[4] = {int(padded.bytesPerLine()), 0, 0, 0};
     sws_scale(sws.get(), frame->data, frame->linesize, 0, frame->height, planes, linesizes);
-    return image;
+    return padded.copy(0, 0, frame->width, frame->height);
 }
 
 quint64 checksum(const AVFrame* frame)
