@@ -12,6 +12,7 @@
 #include <utility>
 
 extern "C" {
+#include <libavutil/imgutils.h>
 #include <libavutil/log.h>
 #include <libavutil/samplefmt.h>
 }
@@ -157,7 +158,9 @@ void takeFrames(DecodedFile& out, StreamDecoder& d, AVFrame* frame, int64_t& las
             if (out.videoFrames == 0) {
                 out.width = frame->width;
                 out.height = frame->height;
-                allocatePicture(out.firstFrame, AV_PIX_FMT_RGBA, frame->width, frame->height);
+                // Rows padded as in toImage; freePicture frees it as its own.
+                av_image_alloc(out.firstFrame.data, out.firstFrame.linesize, frame->width, frame->height,
+                               AV_PIX_FMT_RGBA, 64);
                 SwsContextPtr sws(sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format),
                                                  frame->width, frame->height, AV_PIX_FMT_RGBA, SWS_BICUBIC, nullptr,
                                                  nullptr, nullptr));
