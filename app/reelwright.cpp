@@ -52,7 +52,7 @@ Reelwright::Reelwright(QWidget* parent, Qt::WindowFlags flags)
     mediaInfo->hide();
     Zu::moveCenter(mediaInfo);
 
-    renderParam = RenderParam();
+    renderParam = chosenProfileParam();
     render.init(renderParam);
     render.setStoryBoard(document.storyBoard());
     form->photoListWidget->setDocument(&document);

@@ -178,6 +178,14 @@ private:
     QStringList openFiles(const QString& dir, const QString& filter);
     void showMediaInfoNone();
     void sortFocusedStrip();
+    // The output format of the last chosen profile, so that the preview frames
+    // what the video will show; the built-in 640 x 480 when none can be read.
+    static RenderParam chosenProfileParam();
+    // Takes chosenProfileParam() for the preview when it differs.
+    void followChosenProfile();
+    // Sets the renderer and the preview up at renderParam, the player's size
+    // kept, and shows the current frame again.
+    void applyRenderParam();
 
     // Album files (reelwright_album.cpp).
     void connectAlbumCommands();

@@ -244,6 +244,7 @@ bool Reelwright::openAlbumFile(const QString& path)
         pref->setValue(SettingsKey::OutputPath, output.folder);
     if (!output.fileName.isEmpty())
         pref->setValue(SettingsKey::OutputName, output.fileName);
+    followChosenProfile();
     RecentAlbums::add(file);
     // Not at once: the command that opened the album may be one of the
     // recent menu's own entries.

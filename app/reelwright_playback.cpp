@@ -302,8 +302,11 @@ void Reelwright::on_burn_clicked()
         return;
     {
         OutputSetting settings(widgetFrame());
-        if (settings.exec() != QDialog::Accepted)
+        if (settings.exec() != QDialog::Accepted) {
+            // A profile picked and then not compiled is still the chosen one.
+            followChosenProfile();
             return;
+        }
         profile = settings.profileData();
         // The album remembers what it was last compiled with.
         ZuPref* pref = ZuPref::instance();
@@ -320,6 +323,32 @@ void Reelwright::on_burn_clicked()
             compile.exec();
     }
 
+    applyRenderParam();
+}
+
+RenderParam Reelwright::chosenProfileParam()
+{
+    RenderParam param;
+    ZumProfileData chosen;
+    if (OutputSetting::lastChosenProfile(chosen))
+        renderParamsFromProfile(param, chosen);
+    param.channels = std::min(param.channels, 2);
+    return param;
+}
+
+void Reelwright::followChosenProfile()
+{
+    const RenderParam param = chosenProfileParam();
+    if (param.width == renderParam.width && param.height == renderParam.height &&
+        param.frameRate == renderParam.frameRate && param.sampleRate == renderParam.sampleRate &&
+        param.channels == renderParam.channels)
+        return;
+    renderParam = param;
+    applyRenderParam();
+}
+
+void Reelwright::applyRenderParam()
+{
     AVPlayer* player = form->avPlayer;
     const QSize size = player->size();
     renderParam.channels = std::min(renderParam.channels, 2);

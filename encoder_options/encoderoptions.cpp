@@ -2,6 +2,7 @@
 #include "mediafiles.h"
 #include "optionsinternal.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cinttypes>
 #include <cmath>
@@ -14,6 +15,7 @@
 #include <mutex>
 
 extern "C" {
+#include <libavcodec/avcodec.h>
 #include <libavutil/avutil.h>
 #include <libavutil/opt.h>
 #include <libavutil/parseutils.h>
@@ -650,6 +652,42 @@ void copyOption(void* target, void* templ, const AVOption* o)
 
 const int opt_types[5] = {AV_OPT_FLAG_VIDEO_PARAM, AV_OPT_FLAG_AUDIO_PARAM, 0, AV_OPT_FLAG_SUBTITLE_PARAM, 0};
 
+// A fraction such as "5.1" given to an integer option would be cut to 5
+// without a word.
+bool cutsFraction(const AVOption* o, const char* arg)
+{
+    if (o->type != AV_OPT_TYPE_INT && o->type != AV_OPT_TYPE_INT64)
+        return false;
+    char* end = nullptr;
+    const double value = std::strtod(arg, &end);
+    return end != arg && *end == '\0' && std::isfinite(value) && value != std::floor(value);
+}
+
+// A word that names none of an integer option's constants, which the
+// generic option would refuse with a parse error in the log.
+bool unknownWord(void* obj, const AVOption* o, const char* arg)
+{
+    if ((o->type != AV_OPT_TYPE_INT && o->type != AV_OPT_TYPE_INT64) || !std::isalpha((unsigned char)arg[0]))
+        return false;
+    for (const char* known : {"default", "max", "min", "none"})
+        if (std::strcmp(arg, known) == 0)
+            return false;
+    return !o->unit || !av_opt_find(obj, arg, o->unit, 0, 0);
+}
+
+bool someEncoderOwns(const char* name)
+{
+    void* iterator = nullptr;
+    while (const AVCodec* codec = av_codec_iterate(&iterator)) {
+        if (!av_codec_is_encoder(codec) || !codec->priv_class)
+            continue;
+        const AVClass* cls = codec->priv_class;
+        if (av_opt_find(&cls, name, nullptr, 0, AV_OPT_SEARCH_FAKE_OBJ))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 void applyOptNames(void* target, void* templ, int mask, bool audioGroup)
@@ -666,11 +704,30 @@ void applyOptNames(void* target, void* templ, int mask, bool audioGroup)
 int opt_default(const char* name, const char* arg)
 {
     const AVOption* accepted = nullptr;
+    const AVOption* refused = nullptr;
     for (int type = 0; type < 5; type++) {
         if (type == AVMEDIA_TYPE_AUDIO && videoOnlyName(name))
             continue;
-        if (const AVOption* o = setIfKnown(S().avctx_opts[std::size_t(type)].get(), name, arg, opt_types[type]))
+        void* context = S().avctx_opts[std::size_t(type)].get();
+        const AVOption* o = context ? av_opt_find(context, name, nullptr, opt_types[type], 0) : nullptr;
+        if (!o)
+            continue;
+        if (cutsFraction(o, arg) || unknownWord(context, o, arg) || av_opt_set(context, name, arg, 0) < 0)
+            refused = o;
+        else
             accepted = o;
+    }
+    if (!accepted && refused) {
+        // Several encoders have options of their own under a generic name,
+        // with values the generic option cannot hold (libx264's profile
+        // "high", level "5.1"); such a value waits for the encoder, which
+        // takes it when it is opened.
+        if (!someEncoderOwns(name))
+            fail("Invalid value '%s' for option '%s'\n", arg, name);
+        if (int(S().custom_options.size()) >= MaxCustomOptions)
+            return -1;
+        S().custom_options.emplace_back(name, arg);
+        return 0;
     }
     if (!accepted)
         accepted = setIfKnown(S().avformat_opts.get(), name, arg, 0);

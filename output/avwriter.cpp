@@ -25,13 +25,36 @@ DictionaryPtr dictionaryOf(const std::vector<std::pair<std::string, std::string>
     return DictionaryPtr(dict);
 }
 
-// Marks the options that `left` (what a library call gave back) no longer holds.
-void markUsed(const AVDictionary* left, const std::vector<std::pair<std::string, std::string>>& custom,
-              std::vector<bool>& used)
+// Marks the options of `given` that `left` (what a library call gave back) no
+// longer holds.
+void markUsed(const AVDictionary* given, const AVDictionary* left,
+              const std::vector<std::pair<std::string, std::string>>& custom, std::vector<bool>& used)
 {
     for (std::size_t i = 0; i < custom.size(); ++i)
-        if (!av_dict_get(left, custom[i].first.c_str(), nullptr, 0))
+        if (av_dict_get(given, custom[i].first.c_str(), nullptr, 0) &&
+            !av_dict_get(left, custom[i].first.c_str(), nullptr, 0))
             used[i] = true;
+}
+
+bool isGenericCodecOption(const std::string& name)
+{
+    const AVClass* generic = avcodec_get_class();
+    return av_opt_find(&generic, name.c_str(), nullptr, 0, AV_OPT_SEARCH_FAKE_OBJ) != nullptr;
+}
+
+// The options under a generic codec name (profile, level) that the option
+// layer kept because only an encoder's own option can hold their values: they
+// go to an encoder that has such an option of its own, never to the others,
+// whose generic option would refuse them and fail the open.
+DictionaryPtr optionsFor(const AVCodec* encoder, const std::vector<std::pair<std::string, std::string>>& custom)
+{
+    AVDictionary* dict = nullptr;
+    const AVClass* own = encoder->priv_class;
+    for (const auto& option : custom)
+        if (isGenericCodecOption(option.first) && own &&
+            av_opt_find(&own, option.first.c_str(), nullptr, 0, AV_OPT_SEARCH_FAKE_OBJ))
+            av_dict_set(&dict, option.first.c_str(), option.second.c_str(), 0);
+    return DictionaryPtr(dict);
 }
 
 } // namespace
@@ -148,8 +171,10 @@ bool AVWriter::openEncoder(OutputStreamSetup& setup, AVDictionary* options, std:
                  .arg(QLatin1String(kind), QLatin1String(avcodec_get_name(codec->codec_id))));
         return false;
     }
+    DictionaryPtr mine = optionsFor(setup.encoder, custom);
     AVDictionary* copy = nullptr;
     av_dict_copy(&copy, options, 0);
+    av_dict_copy(&copy, mine.get(), 0);
     DictionaryPtr left;
     const int err = avcodec_open2(codec, setup.encoder, &copy);
     left.reset(copy);
@@ -158,7 +183,8 @@ bool AVWriter::openEncoder(OutputStreamSetup& setup, AVDictionary* options, std:
                  .arg(QLatin1String(kind), QLatin1String(setup.encoder->name), ffmpegErrorText(err)));
         return false;
     }
-    markUsed(left.get(), custom, used);
+    markUsed(options, left.get(), custom, used);
+    markUsed(mine.get(), left.get(), custom, used);
     if (avcodec_parameters_from_context(setup.stream->codecpar, codec) < 0) {
         fail(QStringLiteral("Could not pass the %1 encoder's parameters to the file").arg(QLatin1String(kind)));
         return false;
@@ -191,7 +217,11 @@ bool AVWriter::open(std::unique_ptr<OutputFile> output, const RenderParam& param
     }
     m_output = std::move(output);
     const auto& custom = m_output->customOptions;
-    DictionaryPtr options = dictionaryOf(custom);
+    std::vector<std::pair<std::string, std::string>> shared;
+    for (const auto& option : custom)
+        if (!isGenericCodecOption(option.first))
+            shared.push_back(option);
+    DictionaryPtr options = dictionaryOf(shared);
     std::vector<bool> used(custom.size(), false);
 
     for (std::size_t i = 0; i < m_output->streams.size(); ++i) {
@@ -235,7 +265,7 @@ bool AVWriter::open(std::unique_ptr<OutputFile> output, const RenderParam& param
         return false;
     }
     m_headerWritten = true;
-    markUsed(left.get(), custom, used);
+    markUsed(options.get(), left.get(), custom, used);
     for (std::size_t i = 0; i < custom.size(); ++i)
         if (!used[i])
             m_messages << QStringLiteral("Option '%1' was not used by any encoder or by the format")

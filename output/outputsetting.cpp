@@ -152,6 +152,26 @@ bool OutputSetting::isFileNameUsable(const QString& name)
     return !name.trimmed().isEmpty() && !name.contains(invalidNamePattern());
 }
 
+bool OutputSetting::lastChosenProfile(ZumProfileData& profile)
+{
+    ZuProfileManager* manager = ZuProfileManager::instance(nullptr, true);
+    if (manager->profileIds().isEmpty())
+        manager->loadTemplates(ZuPref::appDir() + QStringLiteral("/profiles"));
+    const QStringList ids = manager->profileIds();
+    for (const QString& url :
+         {pref()->value(SettingsKey::LastProfileUrl, QString()).toString(), defaultProfile(), ids.value(0)}) {
+        if (url.isEmpty())
+            continue;
+        ZumProfileData candidate;
+        candidate.url = url;
+        if (manager->getPresetData(candidate)) {
+            profile = candidate;
+            return true;
+        }
+    }
+    return false;
+}
+
 QString OutputSetting::defaultOutputFolder(const QString& stored)
 {
     QString folder = stored;

@@ -38,6 +38,10 @@ public:
     static QSize outputMinimumSize() { return QSize(440, 500); }
     static QString defaultFileName() { return QStringLiteral("My Photo Movie"); }
     static QString defaultProfile() { return QStringLiteral("mpeg4h264"); }
+    // The profile the dialog opens with: the last chosen one, else the default
+    // one, else the first; the templates are loaded if nobody has yet. False
+    // when no profile can be read.
+    static bool lastChosenProfile(ZumProfileData& profile);
     // Whether a text can be the base name of an output file.
     static bool isFileNameUsable(const QString& name);
     // The folder offered when none is stored or the stored one is unusable.

@@ -269,6 +269,7 @@ int main(int argc, char* argv[])
                 shown.empty() ? 0u : shown.back().frame - shown.front().frame + 1);
     std::printf("frames skipped        %d in all, %d in the steady state (after the first second, %d frames)\n",
                 skipped, steadySkipped, steadyShown);
+    std::printf("steady-state skipped  %d (goal 0): %s\n", steadySkipped, steadySkipped == 0 ? "met" : "missed");
     std::printf("longest gap           %.1f ms in all, %.1f ms in the steady state\n", longestGap / 1e6,
                 steadyLongestGap / 1e6);
     std::printf("gaps                  median %.1f ms, 90th percentile %.1f ms, 99th %.1f ms\n", percentile(0.5),

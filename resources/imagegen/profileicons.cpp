@@ -109,6 +109,46 @@ Draw tile(QColor colour, const QString& label)
     };
 }
 
+// The tile with a small badge over its upper right corner ("4K").
+Draw badged(Draw base, const QString& badge)
+{
+    return [base, badge](QPainter& p) {
+        base(p);
+        p.setPen(QPen(QColor(160, 80, 10), 1));
+        p.setBrush(QColor(245, 155, 40));
+        p.drawRoundedRect(QRectF(17.5, 0.5, 14, 10), 2.5, 2.5);
+        QFont font(QStringLiteral("DejaVu Sans Condensed"));
+        font.setBold(true);
+        font.setPixelSize(8);
+        p.setFont(font);
+        p.setPen(Qt::white);
+        p.drawText(QRectF(17.5, 0.5, 14, 10), Qt::AlignCenter, badge);
+    };
+}
+
+// A screen of the given outline showing a landscape photo, with the black
+// bars it gets above and below in a frame taller than the photo.
+Draw screenShape(QRectF outline)
+{
+    return [outline](QPainter& p) {
+        p.setPen(QPen(QColor(45, 52, 64), 2));
+        p.setBrush(Qt::black);
+        p.drawRoundedRect(outline, 2.5, 2.5);
+        const QRectF inner = outline.adjusted(1.5, 1.5, -1.5, -1.5);
+        const double photoHeight = inner.width() * 9.0 / 16.0;
+        const QRectF photo(inner.left(), inner.center().y() - photoHeight / 2, inner.width(), photoHeight);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(110, 170, 230));
+        p.drawRect(photo);
+        QPainterPath hill;
+        hill.moveTo(photo.bottomLeft());
+        hill.quadTo(QPointF(photo.center().x(), photo.top() + photo.height() * 0.2), photo.bottomRight());
+        hill.closeSubpath();
+        p.setBrush(QColor(90, 170, 80));
+        p.drawPath(hill);
+    };
+}
+
 } // namespace
 
 int profileIcons(const QStringList& arguments)
@@ -130,6 +170,11 @@ int profileIcons(const QStringList& arguments)
         {QStringLiteral("vcd.png"), tile(QColor(100, 80, 60), QStringLiteral("VCD"))},
         {QStringLiteral("psp.png"), tile(QColor(20, 30, 80), QStringLiteral("PSP"))},
         {QStringLiteral("phone.png"), tile(QColor(220, 130, 30), QStringLiteral("3GP"))},
+        {QStringLiteral("mp4_4k.png"), badged(tile(QColor(40, 120, 200), QStringLiteral("MP4")), QStringLiteral("4K"))},
+        {QStringLiteral("hevc_4k.png"),
+         badged(tile(QColor(30, 90, 120), QStringLiteral("HEVC")), QStringLiteral("4K"))},
+        {QStringLiteral("portrait.png"), screenShape(QRectF(8, 2, 16, 28))},
+        {QStringLiteral("square.png"), screenShape(QRectF(3, 3, 26, 26))},
     };
     const QDir folder(arguments.at(0));
     if (!makeFolder(folder.path()))

@@ -19,6 +19,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QDropEvent>
@@ -702,6 +703,129 @@ private slots:
         QImage black(shown.size(), QImage::Format_RGB32);
         black.fill(Qt::black);
         QVERIFY(difference(again, black) > 20.0);
+    }
+
+    void previewStartsWithChosenProfile_data()
+    {
+        QTest::addColumn<QString>("lastProfile");
+        QTest::addColumn<bool>("noProfiles");
+        QTest::addColumn<QSize>("frame");
+        QTest::newRow("first start: the default profile") << QString() << false << QSize(1280, 720);
+        QTest::newRow("full HD") << "mpeg4h264_1080" << false << QSize(1920, 1080);
+        QTest::newRow("portrait") << "mpeg4h264_vertical" << false << QSize(1080, 1920);
+        QTest::newRow("square") << "mpeg4h264_square" << false << QSize(1080, 1080);
+        QTest::newRow("4:3") << "mpeg4_asp" << false << QSize(640, 480);
+        QTest::newRow("a profile gone since: the default") << "removedprofile" << false << QSize(1280, 720);
+        QTest::newRow("no profile can be read") << QString() << true << QSize(640, 480);
+    }
+
+    // The window starts with the preview at the last chosen profile's size,
+    // and the preview shows what that video shows: a 16:9 photo fills a 16:9
+    // frame and has black bars above and below in a taller one.
+    void previewStartsWithChosenProfile()
+    {
+        QFETCH(QString, lastProfile);
+        QFETCH(bool, noProfiles);
+        QFETCH(QSize, frame);
+        m_window.reset();
+        m_pref->setValue(QStringLiteral("last_profile_url"), lastProfile);
+        const QString appDir = ZuPref::appDir();
+        const QString emptyApp = m_dir.filePath(QStringLiteral("no-profiles"));
+        if (noProfiles) {
+            QVERIFY(QDir().mkpath(emptyApp + QStringLiteral("/profiles")));
+            ZuPref::setAppDir(emptyApp);
+            ZuProfileManager::instance()->loadTemplates(emptyApp + QStringLiteral("/profiles"));
+        }
+        m_window = std::make_unique<Reelwright>();
+        if (noProfiles) {
+            ZuPref::setAppDir(appDir);
+            QVERIFY(ZuProfileManager::instance()->loadTemplates(appDir + QStringLiteral("/profiles")));
+        }
+        m_window->resize(1100, 760);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        QCOMPARE(m_window->player()->frameSize(), frame);
+
+        showWidePhoto();
+        const bool bars = frame.width() * 9 != frame.height() * 16;
+        checkWidePhotoFramed(bars);
+    }
+
+    // Picking another profile in the output dialog, even without compiling,
+    // and opening an album compiled with another one move the preview to
+    // that profile's frame.
+    void previewFollowsChosenProfile()
+    {
+        showWidePhoto();
+        QCOMPARE(m_window->player()->frameSize(), QSize(1280, 720));
+        checkWidePhotoFramed(false);
+        m_window->albumDocument().setOutput(
+            {QStringLiteral("mpeg4h264_square"), QStringLiteral("web"), m_dir.path(), QStringLiteral("Square")});
+        const QString file = m_dir.filePath(QStringLiteral("Square.reelwright"));
+        QVERIFY(m_window->saveAlbum(file));
+
+        whenModal<OutputSetting>([](OutputSetting* dialog) {
+            dialog->slotCurrentProfileChange(QStringLiteral("mpeg4h264_vertical"), QStringLiteral("web"));
+            dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))
+                ->button(QDialogButtonBox::Cancel)
+                ->click();
+            return true;
+        });
+        trigger("actionCreateVideo");
+        QCOMPARE(m_window->player()->frameSize(), QSize(1080, 1920));
+        checkWidePhotoFramed(true);
+
+        QVERIFY(m_window->openAlbum(file));
+        QCOMPARE(m_window->player()->frameSize(), QSize(1080, 1080));
+        checkWidePhotoFramed(true);
+    }
+
+private:
+    static constexpr QRgb kWideColour = qRgb(40, 170, 220);
+
+    // A plain 16:9 photo, shown still (no zoom) at the first frame.
+    void showWidePhoto()
+    {
+        const QString photo = m_dir.filePath(QStringLiteral("wide.jpg"));
+        QImage image(800, 450, QImage::Format_RGB32);
+        image.fill(kWideColour);
+        QVERIFY(image.save(photo, "JPEG", 95));
+        importFiles({photo});
+        QCOMPARE(m_window->storyBoardData().photos.size(), 1);
+        auto* zoom = child<QCheckBox>("checkBoxUseDynamicZoom");
+        if (zoom->isChecked())
+            zoom->click();
+        QVERIFY(!m_window->storyBoardData().useZoom);
+    }
+
+    // The shown frame: the photo's colour across the middle, and at the top
+    // and bottom edges either the photo too or black bars.
+    void checkWidePhotoFramed(bool bars)
+    {
+        m_window->seek(0);
+        QTest::qWait(200);
+        const QImage screen = m_window->player()->grabFramebuffer();
+        // The frame's shape, as large as it fits, centred in the player.
+        const QSize shape = m_window->player()->frameSize().scaled(screen.size(), Qt::KeepAspectRatio);
+        const QRect frame(QPoint((screen.width() - shape.width()) / 2, (screen.height() - shape.height()) / 2), shape);
+        QVERIFY(!frame.isEmpty());
+        const auto near = [](QRgb pixel, QRgb want) {
+            return std::abs(qRed(pixel) - qRed(want)) <= 24 && std::abs(qGreen(pixel) - qGreen(want)) <= 24 &&
+                   std::abs(qBlue(pixel) - qBlue(want)) <= 24;
+        };
+        const auto at = [&](double x, double y) {
+            return screen.pixel(frame.left() + int(x * (frame.width() - 1)),
+                                frame.top() + int(y * (frame.height() - 1)));
+        };
+        const auto text = [](QRgb pixel) {
+            return QStringLiteral("%1,%2,%3").arg(qRed(pixel)).arg(qGreen(pixel)).arg(qBlue(pixel));
+        };
+        for (double x : {0.03, 0.5, 0.97})
+            QVERIFY2(near(at(x, 0.5), kWideColour), qPrintable(text(at(x, 0.5))));
+        for (double y : {0.02, 0.98}) {
+            const QRgb edge = at(0.5, y);
+            QVERIFY2(near(edge, bars ? qRgb(0, 0, 0) : kWideColour), qPrintable(text(edge)));
+        }
     }
 };
 

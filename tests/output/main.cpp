@@ -12,6 +12,7 @@
 #include <utility>
 
 extern "C" {
+#include <libavutil/imgutils.h>
 #include <libavutil/log.h>
 #include <libavutil/samplefmt.h>
 }
@@ -94,13 +95,16 @@ struct StreamDecoder {
 
 QImage toImage(const AVFrame* frame)
 {
-    QImage image(frame->width, frame->height, QImage::Format_RGBA8888);
+    // The scaler's vector code writes whole blocks of pixels, past the end of
+    // a row whose width is not a multiple of 16 (1080): convert into padded
+    // rows with a spare one, and keep the picture's part.
+    QImage padded((frame->width + 31) & ~31, frame->height + 1, QImage::Format_RGBA8888);
     SwsContextPtr sws(sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format), frame->width,
                                      frame->height, AV_PIX_FMT_RGBA, SWS_BICUBIC, nullptr, nullptr, nullptr));
-    uint8_t* planes[4] = {image.bits(), nullptr, nullptr, nullptr};
-    const int linesizes[4] = {int(image.bytesPerLine()), 0, 0, 0};
+    uint8_t* planes[4] = {padded.bits(), nullptr, nullptr, nullptr};
+    const int linesizes[4] = {int(padded.bytesPerLine()), 0, 0, 0};
     sws_scale(sws.get(), frame->data, frame->linesize, 0, frame->height, planes, linesizes);
-    return image;
+    return padded.copy(0, 0, frame->width, frame->height);
 }
 
 quint64 checksum(const AVFrame* frame)
@@ -154,7 +158,9 @@ void takeFrames(DecodedFile& out, StreamDecoder& d, AVFrame* frame, int64_t& las
             if (out.videoFrames == 0) {
                 out.width = frame->width;
                 out.height = frame->height;
-                allocatePicture(out.firstFrame, AV_PIX_FMT_RGBA, frame->width, frame->height);
+                // Rows padded as in toImage; freePicture frees it as its own.
+                av_image_alloc(out.firstFrame.data, out.firstFrame.linesize, frame->width, frame->height,
+                               AV_PIX_FMT_RGBA, 64);
                 SwsContextPtr sws(sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format),
                                                  frame->width, frame->height, AV_PIX_FMT_RGBA, SWS_BICUBIC, nullptr,
                                                  nullptr, nullptr));
@@ -200,8 +206,12 @@ DecodedFile decodeFile(const QString& path, const QList<int>& keep)
             continue;
         out.hasVideo = out.hasVideo || par->codec_type == AVMEDIA_TYPE_VIDEO;
         (par->codec_type == AVMEDIA_TYPE_VIDEO ? out.videoCodec : out.audioCodec) = par->codec_id;
-        if (par->codec_type == AVMEDIA_TYPE_VIDEO)
+        if (par->codec_type == AVMEDIA_TYPE_VIDEO) {
             out.frameRate = av_q2d(ic->streams[i]->avg_frame_rate);
+            out.videoProfile = par->profile;
+            out.videoLevel = par->level;
+            out.videoTag = par->codec_tag;
+        }
         const AVCodec* decoder = avcodec_find_decoder(par->codec_id);
         CodecContextPtr codec(avcodec_alloc_context3(decoder));
         avcodec_parameters_to_context(codec.get(), par);

@@ -40,6 +40,9 @@ struct DecodedFile {
     int audioChannels = 0;
     std::vector<short> firstSamples; // up to 4096 interleaved values, when the sound decodes to S16
     int videoCodec = 0;              // AVCodecID
+    int videoProfile = -99;          // as the file's stream tells it (FF_PROFILE_*)
+    int videoLevel = -99;
+    quint32 videoTag = 0; // the container's FourCC of the video stream
     int audioCodec = 0;
     int sampleRate = 0;
     double frameRate = 0;                // the video stream's average rate

@@ -10,6 +10,10 @@
 
 #include <cmath>
 
+extern "C" {
+#include <libavcodec/avcodec.h>
+}
+
 class TestAVWriter : public QObject
 {
     Q_OBJECT
@@ -33,6 +37,8 @@ private slots:
     void pipeWriterActivity();
     void encoderSummary_data();
     void encoderSummary();
+    void encoderOwnOptions_data();
+    void encoderOwnOptions();
 };
 
 void TestAVWriter::carryAcrossBlocks()
@@ -345,3 +351,60 @@ void TestAVWriter::pipeWriterActivity()
 std::unique_ptr<QObject> makeAVWriterTests() { return std::make_unique<TestAVWriter>(); }
 
 #include "tst_avwriter.moc"
+
+void TestAVWriter::encoderOwnOptions_data()
+{
+    QTest::addColumn<QStringList>("codecArgs");
+    QTest::addColumn<int>("profile");
+    QTest::addColumn<int>("level");
+    QTest::addColumn<QString>("unused"); // the option reported as unused, if any
+    // libx264 takes "high" and "5.1" through its own options; the generic
+    // ones would refuse "high" and cut "5.1" to 5. The sound encoder, whose
+    // generic profile option would refuse "high" too, never sees them.
+    QTest::newRow("x264 high 5.1") << QStringList{"-vcodec", "libx264", "-profile", "high", "-level", "5.1"}
+                                   << int(FF_PROFILE_H264_HIGH) << 51 << QString();
+    QTest::newRow("x264 level as a number") << QStringList{"-vcodec", "libx264", "-profile", "main", "-level", "31"}
+                                            << int(FF_PROFILE_H264_MAIN) << 31 << QString();
+    QTest::newRow("x264 options before the codec")
+        << QStringList{"-level", "4.1", "-profile", "baseline", "-vcodec", "libx264"}
+        << int(FF_PROFILE_H264_CONSTRAINED_BASELINE) << 41 << QString();
+    QTest::newRow("encoder without such an option")
+        << QStringList{"-vcodec", "mpeg4", "-profile", "high"} << int(FF_PROFILE_UNKNOWN) << -99 << "profile";
+}
+
+// Options under a generic codec name reach the encoder whose own option
+// takes their values, and the written stream carries them.
+void TestAVWriter::encoderOwnOptions()
+{
+    QFETCH(QStringList, codecArgs);
+    QFETCH(int, profile);
+    QFETCH(int, level);
+    QFETCH(QString, unused);
+    const QString file = path(QStringLiteral("own-%1.mp4").arg(QTest::currentDataTag()).replace(' ', '-'));
+    QStringList args{"-s", "320x240", "-r", "25"};
+    args << codecArgs << QStringList{"-acodec", "aac", "-ar", "44100", "-ac", "2", "-y", file};
+    AVWriter writer;
+    QVERIFY2(writer.open(QString(), renderParam(320, 240, 25, 44100, 2), args), qPrintable(writer.errorString()));
+    const std::vector<short> sound = sineWave(44100 / 25, 2, 44100);
+    for (int i = 0; i < 5; ++i) {
+        AVPicture picture = testPicture(320, 240, i);
+        QVERIFY(writer.writeVideoFrame(picture));
+        freePicture(picture);
+        QVERIFY(writer.writeAudioBuffer(sound.data(), int(sound.size() * 2)));
+    }
+    writer.close();
+    QVERIFY2(writer.errorString().isEmpty(), qPrintable(writer.errorString()));
+    const QString notUsed = QStringLiteral("Option '%1' was not used").arg(unused);
+    bool reported = false;
+    for (const QString& message : writer.messages())
+        reported = reported || message.startsWith(notUsed);
+    QCOMPARE(reported, !unused.isEmpty());
+
+    const DecodedFile decoded = decodeFile(file);
+    QCOMPARE(decoded.videoFrames, 5);
+    QVERIFY(decoded.audioSamples > 0);
+    if (profile != FF_PROFILE_UNKNOWN) {
+        QCOMPARE(decoded.videoProfile, profile);
+        QCOMPARE(decoded.videoLevel, level);
+    }
+}

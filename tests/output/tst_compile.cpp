@@ -13,6 +13,7 @@
 #include "zupref.h"
 #include "zuprofilemanager.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -26,7 +27,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <tuple>
+
 extern "C" {
+#include <libavcodec/avcodec.h>
 #include <libavcodec/codec_id.h>
 }
 
@@ -65,6 +69,15 @@ void recordMessage(QtMsgType type, const QMessageLogContext& context, const QStr
 {
     const QMutexLocker lock(&s_loggedMutex);
     s_logged.append({QString::fromLatin1(context.category ? context.category : ""), type, text});
+}
+
+// A plain photo of one colour, written as a JPEG of the given size.
+QString writePhoto(const QString& path, QSize size, QColor colour)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    image.save(path, "JPEG", 95);
+    return path;
 }
 
 bool near(QRgb pixel, int r, int g, int b, int tolerance = 24)
@@ -116,6 +129,8 @@ private slots:
     void deviceThumbnailAndPostTask();
     void shippedProfiles_data();
     void shippedProfiles();
+    void screenProfilesFrameBothPhotos_data();
+    void screenProfilesFrameBothPhotos();
     void commandLineErrors_data();
     void commandLineErrors();
     void commandLineRender();
@@ -405,6 +420,10 @@ void TestCompile::shippedProfiles()
     ZumProfileData profile;
     profile.url = id;
     QVERIFY(ZuProfileManager::instance()->getPresetData(profile));
+    // The icon it names is one the build draws into the profile list.
+    const QString icon = ZuProfileManager::instance()->profileIcon(id);
+    QVERIFY(!icon.isEmpty());
+    QCOMPARE(QImage(QStringLiteral(":/app_reelwright/profile/") + icon).size(), QSize(32, 32));
     RenderParam param;
     renderParamsFromProfile(param, profile);
     const QString file = uniqueOutputFile(m_dir.path(), id, profileExtension(profile));
@@ -425,6 +444,121 @@ void TestCompile::shippedProfiles()
     QVERIFY2(decoded.videoFrames >= 6, qPrintable(QString::number(decoded.videoFrames)));
     QCOMPARE(QSize(decoded.width, decoded.height), QSize(param.width, param.height));
     QVERIFY(decoded.audioSamples > 0);
+}
+
+void TestCompile::screenProfilesFrameBothPhotos_data()
+{
+    QTest::addColumn<QString>("id");
+    QTest::addColumn<int>("codec");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<int>("photoMs"); // short at 4K, where each frame costs most
+    QTest::addColumn<bool>("landscapeBars");
+    QTest::addColumn<bool>("portraitPillars");
+    QTest::newRow("4K H.264") << "mpeg4h264_2160" << int(AV_CODEC_ID_H264) << QSize(3840, 2160) << 160 << false << true;
+    QTest::newRow("4K HEVC") << "mpeg4hevc_2160" << int(AV_CODEC_ID_HEVC) << QSize(3840, 2160) << 160 << false << true;
+    QTest::newRow("portrait") << "mpeg4h264_vertical" << int(AV_CODEC_ID_H264) << QSize(1080, 1920) << 600 << true
+                              << false;
+    QTest::newRow("square") << "mpeg4h264_square" << int(AV_CODEC_ID_H264) << QSize(1080, 1080) << 600 << true << true;
+}
+
+// A landscape and a portrait photo compiled with each profile for today's
+// screens: the file decodes back at the profile's size and codec, with every
+// frame and the sound, and each photo is framed whole, with black bars where
+// its shape differs from the frame's.
+void TestCompile::screenProfilesFrameBothPhotos()
+{
+    QFETCH(QString, id);
+    QFETCH(int, codec);
+    QFETCH(QSize, size);
+    QFETCH(int, photoMs);
+    QFETCH(bool, landscapeBars);
+    QFETCH(bool, portraitPillars);
+
+    StoryBoardData album;
+    for (const auto& [name, shape, colour] : {std::tuple{"landscape.jpg", QSize(480, 270), QColor(30, 200, 40)},
+                                              std::tuple{"portrait.jpg", QSize(270, 480), QColor(30, 40, 210)}}) {
+        ImageInfo photo;
+        photo.filePath = writePhoto(path(QString::fromLatin1(name)), shape, colour);
+        QVERIFY(ImageReader::parse(photo));
+        album.photos << photo;
+    }
+    AudioInfo audio;
+    audio.filePath = s_media + QStringLiteral("/sad-mono-22k.wav");
+    QVERIFY(AudioReader::parse(audio));
+    album.audios << audio;
+    album.photoMs = photoMs;
+    album.photoSeconds = photoMs / 1000.0;
+    album.transitionMs = photoMs / 2;
+    album.transitionSeconds = photoMs / 2000.0;
+    album.dissolveOnly = true;
+    album.useZoom = false;
+
+    ZumProfileData profile;
+    profile.url = id;
+    QVERIFY(ZuProfileManager::instance()->getPresetData(profile));
+    RenderParam param;
+    renderParamsFromProfile(param, profile);
+    QCOMPARE(QSize(param.width, param.height), size);
+    // A quick encoder setting keeps the 4K runs short on two cores (not the
+    // quickest: libx264 drops to baseline there); the rest is the profile.
+    if (size.width() > 1920)
+        profile.properties[QStringLiteral("preset")] = QStringLiteral("superfast");
+    StoryBoardRender render;
+    QVERIFY(render.init(param));
+    render.setStoryBoard(&album);
+    render.onStoryBoardDataChanged();
+    const int frames = int(render.totalFrames);
+    QVERIFY(frames >= 8);
+
+    QElapsedTimer timer;
+    timer.start();
+    const QString file = uniqueOutputFile(m_dir.path(), id, profileExtension(profile));
+    AVWriterManager loop;
+    QSignalSpy ended(&loop, &AVWriterManager::compileEnd);
+    QVERIFY2(loop.begin(&render, file, compileArguments(profile, param, file)), qPrintable(loop.failureReason()));
+    loop.start();
+    QVERIFY(ended.wait(180000) || ended.count() == 1);
+    QVERIFY2(loop.finish(), qPrintable(loop.failureReason()));
+    const qint64 compileMs = timer.elapsed();
+
+    const DecodedFile decoded = decodeFile(file, {0, frames - 1});
+    qInfo("%s: %d frames compiled in %lld ms, decoded in %lld ms", qPrintable(id), frames, compileMs,
+          timer.elapsed() - compileMs);
+    QVERIFY(decoded.opened);
+    QCOMPARE(decoded.videoCodec, codec);
+    QCOMPARE(QSize(decoded.width, decoded.height), size);
+    QCOMPARE(decoded.videoFrames, frames);
+    QVERIFY2(std::abs(decoded.frameRate - 25.0) < 0.5, qPrintable(QString::number(decoded.frameRate)));
+    QCOMPARE(decoded.audioCodec, int(AV_CODEC_ID_AAC));
+    QCOMPARE(decoded.sampleRate, 48000);
+    QCOMPARE(decoded.audioChannels, 2);
+    const double soundSeconds = double(decoded.audioSamples) / 48000.0;
+    QVERIFY2(std::abs(soundSeconds - frames / 25.0) <= 1 / 25.0, qPrintable(QString::number(soundSeconds)));
+    if (codec == AV_CODEC_ID_HEVC) // players that follow the MP4 rules want the parameter sets in the sample entry
+        QCOMPARE(decoded.videoTag, MKTAG('h', 'v', 'c', '1'));
+    if (id == QLatin1String("mpeg4h264_2160")) {
+        QCOMPARE(decoded.videoProfile, FF_PROFILE_H264_HIGH);
+        QCOMPARE(decoded.videoLevel, 51);
+    }
+
+    // Samples along the middle column and row, as fractions of the frame.
+    const auto at = [&size](const QImage& image, double x, double y) {
+        return image.pixel(int(x * (size.width() - 1)), int(y * (size.height() - 1)));
+    };
+    const QImage landscape = decoded.frames.value(0);
+    const QImage portrait = decoded.frames.value(frames - 1);
+    QCOMPARE(landscape.size(), size);
+    QCOMPARE(portrait.size(), size);
+    for (double edge : {0.02, 0.98}) {
+        QVERIFY(
+            near(at(landscape, 0.5, edge), landscapeBars ? 0 : 30, landscapeBars ? 0 : 200, landscapeBars ? 0 : 40));
+        QVERIFY(near(at(landscape, edge, 0.5), 30, 200, 40));
+        QVERIFY(near(at(portrait, edge, 0.5), portraitPillars ? 0 : 30, portraitPillars ? 0 : 40,
+                     portraitPillars ? 0 : 210));
+        QVERIFY(near(at(portrait, 0.5, edge), 30, 40, 210));
+    }
+    QVERIFY(near(at(landscape, 0.5, 0.5), 30, 200, 40));
+    QVERIFY(near(at(portrait, 0.5, 0.5), 30, 40, 210));
 }
 
 void TestCompile::commandLineErrors_data()
