@@ -11,11 +11,11 @@
 //   bench_memory [--photos N] [--seconds S] [--sizes WxH,WxH,...] [--work FOLDER]
 //                [--no-window] [--no-encoder] [--window-only] [--tool PROGRAM]
 //
-// --photos and --seconds (each photo's time on screen) shorten the album for a
-// quick look; --work keeps the photos, album and videos in FOLDER and reuses
-// photos already made there; --tool compiles with another reelwright-render
-// (one built from an older tree, for a before-and-after). Run under a
-// display (xvfb-run -a).
+// --photos and --seconds (each photo's time on screen, 0.2 to 60; below 1.6
+// the transitions take half of it) shorten the album for a quick look; --work
+// keeps the photos, album and videos in FOLDER and reuses photos made there;
+// --tool compiles with another reelwright-render (one built from an older
+// tree, for a before-and-after). Run under a display (xvfb-run -a).
 
 #include "albumfile.h"
 #include "avwriter.h"
@@ -356,7 +356,7 @@ int main(int argc, char* argv[])
         else if (a == QLatin1String("--photos") && hasValue)
             photoCount = std::clamp(args.at(++i).toInt(), 2, 200);
         else if (a == QLatin1String("--seconds") && hasValue)
-            photoMs = std::clamp(int(args.at(++i).toDouble() * 1000), 1600, 60000);
+            photoMs = std::clamp(int(args.at(++i).toDouble() * 1000), 200, 60000);
         else if (a == QLatin1String("--work") && hasValue)
             work = args.at(++i);
         else if (a == QLatin1String("--tool") && hasValue)
@@ -408,6 +408,10 @@ int main(int argc, char* argv[])
     }
     contents.loopAudio = true;
     contents.photoMs = photoMs;
+    // Short photos get short transitions, so that a quick run still shows
+    // every photo alone and in a transition.
+    if (photoMs < 1600)
+        contents.transitionMs = photoMs / 2;
     const QString albumPath = folder + QStringLiteral("/Memory.reelwright");
     QString error;
     if (!AlbumFile::write(albumPath, contents, &error)) {
@@ -432,10 +436,10 @@ int main(int argc, char* argv[])
             runChild(renderTool,
                      {albumPath, QStringLiteral("-q"), QStringLiteral("-p"), profile, QStringLiteral("-o"), folder,
                       QStringLiteral("-n"), QStringLiteral("compile%1").arg(size.height())},
-                     true, &renderSeconds);
+                     false, &renderSeconds);
         if (peak < 0)
             return 1;
-        std::printf("%4dx%-4d compile: peak %5.0f MB (goal <= %4.0f MB) %-6s %6.1f s", size.width(), size.height(),
+        std::printf("%4dx%-4d compile: peak %5.0f MB (goal <= %4.0f MB) %-6s in %6.1f s\n", size.width(), size.height(),
                     peak, goal, peak <= goal ? "ok" : "MISSED", renderSeconds);
         if (encoder) {
             const int frames = int(seconds * 25);
@@ -446,10 +450,10 @@ int main(int argc, char* argv[])
                                           true, &encoderSeconds);
             if (floor < 0)
                 return 1;
-            std::printf("; encoder alone %5.0f MB, ours %5.0f MB (%.2f x the encoder)", floor, peak - floor,
-                        peak / floor);
+            std::printf("%4dx%-4d encoder alone: peak %5.0f MB; the compile's own share %5.0f MB (%.2f x the "
+                        "encoder)\n",
+                        size.width(), size.height(), floor, peak - floor, peak / floor);
         }
-        std::printf("\n");
         std::fflush(stdout);
     }
     if (window) {
