@@ -8,6 +8,7 @@
 #include "launchpaths.h"
 #include "qtsingleapplication.h"
 #include "reelwright.h"
+#include "systemmemory.h"
 #include "termination.h"
 #include "zupref.h"
 
@@ -43,6 +44,7 @@ int main(int argc, char** argv)
     // Mesa's rasteriser threads only slow the compile down while the encoder
     // keeps every core busy; this must precede the first OpenGL context.
     GLDrawer::preferSingleRasterThread();
+    SystemMemory::preferMappedPictures();
 
     QtSingleApplication app(QString(), argc, argv);
     app.setWindowIcon(QIcon(QStringLiteral(":/app_reelwright/reelwright.svg")));

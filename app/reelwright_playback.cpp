@@ -13,6 +13,7 @@
 #include "photolistwidget.h"
 #include "preferences.h"
 #include "settingskeys.h"
+#include "systemmemory.h"
 #include "timefunctions.h"
 #include "ui_reelwright.h"
 #include "zupref.h"
@@ -357,6 +358,9 @@ void Reelwright::applyRenderParam()
     player->resize(size);
     onStoryBoardDataChanged();
     seek(int(player->currentFrame));
+    // The compile's pictures, frames and encoder are gone, but the C library
+    // keeps the memory they took unless told to give it back.
+    SystemMemory::returnFreeMemory();
 }
 
 void Reelwright::on_preferences_clicked()

@@ -2,6 +2,8 @@
 
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <algorithm>
+
 PicturePrefetcher::PicturePrefetcher()
 {
     // One decode at a time: the other core belongs to the encoder or player.
@@ -10,21 +12,40 @@ PicturePrefetcher::PicturePrefetcher()
 
 PicturePrefetcher::~PicturePrefetcher() { m_pool.waitForDone(); }
 
-void PicturePrefetcher::request(const QString& key, Work work)
+void PicturePrefetcher::forget(const QString& key)
+{
+    const auto it = m_order.find(key);
+    if (it != m_order.end()) {
+        m_pendingBytes -= it->second.bytes;
+        m_order.erase(it);
+    }
+    const auto pending = m_pending.find(key);
+    if (pending != m_pending.end()) {
+        // A decode that has not started yet never runs.
+        pending->second.cancel();
+        m_pending.erase(pending);
+    }
+}
+
+void PicturePrefetcher::request(const QString& key, qint64 bytes, Work work)
 {
     if (isRequested(key))
         return;
-    while (int(m_pending.size()) >= MaxPending) {
+    bytes = std::max<qint64>(bytes, 0);
+    // A forgotten request's picture is freed when its decode ends, so the
+    // bound holds once the one decode in progress is through.
+    while (!m_pending.empty() &&
+           (int(m_pending.size()) >= MaxPending || (m_byteLimit > 0 && m_pendingBytes + bytes > m_byteLimit))) {
         auto oldest = m_order.begin();
         for (auto it = m_order.begin(); it != m_order.end(); ++it) {
-            if (it->second < oldest->second)
+            if (it->second.serial < oldest->second.serial)
                 oldest = it;
         }
-        m_pending.erase(oldest->first);
-        m_order.erase(oldest);
+        forget(QString(oldest->first));
     }
     m_pending.emplace(key, QtConcurrent::run(&m_pool, std::move(work)));
-    m_order.emplace(key, ++m_counter);
+    m_order.emplace(key, Order{++m_counter, bytes});
+    m_pendingBytes += bytes;
 }
 
 std::shared_ptr<FrameData> PicturePrefetcher::take(const QString& key)
@@ -34,6 +55,7 @@ std::shared_ptr<FrameData> PicturePrefetcher::take(const QString& key)
         return nullptr;
     QFuture<std::shared_ptr<FrameData>> future = it->second;
     m_pending.erase(it);
+    m_pendingBytes -= m_order[key].bytes;
     m_order.erase(key);
     future.waitForFinished();
     return future.resultCount() > 0 ? future.result() : nullptr;
@@ -41,6 +63,9 @@ std::shared_ptr<FrameData> PicturePrefetcher::take(const QString& key)
 
 void PicturePrefetcher::clear()
 {
+    for (auto& [key, future] : m_pending)
+        future.cancel();
     m_pending.clear();
     m_order.clear();
+    m_pendingBytes = 0;
 }

@@ -14,6 +14,20 @@
 namespace {
 
 constexpr int kSoundFramesAhead = 256;
+
+// What the picture caches may hold, from the output size: a few frames' worth,
+// but never less than the floor, so that a small output keeps enough photos
+// for stepping back and forth in the preview, while a 4K one keeps four
+// rather than thirty-two 33 MB pictures. One frame needs two photos (a
+// transition) and one pattern, so the caches never go below that.
+constexpr qint64 kMiB = 1024 * 1024;
+constexpr qint64 kPhotoBudgetFloor = 48 * kMiB;
+constexpr int kPhotoBudgetFrames = 4;
+constexpr int kPhotosPerFrame = 2;
+constexpr qint64 kPatternBudgetFloor = 8 * kMiB;
+constexpr int kPatternBudgetFrames = 2;
+// Each frame asks ahead for at most the next photo and the next pattern.
+constexpr int kPrefetchPhotos = 2;
 constexpr float kWipeSoftness = 0.1f;
 
 double clamp01(double value) { return std::clamp(value, 0.0, 1.0); }
@@ -55,6 +69,12 @@ bool StoryBoardRender::init(const RenderParam& param)
     const double largest = double(std::numeric_limits<int>::max() - SampleDecoding::slackBytes) / kSoundFramesAhead;
     bytesPerFrame = int(std::clamp(perFrame, 0.0, largest));
     sound.allocate(qint64(bytesPerFrame) * kSoundFramesAhead);
+
+    const qint64 photoBytes = sourceCache.pictureBytes(width, height);
+    const qint64 patternBytes = patternCache.pictureBytes(width, height);
+    sourceCache.setBudget(std::max(kPhotoBudgetFloor, kPhotoBudgetFrames * photoBytes), kPhotosPerFrame);
+    patternCache.setBudget(std::max(kPatternBudgetFloor, kPatternBudgetFrames * patternBytes), 1);
+    prefetcher.setByteLimit(kPrefetchPhotos * photoBytes + patternBytes);
 
     onStoryBoardDataChanged();
     return true;
@@ -127,7 +147,7 @@ AVPicture* StoryBoardRender::fetch(PictureCache& cache, const QString& key, cons
 {
     if (AVPicture* hit = GetCachedPicture(key))
         return hit;
-    QString evicted;
+    QStringList evicted;
     AVPicture* picture = cache.insert(
         key, width, height,
         [&](FrameData& target) {
@@ -140,9 +160,9 @@ AVPicture* StoryBoardRender::fetch(PictureCache& cache, const QString& key, cons
             read(target);
         },
         &evicted);
-    if (!evicted.isEmpty()) {
-        pictureIndex.erase(evicted);
-        pictureSerials.erase(evicted);
+    for (const QString& gone : std::as_const(evicted)) {
+        pictureIndex.erase(gone);
+        pictureSerials.erase(gone);
     }
     if (picture) {
         pictureIndex[key] = picture;
@@ -192,7 +212,7 @@ void StoryBoardRender::prefetchPhoto(const ImageInfo& photo)
     const bool turn = photo.imageType > 3;
     const int w = width;
     const int h = height;
-    prefetcher.request(key, [path, turn, w, h]() -> std::shared_ptr<FrameData> {
+    prefetcher.request(key, sourceCache.pictureBytes(w, h), [path, turn, w, h]() -> std::shared_ptr<FrameData> {
         auto picture = std::make_shared<FrameData>();
         if (!picture->allocate(AV_PIX_FMT_BGRA, w, h))
             return nullptr;
@@ -207,7 +227,7 @@ void StoryBoardRender::prefetchPattern(const QString& path)
         return;
     const int w = width;
     const int h = height;
-    prefetcher.request(path, [path, w, h]() -> std::shared_ptr<FrameData> {
+    prefetcher.request(path, patternCache.pictureBytes(w, h), [path, w, h]() -> std::shared_ptr<FrameData> {
         auto picture = std::make_shared<FrameData>();
         if (!picture->allocate(AV_PIX_FMT_GRAY8, w, h))
             return nullptr;

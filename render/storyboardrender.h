@@ -35,8 +35,9 @@ public:
     // Stops the sound thread if it still runs, then frees everything.
     ~StoryBoardRender() override;
 
-    // Takes the output format, empties the caches and allocates the sound
-    // buffer (256 frames of sound plus the decoder's slack).
+    // Takes the output format, empties the caches, sizes their byte budgets
+    // for the output size and allocates the sound buffer (256 frames of
+    // sound plus the decoder's slack).
     bool init(const RenderParam& param);
     // The output format in use, as init() took it.
     RenderParam renderParam() const;
@@ -79,6 +80,9 @@ public:
     const Timings& lastTimings() const { return timings; }
     int photoCacheSize() const { return sourceCache.size(); }
     int patternCacheSize() const { return patternCache.size(); }
+    const PictureCache& photoCache() const { return sourceCache; }
+    const PictureCache& patternPictureCache() const { return patternCache; }
+    const PicturePrefetcher& picturePrefetcher() const { return prefetcher; }
 
     static QString sourceKey(const ImageInfo& photo);
 

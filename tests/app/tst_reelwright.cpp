@@ -464,6 +464,11 @@ void TestReelwright::albumToVideo()
     QVERIFY(video.opened);
     QCOMPARE(video.frames, int(m_window->storyBoardRender().totalFrames));
     QCOMPARE(QSize(video.width, video.height), QSize(1280, 720));
+    // The compile's pictures went with it: the renderer holds only the photo
+    // of the frame the preview shows again.
+    QCOMPARE(m_window->player()->currentFrame, 0u);
+    QCOMPARE(m_window->storyBoardRender().photoCacheSize(), 1);
+    QCOMPARE(m_window->storyBoardRender().patternCacheSize(), 0);
     QVERIFY2(std::abs(video.soundSeconds - video.frames / video.frameRate) <= 1.0 / video.frameRate,
              qPrintable(QStringLiteral("%1 s of sound, %2 frames").arg(video.soundSeconds).arg(video.frames)));
     const QSize frame(1280, 720);

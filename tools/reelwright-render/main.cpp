@@ -13,6 +13,7 @@
 #include "gldrawer.h"
 #include "photoimport.h"
 #include "storyboardrender.h"
+#include "systemmemory.h"
 #include "zu.h"
 #include "zupref.h"
 #include "zuprofilemanager.h"
@@ -209,6 +210,7 @@ int main(int argc, char* argv[])
         return ExitFailure;
     }
     GLDrawer::preferSingleRasterThread();
+    SystemMemory::preferMappedPictures();
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("reelwright-render"));
 
