@@ -291,14 +291,15 @@ bool AVWriterManager::begin(StoryBoardRender* render, const QString& outputFile,
     // first thing to look at when a compiled file is not what was expected.
     qCInfo(lcEncode).noquote() << QStringLiteral("Compiling %1: %2").arg(outputFile, writer->encoderSummary());
     bool fullRange = false;
-    const bool yuv = m_planarAllowed && writer->takesYuv420(fullRange);
+    const bool yuv = m_planarMode != PlanarReadback::Never && writer->takesYuv420(fullRange);
     setVAWriter(std::move(writer));
     if (!init(param)) {
         cancel();
         return false;
     }
     // Without shaders the writer converts, as for other formats.
-    m_planar = yuv && enablePlanarReadback(fullRange ? YuvRange::Full : YuvRange::Limited);
+    m_planar = yuv && (m_planarMode == PlanarReadback::Always || !rendersInSoftware()) &&
+               enablePlanarReadback(fullRange ? YuvRange::Full : YuvRange::Limited);
     setRenderer(render);
     render->seek(0, true, this);
     return true;

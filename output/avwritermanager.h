@@ -6,11 +6,13 @@
 // and the writer converts and encodes on a thread of its own (EncodingQueue),
 // a few frames behind.
 //
-// When the encoder takes YUV 4:2:0 at the frame size (most profiles), the
-// graphics side converts each frame and only the planes come back, through
-// transfer buffers one frame behind the drawing: frame N is taken while
-// frame N + 1 is being converted. Other encoders get RGBA frames, which the
-// writer converts.
+// When the encoder takes YUV 4:2:0 at the frame size (most profiles) and the
+// OpenGL is a graphics processor's, the graphics side converts each frame
+// and only the planes come back, through transfer buffers one frame behind
+// the drawing: frame N is taken while frame N + 1 is being converted. With a
+// software rasteriser, and for encoders of other formats, frames come back
+// as RGBA and the writer converts them: on the processor its SIMD conversion
+// costs a third of what a shader pass does.
 
 #include "avpicture.h"
 #include "avpipewriter.h"
@@ -82,9 +84,11 @@ public:
     int soundCount() const { return m_soundCount; }
     bool isRunning() const { return m_frameTimer.isActive(); }
     const Timings& timings() const { return m_timings; }
-    // Whether begin() may set up the YUV read-back (on by default); off, every
-    // frame comes back as RGBA, as for encoders of other formats.
-    void setPlanarReadbackAllowed(bool allowed) { m_planarAllowed = allowed; }
+    // When begin() sets up the YUV read-back for an encoder that takes it:
+    // Auto on hardware OpenGL only, Always also with a software rasteriser,
+    // Never (every frame comes back as RGBA, as for other encoders).
+    enum class PlanarReadback { Auto, Always, Never };
+    void setPlanarReadback(PlanarReadback mode) { m_planarMode = mode; }
     // Whether the compile under way reads frames back as YUV planes.
     bool usesPlanarReadback() const { return m_planar; }
     // Frames drawn so far; at most one more than videoCount().
@@ -122,7 +126,7 @@ private:
     std::unique_ptr<EncodingQueue> m_queue;
     int m_videoCount = 0;
     int m_drawnCount = 0;
-    bool m_planarAllowed = true;
+    PlanarReadback m_planarMode = PlanarReadback::Auto;
     bool m_planar = false;
     int m_soundCount = 0;
     int m_soundRemainder = 0;

@@ -698,20 +698,21 @@ void main() { gl_Position = gl_Vertex; }
 )";
 
 // Four luma samples per pixel, taken from four texels of one frame row.
-const char* const LumaShader = R"(#version 120
+const char* const LumaShader = R"(#version 130
 uniform sampler2D frame;
 uniform vec2 frameSize;
 uniform float flipRows;
 uniform vec4 lumaRow;
 void main()
 {
-    float row = floor(gl_FragCoord.y);
-    float y = (mix(row, frameSize.y - 1.0 - row, flipRows) + 0.5) / frameSize.y;
-    float x = floor(gl_FragCoord.x) * 4.0 + 0.5;
-    vec4 samples = vec4(dot(texture2D(frame, vec2(x / frameSize.x, y)).rgb, lumaRow.rgb),
-                        dot(texture2D(frame, vec2((x + 1.0) / frameSize.x, y)).rgb, lumaRow.rgb),
-                        dot(texture2D(frame, vec2((x + 2.0) / frameSize.x, y)).rgb, lumaRow.rgb),
-                        dot(texture2D(frame, vec2((x + 3.0) / frameSize.x, y)).rgb, lumaRow.rgb));
+    int row = int(gl_FragCoord.y);
+    int y = flipRows > 0.5 ? int(frameSize.y) - 1 - row : row;
+    int x = int(gl_FragCoord.x) * 4;
+    int last = int(frameSize.x) - 1;
+    vec4 samples = vec4(dot(texelFetch(frame, ivec2(min(x, last), y), 0).rgb, lumaRow.rgb),
+                        dot(texelFetch(frame, ivec2(min(x + 1, last), y), 0).rgb, lumaRow.rgb),
+                        dot(texelFetch(frame, ivec2(min(x + 2, last), y), 0).rgb, lumaRow.rgb),
+                        dot(texelFetch(frame, ivec2(min(x + 3, last), y), 0).rgb, lumaRow.rgb));
     gl_FragColor = samples + lumaRow.a;
 }
 )";
@@ -781,6 +782,18 @@ bool GLDrawer::enablePlanarReadback(YuvRange range)
         m_planarLayout = {};
     }
     return m_planarEnabled;
+}
+
+bool GLDrawer::rendersInSoftware()
+{
+    if (!ensureContext())
+        return true;
+    const auto* name = reinterpret_cast<const char*>(m_gl->glGetString(GL_RENDERER));
+    const QString renderer = QString::fromLatin1(name ? name : "");
+    for (const char* software : {"llvmpipe", "softpipe", "swrast", "Software Rasterizer", "SWR"})
+        if (renderer.contains(QLatin1String(software), Qt::CaseInsensitive))
+            return true;
+    return false;
 }
 
 bool GLDrawer::createPlanarObjects()

@@ -216,6 +216,11 @@ public:
     // cannot be had, and readFrame() is then the way. Survives a context
     // change; initialize() and release() end it.
     bool enablePlanarReadback(YuvRange range);
+    // Whether the OpenGL in use rasterises on the processor (Mesa's llvmpipe
+    // and softpipe, or another software renderer). There a shader pass over
+    // every pixel costs more processor time than the writer's own SIMD
+    // conversion (bench_gldrawer --planar against bench_gldrawer).
+    bool rendersInSoftware();
     bool planarReadbackEnabled() const { return m_planarEnabled; }
     // Empty unless planar read-back is enabled.
     PlanarFrameLayout planarLayout() const { return m_planarLayout; }

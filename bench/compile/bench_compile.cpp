@@ -9,11 +9,12 @@
 // best of the time ratio and the processor-time ratio, how busy the
 // processors were, and where the compile's time went on the GUI thread.
 //
-//   bench_compile [--photos N] [--rounds N] [--rgba] [--keep FOLDER] [--compile-only]
+//   bench_compile [--photos N] [--rounds N] [--planar | --rgba] [--keep FOLDER] [--compile-only]
 //
 // --photos shortens the album for a quick look; --rounds sets the rounds
-// (3 unless given, at least 1); --rgba reads frames back as RGBA and has the
-// writer convert them, as for encoders that take other formats; --keep
+// (3 unless given, at least 1); the frames come back as the program chooses
+// (YUV planes converted by OpenGL on graphics hardware, RGBA the writer
+// converts with a software rasteriser) unless --planar or --rgba says; --keep
 // leaves the two videos in FOLDER; --compile-only skips the floor (for
 // profiling the compile).
 
@@ -87,11 +88,14 @@ int main(int argc, char* argv[])
     QString keep;
     bool compileOnly = false;
     bool rgba = false;
+    bool forcePlanar = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--compile-only") == 0)
             compileOnly = true;
         else if (std::strcmp(argv[i], "--rgba") == 0)
             rgba = true;
+        else if (std::strcmp(argv[i], "--planar") == 0)
+            forcePlanar = true;
         else if (i + 1 == argc)
             break;
         else if (std::strcmp(argv[i], "--photos") == 0)
@@ -149,7 +153,9 @@ int main(int argc, char* argv[])
     const auto runCompile = [&](Run& run, AVWriterManager::Timings& timings) {
         const QString file = folder + QStringLiteral("/compile.mp4");
         AVWriterManager loop;
-        loop.setPlanarReadbackAllowed(!rgba);
+        loop.setPlanarReadback(rgba          ? AVWriterManager::PlanarReadback::Never
+                               : forcePlanar ? AVWriterManager::PlanarReadback::Always
+                                             : AVWriterManager::PlanarReadback::Auto);
         if (!loop.begin(&render, file, compileArguments(profile, param, file))) {
             std::fprintf(stderr, "%s\n", qPrintable(loop.failureReason()));
             return false;
@@ -212,6 +218,7 @@ int main(int argc, char* argv[])
         AVWriterManager drawer;
         drawer.init(param);
         drawer.setRenderer(&render);
+        planar = planar && (forcePlanar || !drawer.rendersInSoftware());
         if (planar && !drawer.enablePlanarReadback(fullRange ? YuvRange::Full : YuvRange::Limited)) {
             std::fprintf(stderr, "%s\n", qPrintable(drawer.errorString()));
             return 1;
