@@ -10,6 +10,7 @@
 extern "C" {
 #include <libavutil/channel_layout.h>
 #include <libavutil/error.h>
+#include <libavutil/imgutils.h>
 #include <libavutil/opt.h>
 #include <libavutil/pixdesc.h>
 #include <libavutil/samplefmt.h>
@@ -355,6 +356,45 @@ bool AVWriter::writeVideoFrame(const AVPicture& picture)
         return false;
     if (!convertPixelFormat(picture))
         return false;
+    m_convertedPicture->pts = m_videoFramesSent;
+    return encodeVideo(m_convertedPicture.get());
+}
+
+bool AVWriter::takesYuv420(bool& fullRange) const
+{
+    if (!m_videoCodec)
+        return false;
+    // Any other size goes through the scaler.
+    if ((m_param.width > 0 && m_param.width != m_videoCodec->width) ||
+        (m_param.height > 0 && m_param.height != m_videoCodec->height))
+        return false;
+    fullRange = m_videoCodec->pix_fmt == AV_PIX_FMT_YUVJ420P;
+    return m_videoCodec->pix_fmt == AV_PIX_FMT_YUV420P || fullRange;
+}
+
+bool AVWriter::writeEncoderFrame(const AVPicture& picture)
+{
+    if (!m_videoCodec || !picture.data[0])
+        return false;
+    if (!m_convertedPicture) {
+        FramePtr frame(av_frame_alloc());
+        if (!frame)
+            return false;
+        frame->format = m_videoCodec->pix_fmt;
+        frame->width = m_videoCodec->width;
+        frame->height = m_videoCodec->height;
+        if (av_frame_get_buffer(frame.get(), 0) < 0)
+            return false;
+        m_convertedPicture = std::move(frame);
+    }
+    // The picture is copied into a frame the writer owns, which the encoder
+    // may keep (as a reference picture) after the caller has reused its
+    // buffer.
+    if (av_frame_make_writable(m_convertedPicture.get()) < 0)
+        return false;
+    const uint8_t* planes[4] = {picture.data[0], picture.data[1], picture.data[2], picture.data[3]};
+    av_image_copy(m_convertedPicture->data, m_convertedPicture->linesize, planes, picture.linesize,
+                  m_videoCodec->pix_fmt, m_videoCodec->width, m_videoCodec->height);
     m_convertedPicture->pts = m_videoFramesSent;
     return encodeVideo(m_convertedPicture.get());
 }

@@ -31,6 +31,15 @@ public:
 
     // An RGBA picture of param.width x param.height, rows top first.
     bool writeVideoFrame(const AVPicture& picture);
+    // A picture already in the encoder's own pixel format and size
+    // (videoCodecContext()->pix_fmt, width, height), planes in `picture`,
+    // rows top first: handed on without any conversion.
+    bool writeEncoderFrame(const AVPicture& picture);
+    // Whether writeEncoderFrame() would take a YUV 4:2:0 picture of the
+    // frame size the writer was opened with (param.width x param.height),
+    // and in which range: true for YUV420P (video range) and YUVJ420P (full
+    // range) encoders that take that size.
+    bool takesYuv420(bool& fullRange) const;
     // Interleaved signed 16-bit samples at param.sampleRate and param.channels.
     bool writeAudioBuffer(const short* samples, int byteCount);
 

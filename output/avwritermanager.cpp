@@ -71,10 +71,24 @@ void AVWriterManager::start()
 {
     m_timings = {};
     m_videoCount = 0;
+    m_drawnCount = 0;
     m_soundCount = 0;
     m_ended = false;
-    if (m_writer && !m_queue)
-        m_queue = std::make_unique<EncodingQueue>(*m_writer, m_param.width, m_param.height);
+    m_planar = m_planar && planarReadbackEnabled();
+    if (m_writer && !m_queue) {
+        if (m_planar) {
+            const PlanarFrameLayout planes = planarLayout();
+            QueuedPictureLayout layout;
+            layout.bytes = planes.bytes;
+            layout.offsets = {0, planes.uOffset, planes.vOffset, 0};
+            layout.linesizes = {planes.stride, planes.stride, planes.stride, 0};
+            layout.encoderFormat = true;
+            m_queue = std::make_unique<EncodingQueue>(*m_writer, layout);
+        } else {
+            m_queue = std::make_unique<EncodingQueue>(*m_writer, m_param.width, m_param.height);
+        }
+    }
+    setWaitForFrames(!m_planar);
     if (m_render)
         m_render->start();
     m_frameTimer.start(0);
@@ -109,10 +123,52 @@ void AVWriterManager::abort(const QString& reason)
     }
 }
 
+bool AVWriterManager::takeRequestedFrame()
+{
+    m_clock.start();
+    uint8_t* target = m_queue->acquireFrame();
+    m_timings.videoNs += m_clock.nsecsElapsed();
+    m_clock.start();
+    const bool taken = takePlanarFrame(target);
+    m_timings.readNs += m_clock.nsecsElapsed();
+    if (!taken) {
+        // The buffer goes back unwritten rather than as a frame.
+        abort(QStringLiteral("Frame %1 could not be read back: %2").arg(m_videoCount).arg(errorString()));
+        return false;
+    }
+    m_clock.start();
+    m_queue->submitFrame(target);
+    m_timings.videoNs += m_clock.nsecsElapsed();
+    ++m_videoCount;
+    return true;
+}
+
 void AVWriterManager::writeVideo()
 {
     if (!m_render || quint32(m_videoCount) >= totalFrames())
         return;
+    if (m_planar && m_queue) {
+        // Draw frame N and start its conversion, then hand over frame N - 1,
+        // whose conversion ran while this one was drawn.
+        if (quint32(m_drawnCount) < totalFrames()) {
+            m_clock.start();
+            m_render->seek(static_cast<unsigned long>(m_drawnCount), false, this);
+            m_timings.renderNs += m_clock.nsecsElapsed();
+            m_clock.start();
+            const bool requested = requestPlanarFrame();
+            m_timings.readNs += m_clock.nsecsElapsed();
+            if (!requested) {
+                abort(QStringLiteral("Frame %1 could not be drawn: %2").arg(m_drawnCount).arg(errorString()));
+                return;
+            }
+            ++m_drawnCount;
+        }
+        const int keep = quint32(m_drawnCount) < totalFrames() ? 1 : 0;
+        while (pendingPlanarFrames() > keep)
+            if (!takeRequestedFrame())
+                return;
+        return;
+    }
     m_clock.start();
     uint8_t* target = m_queue ? m_queue->acquireFrame() : m_picture.data[0];
     m_timings.videoNs += m_clock.nsecsElapsed();
@@ -139,6 +195,7 @@ void AVWriterManager::writeVideo()
         return;
     }
     ++m_videoCount;
+    m_drawnCount = m_videoCount;
 }
 
 void AVWriterManager::writeAudio()
@@ -208,7 +265,9 @@ bool AVWriterManager::begin(StoryBoardRender* render, const QString& outputFile,
     m_failure.clear();
     m_writerMessages.clear();
     m_outputFile = outputFile;
+    m_planar = false;
     m_videoCount = 0;
+    m_drawnCount = 0;
     m_soundCount = 0;
     m_ended = false;
     if (!render || render->totalFrames == 0) {
@@ -231,11 +290,16 @@ bool AVWriterManager::begin(StoryBoardRender* render, const QString& outputFile,
     // What the encoders really use, which the profile only asks for: the
     // first thing to look at when a compiled file is not what was expected.
     qCInfo(lcEncode).noquote() << QStringLiteral("Compiling %1: %2").arg(outputFile, writer->encoderSummary());
+    bool fullRange = false;
+    const bool yuv = m_planarMode != PlanarReadback::Never && writer->takesYuv420(fullRange);
     setVAWriter(std::move(writer));
     if (!init(param)) {
         cancel();
         return false;
     }
+    // Without shaders the writer converts, as for other formats.
+    m_planar = yuv && (m_planarMode == PlanarReadback::Always || !rendersInSoftware()) &&
+               enablePlanarReadback(fullRange ? YuvRange::Full : YuvRange::Limited);
     setRenderer(render);
     render->seek(0, true, this);
     return true;

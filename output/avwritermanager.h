@@ -5,6 +5,14 @@
 // timer on the GUI thread, while the renderer's sound thread decodes ahead
 // and the writer converts and encodes on a thread of its own (EncodingQueue),
 // a few frames behind.
+//
+// When the encoder takes YUV 4:2:0 at the frame size (most profiles) and the
+// OpenGL is a graphics processor's, the graphics side converts each frame
+// and only the planes come back, through transfer buffers one frame behind
+// the drawing: frame N is taken while frame N + 1 is being converted. With a
+// software rasteriser, and for encoders of other formats, frames come back
+// as RGBA and the writer converts them: on the processor its SIMD conversion
+// costs a third of what a shader pass does.
 
 #include "avpicture.h"
 #include "avpipewriter.h"
@@ -76,6 +84,15 @@ public:
     int soundCount() const { return m_soundCount; }
     bool isRunning() const { return m_frameTimer.isActive(); }
     const Timings& timings() const { return m_timings; }
+    // When begin() sets up the YUV read-back for an encoder that takes it:
+    // Auto on hardware OpenGL only, Always also with a software rasteriser,
+    // Never (every frame comes back as RGBA, as for other encoders).
+    enum class PlanarReadback { Auto, Always, Never };
+    void setPlanarReadback(PlanarReadback mode) { m_planarMode = mode; }
+    // Whether the compile under way reads frames back as YUV planes.
+    bool usesPlanarReadback() const { return m_planar; }
+    // Frames drawn so far; at most one more than videoCount().
+    int drawnCount() const { return m_drawnCount; }
 
     void writeVideo();
     void writeAudio();
@@ -91,6 +108,8 @@ public slots:
 
 private:
     void abort(const QString& reason);
+    // Takes the oldest frame requested from the drawer and queues it.
+    bool takeRequestedFrame();
     void removeOutputFile();
     quint32 totalFrames() const;
 
@@ -106,6 +125,9 @@ private:
     // queue's thread and not touched from here.
     std::unique_ptr<EncodingQueue> m_queue;
     int m_videoCount = 0;
+    int m_drawnCount = 0;
+    PlanarReadback m_planarMode = PlanarReadback::Auto;
+    bool m_planar = false;
     int m_soundCount = 0;
     int m_soundRemainder = 0;
     bool m_ended = false;

@@ -3,13 +3,24 @@
 #include "avpicture.h"
 #include "avwriter.h"
 
+QueuedPictureLayout QueuedPictureLayout::rgba(int width, int height)
+{
+    QueuedPictureLayout layout;
+    layout.bytes = std::size_t(width) * std::size_t(height) * 4;
+    layout.linesizes[0] = width * 4;
+    return layout;
+}
+
 EncodingQueue::EncodingQueue(AVWriter& writer, int width, int height, int frames)
+    : EncodingQueue(writer, QueuedPictureLayout::rgba(width, height), frames)
+{}
+
+EncodingQueue::EncodingQueue(AVWriter& writer, const QueuedPictureLayout& layout, int frames)
     : m_writer(writer)
-    , m_width(width)
-    , m_height(height)
+    , m_layout(layout)
 {
     for (int i = 0; i < frames; ++i) {
-        m_buffers.emplace_back(std::size_t(width) * std::size_t(height) * 4);
+        m_buffers.emplace_back(layout.bytes);
         m_free.push_back(i);
     }
     m_thread = std::thread([this] { run(); });
@@ -43,6 +54,13 @@ void EncodingQueue::submitSound(const char* data, int bytes)
     if (bytes <= 0)
         return;
     Job job;
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_spareSound.empty()) {
+            job.sound = std::move(m_spareSound.back());
+            m_spareSound.pop_back();
+        }
+    }
     job.sound.assign(data, data + bytes);
     {
         std::lock_guard lock(m_mutex);
@@ -54,7 +72,8 @@ void EncodingQueue::submitSound(const char* data, int bytes)
 void EncodingQueue::run()
 {
     AVPicture picture{};
-    picture.linesize[0] = m_width * 4;
+    for (std::size_t plane = 0; plane < 4; ++plane)
+        picture.linesize[plane] = m_layout.linesizes[plane];
     for (;;) {
         Job job;
         bool skip = false;
@@ -70,8 +89,10 @@ void EncodingQueue::run()
         bool ok = true;
         if (!skip) {
             if (job.frame >= 0) {
-                picture.data[0] = m_buffers[std::size_t(job.frame)].data();
-                ok = m_writer.writeVideoFrame(picture);
+                uint8_t* base = m_buffers[std::size_t(job.frame)].data();
+                for (std::size_t plane = 0; plane < 4; ++plane)
+                    picture.data[plane] = m_layout.linesizes[plane] > 0 ? base + m_layout.offsets[plane] : nullptr;
+                ok = m_layout.encoderFormat ? m_writer.writeEncoderFrame(picture) : m_writer.writeVideoFrame(picture);
             } else {
                 ok = m_writer.writeAudioBuffer(reinterpret_cast<const short*>(job.sound.data()), int(job.sound.size()));
             }
@@ -87,6 +108,8 @@ void EncodingQueue::run()
             }
             if (job.frame >= 0)
                 m_free.push_back(job.frame);
+            else
+                m_spareSound.push_back(std::move(job.sound));
         }
         m_jobsDone.notify_all();
     }

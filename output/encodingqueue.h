@@ -5,7 +5,9 @@
 
 #include <QString>
 
+#include <array>
 #include <condition_variable>
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <mutex>
@@ -14,11 +16,27 @@
 
 class AVWriter;
 
+// Where the planes of a queued picture lie in its buffer, and which of the
+// writer's calls takes it.
+struct QueuedPictureLayout {
+    std::size_t bytes = 0;
+    std::array<std::size_t, 4> offsets{};
+    std::array<int, 4> linesizes{};
+    // Planes in the encoder's own format (AVWriter::writeEncoderFrame);
+    // otherwise one RGBA plane (AVWriter::writeVideoFrame).
+    bool encoderFormat = false;
+
+    // Tightly packed RGBA rows.
+    static QueuedPictureLayout rgba(int width, int height);
+};
+
 class EncodingQueue
 {
 public:
     // `frames` picture buffers of width x height RGBA pixels take turns.
     EncodingQueue(AVWriter& writer, int width, int height, int frames = 8);
+    // The same with buffers laid out as `layout` says.
+    EncodingQueue(AVWriter& writer, const QueuedPictureLayout& layout, int frames = 8);
     // Drops what is still queued and ends the thread.
     ~EncodingQueue();
     EncodingQueue(const EncodingQueue&) = delete;
@@ -52,9 +70,11 @@ private:
     void end(bool dropQueued);
 
     AVWriter& m_writer;
-    const int m_width;
-    const int m_height;
+    const QueuedPictureLayout m_layout;
     std::vector<std::vector<uint8_t>> m_buffers;
+    // Sound buffers of jobs already written, reused so that handing sound
+    // over does not allocate once they have grown to a frame's sound.
+    std::vector<std::vector<char>> m_spareSound;
 
     mutable std::mutex m_mutex;
     std::condition_variable m_jobsReady; // the worker waits for jobs

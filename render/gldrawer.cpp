@@ -8,6 +8,7 @@
 #include <QOpenGLExtraFunctions>
 #include <QOpenGLFramebufferObject>
 #include <QOpenGLFunctions_2_0>
+#include <QOpenGLShaderProgram>
 #include <QOpenGLVersionFunctionsFactory>
 #include <QResizeEvent>
 
@@ -337,11 +338,17 @@ bool GLDrawer::createGLObjects()
 
     if (gl->glGetError() == GL_OUT_OF_MEMORY)
         return fail(QStringLiteral("not enough graphics memory for a %1 x %2 frame").arg(frameWidth).arg(frameHeight));
+    if (m_planarEnabled && !createPlanarObjects()) {
+        // The frame itself is fine; only the planar read-back is gone.
+        m_planarEnabled = false;
+        m_planarLayout = {};
+    }
     return true;
 }
 
 void GLDrawer::destroyGLObjects()
 {
+    destroyPlanarObjects();
     textures.reset();
     displayList.reset();
     m_frameBuffer.reset();
@@ -367,6 +374,11 @@ void GLDrawer::onContextAboutToBeDestroyed()
         textures.abandon();
         displayList.abandon();
         m_frameBuffer.reset();
+        m_lumaProgram.reset();
+        m_chromaProgram.reset();
+        m_planarBuffer.reset();
+        m_transferBuffers = {};
+        m_planarPending = 0;
         m_hasFrame = false;
     }
     m_gl = nullptr;
@@ -408,6 +420,8 @@ bool GLDrawer::initialize(QSize size, int count, bool flipVertical)
 
 void GLDrawer::release()
 {
+    m_planarEnabled = false;
+    m_planarLayout = {};
     m_recording = false;
     m_commands.clear();
     if (m_gl && isValid()) {
@@ -607,7 +621,10 @@ void GLDrawer::endDraw()
     gl->glCallList(displayList.name());
     gl->glBindTexture(GL_TEXTURE_2D, 0);
     // The compile loop reads the frame straight after; it must be complete.
-    gl->glFinish();
+    if (m_waitForFrames)
+        gl->glFinish();
+    else
+        gl->glFlush();
     m_hasFrame = true;
     update();
 }
@@ -666,4 +683,295 @@ void GLDrawer::paintGL()
     extra->glBlitFramebuffer(0, 0, frameWidth, frameHeight, x0, m_flipVertical ? y1 : y0, x1, m_flipVertical ? y0 : y1,
                              GL_COLOR_BUFFER_BIT, GL_LINEAR);
     extra->glBindFramebuffer(GL_FRAMEBUFFER, defaultFramebufferObject());
+}
+
+// ---------------------------------------------------------------------------
+// Planar read-back.
+
+namespace {
+
+// Both programs draw one quad in clip coordinates over their rows of the
+// planar frame buffer; the fragment's window position says which samples
+// it packs.
+const char* const PlanarVertexShader = R"(#version 120
+void main() { gl_Position = gl_Vertex; }
+)";
+
+// Four luma samples per pixel, taken from four texels of one frame row.
+const char* const LumaShader = R"(#version 130
+uniform sampler2D frame;
+uniform vec2 frameSize;
+uniform float flipRows;
+uniform vec4 lumaRow;
+void main()
+{
+    int row = int(gl_FragCoord.y);
+    int y = flipRows > 0.5 ? int(frameSize.y) - 1 - row : row;
+    int x = int(gl_FragCoord.x) * 4;
+    int last = int(frameSize.x) - 1;
+    vec4 samples = vec4(dot(texelFetch(frame, ivec2(min(x, last), y), 0).rgb, lumaRow.rgb),
+                        dot(texelFetch(frame, ivec2(min(x + 1, last), y), 0).rgb, lumaRow.rgb),
+                        dot(texelFetch(frame, ivec2(min(x + 2, last), y), 0).rgb, lumaRow.rgb),
+                        dot(texelFetch(frame, ivec2(min(x + 3, last), y), 0).rgb, lumaRow.rgb));
+    gl_FragColor = samples + lumaRow.a;
+}
+)";
+
+// Four U or V samples per pixel, each of the mean of a 2 x 2 block of
+// frame pixels: one linear fetch at the corner the four texels share.
+const char* const ChromaShader = R"(#version 120
+uniform sampler2D frame;
+uniform vec2 frameSize;
+uniform float flipRows;
+uniform float lumaRows;
+uniform float halfWidth;
+uniform vec4 uRow;
+uniform vec4 vRow;
+void main()
+{
+    float row = floor(gl_FragCoord.y) - lumaRows;
+    float column = floor(gl_FragCoord.x);
+    float isV = step(halfWidth, column);
+    vec4 weights = mix(uRow, vRow, isV);
+    float edge = 2.0 * row + 1.0;
+    float y = mix(edge, frameSize.y - edge, flipRows) / frameSize.y;
+    float x = (column - isV * halfWidth) * 8.0 + 1.0;
+    vec4 samples = vec4(dot(texture2D(frame, vec2(x / frameSize.x, y)).rgb, weights.rgb),
+                        dot(texture2D(frame, vec2((x + 2.0) / frameSize.x, y)).rgb, weights.rgb),
+                        dot(texture2D(frame, vec2((x + 4.0) / frameSize.x, y)).rgb, weights.rgb),
+                        dot(texture2D(frame, vec2((x + 6.0) / frameSize.x, y)).rgb, weights.rgb));
+    gl_FragColor = samples + weights.a;
+}
+)";
+
+// BT.601 rows from RGB in 0..1 to Y, U, V in 0..1 (byte / 255), the offset
+// last: the video range scales luma to 16..235 and chroma to 16..240.
+struct YuvRows {
+    std::array<float, 4> y, u, v;
+};
+
+YuvRows yuvRows(YuvRange range)
+{
+    const float lumaScale = range == YuvRange::Limited ? 219.0f / 255.0f : 1.0f;
+    const float chromaScale = range == YuvRange::Limited ? 224.0f / 255.0f : 1.0f;
+    const float lumaOffset = range == YuvRange::Limited ? 16.0f / 255.0f : 0.0f;
+    const float chromaOffset = 128.0f / 255.0f;
+    const float kr = 0.299f, kg = 0.587f, kb = 0.114f;
+    YuvRows rows;
+    rows.y = {kr * lumaScale, kg * lumaScale, kb * lumaScale, lumaOffset};
+    const float cb = 0.5f / (1.0f - kb);
+    const float cr = 0.5f / (1.0f - kr);
+    rows.u = {-kr * cb * chromaScale, -kg * cb * chromaScale, 0.5f * chromaScale, chromaOffset};
+    rows.v = {0.5f * chromaScale, -kg * cr * chromaScale, -kb * cr * chromaScale, chromaOffset};
+    return rows;
+}
+
+} // namespace
+
+bool GLDrawer::enablePlanarReadback(YuvRange range)
+{
+    if (!m_active || !m_frameBuffer)
+        return fail(QStringLiteral("the drawer has no frame to read"));
+    if (!ensureContext())
+        return false;
+    destroyPlanarObjects();
+    m_planarRange = range;
+    m_planarEnabled = createPlanarObjects();
+    if (!m_planarEnabled) {
+        destroyPlanarObjects();
+        m_planarLayout = {};
+    }
+    return m_planarEnabled;
+}
+
+bool GLDrawer::rendersInSoftware()
+{
+    if (!ensureContext())
+        return true;
+    const auto* name = reinterpret_cast<const char*>(m_gl->glGetString(GL_RENDERER));
+    const QString renderer = QString::fromLatin1(name ? name : "");
+    for (const char* software : {"llvmpipe", "softpipe", "swrast", "Software Rasterizer", "SWR"})
+        if (renderer.contains(QLatin1String(software), Qt::CaseInsensitive))
+            return true;
+    return false;
+}
+
+bool GLDrawer::createPlanarObjects()
+{
+    QOpenGLFunctions_2_0* gl = m_gl;
+    PlanarFrameLayout layout;
+    layout.width = frameWidth;
+    layout.height = frameHeight;
+    layout.chromaWidth = (frameWidth + 1) / 2;
+    layout.chromaHeight = (frameHeight + 1) / 2;
+    // Each half of a chroma row takes whole pixels of four samples; a luma
+    // row, twice as many samples, then fits the same width.
+    const int halfWidth = (layout.chromaWidth + 3) / 4;
+    const int bufferWidth = 2 * halfWidth;
+    const int bufferHeight = frameHeight + layout.chromaHeight;
+    layout.stride = bufferWidth * int(BytesPerPixel);
+    layout.uOffset = std::size_t(layout.stride) * std::size_t(frameHeight);
+    layout.vOffset = layout.uOffset + std::size_t(halfWidth) * BytesPerPixel;
+    layout.bytes = std::size_t(layout.stride) * std::size_t(bufferHeight);
+
+    auto program = [this](const char* fragment) -> std::unique_ptr<QOpenGLShaderProgram> {
+        auto made = std::make_unique<QOpenGLShaderProgram>();
+        if (!made->addShaderFromSourceCode(QOpenGLShader::Vertex, PlanarVertexShader) ||
+            !made->addShaderFromSourceCode(QOpenGLShader::Fragment, fragment) || !made->link()) {
+            fail(QStringLiteral("the YUV conversion cannot be compiled: %1").arg(made->log().trimmed()));
+            return nullptr;
+        }
+        return made;
+    };
+    m_lumaProgram = program(LumaShader);
+    if (!m_lumaProgram)
+        return false;
+    m_chromaProgram = program(ChromaShader);
+    if (!m_chromaProgram)
+        return false;
+
+    const YuvRows rows = yuvRows(m_planarRange);
+    const float flipRows = m_flipVertical ? 0.0f : 1.0f;
+    m_lumaProgram->bind();
+    m_lumaProgram->setUniformValue("frame", 0);
+    m_lumaProgram->setUniformValue("frameSize", float(frameWidth), float(frameHeight));
+    m_lumaProgram->setUniformValue("flipRows", flipRows);
+    m_lumaProgram->setUniformValue("lumaRow", rows.y[0], rows.y[1], rows.y[2], rows.y[3]);
+    m_chromaProgram->bind();
+    m_chromaProgram->setUniformValue("frame", 0);
+    m_chromaProgram->setUniformValue("frameSize", float(frameWidth), float(frameHeight));
+    m_chromaProgram->setUniformValue("flipRows", flipRows);
+    m_chromaProgram->setUniformValue("lumaRows", float(frameHeight));
+    m_chromaProgram->setUniformValue("halfWidth", float(halfWidth));
+    m_chromaProgram->setUniformValue("uRow", rows.u[0], rows.u[1], rows.u[2], rows.u[3]);
+    m_chromaProgram->setUniformValue("vRow", rows.v[0], rows.v[1], rows.v[2], rows.v[3]);
+    m_chromaProgram->release();
+
+    QOpenGLFramebufferObjectFormat bufferFormat;
+    bufferFormat.setAttachment(QOpenGLFramebufferObject::NoAttachment);
+    bufferFormat.setInternalTextureFormat(GL_RGBA8);
+    m_planarBuffer = std::make_unique<QOpenGLFramebufferObject>(QSize(bufferWidth, bufferHeight), bufferFormat);
+    if (!m_planarBuffer->isValid())
+        return fail(QStringLiteral("no %1 x %2 framebuffer object for the YUV planes could be made")
+                        .arg(bufferWidth)
+                        .arg(bufferHeight));
+    while (gl->glGetError() != GL_NO_ERROR) {}
+    gl->glGenBuffers(2, m_transferBuffers.data());
+    for (GLuint buffer : m_transferBuffers) {
+        gl->glBindBuffer(GL_PIXEL_PACK_BUFFER, buffer);
+        gl->glBufferData(GL_PIXEL_PACK_BUFFER, GLsizeiptr(layout.bytes), nullptr, GL_STREAM_READ);
+    }
+    gl->glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+    if (gl->glGetError() != GL_NO_ERROR)
+        return fail(QStringLiteral("no transfer buffers for the YUV planes could be made"));
+    // The frame buffer of the composition stays the one bound.
+    m_frameBuffer->bind();
+    m_planarLayout = layout;
+    m_planarPending = 0;
+    m_planarNext = 0;
+    return true;
+}
+
+void GLDrawer::destroyPlanarObjects()
+{
+    if (m_gl && m_transferBuffers[0] != 0)
+        m_gl->glDeleteBuffers(2, m_transferBuffers.data());
+    m_transferBuffers = {};
+    m_lumaProgram.reset();
+    m_chromaProgram.reset();
+    m_planarBuffer.reset();
+    m_planarPending = 0;
+    m_planarNext = 0;
+}
+
+bool GLDrawer::convertPlanar()
+{
+    if (!m_planarEnabled || !m_active || !m_frameBuffer || !m_planarBuffer)
+        return fail(QStringLiteral("planar read-back is not set up"));
+    if (!ensureContext())
+        return false;
+    QOpenGLFunctions_2_0* gl = m_gl;
+    const QSize size = m_planarBuffer->size();
+    // Luma rows, then chroma rows, each quad in clip coordinates.
+    const float split = -1.0f + 2.0f * float(frameHeight) / float(size.height());
+    m_planarBuffer->bind();
+    gl->glViewport(0, 0, size.width(), size.height());
+    gl->glDisable(GL_BLEND);
+    gl->glBindTexture(GL_TEXTURE_2D, m_frameBuffer->texture());
+    gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    const auto pass = [gl](QOpenGLShaderProgram& program, GLint filter, float bottom, float top) {
+        gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+        gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+        program.bind();
+        gl->glBegin(GL_TRIANGLE_STRIP);
+        gl->glVertex2f(-1.0f, bottom);
+        gl->glVertex2f(1.0f, bottom);
+        gl->glVertex2f(-1.0f, top);
+        gl->glVertex2f(1.0f, top);
+        gl->glEnd();
+    };
+    pass(*m_lumaProgram, GL_NEAREST, -1.0f, split);
+    pass(*m_chromaProgram, GL_LINEAR, split, 1.0f);
+    m_chromaProgram->release();
+    gl->glBindTexture(GL_TEXTURE_2D, 0);
+    gl->glEnable(GL_BLEND);
+    gl->glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    gl->glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+    return true;
+}
+
+bool GLDrawer::readPlanarFrame(void* dst)
+{
+    if (!dst)
+        return fail(QStringLiteral("no destination for the frame"));
+    if (m_planarPending > 0)
+        return fail(QStringLiteral("requested frames are still to be taken"));
+    if (!convertPlanar())
+        return false;
+    const QSize size = m_planarBuffer->size();
+    m_gl->glReadPixels(0, 0, size.width(), size.height(), GL_RGBA, GL_UNSIGNED_BYTE, dst);
+    m_frameBuffer->bind();
+    return true;
+}
+
+bool GLDrawer::requestPlanarFrame()
+{
+    if (m_planarPending >= int(m_transferBuffers.size()))
+        return fail(QStringLiteral("both transfer buffers hold frames not yet taken"));
+    if (!convertPlanar())
+        return false;
+    const QSize size = m_planarBuffer->size();
+    m_gl->glBindBuffer(GL_PIXEL_PACK_BUFFER, m_transferBuffers[std::size_t(m_planarNext)]);
+    m_gl->glReadPixels(0, 0, size.width(), size.height(), GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    m_gl->glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+    m_gl->glFlush();
+    m_frameBuffer->bind();
+    m_planarNext = (m_planarNext + 1) % int(m_transferBuffers.size());
+    ++m_planarPending;
+    return true;
+}
+
+bool GLDrawer::takePlanarFrame(void* dst)
+{
+    if (!dst)
+        return fail(QStringLiteral("no destination for the frame"));
+    if (m_planarPending <= 0)
+        return fail(QStringLiteral("no frame was requested"));
+    if (!m_planarEnabled || !ensureContext())
+        return fail(QStringLiteral("planar read-back is not set up"));
+    const int count = int(m_transferBuffers.size());
+    const int oldest = (m_planarNext - m_planarPending + count) % count;
+    QOpenGLFunctions_2_0* gl = m_gl;
+    gl->glBindBuffer(GL_PIXEL_PACK_BUFFER, m_transferBuffers[std::size_t(oldest)]);
+    const void* mapped = gl->glMapBuffer(GL_PIXEL_PACK_BUFFER, GL_READ_ONLY);
+    if (mapped)
+        std::memcpy(dst, mapped, m_planarLayout.bytes);
+    const bool unmapped = mapped && gl->glUnmapBuffer(GL_PIXEL_PACK_BUFFER) == GL_TRUE;
+    gl->glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+    // The frame is used up either way: a failed one is not handed out later.
+    --m_planarPending;
+    if (!unmapped)
+        return fail(QStringLiteral("the transfer buffer of a frame could not be read"));
+    return true;
 }

@@ -65,6 +65,7 @@
 #include <qopengl.h>
 
 #include <array>
+#include <cstddef>
 #include <memory>
 #include <vector>
 
@@ -72,6 +73,28 @@
 
 class QOpenGLFunctions_2_0;
 class QOpenGLFramebufferObject;
+class QOpenGLShaderProgram;
+
+// Where the planes of a frame read back as YUV 4:2:0 lie in the buffer
+// readPlanarFrame() fills: the luma plane first, then each chroma row with
+// its U half and its V half side by side. All three planes share one row
+// stride, which may exceed what a row needs (the conversion writes four
+// samples per pixel of a frame buffer whose width is a whole number of them).
+struct PlanarFrameLayout {
+    int width = 0;
+    int height = 0;
+    int chromaWidth = 0;  // (width + 1) / 2
+    int chromaHeight = 0; // (height + 1) / 2
+    int stride = 0;       // bytes from one row of any plane to the next
+    std::size_t uOffset = 0;
+    std::size_t vOffset = 0;
+    std::size_t bytes = 0; // the whole buffer
+};
+
+// The RGB to YUV matrix of the read-back: BT.601 in the video ("limited",
+// luma 16..235) or the full 0..255 range, as the encoder writer's own
+// conversion uses for YUV420P and YUVJ420P.
+enum class YuvRange { Limited, Full };
 
 // Texture names of one context, deleted together when the owner goes.
 // Deleting needs that context current; the drawer sees to it.
@@ -187,6 +210,39 @@ public:
     // compile loop asks for GL_RGBA / GL_UNSIGNED_BYTE, the fastest pair.
     bool readFrame(unsigned format, unsigned type, void* dst);
 
+    // Sets up reading frames back as YUV 4:2:0 in `range`, converted by the
+    // graphics side so that only the planes come back (12 bits a pixel
+    // instead of 32). Needs shaders; false (with errorString()) when they
+    // cannot be had, and readFrame() is then the way. Survives a context
+    // change; initialize() and release() end it.
+    bool enablePlanarReadback(YuvRange range);
+    // Whether the OpenGL in use rasterises on the processor (Mesa's llvmpipe
+    // and softpipe, or another software renderer). There a shader pass over
+    // every pixel costs more processor time than the writer's own SIMD
+    // conversion (bench_gldrawer --planar against bench_gldrawer).
+    bool rendersInSoftware();
+    bool planarReadbackEnabled() const { return m_planarEnabled; }
+    // Empty unless planar read-back is enabled.
+    PlanarFrameLayout planarLayout() const { return m_planarLayout; }
+    // Converts the composed frame and reads the planes into `dst`
+    // (planarLayout().bytes), top row first whichever way the frame was
+    // composed. Waits for the frame.
+    bool readPlanarFrame(void* dst);
+    // The same in two steps, so that the caller can work while the graphics
+    // side converts: requestPlanarFrame() starts the conversion and the
+    // transfer of the composed frame into one of two transfer buffers and
+    // returns at once; takePlanarFrame() copies the oldest requested frame
+    // into `dst`, waiting for it if need be. At most two frames may be
+    // requested and not yet taken; frames are taken in request order, each
+    // once. pendingPlanarFrames() counts those requested and not taken.
+    bool requestPlanarFrame();
+    bool takePlanarFrame(void* dst);
+    int pendingPlanarFrames() const { return m_planarPending; }
+    // Whether endDraw() waits for the frame to be finished (the default).
+    // A caller that reads every frame back right away may turn it off: a
+    // read-back waits for the frame anyway.
+    void setWaitForFrames(bool wait) { m_waitForFrames = wait; }
+
     QSize frameSize() const { return QSize(frameWidth, frameHeight); }
     bool flipsVertically() const { return m_flipVertical; }
     // Side of the picture textures in use (TextureSize for usual frames).
@@ -236,6 +292,23 @@ private:
     void drawQuad();
     void onContextAboutToBeDestroyed();
     bool fail(const QString& message);
+    bool createPlanarObjects();
+    void destroyPlanarObjects();
+    bool convertPlanar();
+
+    // Planar read-back: the conversion programs (luma rows, chroma rows),
+    // the frame buffer they write and the two transfer buffers that take
+    // turns.
+    std::unique_ptr<QOpenGLShaderProgram> m_lumaProgram;
+    std::unique_ptr<QOpenGLShaderProgram> m_chromaProgram;
+    std::unique_ptr<QOpenGLFramebufferObject> m_planarBuffer;
+    std::array<GLuint, 2> m_transferBuffers{};
+    PlanarFrameLayout m_planarLayout;
+    YuvRange m_planarRange = YuvRange::Limited;
+    bool m_planarEnabled = false;
+    int m_planarPending = 0; // requested and not yet taken
+    int m_planarNext = 0;    // transfer buffer of the next request
+    bool m_waitForFrames = true;
 
     QOpenGLFunctions_2_0* m_gl = nullptr;
     std::unique_ptr<QOpenGLFramebufferObject> m_frameBuffer;

@@ -2,11 +2,13 @@
 // the pictures already in memory, split as the loop spends it:
 //   upload     bindFrame + bindDissolveFrame / bindWipeFrame
 //   draw       beginDraw .. endDraw (two zooming photos, finished on return)
-//   read-back  readFrame as RGBA bytes
-// for a single photo, a dissolve and two wipes. Optionally writes one
-// half-way frame of each transition as PNG.
+//   read-back  readFrame as RGBA bytes, or with --planar the frame converted
+//              to YUV 4:2:0 planes on the OpenGL side (readPlanarFrame)
+// for a single photo, a dissolve and two wipes, and the processor time of
+// the whole process per frame (the software rasteriser's threads included).
+// Optionally writes one half-way frame of each transition as PNG.
 //
-// Usage: bench_gldrawer [frames] [--screens <folder>]
+// Usage: bench_gldrawer [frames] [--planar] [--screens <folder>]
 
 #include "gldrawer.h"
 #include "imagereader.h"
@@ -18,6 +20,8 @@
 #include <QImage>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
+
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -84,6 +88,15 @@ FrameData loadPattern(const QString& name)
     return frame;
 }
 
+double cpuMs()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return (double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e6 +
+            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec)) /
+           1e3;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -91,9 +104,12 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     int frames = 200;
     QString screens;
+    bool planar = false;
     const QStringList arguments = app.arguments();
     for (int i = 1; i < arguments.size(); ++i) {
-        if (arguments[i] == QLatin1String("--screens") && i + 1 < arguments.size())
+        if (arguments[i] == QLatin1String("--planar"))
+            planar = true;
+        else if (arguments[i] == QLatin1String("--screens") && i + 1 < arguments.size())
             screens = arguments[++i];
         else
             frames = std::max(1, arguments[i].toInt());
@@ -121,6 +137,14 @@ int main(int argc, char** argv)
 
     FrameData readBack;
     readBack.allocate(AV_PIX_FMT_RGBA, OutputWidth, OutputHeight);
+    std::vector<unsigned char> planes;
+    if (planar) {
+        if (!drawer.enablePlanarReadback(YuvRange::Limited)) {
+            std::fprintf(stderr, "%s\n", qPrintable(drawer.errorString()));
+            return 1;
+        }
+        planes.resize(drawer.planarLayout().bytes);
+    }
 
     // One frame: upload the second picture by `bindIncoming` (none for a
     // photo alone), draw both zooming, read back.
@@ -139,7 +163,10 @@ int main(int argc, char** argv)
             drawer.drawFrame(1, 0, &second);
         drawer.endDraw();
         const qint64 drawn = clockTimer.nsecsElapsed();
-        drawer.readFrame(GL_RGBA, GL_UNSIGNED_BYTE, readBack.picture.data[0]);
+        if (planar)
+            drawer.readPlanarFrame(planes.data());
+        else
+            drawer.readFrame(GL_RGBA, GL_UNSIGNED_BYTE, readBack.picture.data[0]);
         const qint64 read = clockTimer.nsecsElapsed();
         if (phases) {
             phases->upload.push_back(uploaded / 1e6);
@@ -166,12 +193,14 @@ int main(int argc, char** argv)
 
     std::printf("%d frames of %d x %d each, milliseconds per frame (mean / 95th percentile)\n", frames, OutputWidth,
                 OutputHeight);
-    std::printf("%-18s %15s %15s %15s %15s\n", "", "upload", "draw", "read-back", "total");
+    std::printf("read-back as %s\n", planar ? "YUV 4:2:0 planes converted by OpenGL" : "RGBA");
+    std::printf("%-18s %15s %15s %15s %15s %10s\n", "", "upload", "draw", "read-back", "total", "processor");
     for (const Kind& kind : kinds) {
         for (int i = 0; i < 10; ++i)
             frame(i / 10.0, kind.bind, nullptr);
         Phases phases;
         std::vector<double> totals;
+        const double cpuBefore = cpuMs();
         for (int i = 0; i < frames; ++i) {
             frame(double(i) / frames, kind.bind, &phases);
             totals.push_back(phases.upload.back() + phases.draw.back() + phases.read.back());
@@ -179,8 +208,10 @@ int main(int argc, char** argv)
         auto column = [](const std::vector<double>& values) {
             return QStringLiteral("%1 / %2").arg(mean(values), 6, 'f', 2).arg(percentile(values, 0.95), 6, 'f', 2);
         };
-        std::printf("%-18s %15s %15s %15s %15s\n", kind.name, qPrintable(column(phases.upload)),
-                    qPrintable(column(phases.draw)), qPrintable(column(phases.read)), qPrintable(column(totals)));
+        const double cpuPerFrame = (cpuMs() - cpuBefore) / frames;
+        std::printf("%-18s %15s %15s %15s %15s %10.2f\n", kind.name, qPrintable(column(phases.upload)),
+                    qPrintable(column(phases.draw)), qPrintable(column(phases.read)), qPrintable(column(totals)),
+                    cpuPerFrame);
     }
 
     if (!screens.isEmpty()) {

@@ -28,6 +28,7 @@
 #include <QTest>
 
 #include <tuple>
+#include <array>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -78,6 +79,33 @@ QString writePhoto(const QString& path, QSize size, QColor colour)
     image.fill(colour);
     image.save(path, "JPEG", 95);
     return path;
+}
+
+// Seven 75 % colour bars and black, left to right.
+constexpr std::array<QRgb, 8> s_bars = {0xBFBFBF, 0xBFBF00, 0x00BFBF, 0x00BF00, 0xBF00BF, 0xBF0000, 0x0000BF, 0x000000};
+
+QString writeColourBars(const QString& path)
+{
+    QImage image(640, 480, QImage::Format_RGB32);
+    for (int x = 0; x < image.width(); ++x)
+        for (int y = 0; y < image.height(); ++y)
+            image.setPixel(x, y, s_bars[std::size_t(x * 8 / image.width())]);
+    image.save(path, "PNG");
+    return path;
+}
+
+// Mean absolute difference of the colour bytes of two images of one size.
+double meanDifference(const QImage& a, const QImage& b)
+{
+    if (a.size() != b.size() || a.isNull())
+        return 255.0;
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
+        }
+    return sum / (3.0 * a.width() * a.height());
 }
 
 bool near(QRgb pixel, int r, int g, int b, int tolerance = 24)
@@ -136,6 +164,8 @@ private slots:
     void commandLineRender();
     void commandLineMatchesLoop();
     void albumFileMatchesLoop();
+    void planarMatchesRgbaCompile_data();
+    void planarMatchesRgbaCompile();
     void cleanupTestCase();
 };
 
@@ -170,6 +200,127 @@ void TestCompile::initTestCase()
 }
 
 void TestCompile::init() { ZuPref::instance()->setValue(QStringLiteral("AfterBurnAction"), 5); }
+
+// Frames the graphics side converts to the encoder's YUV decode to the
+// pictures the writer's own conversion of RGBA frames gives, frame by frame
+// (a frame handed over twice or skipped would show in the dissolve), with
+// the colours of the photos; an encoder of another pixel format gets RGBA.
+void TestCompile::planarMatchesRgbaCompile_data()
+{
+    QTest::addColumn<QStringList>("properties"); // key, value, ...
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<bool>("planar");
+    const QStringList x264{"/ext_name", "mp4", "vcodec", "libx264", "crf", "10", "preset", "ultrafast", "acodec", "aac"};
+    QTest::newRow("mpeg4, yuv420p, 320x180")
+        << QStringList{"/ext_name", "mp4", "vcodec", "mpeg4", "b", "6000000", "acodec", "aac"} << QSize(320, 180)
+        << true;
+    QTest::newRow("libx264, 720x576") << x264 << QSize(720, 576) << true;
+    QTest::newRow("libx264, 1088x1920 vertical") << x264 << QSize(1088, 1920) << true;
+    QTest::newRow("mjpeg, full-range yuvj420p, 176x144")
+        << QStringList{"/ext_name", "avi", "vcodec", "mjpeg", "qscale", "2", "acodec", "pcm_s16le"} << QSize(176, 144)
+        << true;
+    QTest::newRow("huffyuv takes yuv422p: the writer converts")
+        << QStringList{"/ext_name", "avi", "vcodec", "huffyuv", "acodec", "pcm_s16le"} << QSize(176, 144) << false;
+}
+
+void TestCompile::planarMatchesRgbaCompile()
+{
+    QFETCH(QStringList, properties);
+    QFETCH(QSize, size);
+    QFETCH(bool, planar);
+    ZumProfileData profile;
+    profile.properties = {{"/name", "Planar"},
+                          {"s", QStringLiteral("%1x%2").arg(size.width()).arg(size.height())},
+                          {"r", "25"},
+                          {"ar", "48000"},
+                          {"ac", "2"}};
+    for (int i = 0; i + 1 < properties.size(); i += 2)
+        profile.properties[properties[i]] = properties[i + 1];
+    RenderParam param;
+    renderParamsFromProfile(param, profile);
+    QCOMPARE(QSize(param.width, param.height), size);
+
+    StoryBoardData album;
+    const QColor second(20, 30, 220);
+    {
+        ImageInfo bars;
+        bars.filePath = writeColourBars(path(QStringLiteral("bars.png")));
+        QImage plain(640, 480, QImage::Format_RGB32);
+        plain.fill(second);
+        ImageInfo other;
+        other.filePath = path(QStringLiteral("plain.png"));
+        QVERIFY(plain.save(other.filePath, "PNG"));
+        QVERIFY(ImageReader::parse(bars) && ImageReader::parse(other));
+        album.photos << bars << other;
+    }
+    album.audios = m_album.audios;
+    album.photoMs = 400;
+    album.photoSeconds = 0.4;
+    album.transitionMs = 400;
+    album.transitionSeconds = 0.4;
+    album.dissolveOnly = true;
+    album.useZoom = false;
+    StoryBoardRender render;
+    QVERIFY(render.init(param));
+    render.setStoryBoard(&album);
+    render.onStoryBoardDataChanged();
+    const int total = int(render.totalFrames);
+    QVERIFY(total > 20);
+    // 10 frames of the bars, then the dissolve: frame 15 is its middle.
+    const QList<int> keep{0, 12, 14, 15, 16, 19};
+
+    const auto compile = [&](bool planarAllowed, const QString& name, bool& usedPlanar) {
+        const QString file = path(name + QLatin1Char('.') + properties[1]);
+        AVWriterManager loop;
+        // Also with the software rasteriser the tests run on.
+        loop.setPlanarReadback(planarAllowed ? AVWriterManager::PlanarReadback::Always
+                                             : AVWriterManager::PlanarReadback::Never);
+        if (!loop.begin(&render, file, compileArguments(profile, param, file)))
+            return QString();
+        QSignalSpy ended(&loop, &AVWriterManager::compileEnd);
+        loop.start();
+        if (!ended.wait(120000) && ended.isEmpty())
+            return QString();
+        usedPlanar = loop.usesPlanarReadback();
+        return loop.finish() && loop.videoCount() == total ? file : QString();
+    };
+    bool converted = false, unconverted = true;
+    const QString convertedFile = compile(true, QStringLiteral("planar"), converted);
+    QVERIFY(!convertedFile.isEmpty());
+    QCOMPARE(converted, planar);
+    const QString rgbaFile = compile(false, QStringLiteral("rgba"), unconverted);
+    QVERIFY(!rgbaFile.isEmpty());
+    QVERIFY(!unconverted);
+
+    const DecodedFile a = decodeFile(convertedFile, keep);
+    const DecodedFile b = decodeFile(rgbaFile, keep);
+    QCOMPARE(a.videoFrames, total);
+    QCOMPARE(b.videoFrames, total);
+    QCOMPARE(QSize(a.width, a.height), size);
+    for (int frame : keep) {
+        const double difference = meanDifference(a.frames.value(frame), b.frames.value(frame));
+        QVERIFY2(difference < 2.0, qPrintable(QStringLiteral("frame %1: %2").arg(frame).arg(difference)));
+    }
+
+    // The 4:3 photos fit into the frame: pillars or bars round them.
+    const int shownWidth = std::min(size.width(), size.height() * 4 / 3);
+    const int left = (size.width() - shownWidth) / 2;
+    const int middle = size.height() / 2;
+    const QImage first = a.frames.value(0);
+    const QImage dissolve = a.frames.value(15);
+    for (std::size_t bar = 0; bar < s_bars.size(); ++bar) {
+        const int x = left + int((bar + 0.5) * shownWidth / 8);
+        const QRgb colour = s_bars[bar];
+        const QRgb shown = first.pixel(x, middle);
+        QVERIFY2(near(shown, qRed(colour), qGreen(colour), qBlue(colour), 10),
+                 qPrintable(QStringLiteral("bar %1: %2 %3 %4").arg(bar).arg(qRed(shown)).arg(qGreen(shown)).arg(qBlue(shown))));
+        // Halfway through the dissolve: the mean of the bar and the second photo.
+        const QRgb mixed = dissolve.pixel(x, middle);
+        QVERIFY2(near(mixed, (qRed(colour) + second.red()) / 2, (qGreen(colour) + second.green()) / 2,
+                      (qBlue(colour) + second.blue()) / 2, 12),
+                 qPrintable(QStringLiteral("bar %1 dissolved: %2 %3 %4").arg(bar).arg(qRed(mixed)).arg(qGreen(mixed)).arg(qBlue(mixed))));
+    }
+}
 
 void TestCompile::cleanupTestCase()
 {

@@ -15,7 +15,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <array>
 #include <cmath>
+#include <numeric>
 #include <optional>
 
 namespace {
@@ -134,6 +136,10 @@ private slots:
     void releaseAndReinitialize();
     void twoDrawersKeepTheirFrames();
     void badArgumentsChangeNothing();
+    void planarReadback_data();
+    void planarReadback();
+    void planarRequestsTakenInOrder();
+    void planarMisuseFails();
 };
 
 void GLDrawerTests::initialize_data()
@@ -865,6 +871,215 @@ void GLDrawerTests::badArgumentsChangeNothing()
     drawer.endDraw();
     QVERIFY(maxDifference(readBack(drawer), quadrants(Width, Height)) <= 1);
     QVERIFY(!drawer.readFrame(GL_RGBA, GL_UNSIGNED_BYTE, nullptr));
+}
+
+namespace {
+
+// BT.601 from 0..255 RGB, written out in the textbook form: the video range
+// (luma 16..235, chroma 16..240) or the full range.
+std::array<double, 3> yuvOf(double r, double g, double b, bool full)
+{
+    if (full)
+        return {0.299 * r + 0.587 * g + 0.114 * b, 128.0 - 0.168736 * r - 0.331264 * g + 0.5 * b,
+                128.0 + 0.5 * r - 0.418688 * g - 0.081312 * b};
+    return {16.0 + (65.481 * r + 128.553 * g + 24.966 * b) / 255.0,
+            128.0 + (-37.797 * r - 74.203 * g + 112.0 * b) / 255.0,
+            128.0 + (112.0 * r - 93.786 * g - 18.214 * b) / 255.0};
+}
+
+// Largest differences of the planes from what `upright` converts to: luma
+// per pixel, chroma per 2 x 2 block (the mean of its pixels; a block at an
+// odd edge repeats the last row or column).
+struct PlaneErrors {
+    double luma = 0, u = 0, v = 0;
+};
+
+PlaneErrors planeErrors(const QImage& upright, const std::vector<unsigned char>& planes, const PlanarFrameLayout& layout,
+                        bool full)
+{
+    PlaneErrors worst;
+    const int w = upright.width(), h = upright.height();
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const QRgb p = upright.pixel(x, y);
+            const double expected = yuvOf(qRed(p), qGreen(p), qBlue(p), full)[0];
+            worst.luma = std::max(worst.luma, std::abs(planes[std::size_t(y) * layout.stride + x] - expected));
+        }
+    for (int cy = 0; cy < layout.chromaHeight; ++cy)
+        for (int cx = 0; cx < layout.chromaWidth; ++cx) {
+            double r = 0, g = 0, b = 0;
+            for (int dy = 0; dy < 2; ++dy)
+                for (int dx = 0; dx < 2; ++dx) {
+                    const QRgb p = upright.pixel(std::min(2 * cx + dx, w - 1), std::min(2 * cy + dy, h - 1));
+                    r += qRed(p) / 4.0;
+                    g += qGreen(p) / 4.0;
+                    b += qBlue(p) / 4.0;
+                }
+            const std::array<double, 3> expected = yuvOf(r, g, b, full);
+            const std::size_t at = std::size_t(cy) * layout.stride + cx;
+            worst.u = std::max(worst.u, std::abs(planes[layout.uOffset + at] - expected[1]));
+            worst.v = std::max(worst.v, std::abs(planes[layout.vOffset + at] - expected[2]));
+        }
+    return worst;
+}
+
+} // namespace
+
+// The planes read back are what the RGBA frame converts to, at any frame
+// size and composed either way up.
+void GLDrawerTests::planarReadback_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<bool>("flipVertical");
+    QTest::addColumn<bool>("fullRange");
+    QTest::newRow("320x240 upside down, video range") << QSize(320, 240) << true << false;
+    QTest::newRow("320x240 upright, full range") << QSize(320, 240) << false << true;
+    QTest::newRow("176x144") << QSize(176, 144) << true << false;
+    QTest::newRow("720x576") << QSize(720, 576) << true << false;
+    QTest::newRow("1080x1920 vertical") << QSize(1080, 1920) << true << false;
+    QTest::newRow("164x92: chroma rows end inside a pixel") << QSize(164, 92) << true << false;
+    QTest::newRow("161x121: odd sizes, upright") << QSize(161, 121) << false << false;
+}
+
+void GLDrawerTests::planarReadback()
+{
+    QFETCH(QSize, size);
+    QFETCH(bool, flipVertical);
+    QFETCH(bool, fullRange);
+    // The photo (letterboxed into the frame) with a quadrant image drawn
+    // translucently over it: detail everywhere and sharp edges at odd places.
+    const FrameData photograph = photo(QStringLiteral("flower.jpg"), size.width(), size.height());
+    QVERIFY(photograph.isAllocated());
+    QImage overlay = quadrants(size.width() / 3 * 2 + 1, size.height() / 3 * 2 + 1)
+                         .convertToFormat(QImage::Format_ARGB32)
+                         .scaled(size);
+    for (int y = 0; y < overlay.height(); ++y)
+        for (int x = 0; x < overlay.width(); ++x)
+            overlay.setPixel(x, y, (overlay.pixel(x, y) & 0x00FFFFFF) | (((x * 7 + y * 3) % 256) << 24));
+    const FrameData top = bgraPicture(overlay);
+
+    ProbeDrawer drawer;
+    QVERIFY(drawer.initialize(size, 2, flipVertical));
+    QVERIFY(drawer.planarLayout().bytes == 0);
+    QVERIFY2(drawer.enablePlanarReadback(fullRange ? YuvRange::Full : YuvRange::Limited),
+             qPrintable(drawer.errorString()));
+    const PlanarFrameLayout layout = drawer.planarLayout();
+    QCOMPARE(layout.width, size.width());
+    QCOMPARE(layout.height, size.height());
+    QCOMPARE(layout.chromaWidth, (size.width() + 1) / 2);
+    QCOMPARE(layout.chromaHeight, (size.height() + 1) / 2);
+    QVERIFY(layout.stride >= size.width());
+    QCOMPARE(layout.uOffset, std::size_t(layout.stride) * std::size_t(size.height()));
+    QVERIFY(layout.vOffset >= layout.uOffset + std::size_t(layout.chromaWidth));
+    QVERIFY(layout.vOffset + std::size_t(layout.chromaWidth) <= layout.uOffset + std::size_t(layout.stride));
+    QCOMPARE(layout.bytes, std::size_t(layout.stride) * std::size_t(size.height() + layout.chromaHeight));
+
+    drawer.beginDraw();
+    drawer.bindFrame(0, photograph.picture.data[0]);
+    drawer.bindFrame(1, top.picture.data[0]);
+    drawer.drawFrame(0, 0, nullptr);
+    drawer.drawFrame(1, 0, nullptr);
+    drawer.endDraw();
+    const QImage upright = readBack(drawer);
+    QVERIFY(!upright.isNull());
+    std::vector<unsigned char> planes(layout.bytes, 0);
+    QVERIFY2(drawer.readPlanarFrame(planes.data()), qPrintable(drawer.errorString()));
+    const PlaneErrors errors = planeErrors(upright, planes, layout, fullRange);
+    QVERIFY2(errors.luma <= 1.0 && errors.u <= 1.5 && errors.v <= 1.5,
+             qPrintable(QStringLiteral("luma %1, U %2, V %3").arg(errors.luma).arg(errors.u).arg(errors.v)));
+    // Reading the RGBA frame still works alongside.
+    QVERIFY(maxDifference(readBack(drawer), upright) == 0);
+}
+
+// Frames requested ahead are taken in the order they were drawn, each once:
+// every frame shows its own grey level.
+void GLDrawerTests::planarRequestsTakenInOrder()
+{
+    const QSize size(176, 144);
+    ProbeDrawer drawer;
+    QVERIFY(drawer.initialize(size, 1, true));
+    drawer.setWaitForFrames(false);
+    QVERIFY(drawer.enablePlanarReadback(YuvRange::Limited));
+    const PlanarFrameLayout layout = drawer.planarLayout();
+    constexpr int Frames = 9;
+    const auto greyOf = [](int frame) { return 10 + 27 * frame; };
+    std::vector<FrameData> pictures;
+    for (int i = 0; i < Frames; ++i)
+        pictures.push_back(bgraPicture(solid(qRgb(greyOf(i), greyOf(i), greyOf(i)), size.width(), size.height())));
+
+    std::vector<int> taken;
+    std::vector<unsigned char> planes(layout.bytes);
+    const auto take = [&] {
+        std::fill(planes.begin(), planes.end(), 0);
+        if (!drawer.takePlanarFrame(planes.data()))
+            return false;
+        // Which frame this is, from its luma.
+        const int luma = planes[std::size_t(size.height() / 2) * layout.stride + size.width() / 2];
+        int frame = -1;
+        for (int i = 0; i < Frames; ++i)
+            if (std::abs(luma - yuvOf(greyOf(i), greyOf(i), greyOf(i), false)[0]) <= 1.0)
+                frame = i;
+        taken.push_back(frame);
+        return true;
+    };
+    for (int i = 0; i < Frames; ++i) {
+        composeOne(drawer, pictures[std::size_t(i)]);
+        QVERIFY2(drawer.requestPlanarFrame(), qPrintable(drawer.errorString()));
+        // Mostly one frame stays in flight; now and then every frame is taken.
+        if (i % 4 == 2)
+            while (drawer.pendingPlanarFrames() > 0)
+                QVERIFY(take());
+        else if (drawer.pendingPlanarFrames() == 2)
+            QVERIFY(take());
+    }
+    while (drawer.pendingPlanarFrames() > 0)
+        QVERIFY(take());
+    std::vector<int> expected(Frames);
+    std::iota(expected.begin(), expected.end(), 0);
+    QCOMPARE(taken, expected);
+    QVERIFY(!drawer.takePlanarFrame(planes.data()));
+}
+
+void GLDrawerTests::planarMisuseFails()
+{
+    const FrameData picture = bgraPicture(quadrants(Width, Height));
+    std::vector<unsigned char> planes(std::size_t(Width) * Height * 2);
+
+    ProbeDrawer unset;
+    QVERIFY(!unset.enablePlanarReadback(YuvRange::Limited));
+    QVERIFY(!unset.readPlanarFrame(planes.data()));
+
+    ProbeDrawer drawer;
+    QVERIFY(drawer.initialize(QSize(Width, Height), 2, true));
+    composeOne(drawer, picture);
+    // Not enabled: no planes, no requests.
+    QVERIFY(!drawer.readPlanarFrame(planes.data()));
+    QVERIFY(!drawer.requestPlanarFrame());
+    QCOMPARE(drawer.pendingPlanarFrames(), 0);
+
+    QVERIFY(drawer.enablePlanarReadback(YuvRange::Limited));
+    QVERIFY(!drawer.readPlanarFrame(nullptr));
+    QVERIFY(!drawer.takePlanarFrame(planes.data()));
+    QVERIFY(drawer.requestPlanarFrame());
+    QVERIFY(drawer.requestPlanarFrame());
+    // Two transfer buffers: a third request would overwrite a frame.
+    QVERIFY(!drawer.requestPlanarFrame());
+    QCOMPARE(drawer.pendingPlanarFrames(), 2);
+    // A direct read now would take a frame out of turn.
+    QVERIFY(!drawer.readPlanarFrame(planes.data()));
+    QVERIFY(!drawer.takePlanarFrame(nullptr));
+    QCOMPARE(drawer.pendingPlanarFrames(), 2);
+    QVERIFY(drawer.takePlanarFrame(planes.data()));
+    QVERIFY(drawer.takePlanarFrame(planes.data()));
+    QVERIFY(drawer.readPlanarFrame(planes.data()));
+
+    // A new set-up starts without planar read-back.
+    QVERIFY(drawer.initialize(QSize(Width, Height), 2, true));
+    QVERIFY(!drawer.planarReadbackEnabled());
+    QCOMPARE(drawer.planarLayout().bytes, std::size_t(0));
+    QVERIFY(!drawer.requestPlanarFrame());
+    drawer.release();
+    QVERIFY(!drawer.enablePlanarReadback(YuvRange::Full));
 }
 
 std::unique_ptr<QObject> makeGLDrawerTests() { return std::make_unique<GLDrawerTests>(); }
