@@ -215,7 +215,7 @@ void TestCompile::planarMatchesRgbaCompile_data()
         << QStringList{"/ext_name", "mp4", "vcodec", "mpeg4", "b", "6000000", "acodec", "aac"} << QSize(320, 180)
         << true;
     QTest::newRow("libx264, 720x576") << x264 << QSize(720, 576) << true;
-    QTest::newRow("libx264, 1088x1920 vertical") << x264 << QSize(1088, 1920) << true;
+    QTest::newRow("libx264, 1080x1920 vertical") << x264 << QSize(1080, 1920) << true;
     QTest::newRow("mjpeg, full-range yuvj420p, 176x144")
         << QStringList{"/ext_name", "avi", "vcodec", "mjpeg", "qscale", "2", "acodec", "pcm_s16le"} << QSize(176, 144)
         << true;
