@@ -87,7 +87,11 @@ public:
     // When begin() sets up the YUV read-back for an encoder that takes it:
     // Auto on hardware OpenGL only, Always also with a software rasteriser,
     // Never (every frame comes back as RGBA, as for other encoders).
-    enum class PlanarReadback { Auto, Always, Never };
+    enum class PlanarReadback {
+        Auto,
+        Always,
+        Never
+    };
     void setPlanarReadback(PlanarReadback mode) { m_planarMode = mode; }
     // Whether the compile under way reads frames back as YUV planes.
     bool usesPlanarReadback() const { return m_planar; }

@@ -1,5 +1,7 @@
 #include "encodingqueue.h"
 
+#include <algorithm>
+
 #include "avpicture.h"
 #include "avwriter.h"
 
@@ -11,6 +13,13 @@ QueuedPictureLayout QueuedPictureLayout::rgba(int width, int height)
     return layout;
 }
 
+int EncodingQueue::framesFor(std::size_t frameBytes)
+{
+    if (frameBytes == 0)
+        return MaxFrames;
+    return int(std::clamp<std::size_t>(BufferBudget / frameBytes, MinFrames, MaxFrames));
+}
+
 EncodingQueue::EncodingQueue(AVWriter& writer, int width, int height, int frames)
     : EncodingQueue(writer, QueuedPictureLayout::rgba(width, height), frames)
 {}
@@ -19,6 +28,8 @@ EncodingQueue::EncodingQueue(AVWriter& writer, const QueuedPictureLayout& layout
     : m_writer(writer)
     , m_layout(layout)
 {
+    if (frames <= 0)
+        frames = framesFor(layout.bytes);
     for (int i = 0; i < frames; ++i) {
         m_buffers.emplace_back(layout.bytes);
         m_free.push_back(i);

@@ -33,10 +33,22 @@ struct QueuedPictureLayout {
 class EncodingQueue
 {
 public:
-    // `frames` picture buffers of width x height RGBA pixels take turns.
-    EncodingQueue(AVWriter& writer, int width, int height, int frames = 8);
+    // Picture buffers held when none are asked for: as many as fit in
+    // BufferBudget bytes, at least MinFrames so the encoder never starves
+    // while a frame is drawn, at most MaxFrames. A 4K frame takes 33 MB, so
+    // eight of them would more than double what the queue needs to keep
+    // both sides busy.
+    static constexpr std::size_t BufferBudget = std::size_t(64) << 20;
+    static constexpr int MinFrames = 3;
+    static constexpr int MaxFrames = 8;
+    static int framesFor(std::size_t frameBytes);
+
+    // `frames` picture buffers of width x height RGBA pixels take turns
+    // (0: framesFor the frame's size).
+    EncodingQueue(AVWriter& writer, int width, int height, int frames = 0);
     // The same with buffers laid out as `layout` says.
-    EncodingQueue(AVWriter& writer, const QueuedPictureLayout& layout, int frames = 8);
+    EncodingQueue(AVWriter& writer, const QueuedPictureLayout& layout, int frames = 0);
+    int bufferCount() const { return int(m_buffers.size()); }
     // Drops what is still queued and ends the thread.
     ~EncodingQueue();
     EncodingQueue(const EncodingQueue&) = delete;

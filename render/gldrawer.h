@@ -94,7 +94,10 @@ struct PlanarFrameLayout {
 // The RGB to YUV matrix of the read-back: BT.601 in the video ("limited",
 // luma 16..235) or the full 0..255 range, as the encoder writer's own
 // conversion uses for YUV420P and YUVJ420P.
-enum class YuvRange { Limited, Full };
+enum class YuvRange {
+    Limited,
+    Full
+};
 
 // Texture names of one context, deleted together when the owner goes.
 // Deleting needs that context current; the drawer sees to it.

@@ -260,7 +260,7 @@
         <translation>Audio ein-/ausblenden</translation>
     </message>
     <message>
-        <location line="+52"/>
+        <location line="+26"/>
         <source>Output Settings</source>
         <translation>Ausgabeeinstellungen</translation>
     </message>
@@ -391,7 +391,7 @@
         <translation>es ist kein JSON-Text (%1 bei Zeichen %2)</translation>
     </message>
     <message>
-        <location line="+34"/>
+        <location line="+67"/>
         <source>Reelwright Albums (*.reelwright)</source>
         <translation>Reelwright-Alben (*.reelwright)</translation>
     </message>
@@ -487,7 +487,7 @@
 <context>
     <name>Autosave</name>
     <message>
-        <location filename="../app/autosave.cpp" line="+150"/>
+        <location filename="../app/autosave.cpp" line="+165"/>
         <source>Restore the album you were working on?</source>
         <translation>Das Album wiederherstellen, an dem Sie gearbeitet haben?</translation>
     </message>
@@ -622,7 +622,7 @@
 <context>
     <name>InfoParser</name>
     <message>
-        <location filename="../model/infoparser.cpp" line="+229"/>
+        <location filename="../model/infoparser.cpp" line="+260"/>
         <source>The sound is cut short: %1 of its %2 seconds are there.</source>
         <translation>Der Ton ist abgeschnitten: %1 seiner %2 Sekunden sind vorhanden.</translation>
     </message>
@@ -838,7 +838,7 @@
     <name>OutputSetting</name>
     <message>
         <location filename="../output/outputsetting.cpp" line="+56"/>
-        <location line="+286"/>
+        <location line="+306"/>
         <source>Output Settings</source>
         <translation>Ausgabeeinstellungen</translation>
     </message>
@@ -1110,7 +1110,7 @@
         <translation>Album öffnen</translation>
     </message>
     <message>
-        <location line="+64"/>
+        <location line="+65"/>
         <source>Save Album As</source>
         <translation>Album speichern unter</translation>
     </message>
@@ -1889,7 +1889,7 @@
 <context>
     <name>ZumExifInfo</name>
     <message>
-        <location filename="../framework/zumexifinfo.cpp" line="+136"/>
+        <location filename="../framework/zumexifinfo.cpp" line="+139"/>
         <location line="+25"/>
         <source>Auto</source>
         <translation>Automatisch</translation>
@@ -2021,7 +2021,7 @@
         <translation>Um 270° im Uhrzeigersinn gedreht</translation>
     </message>
     <message>
-        <location line="+69"/>
+        <location line="+102"/>
         <source>ISO %1</source>
         <translation>ISO %1</translation>
     </message>
@@ -2031,7 +2031,7 @@
         <translation>%1 mm</translation>
     </message>
     <message>
-        <location line="+34"/>
+        <location line="+35"/>
         <source>1/%1 s</source>
         <translation>1/%1 s</translation>
     </message>
@@ -2054,7 +2054,7 @@
 <context>
     <name>main</name>
     <message>
-        <location filename="../app/main.cpp" line="+32"/>
+        <location filename="../app/main.cpp" line="+33"/>
         <source>Error</source>
         <translation>Fehler</translation>
     </message>

@@ -284,8 +284,9 @@ int main(int argc, char* argv[])
     // does not fall on one side only; each round's ratios compare the two
     // runs next to each other.
     std::printf("frames handed over as %s; load average before: %s\n",
-                planar ? (fullRange ? "YUV 4:2:0 planes (full range) made by OpenGL" : "YUV 4:2:0 planes made by OpenGL")
-                       : "RGBA (the writer converts)",
+                planar
+                    ? (fullRange ? "YUV 4:2:0 planes (full range) made by OpenGL" : "YUV 4:2:0 planes made by OpenGL")
+                    : "RGBA (the writer converts)",
                 qPrintable(loadAverage()));
     struct Round {
         Run compile, floor;

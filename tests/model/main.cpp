@@ -70,8 +70,8 @@ int main(int argc, char** argv)
         return 1;
     int failures = 0;
     const std::unique_ptr<QObject> suites[] = {
-        makeTimeFunctionsTests(), makeRecordsTests(),    makeExifTests(),      makeImageReaderTests(),
-        makeAudioReaderTests(),   makeInfoParserTests(), makeFfmpegPtrTests(), makeAlbumDocumentTests(),
+        makeTimeFunctionsTests(), makeRecordsTests(),    makeExifTests(),           makeImageReaderTests(),
+        makeAudioReaderTests(),   makeInfoParserTests(), makeFfmpegPtrTests(),      makeAlbumDocumentTests(),
         makeAlbumFileTests(),     makeAlbumUndoTests(),  makeEmbeddedPreviewTests()};
     for (const auto& suite : suites)
         failures += QTest::qExec(suite.get(), argc, argv);

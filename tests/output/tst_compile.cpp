@@ -210,7 +210,8 @@ void TestCompile::planarMatchesRgbaCompile_data()
     QTest::addColumn<QStringList>("properties"); // key, value, ...
     QTest::addColumn<QSize>("size");
     QTest::addColumn<bool>("planar");
-    const QStringList x264{"/ext_name", "mp4", "vcodec", "libx264", "crf", "10", "preset", "ultrafast", "acodec", "aac"};
+    const QStringList x264{"/ext_name", "mp4",    "vcodec",    "libx264", "crf",
+                           "10",        "preset", "ultrafast", "acodec",  "aac"};
     QTest::newRow("mpeg4, yuv420p, 320x180")
         << QStringList{"/ext_name", "mp4", "vcodec", "mpeg4", "b", "6000000", "acodec", "aac"} << QSize(320, 180)
         << true;
@@ -312,13 +313,19 @@ void TestCompile::planarMatchesRgbaCompile()
         const int x = left + int((bar + 0.5) * shownWidth / 8);
         const QRgb colour = s_bars[bar];
         const QRgb shown = first.pixel(x, middle);
-        QVERIFY2(near(shown, qRed(colour), qGreen(colour), qBlue(colour), 10),
-                 qPrintable(QStringLiteral("bar %1: %2 %3 %4").arg(bar).arg(qRed(shown)).arg(qGreen(shown)).arg(qBlue(shown))));
+        QVERIFY2(
+            near(shown, qRed(colour), qGreen(colour), qBlue(colour), 10),
+            qPrintable(
+                QStringLiteral("bar %1: %2 %3 %4").arg(bar).arg(qRed(shown)).arg(qGreen(shown)).arg(qBlue(shown))));
         // Halfway through the dissolve: the mean of the bar and the second photo.
         const QRgb mixed = dissolve.pixel(x, middle);
         QVERIFY2(near(mixed, (qRed(colour) + second.red()) / 2, (qGreen(colour) + second.green()) / 2,
                       (qBlue(colour) + second.blue()) / 2, 12),
-                 qPrintable(QStringLiteral("bar %1 dissolved: %2 %3 %4").arg(bar).arg(qRed(mixed)).arg(qGreen(mixed)).arg(qBlue(mixed))));
+                 qPrintable(QStringLiteral("bar %1 dissolved: %2 %3 %4")
+                                .arg(bar)
+                                .arg(qRed(mixed))
+                                .arg(qGreen(mixed))
+                                .arg(qBlue(mixed))));
     }
 }
 

@@ -894,8 +894,8 @@ struct PlaneErrors {
     double luma = 0, u = 0, v = 0;
 };
 
-PlaneErrors planeErrors(const QImage& upright, const std::vector<unsigned char>& planes, const PlanarFrameLayout& layout,
-                        bool full)
+PlaneErrors planeErrors(const QImage& upright, const std::vector<unsigned char>& planes,
+                        const PlanarFrameLayout& layout, bool full)
 {
     PlaneErrors worst;
     const int w = upright.width(), h = upright.height();
