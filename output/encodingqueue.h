@@ -35,10 +35,10 @@ class EncodingQueue
 public:
     // Picture buffers held when none are asked for: as many as fit in
     // BufferBudget bytes, at least MinFrames so the encoder never starves
-    // while a frame is drawn, at most MaxFrames. A 4K frame takes 33 MB, so
-    // eight of them would more than double what the queue needs to keep
-    // both sides busy.
-    static constexpr std::size_t BufferBudget = std::size_t(64) << 20;
+    // while a frame is drawn, at most MaxFrames. The encoder keeps its own
+    // frames for look-ahead, so a few here keep both sides busy (four at
+    // 720p, three from 1080p up); eight 4K frames took 265 MB.
+    static constexpr std::size_t BufferBudget = std::size_t(16) << 20;
     static constexpr int MinFrames = 3;
     static constexpr int MaxFrames = 8;
     static int framesFor(std::size_t frameBytes);

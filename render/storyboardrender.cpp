@@ -21,7 +21,7 @@ constexpr int kSoundFramesAhead = 256;
 // rather than thirty-two 33 MB pictures. One frame needs two photos (a
 // transition) and one pattern, so the caches never go below that.
 constexpr qint64 kMiB = 1024 * 1024;
-constexpr qint64 kPhotoBudgetFloor = 48 * kMiB;
+constexpr qint64 kPhotoBudgetFloor = 24 * kMiB;
 constexpr int kPhotoBudgetFrames = 4;
 constexpr int kPhotosPerFrame = 2;
 constexpr qint64 kPatternBudgetFloor = 8 * kMiB;

@@ -116,8 +116,8 @@ private slots:
         QTest::addColumn<QSize>("output");
         QTest::addColumn<int>("photos");   // pictures the photo cache may hold
         QTest::addColumn<int>("patterns"); // pictures the pattern cache may hold
-        QTest::newRow("1280x720") << QSize(1280, 720) << 13 << 9;
-        QTest::newRow("1920x1080") << QSize(1920, 1080) << 6 << 4;
+        QTest::newRow("1280x720") << QSize(1280, 720) << 6 << 9;
+        QTest::newRow("1920x1080") << QSize(1920, 1080) << 4 << 4;
         QTest::newRow("3840x2160") << QSize(3840, 2160) << 4 << 2;
     }
     void budgetsHoldWhileFramesAreDrawn()
