@@ -320,18 +320,27 @@ bool AVWriter::prepareAudio()
 // ---------------------------------------------------------------------------
 // Pictures.
 
+// The frame handed to the encoder, in its own pixel format and size.
+FramePtr AVWriter::newEncoderFrame() const
+{
+    FramePtr frame(av_frame_alloc());
+    if (!frame)
+        return nullptr;
+    frame->format = m_videoCodec->pix_fmt;
+    frame->width = m_videoCodec->width;
+    frame->height = m_videoCodec->height;
+    if (av_frame_get_buffer(frame.get(), 0) < 0)
+        return nullptr;
+    return frame;
+}
+
 bool AVWriter::convertPixelFormat(const AVPicture& picture)
 {
     const int srcWidth = m_param.width > 0 ? m_param.width : m_videoCodec->width;
     const int srcHeight = m_param.height > 0 ? m_param.height : m_videoCodec->height;
     if (!m_convertedPicture) {
-        FramePtr frame(av_frame_alloc());
+        FramePtr frame = newEncoderFrame();
         if (!frame)
-            return false;
-        frame->format = m_videoCodec->pix_fmt;
-        frame->width = m_videoCodec->width;
-        frame->height = m_videoCodec->height;
-        if (av_frame_get_buffer(frame.get(), 0) < 0)
             return false;
         m_scaler.reset(sws_getContext(srcWidth, srcHeight, AV_PIX_FMT_RGBA, m_videoCodec->width, m_videoCodec->height,
                                       m_videoCodec->pix_fmt, SWS_BICUBIC, nullptr, nullptr, nullptr));
@@ -377,13 +386,8 @@ bool AVWriter::writeEncoderFrame(const AVPicture& picture)
     if (!m_videoCodec || !picture.data[0])
         return false;
     if (!m_convertedPicture) {
-        FramePtr frame(av_frame_alloc());
+        FramePtr frame = newEncoderFrame();
         if (!frame)
-            return false;
-        frame->format = m_videoCodec->pix_fmt;
-        frame->width = m_videoCodec->width;
-        frame->height = m_videoCodec->height;
-        if (av_frame_get_buffer(frame.get(), 0) < 0)
             return false;
         m_convertedPicture = std::move(frame);
     }

@@ -70,6 +70,7 @@ public:
     qint64 videoFramesEncoded() const { return m_videoFramesSent; }
 
 private:
+    FramePtr newEncoderFrame() const;
     bool convertPixelFormat(const AVPicture& picture);
     bool encodeVideo(const AVFrame* frame);
     bool encodeAudio(int sampleCount, const short* samples);
