@@ -65,11 +65,11 @@ constexpr double MiB = 1024.0 * 1024.0;
 
 // The photo sizes of the album, in turn; the EXIF code 6 or 8 marks a photo
 // stored on its side, as a camera held upright writes it.
-struct PhotoSpec {
+struct PhotoShape {
     QSize size;
     int orientation;
 };
-const PhotoSpec PhotoSpecs[] = {
+const PhotoShape PhotoShapes[] = {
     {{6000, 3400}, 1}, {{4000, 3000}, 1}, {{1024, 640}, 1},  {{5472, 3648}, 6}, {{3264, 2448}, 1},
     {{2048, 1536}, 1}, {{4608, 3456}, 1}, {{1600, 1200}, 1}, {{6000, 3376}, 1}, {{3000, 2000}, 8},
     {{4032, 3024}, 1}, {{1920, 1280}, 1}, {{5184, 3456}, 1}, {{2592, 1944}, 1}, {{4000, 2250}, 6},
@@ -383,11 +383,11 @@ int main(int argc, char* argv[])
     std::fflush(stdout);
     AlbumContents contents;
     for (int i = 0; i < photoCount; ++i) {
-        const PhotoSpec& spec = PhotoSpecs[i % std::size(PhotoSpecs)];
+        const PhotoShape& shape = PhotoShapes[i % std::size(PhotoShapes)];
         QString path = QStringLiteral("%1/camera%2.jpg").arg(folder).arg(i);
         if (!QFileInfo::exists(path)) {
-            path = makeCameraLikePhoto(folder, i, spec.size);
-            if (path.isEmpty() || (spec.orientation != 1 && !addExifOrientation(path, spec.orientation))) {
+            path = makeCameraLikePhoto(folder, i, shape.size);
+            if (path.isEmpty() || (shape.orientation != 1 && !addExifOrientation(path, shape.orientation))) {
                 std::fprintf(stderr, "bench_memory: cannot write photo %d\n", i);
                 return 1;
             }
