@@ -1,5 +1,9 @@
 #include "systemmemory.h"
 
+// Any C library header defines __GLIBC__; without one the checks below would
+// quietly compile to nothing.
+#include <cstdlib>
+
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif

@@ -8,13 +8,20 @@
 #include "pictureprefetcher.h"
 #include "rendertests.h"
 #include "storyboardrender.h"
+#include "systemmemory.h"
 
 #include <QSemaphore>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
+#include <vector>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 namespace {
 
@@ -247,6 +254,33 @@ private slots:
             QCOMPARE(prefetcher.pendingCount(), 0);
         }
         QCOMPARE(ran.load(), int(kept.size()));
+    }
+
+    // Free memory in the middle of a heap goes back to the system when asked.
+    void freedMemoryGoesBackToTheSystem()
+    {
+#if !defined(__GLIBC__)
+        QSKIP("glibc's allocator only");
+#else
+        // 64 MB of small blocks, every 64th kept so the free runs lie between
+        // live blocks, where only a trim can reach them.
+        std::vector<void*> blocks(4096);
+        for (void*& block : blocks) {
+            block = std::malloc(16 * 1024);
+            std::memset(block, 1, 16 * 1024);
+        }
+        for (std::size_t i = 0; i < blocks.size(); ++i) {
+            if (i % 64 != 0) {
+                std::free(blocks[i]);
+                blocks[i] = nullptr;
+            }
+        }
+        const size_t freeBefore = mallinfo2().fordblks;
+        QVERIFY(freeBefore > size_t(32 * MiB));
+        QVERIFY(SystemMemory::returnFreeMemory());
+        for (void* block : blocks)
+            std::free(block);
+#endif
     }
 };
 
