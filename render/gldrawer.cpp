@@ -24,9 +24,9 @@ constexpr std::size_t BytesPerPixel = 4;
 constexpr std::size_t AlphaByte = 3; // B, G, R, A
 
 // Opaque black as the bytes B, G, R, A = 0, 0, 0, 255 in memory.
-std::vector<unsigned char> opaqueBlack(int side)
+std::vector<unsigned char> opaqueBlack(int width, int height)
 {
-    std::vector<unsigned char> pixels(std::size_t(side) * std::size_t(side) * BytesPerPixel, 0);
+    std::vector<unsigned char> pixels(std::size_t(width) * std::size_t(height) * BytesPerPixel, 0);
     for (std::size_t i = AlphaByte; i < pixels.size(); i += BytesPerPixel)
         pixels[i] = 255;
     return pixels;
@@ -247,10 +247,9 @@ void GLDrawer::applyFrameState()
     QOpenGLFunctions_2_0* gl = m_gl;
     // Texture coordinates follow the object coordinates of the quad, which
     // spans the frame around the origin, so that it shows exactly the
-    // picture in the middle of the texture, first row at the bottom edge.
-    const double side = m_textureSide;
-    const GLdouble sPlane[4] = {1.0 / side, 0.0, 0.0, (m_pictureX + frameWidth / 2.0) / side};
-    const GLdouble tPlane[4] = {0.0, 1.0 / side, 0.0, (m_pictureY + frameHeight / 2.0) / side};
+    // picture, first row at the bottom edge.
+    const GLdouble sPlane[4] = {1.0 / frameWidth, 0.0, 0.0, 0.5};
+    const GLdouble tPlane[4] = {0.0, 1.0 / frameHeight, 0.0, 0.5};
     gl->glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_OBJECT_LINEAR);
     gl->glTexGendv(GL_S, GL_OBJECT_PLANE, sPlane);
     gl->glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_OBJECT_LINEAR);
@@ -284,29 +283,28 @@ bool GLDrawer::createGLObjects()
 
     GLint maxTextureSize = 0;
     gl->glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize);
-    int side = TextureSize;
-    while (side < std::max(frameWidth, frameHeight))
-        side *= 2;
-    if (side > maxTextureSize)
-        return fail(QStringLiteral("a %1 x %2 frame needs %3 x %3 textures, larger than this OpenGL allows (%4)")
+    if (std::max(frameWidth, frameHeight) > maxTextureSize)
+        return fail(QStringLiteral("a %1 x %2 frame is larger than the textures this OpenGL allows (%3)")
                         .arg(frameWidth)
                         .arg(frameHeight)
-                        .arg(side)
                         .arg(maxTextureSize));
-    m_textureSide = side;
-    m_pictureX = (side - frameWidth) / 2;
-    m_pictureY = (side - frameHeight) / 2;
+    m_textureSize = QSize(frameWidth, frameHeight);
 
-    const std::vector<unsigned char> black = opaqueBlack(side);
+    // Pictures have the frame's size; where a zoom or drift shows more than
+    // the picture, the border colour gives the black surround.
+    const std::vector<unsigned char> black = opaqueBlack(frameWidth, frameHeight);
+    const GLfloat borderColour[4] = {0.0f, 0.0f, 0.0f, 1.0f};
     auto setUp = [&](GLuint name) {
         gl->glBindTexture(GL_TEXTURE_2D, name);
         gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
         gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-        gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_BORDER);
+        gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_BORDER);
+        gl->glTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_BORDER_COLOR, borderColour);
         // Given as BGRA so that the pictures later uploaded in that layout
         // need no conversion.
-        gl->glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, side, side, 0, GL_BGRA, GL_UNSIGNED_BYTE, black.data());
+        gl->glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, frameWidth, frameHeight, 0, GL_BGRA, GL_UNSIGNED_BYTE,
+                         black.data());
     };
     textures = GLTextureSet(gl, textureCount);
     for (int i = 0; i < textures.size(); ++i)
@@ -488,8 +486,7 @@ void GLDrawer::upload(int slot, const void* bgra, bool opaque)
     m_gl->glBindTexture(GL_TEXTURE_2D, textures[slot]);
     m_gl->glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     m_gl->glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    m_gl->glTexSubImage2D(GL_TEXTURE_2D, 0, m_pictureX, m_pictureY, frameWidth, frameHeight, GL_BGRA, GL_UNSIGNED_BYTE,
-                          bgra);
+    m_gl->glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, frameWidth, frameHeight, GL_BGRA, GL_UNSIGNED_BYTE, bgra);
 }
 
 void GLDrawer::bindDissolveFrame(int slot, float alpha, const void* bgra)

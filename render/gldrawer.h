@@ -153,11 +153,6 @@ class GLDrawer : public QOpenGLWidget
     Q_OBJECT
 
 public:
-    // Side of the square picture textures. Frames up to this size in both
-    // directions use it; larger frames get the next power of two that holds
-    // them, as far as the OpenGL implementation allows.
-    static constexpr int TextureSize = 2048;
-
     explicit GLDrawer(QWidget* parent = nullptr);
     ~GLDrawer() override;
 
@@ -248,8 +243,9 @@ public:
 
     QSize frameSize() const { return QSize(frameWidth, frameHeight); }
     bool flipsVertically() const { return m_flipVertical; }
-    // Side of the picture textures in use (TextureSize for usual frames).
-    int textureSide() const { return m_textureSide; }
+    // Size of the picture textures in use: the frame's own (whatever lies
+    // outside a picture is the textures' opaque black border).
+    QSize textureSize() const { return m_textureSize; }
     // Why the last operation that failed did so; initialize() clears it.
     QString errorString() const { return m_errorString; }
 
@@ -326,9 +322,7 @@ private:
     QRect m_frameViewport;
     QString m_errorString;
     QMetaObject::Connection m_contextConnection;
-    int m_textureSide = TextureSize;
-    int m_pictureX = 0;
-    int m_pictureY = 0;
+    QSize m_textureSize;
     bool m_flipVertical = false;
     bool m_active = false;    // initialize() succeeded and release() has not run
     bool m_recording = false; // between beginDraw() and endDraw()
