@@ -425,7 +425,10 @@ int main(int argc, char* argv[])
     for (const QSize size : sizes) {
         if (!compiles)
             break;
-        const QString profile = profileFile(folder, QStringLiteral("mpeg4h264_1080"), size, bitrateFor(size));
+        // Above 1080p the 4K profile's own encoder settings (a shorter look-ahead) apply.
+        const QString base = qint64(size.width()) * size.height() > 1920 * 1080 ? QStringLiteral("mpeg4h264_2160")
+                                                                                : QStringLiteral("mpeg4h264_1080");
+        const QString profile = profileFile(folder, base, size, bitrateFor(size));
         if (profile.isEmpty()) {
             std::fprintf(stderr, "bench_memory: cannot write a profile for %dx%d\n", size.width(), size.height());
             return 1;
