@@ -17,6 +17,8 @@ int EncodingQueue::framesFor(std::size_t frameBytes)
 {
     if (frameBytes == 0)
         return MaxFrames;
+    if (frameBytes > BufferBudget)
+        return LargeFrames;
     return int(std::clamp<std::size_t>(BufferBudget / frameBytes, MinFrames, MaxFrames));
 }
 

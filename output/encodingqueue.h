@@ -37,9 +37,11 @@ public:
     // BufferBudget bytes, at least MinFrames so the encoder never starves
     // while a frame is drawn, at most MaxFrames. The encoder keeps its own
     // frames for look-ahead, so a few here keep both sides busy (four at
-    // 720p, three from 1080p up); eight 4K frames took 265 MB.
+    // 720p, three at 1080p); eight 4K frames took 265 MB. A frame larger
+    // than the whole budget (4K) gets two: one drawn, one encoded.
     static constexpr std::size_t BufferBudget = std::size_t(16) << 20;
     static constexpr int MinFrames = 3;
+    static constexpr int LargeFrames = 2;
     static constexpr int MaxFrames = 8;
     static int framesFor(std::size_t frameBytes);
 

@@ -165,8 +165,19 @@ bool GLDrawer::ensureContext()
         // drawer gets one the same way.
         if (size().isEmpty())
             resize(frameWidth > 0 && frameHeight > 0 ? QSize(frameWidth, frameHeight) : QSize(1, 1));
-        QResizeEvent event(size(), size());
-        QOpenGLWidget::resizeEvent(&event);
+        if (isVisible()) {
+            QResizeEvent event(size(), size());
+            QOpenGLWidget::resizeEvent(&event);
+        } else {
+            // Frames are drawn into the drawer's own framebuffer; the widget's
+            // (colour and depth, 66 MB at 4K) only matters once it is shown,
+            // and the resize event still pending then gives it its real size.
+            const QSize wanted = size();
+            resize(1, 1);
+            QResizeEvent event(size(), size());
+            QOpenGLWidget::resizeEvent(&event);
+            resize(wanted);
+        }
     }
     if (!isValid())
         return fail(QStringLiteral("no OpenGL context could be created"));
