@@ -301,6 +301,8 @@ bool AVWriterManager::begin(StoryBoardRender* render, const QString& outputFile,
     m_planar = yuv && (m_planarMode == PlanarReadback::Always || !rendersInSoftware()) &&
                enablePlanarReadback(fullRange ? YuvRange::Full : YuvRange::Limited);
     setRenderer(render);
+    // Every clip of the file at its gain, from its first sample.
+    render->waitForLoudness = true;
     render->seek(0, true, this);
     return true;
 }

@@ -119,8 +119,11 @@ void AVPlayer::updateVABuffer()
 void AVPlayer::seek(unsigned long frame)
 {
     currentFrame = quint32(frame);
-    if (render)
+    if (render) {
+        // Sound at once; a clip not measured yet takes its gain when it is.
+        render->waitForLoudness = false;
         render->seek(frame, true, this);
+    }
 }
 
 void AVPlayer::clear()

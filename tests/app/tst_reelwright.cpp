@@ -496,7 +496,7 @@ void TestReelwright::enablingRules_data()
     QTest::addColumn<QString>("action");
     QTest::addColumn<QStringList>("enabled");
     const QStringList none = {"spinBox",     "spinBox_2",   "checkBox",     "checkBoxUseDynamicZoom",
-                              "adjustOrder", "radioButton", "radioButton_2"};
+                              "adjustOrder", "radioButton", "radioButton_2", "checkBoxEvenLoudness", "spinBoxFadeMs"};
     QTest::newRow("empty album") << 0 << 0 << "" << none;
     QTest::newRow("photos only") << 3 << 0 << ""
                                  << none + QStringList{"play", "burn", "actionCreateVideo", "actionPlayPause"};
@@ -563,6 +563,8 @@ void TestReelwright::enablingRules()
                                  "spinBox_2",
                                  "checkBox",
                                  "checkBoxUseDynamicZoom",
+                                 "checkBoxEvenLoudness",
+                                 "spinBoxFadeMs",
                                  "adjustOrder",
                                  "radioButton",
                                  "radioButton_2",

@@ -18,6 +18,7 @@ std::unique_ptr<QObject> makeAlbumDocumentTests();
 std::unique_ptr<QObject> makeAlbumUndoTests();
 std::unique_ptr<QObject> makeAlbumFileTests();
 std::unique_ptr<QObject> makeAnalysisTests();
+std::unique_ptr<QObject> makeLoudnessTests();
 
 QString mediaFile(const QString& name) { return sampleMediaFile(name); }
 
@@ -74,7 +75,7 @@ int main(int argc, char** argv)
         makeTimeFunctionsTests(), makeRecordsTests(),    makeExifTests(),           makeImageReaderTests(),
         makeAudioReaderTests(),   makeInfoParserTests(), makeFfmpegPtrTests(),      makeAlbumDocumentTests(),
         makeAlbumFileTests(),     makeAlbumUndoTests(),  makeEmbeddedPreviewTests(),
-        makeAnalysisTests()};
+        makeAnalysisTests(), makeLoudnessTests()};
     for (const auto& suite : suites)
         failures += QTest::qExec(suite.get(), argc, argv);
     return failures == 0 ? 0 : 1;
