@@ -347,10 +347,7 @@ void AlbumDocument::setLoopAudio(bool on) { setFlag(&StoryBoardData::loopAudio, 
 
 void AlbumDocument::setFadeAudio(bool on) { setFlag(&StoryBoardData::fadeAudio, on, tr("Fade Audio")); }
 
-void AlbumDocument::setEvenLoudness(bool on)
-{
-    setFlag(&StoryBoardData::evenLoudness, on, tr("Even Out Loudness"));
-}
+void AlbumDocument::setEvenLoudness(bool on) { setFlag(&StoryBoardData::evenLoudness, on, tr("Even Out Loudness")); }
 
 void AlbumDocument::setFadeMs(int ms)
 {

@@ -442,8 +442,8 @@ AlbumContents readContents(const QJsonObject& root, const AlbumFolder& folder)
     // Files from before these keys: no loudness change, and a fade only
     // where the album asked for one with "fadeAudio".
     contents.evenLoudness = settings.flag("evenLoudness", false);
-    contents.fadeMs = qint32(settings.whole("fadeMs", 0, StoryBoardData::MaxFadeMs,
-                                            contents.fadeAudio ? StoryBoardData::DefaultFadeMs : 0));
+    contents.fadeMs = qint32(
+        settings.whole("fadeMs", 0, StoryBoardData::MaxFadeMs, contents.fadeAudio ? StoryBoardData::DefaultFadeMs : 0));
 
     const Fields output = album.object("output", Text::tr("the output"));
     contents.output.profileUrl = output.text("profileUrl");

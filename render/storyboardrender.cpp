@@ -485,8 +485,8 @@ void StoryBoardRender::shapeSound(int from, int to)
             }
             for (int c = 0; c < channels; ++c) {
                 const long value = std::lrint(sample[c] * factor);
-                sample[c] = int16_t(std::clamp<long>(value, std::numeric_limits<int16_t>::min(),
-                                                     std::numeric_limits<int16_t>::max()));
+                sample[c] = int16_t(
+                    std::clamp<long>(value, std::numeric_limits<int16_t>::min(), std::numeric_limits<int16_t>::max()));
             }
         }
     }

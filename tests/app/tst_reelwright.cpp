@@ -495,8 +495,9 @@ void TestReelwright::enablingRules_data()
     QTest::addColumn<int>("clips");
     QTest::addColumn<QString>("action");
     QTest::addColumn<QStringList>("enabled");
-    const QStringList none = {"spinBox",     "spinBox_2",   "checkBox",     "checkBoxUseDynamicZoom",
-                              "adjustOrder", "radioButton", "radioButton_2", "checkBoxEvenLoudness", "spinBoxFadeMs"};
+    const QStringList none = {"spinBox",      "spinBox_2",   "checkBox",      "checkBoxUseDynamicZoom",
+                              "adjustOrder",  "radioButton", "radioButton_2", "checkBoxEvenLoudness",
+                              "spinBoxFadeMs"};
     QTest::newRow("empty album") << 0 << 0 << "" << none;
     QTest::newRow("photos only") << 3 << 0 << ""
                                  << none + QStringList{"play", "burn", "actionCreateVideo", "actionPlayPause"};
