@@ -101,6 +101,8 @@ void AVWriterManager::stop()
     if (m_render) {
         m_render->stop();
         m_render->wait(2000);
+        // The window previews from the same renderer afterwards.
+        m_render->waitForLoudness = false;
     }
 }
 

@@ -119,11 +119,8 @@ void AVPlayer::updateVABuffer()
 void AVPlayer::seek(unsigned long frame)
 {
     currentFrame = quint32(frame);
-    if (render) {
-        // Sound at once; a clip not measured yet takes its gain when it is.
-        render->waitForLoudness = false;
+    if (render)
         render->seek(frame, true, this);
-    }
 }
 
 void AVPlayer::clear()

@@ -85,8 +85,8 @@ public:
     // is measured by the sound thread before it plays (true, the compile:
     // every clip comes out at its gain), or starts at unity gain while the
     // store measures it, and takes its gain when that is done (false, the
-    // preview: sound at once).
-    bool waitForLoudness = true;
+    // preview: sound at once). A compile turns it on for its run.
+    bool waitForLoudness = false;
     // The factor the current clip's samples get (1 until its gain is known).
     double clipGain() const { return gain; }
 

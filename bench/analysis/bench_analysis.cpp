@@ -159,6 +159,7 @@ void loudnessSpread(const QStringList& songs, const QString& cacheFolder)
     render.init(param);
     render.setStoryBoard(&album);
     render.setLoudnessStore(&store);
+    render.waitForLoudness = true;
     render.positionAudioReader(0);
     render.start();
     QVector<qint16> sound;

