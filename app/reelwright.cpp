@@ -129,6 +129,7 @@ void Reelwright::connectControls()
     connect(f.checkBox_2, &QCheckBox::released, this, &Reelwright::on_audioSetting_changed);
     connect(f.checkBox_3, &QCheckBox::released, this, &Reelwright::on_audioSetting_changed);
     connect(f.syncAlbum, &QToolButton::released, this, &Reelwright::on_sync_clicked);
+    connectLoudness();
 
     f.position->setMaximum(0);
     f.position->setValue(0);
@@ -248,6 +249,8 @@ void Reelwright::applyRunningEnabling()
     for (QWidget* w : std::initializer_list<QWidget*>{f.spinBox, f.spinBox_2, f.checkBox, f.checkBoxUseDynamicZoom,
                                                       f.checkBox_3, f.adjustOrder})
         w->setEnabled(!playing);
+    f.checkBoxEvenLoudness->setEnabled(!playing);
+    f.spinBoxFadeMs->setEnabled(!playing);
     f.radioButton->setEnabled(f.checkBox->isChecked() && !playing);
     f.radioButton_2->setEnabled(f.checkBox->isChecked() && patterns && !playing);
     f.checkBox_2->setEnabled(clips && !playing);
@@ -323,6 +326,7 @@ void Reelwright::onStoryBoardDataChanged()
     f.actionCreateVideo->setEnabled(photos);
 
     render.onStoryBoardDataChanged();
+    requestLoudness();
     const int total = int(render.totalFrames);
     {
         // The range change may clamp the value; the preview is re-sought by

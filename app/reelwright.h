@@ -159,6 +159,7 @@ private slots:
     void on_dynamicZoom_changed(int state);
     void on_transitionType_changed();
     void on_audioSetting_changed();
+    void on_fadeMs_changed(int ms);
     void changeScrollRange();
     void photoItemSelectChanged();
     void audioItemSelectChanged();
@@ -209,6 +210,12 @@ private:
     void startProbe();
     void stopProbe();
     void showProbeProgress(int done, int total);
+    // Loudness (reelwright_loudness.cpp): the controls, and measuring the
+    // clips ahead while the album evens loudness out.
+    void connectLoudness();
+    void requestLoudness();
+    void showLoudnessProgress(const QString& path, double fraction);
+    QStringList loudnessRequested;
     // The first album file among the local files of a drop, or empty.
     static QString droppedAlbum(const QMimeData* mime);
 

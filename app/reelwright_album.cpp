@@ -342,6 +342,9 @@ void Reelwright::showAlbumSettings()
     f.checkBoxUseDynamicZoom->setChecked(album.useZoom);
     f.checkBox_2->setChecked(album.loopAudio);
     f.checkBox_3->setChecked(album.fadeAudio);
+    const QSignalBlocker b9(f.checkBoxEvenLoudness), b10(f.spinBoxFadeMs);
+    f.checkBoxEvenLoudness->setChecked(album.evenLoudness);
+    f.spinBoxFadeMs->setValue(album.fadeMs);
 }
 
 void Reelwright::refreshAfterDocumentChange()

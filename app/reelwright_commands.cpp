@@ -106,6 +106,7 @@ void Reelwright::on_audioSetting_changed()
     on_pause_clicked();
     document.setLoopAudio(form->checkBox_2->isChecked());
     document.setFadeAudio(form->checkBox_3->isChecked());
+    document.setEvenLoudness(form->checkBoxEvenLoudness->isChecked());
     onStoryBoardDataChanged();
     seek(int(form->avPlayer->currentFrame));
 }

@@ -60,6 +60,10 @@ AlbumDocument::AlbumDocument(const QString& patternFolder, QObject* parent)
     , m_album(patternFolder)
     , m_undo(new QUndoStack(this))
 {
+    // A new album sounds as a new album file would.
+    const AlbumContents fresh;
+    m_album.evenLoudness = fresh.evenLoudness;
+    m_album.fadeMs = fresh.fadeMs;
     connect(m_undo, &QUndoStack::cleanChanged, this, [this](bool clean) { emit modifiedChanged(!clean); });
 }
 
@@ -342,6 +346,16 @@ void AlbumDocument::setUseZoom(bool on) { setFlag(&StoryBoardData::useZoom, on, 
 void AlbumDocument::setLoopAudio(bool on) { setFlag(&StoryBoardData::loopAudio, on, tr("Loop Audio")); }
 
 void AlbumDocument::setFadeAudio(bool on) { setFlag(&StoryBoardData::fadeAudio, on, tr("Fade Audio")); }
+
+void AlbumDocument::setEvenLoudness(bool on) { setFlag(&StoryBoardData::evenLoudness, on, tr("Even Out Loudness")); }
+
+void AlbumDocument::setFadeMs(int ms)
+{
+    ms = std::clamp(ms, 0, StoryBoardData::MaxFadeMs);
+    if (m_album.fadeMs == ms)
+        return;
+    record(AlbumEdits::number(*this, &StoryBoardData::fadeMs, ms, tr("Fade Length")));
+}
 
 // ---- the album as a file holds it
 

@@ -86,6 +86,9 @@ public:
     void setUseZoom(bool on);
     void setLoopAudio(bool on);
     void setFadeAudio(bool on);
+    void setEvenLoudness(bool on);
+    // Clamped to 0..StoryBoardData::MaxFadeMs; successive changes are one step.
+    void setFadeMs(int ms);
 
     // ---- undo history
 

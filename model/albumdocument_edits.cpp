@@ -368,6 +368,45 @@ private:
     const bool m_on;
 };
 
+class NumberCommand : public Command
+{
+public:
+    NumberCommand(AlbumDocument& document, qint32 StoryBoardData::*field, qint32 value, const QString& text)
+        : Command(text)
+        , m_document(document)
+        , m_field(field)
+        , m_before(document.data().*field)
+        , m_after(value)
+    {}
+
+    void redo() override { apply(m_after); }
+    void undo() override { apply(m_before); }
+    int id() const override { return 3; }
+
+    bool mergeWith(const QUndoCommand* other) override
+    {
+        const auto* same = static_cast<const NumberCommand*>(other);
+        if (other->id() != id() || same->m_field != m_field)
+            return false;
+        m_after = same->m_after;
+        setObsolete(m_after == m_before);
+        return true;
+    }
+
+private:
+    void apply(qint32 value)
+    {
+        m_document.storyBoard()->*m_field = value;
+        emit m_document.settingsChanged();
+        emit m_document.changed();
+    }
+
+    AlbumDocument& m_document;
+    qint32 StoryBoardData::*const m_field;
+    const qint32 m_before;
+    qint32 m_after;
+};
+
 class OutputCommand : public Command
 {
 public:
@@ -458,6 +497,11 @@ QUndoCommand* duration(AlbumDocument& document, bool photo, qint32 ms, const QSt
 QUndoCommand* flag(AlbumDocument& document, bool StoryBoardData::*field, bool on, const QString& text)
 {
     return new FlagCommand(document, field, on, text);
+}
+
+QUndoCommand* number(AlbumDocument& document, qint32 StoryBoardData::*field, qint32 value, const QString& text)
+{
+    return new NumberCommand(document, field, value, text);
 }
 
 QUndoCommand* output(AlbumDocument& document, AlbumOutput& field, const AlbumOutput& value, const QString& text)

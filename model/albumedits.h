@@ -70,6 +70,9 @@ QUndoCommand* clipTrim(AlbumDocument& document, int index, double startTime, dou
 // and a run that ends where it began leaves no step.
 QUndoCommand* duration(AlbumDocument& document, bool photo, qint32 ms, const QString& text);
 QUndoCommand* flag(AlbumDocument& document, bool StoryBoardData::*field, bool on, const QString& text);
+// A whole-number setting; successive changes of the same one merge, and a run
+// that ends where it began leaves no step.
+QUndoCommand* number(AlbumDocument& document, qint32 StoryBoardData::*field, qint32 value, const QString& text);
 
 // The document's `field` becomes `value`.
 QUndoCommand* output(AlbumDocument& document, AlbumOutput& field, const AlbumOutput& value, const QString& text);

@@ -175,6 +175,8 @@ QByteArray albumBytes(const QString& path, const AlbumContents& album)
         {"useZoom", album.useZoom},
         {"loopAudio", album.loopAudio},
         {"fadeAudio", album.fadeAudio},
+        {"evenLoudness", album.evenLoudness},
+        {"fadeMs", album.fadeMs},
     };
     const QJsonObject output{
         {"profileUrl", album.output.profileUrl},
@@ -437,6 +439,11 @@ AlbumContents readContents(const QJsonObject& root, const AlbumFolder& folder)
     contents.useZoom = settings.flag("useZoom", true, true);
     contents.loopAudio = settings.flag("loopAudio", false, true);
     contents.fadeAudio = settings.flag("fadeAudio", false, true);
+    // Files from before these keys: no loudness change, and a fade only
+    // where the album asked for one with "fadeAudio".
+    contents.evenLoudness = settings.flag("evenLoudness", false);
+    contents.fadeMs = qint32(
+        settings.whole("fadeMs", 0, StoryBoardData::MaxFadeMs, contents.fadeAudio ? StoryBoardData::DefaultFadeMs : 0));
 
     const Fields output = album.object("output", Text::tr("the output"));
     contents.output.profileUrl = output.text("profileUrl");
@@ -553,6 +560,8 @@ AlbumContents albumContentsOf(const StoryBoardData& album, const AlbumOutput& ou
     contents.useZoom = album.useZoom;
     contents.loopAudio = album.loopAudio;
     contents.fadeAudio = album.fadeAudio;
+    contents.evenLoudness = album.evenLoudness;
+    contents.fadeMs = album.fadeMs;
     contents.output = output;
     return contents;
 }
@@ -572,6 +581,8 @@ void applyAlbumContents(const AlbumContents& contents, StoryBoardData& album)
     album.useZoom = contents.useZoom;
     album.loopAudio = contents.loopAudio;
     album.fadeAudio = contents.fadeAudio;
+    album.evenLoudness = contents.evenLoudness;
+    album.fadeMs = contents.fadeMs;
 }
 
 namespace AlbumFile {

@@ -29,6 +29,10 @@ struct AlbumContents {
     bool useZoom = true;
     bool loopAudio = false;
     bool fadeAudio = false;
+    // What a new album gets; reading a file without these keys keeps the
+    // sound an older program gave it (see readContents).
+    bool evenLoudness = true;
+    qint32 fadeMs = StoryBoardData::DefaultFadeMs;
     AlbumOutput output;
 };
 

@@ -104,6 +104,14 @@ struct StoryBoardData {
     bool useZoom = true;
     bool loopAudio = false;
     bool fadeAudio = false;
+    // Each clip played at one gain that brings it to a common loudness.
+    // A bare record plays its clips as decoded and ends without a fade; a
+    // new album of the document turns both on (AlbumContents).
+    bool evenLoudness = false;
+    // The sound fades out over the last fadeMs of the album; 0: no fade.
+    qint32 fadeMs = 0;
+    static constexpr qint32 DefaultFadeMs = 2000;
+    static constexpr qint32 MaxFadeMs = 60000;
 
     // An album without wipe patterns: transitions dissolve.
     StoryBoardData() = default;

@@ -101,6 +101,8 @@ void AVWriterManager::stop()
     if (m_render) {
         m_render->stop();
         m_render->wait(2000);
+        // The window previews from the same renderer afterwards.
+        m_render->waitForLoudness = false;
     }
 }
 
@@ -301,6 +303,8 @@ bool AVWriterManager::begin(StoryBoardRender* render, const QString& outputFile,
     m_planar = yuv && (m_planarMode == PlanarReadback::Always || !rendersInSoftware()) &&
                enablePlanarReadback(fullRange ? YuvRange::Full : YuvRange::Limited);
     setRenderer(render);
+    // Every clip of the file at its gain, from its first sample.
+    render->waitForLoudness = true;
     render->seek(0, true, this);
     return true;
 }

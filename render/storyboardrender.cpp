@@ -29,6 +29,11 @@ constexpr int kPatternBudgetFrames = 2;
 // Each frame asks ahead for at most the next photo and the next pattern.
 constexpr int kPrefetchPhotos = 2;
 constexpr float kWipeSoftness = 0.1f;
+// A clip trimmed to start mid-song comes in over this time rather than with
+// a click.
+constexpr double kFadeInSeconds = 0.5;
+// How often the preview looks whether a clip's loudness has been measured.
+constexpr int kGainPollMs = 100;
 
 double clamp01(double value) { return std::clamp(value, 0.0, 1.0); }
 
@@ -38,6 +43,9 @@ StoryBoardRender::StoryBoardRender(QObject* parent)
     : QThread(parent)
     , sourceCache(AV_PIX_FMT_BGRA)
     , patternCache(AV_PIX_FMT_GRAY8)
+    // Taken here, on the thread that makes the renderer, rather than made
+    // by the sound thread.
+    , loudnessStore(&LoudnessStore::shared())
 {}
 
 StoryBoardRender::~StoryBoardRender()
@@ -412,10 +420,85 @@ void StoryBoardRender::openClip(int index)
     reader.open(clip.filePath, currentAudio);
     reader.seek(clip.startTime);
     audioIndex = index + 1;
+    beginClipShaping(clip, 0.0);
+}
+
+void StoryBoardRender::beginClipShaping(const AudioInfo& clip, double offset)
+{
+    clipSample = qint64(std::llround(std::max(offset, 0.0) * sampleRate));
+    // Fades belong together: an album without the fade-out (fadeMs 0)
+    // plays its clips exactly as decoded.
+    const bool fades = storyBoard && storyBoard->fadeMs > 0;
+    fadeInSamples = fades && clip.startTime > 0.0 ? qint64(std::llround(kFadeInSeconds * sampleRate)) : 0;
+    gain = 1.0;
+    gainPath = clip.filePath;
+    gainPending = storyBoard && storyBoard->evenLoudness;
+    gainRequested = false;
+    gainPoll.invalidate();
+}
+
+void StoryBoardRender::resolveGain()
+{
+    LoudnessStore& store = *loudnessStore;
+    std::optional<LoudnessMeasure> measure;
+    if (waitForLoudness) {
+        // A stop request ends the measurement; the clip then plays as it is.
+        measure = store.measureNow(gainPath, [this](double) { return stopSemaphore.available() == 0; });
+        gainPending = false;
+    } else {
+        if (gainPoll.isValid() && gainPoll.elapsed() < kGainPollMs)
+            return;
+        gainPoll.start();
+        measure = store.find(gainPath);
+        if (!measure && !gainRequested) {
+            store.request({gainPath});
+            gainRequested = true;
+        }
+        gainPending = !measure;
+    }
+    if (measure)
+        gain = Loudness::gainFactor(*measure);
+}
+
+void StoryBoardRender::shapeSound(int from, int to)
+{
+    const int frameBytes = channels * int(sizeof(int16_t));
+    if (!storyBoard || frameBytes <= 0 || to <= from)
+        return;
+    const qint64 count = (to - from) / frameBytes;
+    const double fadeOutSamples = storyBoard->fadeMs > 0 ? storyBoard->fadeMs * (sampleRate / 1000.0) : 0.0;
+    // The consumer takes bytesPerFrame per video frame, so the album's
+    // sound ends where its last frame's share does.
+    const double endSample = double(totalFrames) * bytesPerFrame / frameBytes;
+    const bool fadingIn = clipSample < fadeInSamples;
+    const bool fadingOut = fadeOutSamples > 0.0 && double(trackSample + count) > endSample - fadeOutSamples;
+    if (gain != 1.0 || fadingIn || fadingOut) {
+        int16_t* sample = sound.samples + from / int(sizeof(int16_t));
+        for (qint64 i = 0; i < count; ++i, sample += channels) {
+            double factor = gain;
+            if (clipSample + i < fadeInSamples)
+                factor *= double(clipSample + i) / double(fadeInSamples);
+            if (fadeOutSamples > 0.0) {
+                const double left = endSample - double(trackSample + i);
+                if (left < fadeOutSamples)
+                    factor *= std::max(left, 0.0) / fadeOutSamples;
+            }
+            for (int c = 0; c < channels; ++c) {
+                const long value = std::lrint(sample[c] * factor);
+                sample[c] = int16_t(
+                    std::clamp<long>(value, std::numeric_limits<int16_t>::min(), std::numeric_limits<int16_t>::max()));
+            }
+        }
+    }
+    clipSample += count;
+    trackSample += count;
 }
 
 bool StoryBoardRender::renderAudio()
 {
+    // Outside the lock: a measurement takes a while.
+    if (gainPending)
+        resolveGain();
     if (!sound.mutex.tryLock()) {
         QThread::msleep(1);
         return true;
@@ -428,10 +511,13 @@ bool StoryBoardRender::renderAudio()
         if (clipCount == 0 || audioIndex > clipCount) {
             char* bytes = reinterpret_cast<char*>(sound.samples);
             std::memset(bytes + sound.length, 0, std::size_t(sound.capacity - sound.length));
+            if (channels > 0)
+                trackSample += (sound.capacity - sound.length) / (channels * qint64(sizeof(int16_t)));
             sound.length = int(sound.capacity);
         } else {
             const int before = sound.length;
             reader.decodeAudio(sound, bytesPerFrame);
+            shapeSound(before, sound.length);
             producedSinceLoop += sound.length - before;
             if (reader.endOfStream) {
                 if (audioIndex < clipCount) {
@@ -457,6 +543,8 @@ void StoryBoardRender::positionAudioReader(unsigned long frame)
         return;
     audioIndex = std::numeric_limits<int>::max();
     producedSinceLoop = 0;
+    if (channels > 0)
+        trackSample = qint64(frame) * bytesPerFrame / (channels * qint64(sizeof(int16_t)));
 
     const QList<AudioInfo>& clips = storyBoard->audios;
     std::vector<quint64> lengths;
@@ -480,8 +568,10 @@ void StoryBoardRender::positionAudioReader(unsigned long frame)
             currentAudio.startTime = clip.startTime;
             currentAudio.endTime = clip.endTime;
             reader.open(clip.filePath, currentAudio);
-            reader.seek(clip.startTime + frameToSecond((unsigned long)(target - start), frameRate));
+            const double offset = frameToSecond((unsigned long)(target - start), frameRate);
+            reader.seek(clip.startTime + offset);
             audioIndex = i + 1;
+            beginClipShaping(clip, offset);
             return;
         }
         start += lengths[std::size_t(i)];

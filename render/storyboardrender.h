@@ -13,6 +13,7 @@
 #include <map>
 
 #include "audioreader.h"
+#include "loudness.h"
 #include "picturecache.h"
 #include "pictureprefetcher.h"
 #include "storyboard.h"
@@ -77,6 +78,18 @@ public:
     using SoundSink = std::function<void(const char* data, int bytes)>;
     bool takeSound(int& carry, const SoundSink& sink);
 
+    // Where the clips' loudness is looked up (LoudnessStore::shared() unless
+    // set); it must outlive the renderer's use of it.
+    void setLoudnessStore(LoudnessStore* store) { loudnessStore = store ? store : &LoudnessStore::shared(); }
+    // With the album's evenLoudness, a clip whose loudness is not known yet
+    // is measured by the sound thread before it plays (true, the compile:
+    // every clip comes out at its gain), or starts at unity gain while the
+    // store measures it, and takes its gain when that is done (false, the
+    // preview: sound at once). A compile turns it on for its run.
+    bool waitForLoudness = false;
+    // The factor the current clip's samples get (1 until its gain is known).
+    double clipGain() const { return gain; }
+
     const Timings& lastTimings() const { return timings; }
     int photoCacheSize() const { return sourceCache.size(); }
     int patternCacheSize() const { return patternCache.size(); }
@@ -104,6 +117,13 @@ protected:
 
 private:
     void openClip(int index);
+    // Gain and fades follow the clip that starts at `offset` seconds past
+    // its trim start.
+    void beginClipShaping(const AudioInfo& clip, double offset);
+    void resolveGain();
+    // Gain, fade-in and fade-out on the new sample frames from byte `from`
+    // of the buffer to byte `to`.
+    void shapeSound(int from, int to);
     void fillBlack(FrameData& picture) const;
     void prefetchAround(int photoIndex, bool inTransition);
     void prefetchPhoto(const ImageInfo& photo);
@@ -126,6 +146,17 @@ private:
     // whose every clip is empty would otherwise restart for ever in silence.
     qint64 producedSinceLoop = 0;
     QSemaphore stopSemaphore;
+    // The sound thread's state of the shaping (the thread that positions or
+    // decodes owns it, as it owns the reader).
+    LoudnessStore* loudnessStore = nullptr;
+    double gain = 1.0;
+    bool gainPending = false;
+    bool gainRequested = false;
+    QString gainPath;
+    QElapsedTimer gainPoll;
+    qint64 clipSample = 0;    // sample frames of the clip given out, from its trim start
+    qint64 fadeInSamples = 0; // 0 for a clip that starts at the beginning of its song
+    qint64 trackSample = 0;   // sample frames from the start of the album
     Timings timings;
     QElapsedTimer clock;
 };

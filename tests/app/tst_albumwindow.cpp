@@ -7,6 +7,7 @@
 #include "albumfile.h"
 #include "avplayer.h"
 #include "compileprogress.h"
+#include "loudness.h"
 #include "missingfiles.h"
 #include "outputsetting.h"
 #include "recentalbums.h"
@@ -703,6 +704,44 @@ private slots:
         QImage black(shown.size(), QImage::Format_RGB32);
         black.fill(Qt::black);
         QVERIFY(difference(again, black) > 20.0);
+    }
+
+    // Loudness and the fade are album settings: a new album has them on,
+    // each change is one step of the history, and the album file keeps them.
+    // The clips are measured while the user goes on editing.
+    void loudnessAndFadeSettings()
+    {
+        auto* even = child<QCheckBox>("checkBoxEvenLoudness");
+        auto* fade = child<QSpinBox>("spinBoxFadeMs");
+        QVERIFY(even->isChecked() && !even->toolTip().isEmpty() && !fade->toolTip().isEmpty());
+        QCOMPARE(fade->value(), 2000);
+        importFiles({media("flower.jpg")});
+        const QString song = media("journeys-8s.m4a");
+        importFiles({song}, "actionImportAudio");
+        QTRY_VERIFY_WITH_TIMEOUT(LoudnessStore::shared().find(song).has_value(), 20000);
+        QTRY_VERIFY(child<QLabel>("loudnessStatus")->isHidden());
+
+        even->click();
+        QVERIFY(!m_window->storyBoardData().evenLoudness);
+        QCOMPARE(child<QAction>("actionUndo")->text(), QStringLiteral("Undo Even Out Loudness"));
+        setSpin("spinBoxFadeMs", 3500);
+        QCOMPARE(m_window->storyBoardData().fadeMs, 3500);
+        QCOMPARE(child<QAction>("actionUndo")->text(), QStringLiteral("Undo Fade Length"));
+        trigger("actionUndo");
+        QCOMPARE(m_window->storyBoardData().fadeMs, 2000);
+        QCOMPARE(fade->value(), 2000);
+        trigger("actionRedo");
+        QCOMPARE(fade->value(), 3500);
+
+        const QString file = m_dir.filePath(QStringLiteral("Quiet.reelwright"));
+        QVERIFY(m_window->saveAlbum(file));
+        trigger("actionNew");
+        QVERIFY(even->isChecked());
+        QCOMPARE(fade->value(), 2000);
+        QVERIFY(m_window->openAlbum(file));
+        QVERIFY(!even->isChecked());
+        QCOMPARE(fade->value(), 3500);
+        QVERIFY(!m_window->storyBoardData().evenLoudness);
     }
 
     void previewStartsWithChosenProfile_data()

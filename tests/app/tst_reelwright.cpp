@@ -495,8 +495,9 @@ void TestReelwright::enablingRules_data()
     QTest::addColumn<int>("clips");
     QTest::addColumn<QString>("action");
     QTest::addColumn<QStringList>("enabled");
-    const QStringList none = {"spinBox",     "spinBox_2",   "checkBox",     "checkBoxUseDynamicZoom",
-                              "adjustOrder", "radioButton", "radioButton_2"};
+    const QStringList none = {"spinBox",      "spinBox_2",   "checkBox",      "checkBoxUseDynamicZoom",
+                              "adjustOrder",  "radioButton", "radioButton_2", "checkBoxEvenLoudness",
+                              "spinBoxFadeMs"};
     QTest::newRow("empty album") << 0 << 0 << "" << none;
     QTest::newRow("photos only") << 3 << 0 << ""
                                  << none + QStringList{"play", "burn", "actionCreateVideo", "actionPlayPause"};
@@ -563,6 +564,8 @@ void TestReelwright::enablingRules()
                                  "spinBox_2",
                                  "checkBox",
                                  "checkBoxUseDynamicZoom",
+                                 "checkBoxEvenLoudness",
+                                 "spinBoxFadeMs",
                                  "adjustOrder",
                                  "radioButton",
                                  "radioButton_2",

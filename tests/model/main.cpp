@@ -17,6 +17,8 @@ std::unique_ptr<QObject> makeFfmpegPtrTests();
 std::unique_ptr<QObject> makeAlbumDocumentTests();
 std::unique_ptr<QObject> makeAlbumUndoTests();
 std::unique_ptr<QObject> makeAlbumFileTests();
+std::unique_ptr<QObject> makeAnalysisTests();
+std::unique_ptr<QObject> makeLoudnessTests();
 
 QString mediaFile(const QString& name) { return sampleMediaFile(name); }
 
@@ -72,7 +74,8 @@ int main(int argc, char** argv)
     const std::unique_ptr<QObject> suites[] = {
         makeTimeFunctionsTests(), makeRecordsTests(),    makeExifTests(),           makeImageReaderTests(),
         makeAudioReaderTests(),   makeInfoParserTests(), makeFfmpegPtrTests(),      makeAlbumDocumentTests(),
-        makeAlbumFileTests(),     makeAlbumUndoTests(),  makeEmbeddedPreviewTests()};
+        makeAlbumFileTests(),     makeAlbumUndoTests(),  makeEmbeddedPreviewTests(),
+        makeAnalysisTests(), makeLoudnessTests()};
     for (const auto& suite : suites)
         failures += QTest::qExec(suite.get(), argc, argv);
     return failures == 0 ? 0 : 1;

@@ -95,7 +95,8 @@ QString albumDifferences(const AlbumContents& a, const AlbumContents& b)
     if (a.photos.size() != b.photos.size() || a.clips.size() != b.clips.size())
         return QStringLiteral("counts");
     QStringList found{differing(FIELD(photoMs), FIELD(transitionMs), FIELD(useTransition), FIELD(dissolveOnly),
-                                FIELD(useZoom), FIELD(loopAudio), FIELD(fadeAudio), FIELD(output))};
+                                FIELD(useZoom), FIELD(loopAudio), FIELD(fadeAudio), FIELD(evenLoudness),
+                                FIELD(fadeMs), FIELD(output))};
     for (int i = 0; i < a.photos.size(); ++i)
         found << photoDifferences(a.photos.at(i), b.photos.at(i));
     for (int i = 0; i < a.clips.size(); ++i)
@@ -174,6 +175,8 @@ class AlbumFileTest : public QObject
                 .useZoom = false,
                 .loopAudio = true,
                 .fadeAudio = true,
+                .evenLoudness = false,
+                .fadeMs = 750,
                 .output = {QStringLiteral("mpeg4h264"), QStringLiteral("general"), folder + QStringLiteral("/videos"),
                            QStringLiteral("Summer")}};
     }
@@ -228,6 +231,46 @@ private slots:
         QCOMPARE(jsonOf(again), jsonOf(file));
         QCOMPARE(jsonOf(file).value("format").toInt(), 1);
         QVERIFY(jsonOf(file).value("program").toString().startsWith(QLatin1String("Reelwright")));
+    }
+
+    // A new album evens loudness out and fades out over 2 s; a file saved
+    // before those settings keeps the sound it had, a fade only where its
+    // old fade flag asked for one.
+    void loudnessAndFadeSettings_data()
+    {
+        QTest::addColumn<QJsonValue>("loudness"); // Undefined: the key is left out
+        QTest::addColumn<QJsonValue>("fade");
+        QTest::addColumn<bool>("fadeFlag");
+        QTest::addColumn<bool>("evenLoudness");
+        QTest::addColumn<int>("fadeMs");
+        const QJsonValue none(QJsonValue::Undefined);
+        QTest::newRow("old file") << none << none << false << false << 0;
+        QTest::newRow("old file that asked for a fade") << none << none << true << false << 2000;
+        QTest::newRow("stored on") << QJsonValue(true) << QJsonValue(3500) << false << true << 3500;
+        QTest::newRow("stored off beats the old flag") << QJsonValue(false) << QJsonValue(0) << true << false << 0;
+    }
+
+    void loudnessAndFadeSettings()
+    {
+        QFETCH(QJsonValue, loudness);
+        QFETCH(QJsonValue, fade);
+        QFETCH(bool, fadeFlag);
+        QFETCH(bool, evenLoudness);
+        QFETCH(int, fadeMs);
+        const QString file = path(QStringLiteral("valid/settings.reelwright"));
+        QVERIFY(writeBytes(file, spoilt({{"settings.evenLoudness", loudness},
+                                         {"settings.fadeMs", fade},
+                                         {"settings.fadeAudio", fadeFlag}})));
+        const AlbumFile::ReadResult read = AlbumFile::read(file);
+        QVERIFY2(read.ok, qPrintable(read.error));
+        QCOMPARE(read.album.evenLoudness, evenLoudness);
+        QCOMPARE(read.album.fadeMs, fadeMs);
+        QCOMPARE(read.album.fadeAudio, fadeFlag);
+
+        const AlbumDocument fresh;
+        QVERIFY(fresh.data().evenLoudness);
+        QCOMPARE(fresh.data().fadeMs, 2000);
+        QCOMPARE(albumDifferences(fresh.contents(), AlbumContents()), QString());
     }
 
     // Fields a later version may add, and ones worked out from others
@@ -356,6 +399,10 @@ private slots:
             "4 numbers");
         row("zero photo time", spoilt({{"settings.photoMs", 0}}), "outside");
         row("loop as text", spoilt({{"settings.loopAudio", "yes"}}), "\"loopAudio\" should be");
+        row("loudness as a number", spoilt({{"settings.evenLoudness", 1}}), "\"evenLoudness\" should be");
+        row("fade as text", spoilt({{"settings.fadeMs", "2000"}}), "\"fadeMs\" should be");
+        row("negative fade", spoilt({{"settings.fadeMs", -1}}), "outside");
+        row("fade longer than a minute", spoilt({{"settings.fadeMs", 60001}}), "outside");
         row("negative clip length", spoilt({{"clips.0.duration", -3.0}}), "outside");
         row("clip without length", spoilt({{"clips.0.duration", QJsonValue::Undefined}}),
             "sound clip 1: \"duration\" is missing");

@@ -128,6 +128,8 @@ void applyEdit(AlbumDocument& document, const QString& edit)
         {"useZoom", [&] { document.setUseZoom(n(1) != 0); }},
         {"loopAudio", [&] { document.setLoopAudio(n(1) != 0); }},
         {"fadeAudio", [&] { document.setFadeAudio(n(1) != 0); }},
+        {"evenLoudness", [&] { document.setEvenLoudness(n(1) != 0); }},
+        {"fadeMs", [&] { document.setFadeMs(n(1)); }},
         {"output", [&] { document.setOutput(output); }},
         {"rotateWhileImporting", [&] { document.setRotateWhileImporting(n(1) != 0); }},
         {"save", [&] { document.markSaved(); }},
@@ -198,6 +200,10 @@ private slots:
         row("sync between spins", "photoMs 5100;sync 6000;photoMs 6100", 3, "uuurrr");
         row("another setting between spins", "photoMs 5100;useZoom 0;photoMs 5200", 3, "uuu");
         row("saved between spins", "photoMs 4000;save;photoMs 3000", 2, "uu");
+        row("loudness and fade", "evenLoudness 0;fadeMs 500;fadeMs 800;fadeAudio 1;fadeMs 0;evenLoudness 1", 5,
+            "uuuuurrrrruur");
+        row("fade spun back", "useZoom 0;fadeMs 2500;fadeMs 2000", 1, "ur");
+        row("fade beyond the longest", "fadeMs 70000;fadeMs 60000", 1, "ur");
         row("spun back to the start", "photoMs 5100;photoMs 5000", 0, "");
         row("spun back after another step", "mirror 0;photoMs 5100;photoMs 5000", 1, "ur");
     }
@@ -259,6 +265,8 @@ private slots:
             {"clearClips", "clipsReset"},
             {"photoMs 700", "settingsChanged"},
             {"fadeAudio 1", "settingsChanged"},
+            {"evenLoudness 0", "settingsChanged"},
+            {"fadeMs 300", "settingsChanged"},
             {"output 3", ""}};
         for (const auto& [edit, lines] : rows)
             QTest::newRow(edit) << QString(edit)
@@ -310,6 +318,8 @@ private slots:
             {"useZoom 0", "Zoom"},
             {"loopAudio 1", "Loop Audio"},
             {"fadeAudio 1", "Fade Audio"},
+            {"evenLoudness 0", "Even Out Loudness"},
+            {"fadeMs 100", "Fade Length"},
             {"setClips", "Edit Audio"},
             {"trim 0 1 2", "Trim Audio"},
             {"output 1", "Output Settings"},

@@ -18,6 +18,7 @@ std::unique_ptr<QObject> makeZircTests();
 std::unique_ptr<QObject> makeCompileArgumentTests();
 std::unique_ptr<QObject> makeCompileTests();
 std::unique_ptr<QObject> makeOutputSettingTests();
+std::unique_ptr<QObject> makeCompileSoundTests();
 
 RenderParam renderParam(int width, int height, double frameRate, int sampleRate, int channels);
 

@@ -742,6 +742,8 @@ void TestCompile::commandLineErrors_data()
     QTest::newRow("unwritable folder") << QStringList{photo, "-o", "/proc/version/out"} << "cannot be written" << 2;
     QTest::newRow("bad name") << QStringList{photo, "-n", "a:b"} << "cannot be a file name" << 2;
     QTest::newRow("bad duration") << QStringList{photo, "--photo-ms", "abc"} << "--photo-ms" << 2;
+    QTest::newRow("bad fade") << QStringList{photo, "--fade-ms", "abc"} << "--fade-ms must be" << 2;
+    QTest::newRow("fade over a minute") << QStringList{photo, "--fade-ms", "60001"} << "--fade-ms must be" << 2;
 
     QFile notAlbum(path(QStringLiteral("notes.reelwright")));
     notAlbum.open(QIODevice::WriteOnly);

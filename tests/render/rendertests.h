@@ -21,6 +21,7 @@ std::unique_ptr<QObject> makeStoryBoardRenderTests();
 std::unique_ptr<QObject> makeALStreamTests();
 std::unique_ptr<QObject> makeAVPlayerTests();
 std::unique_ptr<QObject> makePictureMemoryTests();
+std::unique_ptr<QObject> makeSoundShapingTests();
 
 QString mediaFile(const QString& name);
 // The wipe pattern folder of the build's application folder.

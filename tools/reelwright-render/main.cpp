@@ -221,7 +221,8 @@ int main(int argc, char* argv[])
         "audio files in the order given; FILE@START:END plays only seconds START to END of a file (either may\n"
         "be left out: song.mp3@12: starts at 12 s). Prints the progress in percent, then the path of the video.\n\n"
         "reelwright-render ALBUM.reelwright [-o FOLDER] [-n NAME] [-p PROFILE] compiles a saved album with\n"
-        "its own photos, sound, timing, profile, folder and name; -o, -n and -p given override the album's.\n"
+        "its own photos, sound, timing, profile, folder and name; -o, -n, -p, --loudness and --fade-ms given\n"
+        "override the album's.\n"
         "Exit status: 0 done, 1 the compile failed, 2 the command line or its files cannot be used."));
     parser.addHelpOption();
     const QCommandLineOption audioOption({QStringLiteral("a"), QStringLiteral("audio")},
@@ -239,6 +240,13 @@ int main(int argc, char* argv[])
                                           QStringLiteral("Keep photos still (no slow zoom-and-drift)."));
     const QCommandLineOption loopOption(QStringLiteral("loop"),
                                         QStringLiteral("Repeat the sound track until the photos end."));
+    const QCommandLineOption loudnessOption(
+        QStringLiteral("loudness"),
+        QStringLiteral("Even out loudness: each audio file is measured and played at -16 LUFS, never clipping."));
+    const QCommandLineOption fadeOption(QStringLiteral("fade-ms"),
+                                        QStringLiteral("Fade the sound out over the last ms of the video; 0 does not "
+                                                       "(default 0, an album file's own)."),
+                                        QStringLiteral("ms"));
     const QCommandLineOption profileOption({QStringLiteral("p"), QStringLiteral("profile")},
                                            QStringLiteral("Output profile name or profile file (default mpeg4h264)."),
                                            QStringLiteral("profile"), QStringLiteral("mpeg4h264"));
@@ -255,7 +263,7 @@ int main(int argc, char* argv[])
     const QCommandLineOption verboseOption(
         QStringLiteral("verbose"), QStringLiteral("Also print the encoder's own messages and the argument list."));
     parser.addOptions({audioOption, photoOption, transitionOption, dissolveOption, noZoomOption, loopOption,
-                       profileOption, listOption, folderOption, nameOption, quietOption, verboseOption});
+                       loudnessOption, fadeOption, profileOption, listOption, folderOption, nameOption, quietOption, verboseOption});
     parser.addPositionalArgument(QStringLiteral("photos"),
                                  QStringLiteral("Photos or folders of photos, or one album file."),
                                  QStringLiteral("PHOTO|FOLDER...|ALBUM.reelwright"));
@@ -320,6 +328,11 @@ int main(int argc, char* argv[])
             for (const QString& argument : parser.values(audioOption))
                 album.audios << readAudio(argument);
         }
+        if (parser.isSet(loudnessOption))
+            album.evenLoudness = true;
+        if (parser.isSet(fadeOption))
+            album.fadeMs =
+                parseInt(parser.value(fadeOption), QStringLiteral("--fade-ms"), 0, StoryBoardData::MaxFadeMs);
 
         profile = readProfile(chosen(profileOption, remembered.profileUrl));
         renderParamsFromProfile(param, profile);
