@@ -108,6 +108,7 @@ Reelwright::Reelwright(QWidget* parent, Qt::WindowFlags flags)
 Reelwright::~Reelwright()
 {
     stopProbe();
+    beatAnalyzer.cancel();
     on_pause_clicked();
     // The player's renderer pointer must not outlive the renderer member,
     // which goes before the form's widgets.
@@ -129,6 +130,7 @@ void Reelwright::connectControls()
     connect(f.checkBox_2, &QCheckBox::released, this, &Reelwright::on_audioSetting_changed);
     connect(f.checkBox_3, &QCheckBox::released, this, &Reelwright::on_audioSetting_changed);
     connect(f.syncAlbum, &QToolButton::released, this, &Reelwright::on_sync_clicked);
+    connectBeatAnalysis();
 
     f.position->setMaximum(0);
     f.position->setValue(0);
@@ -322,6 +324,7 @@ void Reelwright::onStoryBoardDataChanged()
     f.burn->setEnabled(photos);
     f.actionCreateVideo->setEnabled(photos);
 
+    requestBeats();
     render.onStoryBoardDataChanged();
     const int total = int(render.totalFrames);
     {

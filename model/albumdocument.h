@@ -86,6 +86,7 @@ public:
     void setUseZoom(bool on);
     void setLoopAudio(bool on);
     void setFadeAudio(bool on);
+    void setBeatCuts(bool on);
 
     // ---- undo history
 

@@ -175,6 +175,7 @@ QByteArray albumBytes(const QString& path, const AlbumContents& album)
         {"useZoom", album.useZoom},
         {"loopAudio", album.loopAudio},
         {"fadeAudio", album.fadeAudio},
+        {"beatCuts", album.beatCuts},
     };
     const QJsonObject output{
         {"profileUrl", album.output.profileUrl},
@@ -437,6 +438,7 @@ AlbumContents readContents(const QJsonObject& root, const AlbumFolder& folder)
     contents.useZoom = settings.flag("useZoom", true, true);
     contents.loopAudio = settings.flag("loopAudio", false, true);
     contents.fadeAudio = settings.flag("fadeAudio", false, true);
+    contents.beatCuts = settings.flag("beatCuts", false, false);
 
     const Fields output = album.object("output", Text::tr("the output"));
     contents.output.profileUrl = output.text("profileUrl");
@@ -553,6 +555,7 @@ AlbumContents albumContentsOf(const StoryBoardData& album, const AlbumOutput& ou
     contents.useZoom = album.useZoom;
     contents.loopAudio = album.loopAudio;
     contents.fadeAudio = album.fadeAudio;
+    contents.beatCuts = album.beatCuts;
     contents.output = output;
     return contents;
 }
@@ -572,6 +575,7 @@ void applyAlbumContents(const AlbumContents& contents, StoryBoardData& album)
     album.useZoom = contents.useZoom;
     album.loopAudio = contents.loopAudio;
     album.fadeAudio = contents.fadeAudio;
+    album.beatCuts = contents.beatCuts;
 }
 
 namespace AlbumFile {

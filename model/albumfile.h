@@ -29,6 +29,7 @@ struct AlbumContents {
     bool useZoom = true;
     bool loopAudio = false;
     bool fadeAudio = false;
+    bool beatCuts = false;
     AlbumOutput output;
 };
 

@@ -104,6 +104,8 @@ struct StoryBoardData {
     bool useZoom = true;
     bool loopAudio = false;
     bool fadeAudio = false;
+    // Photo changes move to the nearest beat of the music (see placePhotoChanges()).
+    bool beatCuts = false;
 
     // An album without wipe patterns: transitions dissolve.
     StoryBoardData() = default;

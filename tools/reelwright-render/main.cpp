@@ -8,6 +8,7 @@
 #include "albumfile.h"
 #include "avwritermanager.h"
 #include "audioreader.h"
+#include "beatanalysis.h"
 #include "compilearguments.h"
 #include "filesfromurls.h"
 #include "gldrawer.h"
@@ -239,6 +240,9 @@ int main(int argc, char* argv[])
                                           QStringLiteral("Keep photos still (no slow zoom-and-drift)."));
     const QCommandLineOption loopOption(QStringLiteral("loop"),
                                         QStringLiteral("Repeat the sound track until the photos end."));
+    const QCommandLineOption beatOption(
+        QStringLiteral("beat"), QStringLiteral("Change photos on the beat: each change moves to the nearest beat of "
+                                               "the music, by at most 40 % of the photo length (also for an album)."));
     const QCommandLineOption profileOption({QStringLiteral("p"), QStringLiteral("profile")},
                                            QStringLiteral("Output profile name or profile file (default mpeg4h264)."),
                                            QStringLiteral("profile"), QStringLiteral("mpeg4h264"));
@@ -254,7 +258,7 @@ int main(int argc, char* argv[])
                                          QStringLiteral("No progress lines."));
     const QCommandLineOption verboseOption(
         QStringLiteral("verbose"), QStringLiteral("Also print the encoder's own messages and the argument list."));
-    parser.addOptions({audioOption, photoOption, transitionOption, dissolveOption, noZoomOption, loopOption,
+    parser.addOptions({audioOption, photoOption, transitionOption, dissolveOption, noZoomOption, loopOption, beatOption,
                        profileOption, listOption, folderOption, nameOption, quietOption, verboseOption});
     parser.addPositionalArgument(QStringLiteral("photos"),
                                  QStringLiteral("Photos or folders of photos, or one album file."),
@@ -321,6 +325,9 @@ int main(int argc, char* argv[])
                 album.audios << readAudio(argument);
         }
 
+        if (parser.isSet(beatOption))
+            album.beatCuts = true;
+
         profile = readProfile(chosen(profileOption, remembered.profileUrl));
         renderParamsFromProfile(param, profile);
 
@@ -341,6 +348,20 @@ int main(int argc, char* argv[])
     if (!render.init(param)) {
         printLine(stderr, QStringLiteral("reelwright-render: not enough memory for the sound buffer"));
         return ExitFailure;
+    }
+    if (album.beatCuts) {
+        // Each song once; the cache makes a second compile of it instant.
+        const AnalysisCache cache;
+        QStringList analysed;
+        for (const AudioInfo& clip : std::as_const(album.audios)) {
+            if (analysed.contains(clip.filePath))
+                continue;
+            analysed << clip.filePath;
+            QString error;
+            if (!cachedBeats(cache, clip.filePath, {}, &error))
+                printLine(stderr, QStringLiteral("reelwright-render: no beats for %1: %2").arg(clip.filePath, error));
+        }
+        render.setAnalysisCache(cache);
     }
     render.setStoryBoard(&album);
     render.onStoryBoardDataChanged();
