@@ -242,9 +242,9 @@ void Reelwright::on_photoListWidget_row_changed(int row)
     }
     long long frame = 0;
     if (row % 2 == 1) {
-        frame = album.beatCuts ? (long long)std::ceil(render.transitionStartFrame(i))
-                               : (long long)(i * render.slotFrames +
-                                             secondToFrame(album.photoSeconds, renderParam.frameRate));
+        frame = album.beatCuts
+                    ? (long long)std::ceil(render.transitionStartFrame(i))
+                    : (long long)(i * render.slotFrames + secondToFrame(album.photoSeconds, renderParam.frameRate));
     } else {
         const ImageInfo& photo = album.photos.at(i);
         const QFileInfo file(photo.filePath);

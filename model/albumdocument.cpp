@@ -343,10 +343,7 @@ void AlbumDocument::setLoopAudio(bool on) { setFlag(&StoryBoardData::loopAudio, 
 
 void AlbumDocument::setFadeAudio(bool on) { setFlag(&StoryBoardData::fadeAudio, on, tr("Fade Audio")); }
 
-void AlbumDocument::setBeatCuts(bool on)
-{
-    setFlag(&StoryBoardData::beatCuts, on, tr("Change Photos on the Beat"));
-}
+void AlbumDocument::setBeatCuts(bool on) { setFlag(&StoryBoardData::beatCuts, on, tr("Change Photos on the Beat")); }
 
 // ---- the album as a file holds it
 

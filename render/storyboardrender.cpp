@@ -103,12 +103,14 @@ void StoryBoardRender::onStoryBoardDataChanged()
     const QVector<double> changes = placePhotoChanges(input);
     if (changes == evenPhotoChanges(input))
         return;
+    // Each change goes to the frame nearest its beat, so a cut shows on the
+    // frame that is closest to the beat rather than the one after it.
     const double F = frameRate;
-    const double halfT = storyBoard->transitionDuration() / 2.0;
+    const double halfT = storyBoard->transitionDuration() / 2.0 * F;
     const int n = int(storyBoard->photos.size());
     for (int i = 0; i < n; ++i) {
-        const double start = i == 0 ? 0.0 : (changes[i - 1] + halfT) * F;
-        const double end = i + 1 < n ? (changes[i] - halfT) * F : storyBoard->totalPhotoDuration() * F;
+        const double start = i == 0 ? 0.0 : std::round(changes[i - 1] * F) + halfT;
+        const double end = i + 1 < n ? std::round(changes[i] * F) - halfT : storyBoard->totalPhotoDuration() * F;
         photoStarts.push_back(start);
         aloneFrames.push_back(end - start);
     }
