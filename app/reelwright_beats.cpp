@@ -38,6 +38,8 @@ void Reelwright::connectBeatAnalysis()
 void Reelwright::on_beatCuts_changed(int state)
 {
     on_pause_clicked();
+    // Ticking the box again is how a user asks for a cancelled analysis.
+    beatAnalyzer.retry();
     document.setBeatCuts(state == Qt::Checked);
     onStoryBoardDataChanged();
     seek(int(form->avPlayer->currentFrame));

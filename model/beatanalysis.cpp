@@ -233,6 +233,8 @@ bool BeatAnalyzer::request(const QStringList& filePaths)
                 allKnown = false;
                 continue;
             }
+            if (givenUp.contains(path))
+                continue;
             if (beats(path))
                 continue;
             allKnown = false;
@@ -247,8 +249,18 @@ bool BeatAnalyzer::request(const QStringList& filePaths)
 void BeatAnalyzer::cancel()
 {
     QMutexLocker locker(&lock);
+    for (const QString& path : std::as_const(queue))
+        givenUp.insert(path);
+    if (!current.isEmpty())
+        givenUp.insert(current);
     queue.clear();
     cancelled = true;
+}
+
+void BeatAnalyzer::retry()
+{
+    QMutexLocker locker(&lock);
+    givenUp.clear();
 }
 
 bool BeatAnalyzer::busy() const
@@ -287,6 +299,10 @@ void BeatAnalyzer::work()
                 emit progress(filePath, done);
             return !cancelled.load();
         });
+        if (!track) {
+            QMutexLocker locker(&lock);
+            givenUp.insert(filePath);
+        }
         if (!cancelled.load())
             emit analysed(filePath, track.has_value());
     }

@@ -65,10 +65,13 @@ public:
     // Cancels the running analysis and waits for the worker.
     ~BeatAnalyzer() override;
 
-    // Queues the files whose beats are not cached yet; true when all of them already are.
+    // Queues the files whose beats are not cached yet; true when there is nothing to wait for. A file
+    // that could not be analysed, or whose analysis was cancelled, is not queued again until retry().
     bool request(const QStringList& filePaths);
     // Drops the queue and stops the file being analysed; its result is not stored.
     void cancel();
+    // Forgets which files failed or were cancelled.
+    void retry();
     bool busy() const;
     // Waits until the queue is empty (tools and tests).
     void waitForDone();
@@ -93,6 +96,7 @@ private:
     mutable QMutex lock;
     QStringList queue;         // guarded by lock
     QString current;           // the file being analysed; guarded by lock
+    QSet<QString> givenUp;     // failed or cancelled; guarded by lock
     bool workerActive = false; // guarded by lock
     std::atomic<bool> cancelled{false};
     QThreadPool pool; // one worker; last member, so it is waited for before the rest goes

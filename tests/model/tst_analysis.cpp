@@ -235,6 +235,20 @@ private slots:
         QCOMPARE(calls, 3);
         QVERIFY(!error.isEmpty());
         QVERIFY(!analyseBeats(work.filePath(QStringLiteral("absent.wav")), {}, &error));
+
+        // A file that cannot be analysed is tried once, not again on every request, until a retry.
+        const QString broken = work.filePath(QStringLiteral("broken.wav"));
+        QVERIFY(writeBytes(broken, QByteArray(4000, 'x')));
+        analysed.clear();
+        QVERIFY(!analyzer.request({broken}));
+        QVERIFY(analysed.wait(20000));
+        QVERIFY(!analysed.at(0).at(1).toBool());
+        analyzer.waitForDone();
+        QVERIFY(analyzer.request({broken}));
+        QVERIFY(!analyzer.busy());
+        analyzer.retry();
+        QVERIFY(!analyzer.request({broken}));
+        analyzer.waitForDone();
     }
 
     void beatsOfRealSongsAreNear_data()
@@ -408,7 +422,6 @@ private slots:
 };
 
 } // namespace
-
 
 std::unique_ptr<QObject> makeAnalysisTests() { return std::make_unique<AnalysisTest>(); }
 
