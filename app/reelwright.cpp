@@ -108,6 +108,7 @@ Reelwright::Reelwright(QWidget* parent, Qt::WindowFlags flags)
 Reelwright::~Reelwright()
 {
     stopProbe();
+    beatAnalyzer.cancel();
     on_pause_clicked();
     // The player's renderer pointer must not outlive the renderer member,
     // which goes before the form's widgets.
@@ -130,6 +131,7 @@ void Reelwright::connectControls()
     connect(f.checkBox_3, &QCheckBox::released, this, &Reelwright::on_audioSetting_changed);
     connect(f.syncAlbum, &QToolButton::released, this, &Reelwright::on_sync_clicked);
     connectLoudness();
+    connectBeatAnalysis();
 
     f.position->setMaximum(0);
     f.position->setValue(0);
@@ -325,6 +327,7 @@ void Reelwright::onStoryBoardDataChanged()
     f.burn->setEnabled(photos);
     f.actionCreateVideo->setEnabled(photos);
 
+    requestBeats();
     render.onStoryBoardDataChanged();
     requestLoudness();
     const int total = int(render.totalFrames);

@@ -7,6 +7,7 @@
 // files, the title and undo in reelwright_album.cpp.
 
 #include "albumdocument.h"
+#include "beatanalysis.h"
 #include "storyboard.h"
 #include "storyboardrender.h"
 #include "zumainwindow.h"
@@ -29,6 +30,7 @@ class QMenu;
 class QMimeData;
 class QProgressBar;
 class QTimer;
+class QToolButton;
 class Ui_ReelwrightClass;
 
 class Reelwright : public ZuMainWindow
@@ -216,6 +218,18 @@ private:
     void requestLoudness();
     void showLoudnessProgress(const QString& path, double fraction);
     QStringList loudnessRequested;
+    // Beats (reelwright_beats.cpp): the analysis of the album's clips while
+    // "Change photos on the beat" is on, its progress, and what it shows.
+    void connectBeatAnalysis();
+    void on_beatCuts_changed(int state);
+    void requestBeats();
+    void showBeatProgress(const QString& filePath, double done);
+    void beatsFound(const QString& filePath);
+    // Waits for the clips still being analysed, so a compile places its cuts
+    // like the preview; false when the user cancelled.
+    bool finishBeatAnalysis();
+    // The beat marks and the steadiness note of the clip at `row`.
+    void showClipBeats(int row);
     // The first album file among the local files of a drop, or empty.
     static QString droppedAlbum(const QMimeData* mime);
 
@@ -238,4 +252,8 @@ private:
     AlbumProbe* probe = nullptr;
     QLabel* probeLabel = nullptr;
     QProgressBar* probeBar = nullptr;
+    BeatAnalyzer beatAnalyzer;
+    QLabel* beatLabel = nullptr;
+    QProgressBar* beatBar = nullptr;
+    QToolButton* beatCancel = nullptr;
 };

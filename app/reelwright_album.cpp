@@ -332,7 +332,7 @@ void Reelwright::showAlbumSettings()
 {
     Ui_ReelwrightClass& f = *form;
     const QSignalBlocker b1(f.spinBox), b2(f.spinBox_2), b3(f.checkBox), b4(f.radioButton), b5(f.radioButton_2),
-        b6(f.checkBoxUseDynamicZoom), b7(f.checkBox_2), b8(f.checkBox_3);
+        b6(f.checkBoxUseDynamicZoom), b7(f.checkBox_2), b8(f.checkBox_3), b9(f.checkBoxBeatCuts);
     f.spinBox->setValue(album.photoMs);
     f.spinBox_2->setValue(album.transitionMs);
     f.checkBox->setChecked(album.useTransition);
@@ -342,9 +342,10 @@ void Reelwright::showAlbumSettings()
     f.checkBoxUseDynamicZoom->setChecked(album.useZoom);
     f.checkBox_2->setChecked(album.loopAudio);
     f.checkBox_3->setChecked(album.fadeAudio);
-    const QSignalBlocker b9(f.checkBoxEvenLoudness), b10(f.spinBoxFadeMs);
+    const QSignalBlocker b10(f.checkBoxEvenLoudness), b11(f.spinBoxFadeMs);
     f.checkBoxEvenLoudness->setChecked(album.evenLoudness);
     f.spinBoxFadeMs->setValue(album.fadeMs);
+    f.checkBoxBeatCuts->setChecked(album.beatCuts);
 }
 
 void Reelwright::refreshAfterDocumentChange()

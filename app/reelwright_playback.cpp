@@ -242,7 +242,9 @@ void Reelwright::on_photoListWidget_row_changed(int row)
     }
     long long frame = 0;
     if (row % 2 == 1) {
-        frame = (long long)(i * render.slotFrames + secondToFrame(album.photoSeconds, renderParam.frameRate));
+        frame = album.beatCuts
+                    ? (long long)std::ceil(render.transitionStartFrame(i))
+                    : (long long)(i * render.slotFrames + secondToFrame(album.photoSeconds, renderParam.frameRate));
     } else {
         const ImageInfo& photo = album.photos.at(i);
         const QFileInfo file(photo.filePath);
@@ -254,7 +256,7 @@ void Reelwright::on_photoListWidget_row_changed(int row)
                                photo.exifProperties[4], photo.exifProperties[5], photo.exifProperties[6],
                                photo.exifProperties[7], photo.exifProperties[8]);
         mediaInfo->setHtml();
-        frame = (long long)(i * render.slotFrames + 0.5);
+        frame = (long long)(render.photoStartFrame(i) + 0.5);
     }
     if (frame >= 0) {
         seek(int(frame));
@@ -293,6 +295,7 @@ void Reelwright::on_audioListWidget_row_changed(int row)
     } else {
         showMediaInfoNone();
     }
+    showClipBeats(row);
     audioItemSelectChanged();
 }
 
@@ -317,6 +320,10 @@ void Reelwright::on_burn_clicked()
         for (auto it = profile.properties.cbegin(); it != profile.properties.cend(); ++it)
             qCDebug(lcEncode).noquote() << "key:" << it.key() << ", value:" << it.value().toString();
         renderParamsFromProfile(renderParam, profile);
+        if (!finishBeatAnalysis()) {
+            applyRenderParam();
+            return;
+        }
         render.init(renderParam);
         render.onStoryBoardDataChanged();
         CompileProgress compile(widgetFrame());

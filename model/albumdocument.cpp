@@ -356,6 +356,7 @@ void AlbumDocument::setFadeMs(int ms)
         return;
     record(AlbumEdits::number(*this, &StoryBoardData::fadeMs, ms, tr("Fade Length")));
 }
+void AlbumDocument::setBeatCuts(bool on) { setFlag(&StoryBoardData::beatCuts, on, tr("Change Photos on the Beat")); }
 
 // ---- the album as a file holds it
 

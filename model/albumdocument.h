@@ -89,6 +89,7 @@ public:
     void setEvenLoudness(bool on);
     // Clamped to 0..StoryBoardData::MaxFadeMs; successive changes are one step.
     void setFadeMs(int ms);
+    void setBeatCuts(bool on);
 
     // ---- undo history
 

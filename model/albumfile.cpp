@@ -177,6 +177,7 @@ QByteArray albumBytes(const QString& path, const AlbumContents& album)
         {"fadeAudio", album.fadeAudio},
         {"evenLoudness", album.evenLoudness},
         {"fadeMs", album.fadeMs},
+        {"beatCuts", album.beatCuts},
     };
     const QJsonObject output{
         {"profileUrl", album.output.profileUrl},
@@ -444,6 +445,7 @@ AlbumContents readContents(const QJsonObject& root, const AlbumFolder& folder)
     contents.evenLoudness = settings.flag("evenLoudness", false);
     contents.fadeMs = qint32(
         settings.whole("fadeMs", 0, StoryBoardData::MaxFadeMs, contents.fadeAudio ? StoryBoardData::DefaultFadeMs : 0));
+    contents.beatCuts = settings.flag("beatCuts", false, false);
 
     const Fields output = album.object("output", Text::tr("the output"));
     contents.output.profileUrl = output.text("profileUrl");
@@ -562,6 +564,7 @@ AlbumContents albumContentsOf(const StoryBoardData& album, const AlbumOutput& ou
     contents.fadeAudio = album.fadeAudio;
     contents.evenLoudness = album.evenLoudness;
     contents.fadeMs = album.fadeMs;
+    contents.beatCuts = album.beatCuts;
     contents.output = output;
     return contents;
 }
@@ -583,6 +586,7 @@ void applyAlbumContents(const AlbumContents& contents, StoryBoardData& album)
     album.fadeAudio = contents.fadeAudio;
     album.evenLoudness = contents.evenLoudness;
     album.fadeMs = contents.fadeMs;
+    album.beatCuts = contents.beatCuts;
 }
 
 namespace AlbumFile {

@@ -33,6 +33,7 @@ struct AlbumContents {
     // sound an older program gave it (see readContents).
     bool evenLoudness = true;
     qint32 fadeMs = StoryBoardData::DefaultFadeMs;
+    bool beatCuts = false;
     AlbumOutput output;
 };
 

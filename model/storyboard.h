@@ -112,6 +112,8 @@ struct StoryBoardData {
     qint32 fadeMs = 0;
     static constexpr qint32 DefaultFadeMs = 2000;
     static constexpr qint32 MaxFadeMs = 60000;
+    // Photo changes move to the nearest beat of the music (see placePhotoChanges()).
+    bool beatCuts = false;
 
     // An album without wipe patterns: transitions dissolve.
     StoryBoardData() = default;

@@ -1,5 +1,6 @@
 #include "storyboardrender.h"
 
+#include "beattiming.h"
 #include "gldrawer.h"
 #include "imagereader.h"
 #include "timefunctions.h"
@@ -101,6 +102,40 @@ void StoryBoardRender::onStoryBoardDataChanged()
     totalFrames = secondToFrame(storyBoard->totalPhotoDuration(), frameRate);
     slotFrames = (storyBoard->photoDuration() + storyBoard->transitionDuration()) * frameRate;
     spanFrames = (storyBoard->photoDuration() + 2.0 * storyBoard->transitionDuration()) * frameRate;
+
+    photoStarts.clear();
+    aloneFrames.clear();
+    if (!storyBoard->beatCuts || storyBoard->photos.size() < 2)
+        return;
+    const BeatTimingInput input = beatTimingInput(*storyBoard, beatCache);
+    const QVector<double> changes = placePhotoChanges(input);
+    if (changes == evenPhotoChanges(input))
+        return;
+    // Each change goes to the frame nearest its beat, so a cut shows on the
+    // frame that is closest to the beat rather than the one after it.
+    const double F = frameRate;
+    const double halfT = storyBoard->transitionDuration() / 2.0 * F;
+    const int n = int(storyBoard->photos.size());
+    for (int i = 0; i < n; ++i) {
+        const double start = i == 0 ? 0.0 : std::round(changes[i - 1] * F) + halfT;
+        const double end = i + 1 < n ? std::round(changes[i] * F) - halfT : storyBoard->totalPhotoDuration() * F;
+        photoStarts.push_back(start);
+        aloneFrames.push_back(end - start);
+    }
+}
+
+double StoryBoardRender::photoStartFrame(int index) const
+{
+    if (index >= 0 && std::size_t(index) < photoStarts.size())
+        return photoStarts[std::size_t(index)];
+    return index * slotFrames;
+}
+
+double StoryBoardRender::transitionStartFrame(int index) const
+{
+    if (index >= 0 && std::size_t(index) < photoStarts.size())
+        return photoStarts[std::size_t(index)] + aloneFrames[std::size_t(index)];
+    return index * slotFrames + (storyBoard ? storyBoard->photoDuration() * frameRate : 0.0);
 }
 
 void StoryBoardRender::release()
@@ -317,8 +352,24 @@ void StoryBoardRender::seek(unsigned long frame, bool withAudio, GLDrawer* drawe
     const double T = storyBoard->transitionDuration();
     const double rawT = storyBoard->transitionSeconds;
     const double N = double(frame);
-    const int d = int(std::trunc(N / slotFrames));
-    const double s = std::trunc(N - slotFrames * d);
+    int d = 0;
+    double s = 0.0;
+    // How long photo d is on its own, and the zoom spans of it and the next.
+    double alone = P * F;
+    double span = spanFrames;
+    double nextSpan = spanFrames;
+    if (photoStarts.empty()) {
+        d = int(std::trunc(N / slotFrames));
+        s = std::trunc(N - slotFrames * d);
+    } else {
+        d = int(std::upper_bound(photoStarts.begin(), photoStarts.end(), N) - photoStarts.begin()) - 1;
+        d = std::clamp(d, 0, n - 1);
+        s = std::trunc(N - photoStarts[std::size_t(d)]);
+        alone = aloneFrames[std::size_t(d)];
+        span = alone + 2.0 * T * F;
+        if (d + 1 < n)
+            nextSpan = aloneFrames[std::size_t(d) + 1] + 2.0 * T * F;
+    }
 
     const auto timed = [&](qint64& bucket, auto&& work) {
         clock.start();
@@ -326,7 +377,7 @@ void StoryBoardRender::seek(unsigned long frame, bool withAudio, GLDrawer* drawe
         bucket += clock.nsecsElapsed();
     };
 
-    if (s < P * F) {
+    if (s < alone) {
         if (d <= n - 1) {
             const ImageInfo& photo = photos.at(d);
             AVPicture* picture = nullptr;
@@ -335,7 +386,7 @@ void StoryBoardRender::seek(unsigned long frame, bool withAudio, GLDrawer* drawe
                 timed(timings.uploadNs,
                       [&] { drawer->bindFrame(0, picture->data[0], pictureSerial(sourceKey(photo))); });
                 GLTransform fx;
-                fxData((T * F + s + 0.5) / spanFrames, photo, fx);
+                fxData((T * F + s + 0.5) / span, photo, fx);
                 timed(drawNs, [&] { drawer->drawFrame(0, photo.imageType, &fx); });
             }
             prefetchAround(d, false);
@@ -352,7 +403,7 @@ void StoryBoardRender::seek(unsigned long frame, bool withAudio, GLDrawer* drawe
         // The second fetch may have evicted the first from a tiny cache;
         // look it up again rather than use a reused buffer.
         first = GetCachedPicture(sourceKey(outgoing));
-        const double h = rawT > 0.0 ? clamp01((s - F * P) / (F * rawT)) : 1.0;
+        const double h = rawT > 0.0 ? clamp01((s - alone) / (F * rawT)) : 1.0;
 
         if (first && second) {
             const QStringList& patterns = storyBoard->patternFiles;
@@ -373,9 +424,9 @@ void StoryBoardRender::seek(unsigned long frame, bool withAudio, GLDrawer* drawe
                 });
             }
             GLTransform fx1;
-            fxData(clamp01((T * F + s + 0.5) / spanFrames), outgoing, fx1);
+            fxData(clamp01((T * F + s + 0.5) / span), outgoing, fx1);
             GLTransform fx2;
-            fxData(clamp01((s - P * F + 0.5) / spanFrames), incoming, fx2);
+            fxData(clamp01((s - alone + 0.5) / nextSpan), incoming, fx2);
             timed(drawNs, [&] {
                 drawer->drawFrame(0, outgoing.imageType, &fx1);
                 drawer->drawFrame(1, incoming.imageType, &fx2);

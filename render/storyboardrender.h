@@ -12,6 +12,7 @@
 #include <functional>
 #include <map>
 
+#include "analysiscache.h"
 #include "audioreader.h"
 #include "loudness.h"
 #include "picturecache.h"
@@ -45,8 +46,16 @@ public:
     // The album to render, owned by the caller; null for none.
     void setStoryBoard(StoryBoardData* album);
     StoryBoardData* storyBoardData() const { return storyBoard; }
-    // Recomputes the frame count and slot lengths after an album edit.
+    // Recomputes the frame count and slot lengths after an album edit, and
+    // with beatCuts on, where each photo change falls (from the beats the
+    // cache knows; call again when an analysis finishes).
     void onStoryBoardDataChanged();
+    // Where the beats of the album's clips are looked up.
+    void setAnalysisCache(const AnalysisCache& cache) { beatCache = cache; }
+    // The first frame photo `index` shows on its own, and the first frame of
+    // the transition from it to the next, as the album is laid out now.
+    double photoStartFrame(int index) const;
+    double transitionStartFrame(int index) const;
 
     // Draws frame `frame` into `drawer`; with `withAudio` the sound is first
     // positioned there (only while the sound thread is stopped).
@@ -131,6 +140,12 @@ private:
     AVPicture* fetch(PictureCache& cache, const QString& key, const std::function<void(FrameData&)>& read);
 
     StoryBoardData* storyBoard = nullptr;
+    AnalysisCache beatCache;
+    // Empty while photos are evenly spaced (slotFrames apart, photoDuration
+    // alone each); otherwise per photo the frame it starts on its own and how
+    // many frames it stays so, for changes placed on the beat.
+    std::vector<double> photoStarts;
+    std::vector<double> aloneFrames;
     PictureCache sourceCache;
     PictureCache patternCache;
     std::map<QString, AVPicture*> pictureIndex;

@@ -105,13 +105,13 @@
 <context>
     <name>AlbumDocument</name>
     <message>
-        <location filename="../app/reelwright_commands.cpp" line="+125"/>
+        <location filename="../app/reelwright_commands.cpp" line="+126"/>
         <source>Sync with Audio</source>
         <translation>An Audio anpassen</translation>
     </message>
     <message>
-        <location filename="../widgets/audiolistwidget.cpp" line="+510"/>
-        <location filename="../model/albumdocument.cpp" line="+271"/>
+        <location filename="../widgets/audiolistwidget.cpp" line="+530"/>
+        <location filename="../model/albumdocument.cpp" line="+275"/>
         <source>Move Audio</source>
         <translation>Audio verschieben</translation>
     </message>
@@ -260,6 +260,21 @@
         <translation>Audio ein-/ausblenden</translation>
     </message>
     <message>
+        <location line="+2"/>
+        <source>Even Out Loudness</source>
+        <translation>Lautstärke angleichen</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Fade Length</source>
+        <translation>Ausblendlänge</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Change Photos on the Beat</source>
+        <translation>Fotos im Takt wechseln</translation>
+    </message>
+    <message>
         <location line="+26"/>
         <source>Output Settings</source>
         <translation>Ausgabeeinstellungen</translation>
@@ -268,7 +283,7 @@
 <context>
     <name>AlbumFile</name>
     <message>
-        <location filename="../model/albumfile.cpp" line="+221"/>
+        <location filename="../model/albumfile.cpp" line="+224"/>
         <source>%1: &quot;%2&quot; is missing.</source>
         <translation>%1: &quot;%2&quot; fehlt.</translation>
     </message>
@@ -366,7 +381,7 @@
         <translation>die Einstellungen</translation>
     </message>
     <message>
-        <location line="+9"/>
+        <location line="+15"/>
         <source>the output</source>
         <translation>die Ausgabe</translation>
     </message>
@@ -391,7 +406,7 @@
         <translation>es ist kein JSON-Text (%1 bei Zeichen %2)</translation>
     </message>
     <message>
-        <location line="+67"/>
+        <location line="+73"/>
         <source>Reelwright Albums (*.reelwright)</source>
         <translation>Reelwright-Alben (*.reelwright)</translation>
     </message>
@@ -454,7 +469,7 @@
 <context>
     <name>AudioListWidget</name>
     <message>
-        <location filename="../widgets/audiolistwidget.cpp" line="-231"/>
+        <location filename="../widgets/audiolistwidget.cpp" line="-251"/>
         <source>Duration</source>
         <translation>Dauer</translation>
     </message>
@@ -479,7 +494,7 @@
         <translation>Endpunkt</translation>
     </message>
     <message>
-        <location line="+170"/>
+        <location line="+190"/>
         <source>Drag Audio File(s) Here</source>
         <translation>Audiodatei(en) hierher ziehen</translation>
     </message>
@@ -500,6 +515,35 @@
         <location line="+3"/>
         <source>Its file: %1</source>
         <translation>Seine Datei: %1</translation>
+    </message>
+</context>
+<context>
+    <name>BeatAnalysis</name>
+    <message>
+        <location filename="../model/beatanalysis.cpp" line="+125"/>
+        <source>Cannot read the sound of %1</source>
+        <translation>Der Ton von %1 kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <location line="+16"/>
+        <source>The beat tracker could not be set up</source>
+        <translation>Die Takterkennung konnte nicht eingerichtet werden</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>Out of memory</source>
+        <translation>Nicht genug Speicher</translation>
+    </message>
+    <message>
+        <location line="+28"/>
+        <location line="+2"/>
+        <source>Cancelled</source>
+        <translation>Abgebrochen</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>No sound could be decoded from %1</source>
+        <translation>Aus %1 konnte kein Ton dekodiert werden</translation>
     </message>
 </context>
 <context>
@@ -695,7 +739,7 @@
         <translation>Eigenschaften</translation>
     </message>
     <message>
-        <location line="+37"/>
+        <location line="+38"/>
         <location line="+11"/>
         <source>File Name:</source>
         <translation>Dateiname:</translation>
@@ -781,6 +825,11 @@
         <location line="+0"/>
         <source>Duration:</source>
         <translation>Dauer:</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Beat:</source>
+        <translation>Takt:</translation>
     </message>
 </context>
 <context>
@@ -1012,19 +1061,19 @@
     <name>Reelwright</name>
     <message>
         <location filename="../app/reelwright.cpp" line="+76"/>
-        <location line="+344"/>
+        <location line="+351"/>
         <source>&amp;Preferences...</source>
         <translation>&amp;Einstellungen …</translation>
     </message>
     <message>
-        <location line="-207"/>
-        <location line="+203"/>
+        <location line="-211"/>
+        <location line="+207"/>
         <source>Auto Rotate</source>
         <translation>Automatisch drehen</translation>
     </message>
     <message>
-        <location line="-202"/>
-        <location line="+203"/>
+        <location line="-206"/>
+        <location line="+207"/>
         <source>Auto Rotate All Photos</source>
         <translation>Alle Fotos automatisch drehen</translation>
     </message>
@@ -1120,9 +1169,34 @@
         <translation>Liste leeren</translation>
     </message>
     <message>
-        <location line="+94"/>
+        <location line="+98"/>
         <source>Reading photos %1 of %2</source>
         <translation>Fotos werden gelesen: %1 von %2</translation>
+    </message>
+    <message>
+        <location filename="../app/reelwright_beats.cpp" line="+76"/>
+        <source>Finding the beats of %1</source>
+        <translation>Suche die Schläge in %1</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <location line="+72"/>
+        <source>%1 beats per minute</source>
+        <translation>%1 Schläge pro Minute</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>No steady beat: the photos keep their lengths here</source>
+        <translation>Kein gleichmäßiger Takt: die Fotos behalten hier ihre Dauer</translation>
+    </message>
+    <message>
+        <location filename="../app/reelwright_loudness.cpp" line="+71"/>
+        <source>Measuring loudness: %1 (%2 %)</source>
+        <translation>Lautstärke wird gemessen: %1 (%2 %)</translation>
     </message>
 </context>
 <context>
@@ -1189,24 +1263,24 @@
     </message>
     <message>
         <location line="+2"/>
-        <location line="+180"/>
+        <location line="+190"/>
         <source>Album</source>
         <translation>Album</translation>
     </message>
     <message>
-        <location line="-179"/>
+        <location line="-189"/>
         <location line="+3"/>
         <source>00:00:00</source>
         <translation>00:00:00</translation>
     </message>
     <message>
         <location line="-1"/>
-        <location line="+181"/>
+        <location line="+191"/>
         <source>Audio</source>
         <translation>Audio</translation>
     </message>
     <message>
-        <location line="-175"/>
+        <location line="-185"/>
         <source>Album Settings</source>
         <translation>Albumeinstellungen</translation>
     </message>
@@ -1218,11 +1292,12 @@
     <message>
         <location line="+2"/>
         <location line="+10"/>
+        <location line="+20"/>
         <source>ms</source>
         <translation>ms</translation>
     </message>
     <message>
-        <location line="-8"/>
+        <location line="-28"/>
         <source>Sync with Audio</source>
         <translation>An Audio anpassen</translation>
     </message>
@@ -1252,6 +1327,16 @@
         <translation>Zufällige Übergänge</translation>
     </message>
     <message>
+        <location line="+1"/>
+        <source>Change Photos on the Beat</source>
+        <translation>Fotos im Takt wechseln</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Moves each photo change to the nearest beat of the music playing then, by at most 40 % of the photo length; the album keeps its length</source>
+        <translation>Verschiebt jeden Fotowechsel auf den nächsten Schlag der gerade laufenden Musik, um höchstens 40 % der Fotodauer; das Album behält seine Länge</translation>
+    </message>
+    <message>
         <location line="+4"/>
         <source>Audio Settings</source>
         <translation>Audioeinstellungen</translation>
@@ -1268,6 +1353,31 @@
     </message>
     <message>
         <location line="+1"/>
+        <source>Even Out Loudness</source>
+        <translation>Lautstärke angleichen</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Plays every song at the same loudness (-16 LUFS), turning loud ones down and quiet ones up no further than they can go without distorting. Each song is measured once.</source>
+        <translation>Spielt jedes Lied gleich laut (-16 LUFS): Laute werden leiser, leise nur so weit lauter, wie es ohne Verzerrung geht. Jedes Lied wird einmal gemessen.</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Fade Out</source>
+        <translation>Ausblenden</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Off</source>
+        <translation>Aus</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>The music fades out over this time at the end of the album. A song trimmed to start mid-way fades in over half a second. Off: no fades, the music stops with the last photo.</source>
+        <translation>Die Musik wird am Ende des Albums über diese Zeit ausgeblendet. Ein Lied, das mitten im Stück beginnt, wird über eine halbe Sekunde eingeblendet. Aus: keine Blenden, die Musik endet mit dem letzten Foto.</translation>
+    </message>
+    <message>
+        <location line="+3"/>
         <source>Edit Audio</source>
         <translation>Audio bearbeiten</translation>
     </message>

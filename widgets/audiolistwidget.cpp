@@ -448,9 +448,29 @@ void AudioListWidget::runDrag(const QList<int>& rows)
     clearSelection();
 }
 
+void AudioListWidget::setBeatMarks(int row, const QVector<double>& shares)
+{
+    if (row == m_beatRow && shares == m_beatShares)
+        return;
+    m_beatRow = shares.isEmpty() ? -1 : row;
+    m_beatShares = m_beatRow < 0 ? QVector<double>() : shares;
+    viewport()->update();
+}
+
 void AudioListWidget::paintEvent(QPaintEvent* event)
 {
     QListWidget::paintEvent(event);
+
+    if (m_beatRow >= 0 && m_beatRow < count()) {
+        QPainter ticks(viewport());
+        const QRect clip = visualItemRect(item(m_beatRow));
+        ticks.setPen(QPen(palette().color(QPalette::Highlight), 1));
+        const int bottom = clip.bottom() - 1;
+        for (const double share : std::as_const(m_beatShares)) {
+            const int x = clip.left() + int(std::lround(std::clamp(share, 0.0, 1.0) * (clip.width() - 1)));
+            ticks.drawLine(x, bottom - 5, x, bottom);
+        }
+    }
 
     const QString text = tr("Drag Audio File(s) Here");
     QPainter painter(viewport());

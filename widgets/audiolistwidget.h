@@ -63,6 +63,12 @@ public:
     int pixelInRange() const;
 
     void setImageForItem(int row, int grayWidth);
+
+    // Small ticks on the clip at `row`, one per beat, each at its share
+    // (0..1) of the clip's length; an empty list or row -1 shows none.
+    void setBeatMarks(int row, const QVector<double>& shares);
+    int beatMarkRow() const { return m_beatRow; }
+    const QVector<double>& beatMarks() const { return m_beatShares; }
     void setToolTipForItem(int row);
 
     // The records in strip order.
@@ -108,6 +114,8 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
     QPoint pressPos;
+    int m_beatRow = -1;
+    QVector<double> m_beatShares;
     int insertRow = 0;
     int pixelRange = 0;
 

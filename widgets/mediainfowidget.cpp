@@ -30,6 +30,7 @@ void MediaInfoWidget::setFileInfo(fileType type, const QString& s1, const QStrin
     const std::array<const QString*, 17> given = {&s1,  &s2,  &s3,  &s4,  &s5,  &s6,  &s7,  &s8, &s9,
                                                   &s10, &s11, &s12, &s13, &s14, &s15, &s16, &s17};
     m_values.fill(QString());
+    m_beatNote.clear();
     m_type = type;
     for (int i = 0; i < 17; ++i) {
         const int number = i + 1;
@@ -69,10 +70,23 @@ void MediaInfoWidget::setHtml()
                                                 {tr("Channels:"), 15}, {tr("Sample Rate:"), 16}, {tr("Duration:"), 17}};
         for (const auto& [label, number] : rows)
             html += row(label, number);
+        if (!m_beatNote.isEmpty())
+            html += QStringLiteral("<tr><td>") + tr("Beat:") + QStringLiteral("</td><td>") +
+                    m_beatNote.toHtmlEscaped() + QStringLiteral("</td></tr>");
     }
     html += QStringLiteral("</table></body></html>");
     m_text->setHtml(html);
 }
+
+void MediaInfoWidget::setBeatNote(const QString& note)
+{
+    if (note == m_beatNote)
+        return;
+    m_beatNote = note;
+    setHtml();
+}
+
+QString MediaInfoWidget::text() const { return m_text->toPlainText(); }
 
 void MediaInfoWidget::retranslate()
 {

@@ -32,6 +32,10 @@ public:
                      const QString& s12 = QString(), const QString& s13 = QString(), const QString& s14 = QString(),
                      const QString& s15 = QString(), const QString& s16 = QString(), const QString& s17 = QString());
     void setHtml();
+    // A line about the beat of the audio file shown (its tempo, or that it
+    // has no steady beat); empty for none. setFileInfo() clears it.
+    void setBeatNote(const QString& note);
+    QString text() const;
 
 public slots:
     void retranslate() override;
@@ -40,4 +44,5 @@ private:
     QTextEdit* m_text;
     int m_type = NoFile;
     std::array<QString, 17> m_values;
+    QString m_beatNote;
 };

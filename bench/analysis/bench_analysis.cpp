@@ -1,4 +1,6 @@
 // Sound analysis figures, one function per measurement:
+//   beat speed       seconds of music tracked per second (decode to 22.05 kHz
+//                    mono plus aubio's tempo tracker), never from the cache
 //   loudness speed   seconds of music measured per second (decode, resample
 //                    to stereo, EBU R128 integrated loudness and true peak),
 //                    on the sample songs and on a generated 3-minute song
@@ -9,6 +11,7 @@
 // Usage: bench_analysis [repetitions] [extra sound files...]
 
 #include "audioreader.h"
+#include "beatanalysis.h"
 #include "loudness.h"
 #include "storyboardrender.h"
 
@@ -26,10 +29,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 
 namespace {
 
 constexpr int OutputRate = 48000;
+constexpr double RealTimeGoal = 50.0;
 
 QStringList sampleSongs()
 {
@@ -89,6 +94,39 @@ QString generatedSong(const QString& folder)
     return path;
 }
 
+void beatSpeed(const QStringList& songs, int repetitions)
+{
+    double musicSeconds = 0.0;
+    double workSeconds = 0.0;
+    std::printf("beat speed (%d x %d hop at %d Hz), best of %d:\n", BeatWindow, BeatHop, BeatSampleRate, repetitions);
+    for (const QString& song : songs) {
+        AudioInfo info;
+        info.filePath = song;
+        if (!AudioReader::parse(info)) {
+            std::printf("  %-28s cannot be read\n", qPrintable(QFileInfo(song).fileName()));
+            continue;
+        }
+        double best = 1e9;
+        std::optional<BeatTrack> track;
+        for (int run = 0; run < repetitions; ++run) {
+            QElapsedTimer clock;
+            clock.start();
+            track = analyseBeats(song);
+            best = std::min(best, clock.nsecsElapsed() / 1e9);
+        }
+        if (!track)
+            continue;
+        musicSeconds += info.duration;
+        workSeconds += best;
+        std::printf("  %-28s %7.1f s of music in %7.3f s: %6.0f x real time, %3lld beats, %5.1f bpm, %s\n",
+                    qPrintable(QFileInfo(song).fileName()), info.duration, best, info.duration / best,
+                    qlonglong(track->beats.size()), track->bpm, track->steady ? "steady" : "no steady beat");
+    }
+    if (workSeconds > 0.0)
+        std::printf("  all                          %7.1f s of music in %7.3f s: %6.0f x real time (goal %.0f x)\n",
+                    musicSeconds, workSeconds, musicSeconds / workSeconds, RealTimeGoal);
+}
+
 void loudnessSpeed(const QStringList& songs, int repetitions)
 {
     std::printf("loudness speed (whole file, no cache), best of %d:\n", repetitions);
@@ -115,8 +153,8 @@ void loudnessSpeed(const QStringList& songs, int repetitions)
                     seconds, best, seconds / best);
     }
     if (totalTime > 0.0)
-        std::printf("  all                          %7.1f s of music in %7.3f s: %6.0f x real time\n", totalSeconds,
-                    totalTime, totalSeconds / totalTime);
+        std::printf("  all                          %7.1f s of music in %7.3f s: %6.0f x real time (goal %.0f x)\n",
+                    totalSeconds, totalTime, totalSeconds / totalTime, RealTimeGoal);
 }
 
 // Integrated loudness of interleaved stereo 16-bit samples.
@@ -208,7 +246,9 @@ int main(int argc, char** argv)
         songs << arguments.at(i);
     QTemporaryDir folder;
     const QString generated = generatedSong(folder.path());
-    loudnessSpeed(generated.isEmpty() ? songs : songs + QStringList{generated}, repetitions);
+    const QStringList timed = generated.isEmpty() ? songs : songs + QStringList{generated};
+    beatSpeed(timed, repetitions);
+    loudnessSpeed(timed, repetitions);
     loudnessSpread(songs, folder.filePath(QStringLiteral("cache")));
     return 0;
 }

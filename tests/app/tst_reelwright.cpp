@@ -9,7 +9,10 @@
 #include "adjustaudioorder.h"
 #include "avplayer.h"
 #include "avwriter.h"
+#include "clicktrack.h"
 #include "compileprogress.h"
+#include "audiolistwidget.h"
+#include "mediainfowidget.h"
 #include "outputsetting.h"
 #include "reelwright.h"
 #include "timefunctions.h"
@@ -249,6 +252,7 @@ private slots:
     void hostileImports_data();
     void hostileImports();
     void editAudioPausesPreview();
+    void beatCutsInWindow();
 
 private:
     template <typename T>
@@ -297,6 +301,8 @@ void TestReelwright::whenModal(std::function<bool(T*)> answer)
 void TestReelwright::initTestCase()
 {
     QVERIFY(m_dir.isValid());
+    // The beat analysis caches its results; keep them with the test's files.
+    qputenv("XDG_CACHE_HOME", m_dir.filePath(QStringLiteral("cache")).toLocal8Bit());
     ZuPref::setAppDir(QStringLiteral(REELWRIGHT_APP_DIR));
     QVERIFY(ZuProfileManager::instance()->loadTemplates(ZuPref::appDir() + QStringLiteral("/profiles")));
     ZuMessageBox::setAnswerHook([this](QMessageBox& box) {
@@ -1002,5 +1008,45 @@ void TestReelwright::editAudioPausesPreview()
 }
 
 std::unique_ptr<QObject> makeReelwrightTests() { return std::make_unique<TestReelwright>(); }
+
+// The beat setting in the window: the clips are analysed on their own, the
+// preview's changes move to the beats, the sound strip shows the marks of the
+// selected clip, the media panel tells a clip without a steady beat, and an
+// undo brings the even layout back.
+void TestReelwright::beatCutsInWindow()
+{
+    ClickTrack track;
+    track.seconds = 14.0;
+    const QString click = m_dir.filePath(QStringLiteral("window-click.wav"));
+    QVERIFY(track.write(click));
+    importPhotos({media("flower.jpg"), media("raindrops.jpg"), media("bird-exif6.jpg")});
+    importAudio({click, media("journeys-8s.m4a")});
+    const StoryBoardRender& render = m_window->storyBoardRender();
+    QCOMPARE(render.transitionStartFrame(0), 125.0);
+
+    auto* beat = child<QCheckBox>("checkBoxBeatCuts");
+    QVERIFY(!beat->isChecked());
+    QVERIFY(!beat->toolTip().isEmpty());
+    beat->click();
+    QVERIFY(m_window->storyBoardData().beatCuts);
+    // The first change (5.75 s) goes to a click at 5.5 or 6 s once the beats are known.
+    QTRY_VERIFY_WITH_TIMEOUT(std::abs(render.transitionStartFrame(0) - 125.0) > 5.0, 20000);
+    QCOMPARE(render.totalFrames, 450u); // the album keeps its length
+
+    auto* strip = child<AudioListWidget>("audioListWidget");
+    auto* panel = m_window->findChild<MediaInfoWidget*>();
+    QVERIFY(panel);
+    QTest::mouseClick(strip->viewport(), Qt::LeftButton, {}, strip->visualItemRect(strip->item(0)).center());
+    QCOMPARE(strip->beatMarkRow(), 0);
+    QVERIFY(strip->beatMarks().size() >= 20);
+    QVERIFY2(panel->text().contains(QStringLiteral("120 beats per minute")), qPrintable(panel->text()));
+    QTest::mouseClick(strip->viewport(), Qt::LeftButton, {}, strip->visualItemRect(strip->item(1)).center());
+    QTRY_VERIFY_WITH_TIMEOUT(panel->text().contains(QStringLiteral("No steady beat")), 20000);
+
+    m_window->findChild<QAction*>(QStringLiteral("actionUndo"))->trigger();
+    QVERIFY(!m_window->storyBoardData().beatCuts);
+    QVERIFY(!beat->isChecked());
+    QCOMPARE(render.transitionStartFrame(0), 125.0);
+}
 
 #include "tst_reelwright.moc"

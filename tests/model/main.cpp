@@ -72,10 +72,11 @@ int main(int argc, char** argv)
         return 1;
     int failures = 0;
     const std::unique_ptr<QObject> suites[] = {
-        makeTimeFunctionsTests(), makeRecordsTests(),    makeExifTests(),           makeImageReaderTests(),
-        makeAudioReaderTests(),   makeInfoParserTests(), makeFfmpegPtrTests(),      makeAlbumDocumentTests(),
-        makeAlbumFileTests(),     makeAlbumUndoTests(),  makeEmbeddedPreviewTests(),
-        makeAnalysisTests(), makeLoudnessTests()};
+        makeTimeFunctionsTests(), makeRecordsTests(),         makeExifTests(),
+        makeImageReaderTests(),   makeAudioReaderTests(),     makeInfoParserTests(),
+        makeFfmpegPtrTests(),     makeAlbumDocumentTests(),   makeAlbumFileTests(),
+        makeAlbumUndoTests(),     makeEmbeddedPreviewTests(), makeAnalysisTests(),
+        makeLoudnessTests()};
     for (const auto& suite : suites)
         failures += QTest::qExec(suite.get(), argc, argv);
     return failures == 0 ? 0 : 1;

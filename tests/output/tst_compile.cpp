@@ -3,6 +3,7 @@
 // each checked by decoding the written file back.
 
 #include "albumfile.h"
+#include "clicktrack.h"
 #include "avwritermanager.h"
 #include "compilearguments.h"
 #include "compileprogress.h"
@@ -166,6 +167,8 @@ private slots:
     void albumFileMatchesLoop();
     void planarMatchesRgbaCompile_data();
     void planarMatchesRgbaCompile();
+    void commandLineBeatCuts_data();
+    void commandLineBeatCuts();
     void cleanupTestCase();
 };
 
@@ -793,6 +796,99 @@ void TestCompile::commandLineErrors()
     QVERIFY2(errors.contains(message), qPrintable(errors));
     // The one-line message only: no log lines of the libraries ("[mp3 @ 0x...]").
     QVERIFY2(!errors.contains(QLatin1String(" @ 0x")), qPrintable(errors));
+}
+
+// With --beat the cuts of a compiled video fall on the clicks of a metronome
+// (within one frame), from a trim that starts mid-track; without it they stay
+// evenly spaced.
+void TestCompile::commandLineBeatCuts_data()
+{
+    QTest::addColumn<double>("bpm");
+    QTest::addColumn<double>("lead");
+    QTest::addColumn<bool>("beat");
+    QTest::newRow("120 bpm") << 120.0 << 0.0 << true;
+    QTest::newRow("90 bpm after 0.25 s") << 90.0 << 0.25 << true;
+    QTest::newRow("90 bpm, setting off") << 90.0 << 0.25 << false;
+}
+
+void TestCompile::commandLineBeatCuts()
+{
+    QFETCH(double, bpm);
+    QFETCH(double, lead);
+    QFETCH(bool, beat);
+    constexpr double trimStart = 4.0; // the tracker has locked on by then
+    constexpr double photoSeconds = 1.3;
+    constexpr double frameRate = 25.0;
+    ClickTrack track;
+    track.bpm = bpm;
+    track.lead = lead;
+    track.seconds = 16.0;
+    const QString sound = path(QStringLiteral("click-%1.wav").arg(bpm));
+    QVERIFY(track.write(sound));
+    const std::array<QColor, 6> colours = {QColor(220, 20, 20),  QColor(20, 220, 20),  QColor(20, 20, 220),
+                                           QColor(220, 220, 20), QColor(220, 20, 220), QColor(20, 220, 220)};
+    QStringList arguments;
+    for (std::size_t i = 0; i < colours.size(); ++i)
+        arguments << writePhoto(path(QStringLiteral("beat-%1.jpg").arg(i)), QSize(320, 180), colours[i]);
+    arguments << "-a" << QStringLiteral("%1@%2:").arg(sound).arg(trimStart) << "--photo-ms"
+              << QString::number(int(photoSeconds * 1000)) << "--transition-ms"
+              << "0"
+              << "--no-zoom"
+              << "-p" << writeTestProfileFile() << "-o" << path("beat") << "-n" << QStringLiteral("beat %1").arg(bpm)
+              << "-q";
+    if (beat)
+        arguments << "--beat";
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CACHE_HOME"), path(QStringLiteral("cache")));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(REELWRIGHT_APP_DIR "/reelwright-render"), arguments);
+    QVERIFY(process.waitForFinished(120000));
+    QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
+    const QString file = QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
+
+    const int total = int(std::lround(colours.size() * photoSeconds * frameRate));
+    QList<int> keep;
+    for (int i = 0; i < total; ++i)
+        keep << i;
+    const DecodedFile decoded = decodeFile(file, keep);
+    QCOMPARE(decoded.videoFrames, total);
+    // The first frame of each photo.
+    QList<int> cuts;
+    std::size_t shown = 0;
+    for (int i = 0; i < total; ++i) {
+        const QRgb centre = decoded.frames.value(i).pixel(160, 90);
+        if (shown + 1 < colours.size() &&
+            near(centre, colours[shown + 1].red(), colours[shown + 1].green(), colours[shown + 1].blue(), 60)) {
+            cuts << i;
+            ++shown;
+        }
+    }
+    QCOMPARE(cuts.size(), qsizetype(colours.size() - 1));
+    QVector<double> clicks;
+    for (const double click : track.clicks())
+        if (click >= trimStart)
+            clicks << click - trimStart;
+    double worst = 0.0;
+    for (int i = 0; i < cuts.size(); ++i) {
+        const double at = cuts[i] / frameRate;
+        const double even = (i + 1) * photoSeconds;
+        double nearest = 1e9;
+        for (const double click : std::as_const(clicks))
+            nearest = std::abs(click - at) < std::abs(nearest - at) ? click : nearest;
+        if (beat) {
+            worst = std::max(worst, std::abs(nearest - at));
+            // The frame nearest the beat: half a frame, plus what the tracker may be off by.
+            QVERIFY2(std::abs(nearest - at) <= 0.5 / frameRate + 0.015,
+                     qPrintable(QStringLiteral("cut %1 at %2 s, click at %3 s").arg(i).arg(at).arg(nearest)));
+            QVERIFY(std::abs(at - even) <= 0.4 * photoSeconds + 1.0 / frameRate);
+        } else {
+            QVERIFY2(std::abs(at - even) <= 1.0 / frameRate,
+                     qPrintable(QStringLiteral("cut %1 at %2 s").arg(i).arg(at)));
+        }
+    }
+    if (beat)
+        qInfo("largest cut-to-click error %.1f ms", worst * 1000.0);
 }
 
 void TestCompile::commandLineRender()

@@ -2,6 +2,7 @@
 // (checked on real pixels read back from the compositor), the picture caches,
 // and the sound track taken through the consumer protocol.
 
+#include "beatanalysis.h"
 #include "gldrawer.h"
 #include "rendertests.h"
 #include "storyboardrender.h"
@@ -178,6 +179,45 @@ private slots:
         QVERIFY(nearColour(frame(render, 286).pixel(centre), kGreen, 2));
         // Past the end only the black background is drawn.
         QVERIFY(nearColour(frame(render, 287).pixel(centre), kBlack, 0));
+    }
+
+    // Changes placed on the beat move the transition and the photo that
+    // follows; the album keeps its length, and turning it off brings the even
+    // layout back.
+    void beatChangesMoveTransitions()
+    {
+        StoryBoardData data = album({m_red, m_green, m_red});
+        data.dissolveOnly = true;
+        AudioInfo clip;
+        clip.filePath = mediaFile(QStringLiteral("sad-mono-22k.wav"));
+        clip.endTime = clip.duration = 20.0;
+        data.audios << clip;
+        const AnalysisCache cache(m_dir.filePath(QStringLiteral("analysis")));
+        BeatTrack beats;
+        for (double t = 0.3; t < 20.0; t += 0.5)
+            beats.beats << t;
+        beats.steady = true;
+        QVERIFY(cache.store(QStringLiteral("beats"), clip.filePath, beats.toJson()));
+
+        SmallRender render(data);
+        render.setAnalysisCache(cache);
+        render.onStoryBoardDataChanged();
+        QCOMPARE(render.transitionStartFrame(0), 125.0); // setting off: even
+        data.beatCuts = true;
+        render.onStoryBoardDataChanged();
+        QCOMPARE(render.totalFrames, 450u);
+        // The first change moves from 5.75 s to the beat at 5.8 s.
+        QVERIFY(std::abs(render.transitionStartFrame(0) - 126.25) < 1e-6);
+        QVERIFY(std::abs(render.photoStartFrame(1) - 163.75) < 1e-6);
+        const QPoint centre(kWidth / 2, kHeight / 2);
+        QVERIFY(nearColour(frame(render, 126).pixel(centre), kRed, 2)); // evenly it would be mixing
+        QVERIFY(nearColour(frame(render, 164).pixel(centre), kGreen, 2));
+        QVERIFY(qGreen(frame(render, 145).pixel(centre)) > 60 && qRed(frame(render, 145).pixel(centre)) > 60);
+        QVERIFY(nearColour(frame(render, 449).pixel(centre), kRed, 2));
+
+        data.beatCuts = false;
+        render.onStoryBoardDataChanged();
+        QCOMPARE(render.photoStartFrame(1), 162.5);
     }
 
     void onePhotoAlbumHasNoTransition()

@@ -8,6 +8,7 @@
 #include "albumfile.h"
 #include "avwritermanager.h"
 #include "audioreader.h"
+#include "beatanalysis.h"
 #include "compilearguments.h"
 #include "filesfromurls.h"
 #include "gldrawer.h"
@@ -247,6 +248,9 @@ int main(int argc, char* argv[])
                                         QStringLiteral("Fade the sound out over the last ms of the video; 0 does not "
                                                        "(default 0, an album file's own)."),
                                         QStringLiteral("ms"));
+    const QCommandLineOption beatOption(
+        QStringLiteral("beat"), QStringLiteral("Change photos on the beat: each change moves to the nearest beat of "
+                                               "the music, by at most 40 % of the photo length (also for an album)."));
     const QCommandLineOption profileOption({QStringLiteral("p"), QStringLiteral("profile")},
                                            QStringLiteral("Output profile name or profile file (default mpeg4h264)."),
                                            QStringLiteral("profile"), QStringLiteral("mpeg4h264"));
@@ -263,7 +267,8 @@ int main(int argc, char* argv[])
     const QCommandLineOption verboseOption(
         QStringLiteral("verbose"), QStringLiteral("Also print the encoder's own messages and the argument list."));
     parser.addOptions({audioOption, photoOption, transitionOption, dissolveOption, noZoomOption, loopOption,
-                       loudnessOption, fadeOption, profileOption, listOption, folderOption, nameOption, quietOption, verboseOption});
+                       beatOption, loudnessOption, fadeOption, profileOption, listOption, folderOption, nameOption,
+                       quietOption, verboseOption});
     parser.addPositionalArgument(QStringLiteral("photos"),
                                  QStringLiteral("Photos or folders of photos, or one album file."),
                                  QStringLiteral("PHOTO|FOLDER...|ALBUM.reelwright"));
@@ -334,6 +339,9 @@ int main(int argc, char* argv[])
             album.fadeMs =
                 parseInt(parser.value(fadeOption), QStringLiteral("--fade-ms"), 0, StoryBoardData::MaxFadeMs);
 
+        if (parser.isSet(beatOption))
+            album.beatCuts = true;
+
         profile = readProfile(chosen(profileOption, remembered.profileUrl));
         renderParamsFromProfile(param, profile);
 
@@ -354,6 +362,20 @@ int main(int argc, char* argv[])
     if (!render.init(param)) {
         printLine(stderr, QStringLiteral("reelwright-render: not enough memory for the sound buffer"));
         return ExitFailure;
+    }
+    if (album.beatCuts) {
+        // Each song once; the cache makes a second compile of it instant.
+        const AnalysisCache cache;
+        QStringList analysed;
+        for (const AudioInfo& clip : std::as_const(album.audios)) {
+            if (analysed.contains(clip.filePath))
+                continue;
+            analysed << clip.filePath;
+            QString error;
+            if (!cachedBeats(cache, clip.filePath, {}, &error))
+                printLine(stderr, QStringLiteral("reelwright-render: no beats for %1: %2").arg(clip.filePath, error));
+        }
+        render.setAnalysisCache(cache);
     }
     render.setStoryBoard(&album);
     render.onStoryBoardDataChanged();
