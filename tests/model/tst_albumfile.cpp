@@ -95,8 +95,8 @@ QString albumDifferences(const AlbumContents& a, const AlbumContents& b)
     if (a.photos.size() != b.photos.size() || a.clips.size() != b.clips.size())
         return QStringLiteral("counts");
     QStringList found{differing(FIELD(photoMs), FIELD(transitionMs), FIELD(useTransition), FIELD(dissolveOnly),
-                                FIELD(useZoom), FIELD(loopAudio), FIELD(fadeAudio), FIELD(evenLoudness),
-                                FIELD(fadeMs), FIELD(beatCuts), FIELD(output))};
+                                FIELD(useZoom), FIELD(loopAudio), FIELD(fadeAudio), FIELD(evenLoudness), FIELD(fadeMs),
+                                FIELD(beatCuts), FIELD(output))};
     for (int i = 0; i < a.photos.size(); ++i)
         found << photoDifferences(a.photos.at(i), b.photos.at(i));
     for (int i = 0; i < a.clips.size(); ++i)

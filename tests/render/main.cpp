@@ -209,8 +209,8 @@ int main(int argc, char** argv)
     if (!sampleMediaPresent())
         return 1;
     int failures = 0;
-    const std::unique_ptr<QObject> suites[] = {makeGLDrawerTests(), makePatternTests(),  makeStoryBoardRenderTests(),
-                                               makeALStreamTests(), makeAVPlayerTests(), makePictureMemoryTests(),
+    const std::unique_ptr<QObject> suites[] = {makeGLDrawerTests(),    makePatternTests(),  makeStoryBoardRenderTests(),
+                                               makeALStreamTests(),    makeAVPlayerTests(), makePictureMemoryTests(),
                                                makeSoundShapingTests()};
     for (const auto& suite : suites)
         failures += QTest::qExec(suite.get(), argc, argv);

@@ -266,9 +266,9 @@ int main(int argc, char* argv[])
                                          QStringLiteral("No progress lines."));
     const QCommandLineOption verboseOption(
         QStringLiteral("verbose"), QStringLiteral("Also print the encoder's own messages and the argument list."));
-    parser.addOptions({audioOption, photoOption, transitionOption, dissolveOption, noZoomOption, loopOption,
-                       beatOption, loudnessOption, fadeOption, profileOption, listOption, folderOption, nameOption,
-                       quietOption, verboseOption});
+    parser.addOptions({audioOption, photoOption, transitionOption, dissolveOption, noZoomOption, loopOption, beatOption,
+                       loudnessOption, fadeOption, profileOption, listOption, folderOption, nameOption, quietOption,
+                       verboseOption});
     parser.addPositionalArgument(QStringLiteral("photos"),
                                  QStringLiteral("Photos or folders of photos, or one album file."),
                                  QStringLiteral("PHOTO|FOLDER...|ALBUM.reelwright"));
