@@ -43,7 +43,6 @@ int main(int argc, char** argv)
 {
     // Mesa's rasteriser threads only slow the compile down while the encoder
     // keeps every core busy; this must precede the first OpenGL context.
-    GLDrawer::preferSingleRasterThread();
     SystemMemory::preferMappedPictures();
 
     QtSingleApplication app(QString(), argc, argv);

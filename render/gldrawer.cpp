@@ -121,12 +121,6 @@ void GLDisplayList::abandon()
 
 // ---------------------------------------------------------------------------
 
-void GLDrawer::preferSingleRasterThread()
-{
-    if (!qEnvironmentVariableIsSet("LP_NUM_THREADS"))
-        qputenv("LP_NUM_THREADS", "1");
-}
-
 GLDrawer::GLDrawer(QWidget* parent)
     : QOpenGLWidget(parent, Qt::FramelessWindowHint)
 {

@@ -156,14 +156,6 @@ public:
     explicit GLDrawer(QWidget* parent = nullptr);
     ~GLDrawer() override;
 
-    // For programs that compile videos: Mesa's software rasteriser splits
-    // every frame over worker threads, and while the encoder keeps every
-    // core busy the hand-overs cost more than they save, so one rasteriser
-    // thread makes compiles faster (bench/compile). Must run before the first
-    // OpenGL context is made; a value the user set stays. No effect on
-    // hardware drivers.
-    static void preferSingleRasterThread();
-
     // Frees everything through release() (so an override runs too), then
     // sets up a frame of `size` with `textureCount` picture slots; with
     // `flipVertical` the frame is composed upside down so that readFrame()

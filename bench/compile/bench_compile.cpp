@@ -80,7 +80,6 @@ QString loadAverage()
 int main(int argc, char* argv[])
 {
     // As the programs that compile do.
-    GLDrawer::preferSingleRasterThread();
     QApplication app(argc, argv);
     ZuPref::setAppDir(QStringLiteral(REELWRIGHT_APP_DIR));
     int photoCount = 20;

@@ -320,7 +320,6 @@ int windowRun(const QString& album, const QString& folder)
 int main(int argc, char* argv[])
 {
     // As the programs that compile do.
-    GLDrawer::preferSingleRasterThread();
     SystemMemory::preferMappedPictures();
     QApplication app(argc, argv);
     ZuPref::setAppDir(QStringLiteral(REELWRIGHT_APP_DIR));

@@ -10,7 +10,6 @@
 
 #include "avplayer.h"
 #include "benchphotos.h"
-#include "gldrawer.h"
 #include "photoimport.h"
 #include "storyboardrender.h"
 #include "zupref.h"
@@ -127,10 +126,6 @@ qint64 cpuNs(clockid_t clock)
 
 int main(int argc, char* argv[])
 {
-    // Drawn as in the program, which sets the rasteriser up for its compiles
-    // before anything else (LP_NUM_THREADS=2 in the environment measures the
-    // other way).
-    GLDrawer::preferSingleRasterThread();
     QApplication app(argc, argv);
     // --seconds N plays for N seconds instead of 40.
     qint64 playMs = 40000;

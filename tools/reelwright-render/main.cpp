@@ -210,7 +210,6 @@ int main(int argc, char* argv[])
                              "one, cannot be started (Debian packages xvfb and xauth).\n");
         return ExitFailure;
     }
-    GLDrawer::preferSingleRasterThread();
     SystemMemory::preferMappedPictures();
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("reelwright-render"));
