@@ -2,10 +2,10 @@
 // tempo, written as 16-bit mono WAV, so every beat time is known exactly.
 #pragma once
 
-#include <QFile>
+#include "wavfile.h"
+
 #include <QString>
 #include <QVector>
-#include <QtEndian>
 
 #include <cmath>
 #include <cstdint>
@@ -37,33 +37,6 @@ struct ClickTrack {
                 samples[first + i] = int16_t(std::lround(0.8 * 32767.0 * envelope * wave));
             }
         }
-        QByteArray bytes;
-        const auto put32 = [&bytes](quint32 v) {
-            char b[4];
-            qToLittleEndian(v, b);
-            bytes.append(b, 4);
-        };
-        const auto put16 = [&bytes](quint16 v) {
-            char b[2];
-            qToLittleEndian(v, b);
-            bytes.append(b, 2);
-        };
-        const quint32 dataBytes = quint32(frames * 2);
-        bytes.append("RIFF");
-        put32(36 + dataBytes);
-        bytes.append("WAVEfmt ");
-        put32(16);
-        put16(1);
-        put16(1);
-        put32(quint32(sampleRate));
-        put32(quint32(sampleRate * 2));
-        put16(2);
-        put16(16);
-        bytes.append("data");
-        put32(dataBytes);
-        for (const int16_t s : samples)
-            put16(quint16(s));
-        QFile file(path);
-        return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+        return !writeWav(path, sampleRate, 1, int(frames), [&samples](int i) { return qint16(samples[i]); }).isEmpty();
     }
 };

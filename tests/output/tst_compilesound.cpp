@@ -2,6 +2,7 @@
 // evened out in loudness, the album's fade to silence, and music whose gain
 // stops short of clipping.
 
+#include "wavfile.h"
 #include "albumfile.h"
 #include "audioreader.h"
 #include "avwritermanager.h"
@@ -42,36 +43,7 @@ ZumProfileData soundProfile()
 
 QString writeWav(const QString& path, int frames, const std::function<double(int)>& value)
 {
-    QByteArray data;
-    data.reserve(frames * 4);
-    for (int i = 0; i < frames; ++i) {
-        const qint16 v = qToLittleEndian(qint16(std::lround(value(i) * 32767.0)));
-        data.append(reinterpret_cast<const char*>(&v), 2).append(reinterpret_cast<const char*>(&v), 2);
-    }
-    QByteArray header("RIFF");
-    const auto u32 = [&](quint32 v) {
-        v = qToLittleEndian(v);
-        header.append(reinterpret_cast<const char*>(&v), 4);
-    };
-    const auto u16 = [&](quint16 v) {
-        v = qToLittleEndian(v);
-        header.append(reinterpret_cast<const char*>(&v), 2);
-    };
-    u32(quint32(36 + data.size()));
-    header.append("WAVEfmt ");
-    u32(16);
-    u16(1);
-    u16(2);
-    u32(Rate);
-    u32(Rate * 4);
-    u16(4);
-    u16(16);
-    header.append("data");
-    u32(quint32(data.size()));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(header + data) != header.size() + data.size())
-        return {};
-    return path;
+    return writeWav(path, Rate, 2, frames, [&value](int i) { return qint16(std::lround(value(i) * 32767.0)); });
 }
 
 double sine(double amplitude, int i) { return amplitude * std::sin(2.0 * M_PI * 1000.0 * i / Rate); }

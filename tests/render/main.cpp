@@ -85,43 +85,6 @@ QImage shownOnScreen(const QWidget& widget)
     return grabbed.toImage().scaled(widget.size()).convertToFormat(QImage::Format_RGB32);
 }
 
-// 16-bit PCM WAV whose sample i of each channel is value(i).
-QString writeWav(const QString& path, int rate, int channels, int frames, const std::function<qint16(int)>& value)
-{
-    QByteArray data;
-    data.reserve(frames * channels * 2);
-    for (int i = 0; i < frames; ++i) {
-        const qint16 v = qToLittleEndian(value(i));
-        for (int c = 0; c < channels; ++c)
-            data.append(reinterpret_cast<const char*>(&v), 2);
-    }
-    QByteArray header;
-    const auto u32 = [&](quint32 v) {
-        v = qToLittleEndian(v);
-        header.append(reinterpret_cast<const char*>(&v), 4);
-    };
-    const auto u16 = [&](quint16 v) {
-        v = qToLittleEndian(v);
-        header.append(reinterpret_cast<const char*>(&v), 2);
-    };
-    header.append("RIFF");
-    u32(quint32(36 + data.size()));
-    header.append("WAVEfmt ");
-    u32(16);
-    u16(1);
-    u16(quint16(channels));
-    u32(quint32(rate));
-    u32(quint32(rate * channels * 2));
-    u16(quint16(channels * 2));
-    u16(16);
-    header.append("data");
-    u32(quint32(data.size()));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(header + data) != header.size() + data.size())
-        return {};
-    return path;
-}
-
 // Sample i of the ramp is i % RampPeriod + 1: never 0, so it stands out
 // from silence, and every sample tells where in the track it comes from.
 qint16 ramp(qint64 i) { return qint16(i % RampPeriod + 1); }

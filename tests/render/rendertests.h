@@ -1,6 +1,7 @@
 // Shared pieces of the render test program.
 #pragma once
 
+#include "wavfile.h"
 #include "avpicture.h"
 
 #include <QImage>
@@ -48,8 +49,6 @@ QString colourText(QRgb colour);
 QImage shownOnScreen(const QWidget& widget);
 
 // Writes a 16-bit PCM WAV file whose sample i of each channel is value(i);
-// its path, or an empty text on failure.
-QString writeWav(const QString& path, int rate, int channels, int frames, const std::function<qint16(int)>& value);
 
 // The file OpenAL's sound device (the wave writer) writes what it plays to,
 // complete once the device is closed; and its samples, interleaved stereo.
