@@ -64,6 +64,21 @@ public:
     bool rotateWhileImporting() const { return m_rotateWhileImporting; }
     void setRotateWhileImporting(bool on);
 
+    // ---- captions and title cards
+
+    // The caption of photo `index` (a title card's text and look).
+    // Successive changes of one photo's caption are one step of the history
+    // (typing), unless `actionText` names a step of its own.
+    void setCaption(int index, const Caption& caption, const QString& actionText = {});
+    // Several captions in one step (a subtitle import): `captions` holds one
+    // caption for each of `indexes`.
+    void setCaptions(const QList<int>& indexes, const QList<Caption>& captions, const QString& actionText);
+    // Inserts a new title card showing `text` at `index` (clamped); gives
+    // back where it went.
+    int insertTitleCard(int index, const QString& text);
+    // The colours of title card `index` (ignored for a photo).
+    void setCardColours(int index, const QColor& top, const QColor& bottom);
+
     // ---- sound clips
 
     void insertClips(int index, const QList<AudioInfo>& clips);

@@ -20,6 +20,7 @@
 #include <cstdint>
 
 #include "avpicture.h"
+#include "caption.h"
 
 // One editing step of a photo.
 enum IMAGEPROC : qint32 {
@@ -62,6 +63,15 @@ struct ImageInfo {
     std::array<QString, ExifPropertyCount> exifProperties; // ZumExifInfo numbering
     QImage thumbnail;                                      // 80 x 60, as stored
     QImage thumbnailTurned;                                // 80 x 60, turned by +90 degrees
+    // Text drawn over the photo; a title card's text.
+    Caption caption;
+    // A title card has no file (filePath is empty): its picture is a
+    // gradient from cardTop to cardBottom, drawn at the frame's size.
+    bool titleCard = false;
+    QColor cardTop;
+    QColor cardBottom;
+
+    bool isTitleCard() const { return titleCard; }
 };
 
 // One audio clip of the sound track. The renderer also uses it to carry the
@@ -184,6 +194,13 @@ QVector<IMAGEPROC> exifSteps(const ImageInfo& info);
 // (25, 12.5, 100); bits 0, 1 and 2 of the import counter `index` exchange
 // the two x, y and z values, so successive photos move eight ways.
 void applyImportZoomPath(ImageInfo& photo, int index);
+
+// A new title card showing `text` centred on the default gradient, without
+// zoom, with its thumbnail drawn.
+ImageInfo makeTitleCard(const QString& text);
+// Redraws a title card's thumbnails from its colours and text (both the same
+// picture: a card is never turned).
+void drawCardThumbnail(ImageInfo& card);
 
 Q_DECLARE_METATYPE(ImageInfo)
 Q_DECLARE_METATYPE(AudioInfo)

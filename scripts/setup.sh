@@ -14,6 +14,7 @@ packages=(
     qt6-base-dev libqt6opengl6-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n qt6-image-formats-plugins qt6-svg-dev
     libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
     libopenal-dev libgl-dev libgl1-mesa-dri libexiv2-dev libaubio-dev libebur128-dev
+    fonts-dejavu-core fonts-wqy-microhei
     xvfb xauth x11-utils
 )
 
