@@ -8,8 +8,11 @@
 #include "captiondialog.h"
 #include "captioneditor.h"
 #include "photolistwidget.h"
+#include "subtitles.h"
 #include "ui_reelwright.h"
+#include "zumessagebox.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMouseEvent>
@@ -107,7 +110,65 @@ void Reelwright::editCaption()
     refreshAfterDocumentChange();
 }
 
-void Reelwright::importSubtitles() {}
+void Reelwright::importSubtitles()
+{
+    on_pause_clicked();
+    if (album.photos.isEmpty()) {
+        ZuMessageBox::info(tr("The album has no photos to put captions on."), QString(), this);
+        return;
+    }
+    // Beside the album, with its name: where a subtitle file made for the
+    // album's video would be.
+    QString start;
+    if (!albumPath.isEmpty()) {
+        const QFileInfo albumFile(albumPath);
+        start = albumFile.dir().filePath(albumFile.completeBaseName() + QStringLiteral(".srt"));
+    } else {
+        start = QDir::homePath();
+        for (const ImageInfo& photo : album.photos)
+            if (!photo.isTitleCard() && !photo.filePath.isEmpty()) {
+                start = QFileInfo(photo.filePath).absolutePath();
+                break;
+            }
+    }
+    const QString caption = tr("Import Captions from Subtitles");
+    const QString filter = tr("Subtitles (*.srt)");
+    const QString path = subtitleDialogHook() ? subtitleDialogHook()(this, caption, start, filter)
+                                              : QFileDialog::getOpenFileName(this, caption, start, filter);
+    if (path.isEmpty())
+        return;
+    QList<SubtitleEntry> entries;
+    QString error;
+    if (!readSubtitles(path, entries, &error)) {
+        ZuMessageBox::alert(error, QString(), this);
+        return;
+    }
+    // The changes as the preview shows them: the middle of each transition.
+    const int count = int(album.photos.size());
+    const double rate = renderParam.frameRate > 0.0 ? renderParam.frameRate : 25.0;
+    QVector<double> changes;
+    for (int i = 0; i + 1 < count; ++i)
+        changes << (render.transitionStartFrame(i) + render.photoStartFrame(i + 1)) / 2.0 / rate;
+    const QStringList texts = captionsFromSubtitles(entries, changes, count);
+    // A photo no entry falls on keeps the caption it has.
+    QList<int> indexes;
+    QList<Caption> captions;
+    for (int i = 0; i < count && i < texts.size(); ++i) {
+        if (texts.at(i).isEmpty() || texts.at(i) == album.photos.at(i).caption.text)
+            continue;
+        Caption changed = album.photos.at(i).caption;
+        changed.text = texts.at(i);
+        indexes << i;
+        captions << changed;
+    }
+    if (indexes.isEmpty()) {
+        ZuMessageBox::info(tr("%1 holds no captions for the photos of this album.")
+                               .arg(QDir::toNativeSeparators(QFileInfo(path).fileName())),
+                           QString(), this);
+        return;
+    }
+    document.setCaptions(indexes, captions, tr("Import Captions"));
+}
 
 int Reelwright::photoOnScreen() const
 {

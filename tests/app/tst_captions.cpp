@@ -17,10 +17,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QFile>
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -219,12 +221,15 @@ private slots:
         importPhotos({media("flower.jpg")});
         selectPhoto(0);
         QStringList entries;
-        whenModal<QMenu>([&entries](QMenu* menu) {
-            for (const QAction* action : menu->actions())
-                entries << action->objectName();
-            menu->close();
-            return true;
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, this, [&entries] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                for (const QAction* action : menu->actions())
+                    entries << action->objectName();
+                menu->close();
+            }
         });
+        closer.start(20);
         const QRect item = strip()->visualItemRect(strip()->item(0));
         QContextMenuEvent event(QContextMenuEvent::Mouse, item.center(),
                                 strip()->viewport()->mapToGlobal(item.center()));
@@ -311,13 +316,102 @@ private slots:
         const QImage after = previewFrame();
         const QRect to = captionRect(moved, frame);
         QVERIFY(!to.intersects(from));
+        trigger("actionUndo");
+        QCOMPARE(document().photos().at(0).caption.place, caption.place);
+        trigger("actionRedo");
+        QTRY_VERIFY(!previewFrame().isNull());
         if (difference(before, after, to) < 1.0 && difference(before, after, from) < 1.0)
             QSKIP("this renderer draws no captions into the preview");
         QVERIFY2(difference(before, after, to) > 10.0, "no caption at the drop point");
         QVERIFY2(difference(before, after, from) > 10.0, "the caption stayed at its old place");
+    }
 
-        trigger("actionUndo");
-        QCOMPARE(document().photos().at(0).caption.place, caption.place);
+    void importSubtitles_data()
+    {
+        QTest::addColumn<QByteArray>("srt"); // empty: the dialog is cancelled
+        QTest::addColumn<QStringList>("captions");
+        QTest::addColumn<bool>("message");
+        const QStringList untouched{QString(), QStringLiteral("mine")};
+        QTest::newRow("one entry per photo")
+            << QByteArray("1\r\n00:00:01,000 --> 00:00:02,000\r\n<i>Morning</i>\r\n\r\n"
+                          "2\r\n00:00:09,000 --> 00:00:10,500\r\nRain &amp; <b>sun</b>\r\nlate\r\n")
+            << QStringList{QStringLiteral("Morning"), QStringLiteral("Rain &amp; sun\nlate")} << false;
+        QTest::newRow("a photo without an entry keeps its caption")
+            << QByteArray("1\n00:00:00,500 --> 00:00:03,000\nOnly the first\n")
+            << QStringList{QStringLiteral("Only the first"), QStringLiteral("mine")} << false;
+        QTest::newRow("damaged times") << QByteArray("1\n00:00:01,000 -> soon\nText\n") << untouched << true;
+        QTest::newRow("cancelled") << QByteArray() << untouched << false;
+    }
+    void importSubtitles()
+    {
+        QFETCH(QByteArray, srt);
+        QFETCH(QStringList, captions);
+        QFETCH(bool, message);
+        importPhotos({media("flower.jpg"), media("raindrops.jpg")});
+        Caption mine;
+        mine.text = QStringLiteral("mine");
+        document().setCaption(1, mine, QStringLiteral("Caption"));
+        const QString album = m_dir.filePath(QStringLiteral("holiday.reelwright"));
+        QVERIFY(m_window->saveAlbum(album));
+        const int steps = document().undoStack()->index();
+        if (!srt.isEmpty()) {
+            m_subtitle = m_dir.filePath(QStringLiteral("holiday.srt"));
+            QVERIFY(writeFile(m_subtitle, srt));
+        }
+        trigger("actionImportSubtitles");
+        QCOMPARE(m_subtitleDirs, QStringList{m_dir.filePath(QStringLiteral("holiday.srt"))});
+        QCOMPARE(m_messages.size(), message ? 1 : 0);
+        QCOMPARE(document().photos().at(0).caption.text, captions.at(0));
+        QCOMPARE(document().photos().at(1).caption.text, captions.at(1));
+        const bool changed = captions != QStringList{QString(), QStringLiteral("mine")};
+        QCOMPARE(document().undoStack()->index(), steps + (changed ? 1 : 0));
+        if (changed) {
+            trigger("actionUndo");
+            QCOMPARE(document().photos().at(0).caption.text, QString());
+            QCOMPARE(document().photos().at(1).caption.text, QStringLiteral("mine"));
+        }
+    }
+
+    // A card has no file: opening an album with one reports nothing
+    // missing and keeps the card.
+    void cardSurvivesTheAlbumFile()
+    {
+        importPhotos({media("flower.jpg")});
+        strip()->clearSelection();
+        trigger("actionInsertTitleCard");
+        Caption text = document().photos().at(1).caption;
+        text.text = QStringLiteral("The End");
+        document().setCaption(1, text);
+        const QImage thumbnail = document().photos().at(1).thumbnail;
+        QVERIFY(!thumbnail.isNull());
+        const QString file = m_dir.filePath(QStringLiteral("card.reelwright"));
+        QVERIFY(m_window->saveAlbum(file));
+        trigger("actionNew");
+        QCOMPARE(document().photos().size(), 0);
+        QStringList dialogs;
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, this, [&dialogs] {
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                dialogs << QString::fromLatin1(dialog->metaObject()->className());
+                dialog->reject();
+            }
+        });
+        closer.start(20);
+        QVERIFY(m_window->openAlbum(file));
+        // The photos' files are read again in the background; the card has
+        // none, and keeps the thumbnail drawn for it.
+        QTRY_VERIFY(!m_window->findChild<QProgressBar*>(QStringLiteral("probeBar")) ||
+                    !m_window->findChild<QProgressBar*>(QStringLiteral("probeBar"))->isVisible());
+        QTest::qWait(100);
+        QVERIFY2(dialogs.isEmpty(), qPrintable(dialogs.join(u',')));
+        QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(u'\n')));
+        QCOMPARE(document().photos().size(), 2);
+        QVERIFY(document().photos().at(1).isTitleCard());
+        QVERIFY(document().photos().at(1).thumbnail == thumbnail);
+        QCOMPARE(document().photos().at(1).width, 0);
+        QCOMPARE(document().photos().at(1).caption.text, QStringLiteral("The End"));
+        selectPhoto(1);
+        QCOMPARE(panel()->photo(), 1);
     }
 
     void noDragWhilePlaying()

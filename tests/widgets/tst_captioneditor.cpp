@@ -36,7 +36,7 @@ ImageInfo photo(const QString& path)
 
 } // namespace
 
-class TestCaptionEditor : public QObject
+class CaptionEditorTest : public QObject
 {
     Q_OBJECT
 
@@ -306,6 +306,6 @@ private slots:
     }
 };
 
-std::unique_ptr<QObject> makeCaptionEditorTests() { return std::make_unique<TestCaptionEditor>(); }
+std::unique_ptr<QObject> makeCaptionEditorTests() { return std::make_unique<CaptionEditorTest>(); }
 
 #include "tst_captioneditor.moc"
