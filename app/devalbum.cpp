@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QFileInfo>
 #include <QListWidget>
+#include <QScrollArea>
 #include <QRegularExpression>
 #include <QTimer>
 
@@ -43,6 +44,13 @@ void addDeveloperCaptions(Reelwright& window)
     window.onStoryBoardDataChanged();
     if (auto* strip = window.findChild<QListWidget*>(QStringLiteral("photoListWidget")))
         strip->setCurrentRow(2 * first);
+    // The caption's fields in view, once the panel has its size.
+    QTimer::singleShot(0, &window, [&window] {
+        auto* settings = window.findChild<QScrollArea*>(QStringLiteral("settingsScroll"));
+        auto* group = window.findChild<QWidget*>(QStringLiteral("groupCaption"));
+        if (settings && group)
+            settings->ensureWidgetVisible(group, 0, 0);
+    });
 }
 
 } // namespace
