@@ -4,6 +4,8 @@
 
 #include <QAction>
 #include <QFileInfo>
+#include <QListWidget>
+#include <QScrollArea>
 #include <QRegularExpression>
 #include <QTimer>
 
@@ -18,6 +20,37 @@ bool matchesFilter(const QString& file, const QString& filter)
             return true;
     }
     return false;
+}
+
+// REELWRIGHT_DEV_CAPTION captions the first photo; REELWRIGHT_DEV_TITLE
+// puts a title card before it. The first photo is then selected, so the
+// preview and the caption panel show it.
+void addDeveloperCaptions(Reelwright& window)
+{
+    AlbumDocument& document = window.albumDocument();
+    const QString caption = qEnvironmentVariable("REELWRIGHT_DEV_CAPTION");
+    const QString title = qEnvironmentVariable("REELWRIGHT_DEV_TITLE");
+    if (document.photos().isEmpty() || (caption.isEmpty() && title.isEmpty()))
+        return;
+    if (!caption.isEmpty()) {
+        Caption text = document.photos().first().caption;
+        text.text = caption;
+        text.backdrop = CaptionBackdrop::Band;
+        document.setCaption(0, text);
+    }
+    int first = 0;
+    if (!title.isEmpty())
+        first = document.insertTitleCard(0, title) + 1;
+    window.onStoryBoardDataChanged();
+    if (auto* strip = window.findChild<QListWidget*>(QStringLiteral("photoListWidget")))
+        strip->setCurrentRow(2 * first);
+    // The caption's fields in view, once the panel has its size.
+    QTimer::singleShot(0, &window, [&window] {
+        auto* settings = window.findChild<QScrollArea*>(QStringLiteral("settingsScroll"));
+        auto* group = window.findChild<QWidget*>(QStringLiteral("groupCaption"));
+        if (settings && group)
+            settings->ensureWidgetVisible(group, 0, 0);
+    });
 }
 
 } // namespace
@@ -45,5 +78,6 @@ void loadDeveloperAlbum(Reelwright& window)
         if (!sounds.isEmpty())
             window.findChild<QAction*>(QStringLiteral("actionImportAudio"))->trigger();
         Reelwright::setFileDialogHook({});
+        addDeveloperCaptions(window);
     });
 }

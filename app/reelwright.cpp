@@ -2,6 +2,7 @@
 
 #include "audiolistwidget.h"
 #include "avplayer.h"
+#include "captioneditor.h"
 #include "filesfromurls.h"
 #include "gettingstartlabel.h"
 #include "logcategories.h"
@@ -65,6 +66,7 @@ Reelwright::Reelwright(QWidget* parent, Qt::WindowFlags flags)
 
     connectControls();
     connectAlbumCommands();
+    connectCaptions();
     buildAutoRotateMenu();
     // A click on the preview gives it the keys, so Space plays from there.
     form->avPlayer->setFocusPolicy(Qt::ClickFocus);
@@ -233,6 +235,7 @@ void Reelwright::applyInitialEnabling()
          {f.actionCreateVideo, f.actionSelectAll, f.actionDelete, f.actionTurnLeft, f.actionTurnRight, f.actionMirror,
           f.actionFlip, f.actionRestore, f.actionAutoRotateAll, f.actionMoveLeft, f.actionMoveRight, f.actionPlayPause})
         a->setEnabled(false);
+    f.actionEditCaption->setEnabled(false);
     f.pause->hide();
 }
 
@@ -253,6 +256,7 @@ void Reelwright::applyRunningEnabling()
         w->setEnabled(!playing);
     f.checkBoxEvenLoudness->setEnabled(!playing);
     f.spinBoxFadeMs->setEnabled(!playing);
+    f.groupCaption->setEnabled(!playing);
     f.radioButton->setEnabled(f.checkBox->isChecked() && !playing);
     f.radioButton_2->setEnabled(f.checkBox->isChecked() && patterns && !playing);
     f.checkBox_2->setEnabled(clips && !playing);
@@ -287,6 +291,7 @@ void Reelwright::photoItemSelectChanged()
     for (QAction* a :
          {f.actionDelete, f.actionTurnLeft, f.actionTurnRight, f.actionMirror, f.actionFlip, f.actionRestore})
         a->setEnabled(any);
+    showCaptionOfSelection(rows);
 }
 
 void Reelwright::audioItemSelectChanged()
@@ -317,6 +322,7 @@ void Reelwright::audioItemSelectChanged()
         w->setEnabled(false);
     for (QAction* a : {f.actionTurnLeft, f.actionTurnRight, f.actionMirror, f.actionFlip, f.actionRestore})
         a->setEnabled(false);
+    showCaptionOfSelection({});
 }
 
 void Reelwright::onStoryBoardDataChanged()

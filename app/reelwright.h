@@ -15,6 +15,7 @@
 
 #include <QList>
 #include <QPoint>
+#include <QPointF>
 #include <QStringList>
 
 #include <functional>
@@ -55,6 +56,9 @@ public:
         std::function<QString(QWidget* parent, const QString& caption, const QString& dir, const QString& filter)>;
     static void setOpenAlbumDialogHook(AlbumDialogHook hook);
     static void setSaveAlbumDialogHook(AlbumDialogHook hook);
+    // Stands in for the file dialog that chooses a subtitle file to take
+    // captions from while set; an empty answer is a cancelled dialog.
+    static void setSubtitleDialogHook(AlbumDialogHook hook);
 
     // Opens an album file the way File > Open does (asks Save/Discard/Cancel
     // first when there are unsaved changes, reports a bad file and keeps the
@@ -230,6 +234,22 @@ private:
     bool finishBeatAnalysis();
     // The beat marks and the steadiness note of the clip at `row`.
     void showClipBeats(int row);
+    // Captions and title cards (reelwright_captions.cpp).
+    void connectCaptions();
+    void insertTitleCard();
+    void editCaption();
+    void importSubtitles();
+    // The paused preview shows the album as it is now, once the events
+    // queued with this edit are handled (typing edits once per key).
+    void schedulePreviewRedraw();
+    void redrawPausedPreview();
+    // The photo whose caption lies on top at the shown frame, or -1.
+    int photoOnScreen() const;
+    // Dragging a caption in the paused preview; true when the event was
+    // the drag's.
+    bool captionDragEvent(QEvent* event);
+    // The photo the caption editor of the panel shows: one selected photo.
+    void showCaptionOfSelection(const QList<int>& photoRows);
     // The first album file among the local files of a drop, or empty.
     static QString droppedAlbum(const QMimeData* mime);
 
@@ -256,4 +276,9 @@ private:
     QLabel* beatLabel = nullptr;
     QProgressBar* beatBar = nullptr;
     QToolButton* beatCancel = nullptr;
+    QTimer* previewRedraw = nullptr;
+    // The caption being dragged in the preview: its photo (-1: none) and
+    // the pointer's offset from the caption's centre, in frame fractions.
+    int dragPhoto = -1;
+    QPointF dragOffset;
 };

@@ -367,7 +367,7 @@ void Reelwright::startProbe()
     stopProbe();
     QStringList paths;
     for (const ImageInfo& photo : album.photos)
-        if (!paths.contains(photo.filePath))
+        if (!photo.isTitleCard() && !photo.filePath.isEmpty() && !paths.contains(photo.filePath))
             paths << photo.filePath;
     if (paths.isEmpty())
         return;
@@ -463,6 +463,8 @@ void Reelwright::dropEvent(QDropEvent* event)
 
 bool Reelwright::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == form->avPlayer)
+        return captionDragEvent(event) || ZuMainWindow::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::DragEnter:
     case QEvent::DragMove:

@@ -322,6 +322,8 @@ void Reelwright::on_photoListContextMenu(bool onItem, QPoint pos)
         menu.addActions({f.actionTurnLeft, f.actionTurnRight, f.actionMirror, f.actionFlip, f.actionAutoRotateAll,
                          f.actionAutoRotateWhileImporting, f.actionRestore});
         menu.addSeparator();
+        menu.addActions({f.actionInsertTitleCard, f.actionEditCaption});
+        menu.addSeparator();
         menu.addMenu(f.menuSortBy);
         menu.addSeparator();
         menu.addActions({f.actionMoveLeft, f.actionMoveRight});
@@ -329,6 +331,8 @@ void Reelwright::on_photoListContextMenu(bool onItem, QPoint pos)
         menu.addAction(f.actionClear);
         menu.addSeparator();
         menu.addAction(f.actionSelectAll);
+        menu.addSeparator();
+        menu.addAction(f.actionInsertTitleCard);
         menu.addSeparator();
         menu.addMenu(f.menuSortBy);
     }

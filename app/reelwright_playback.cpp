@@ -5,6 +5,7 @@
 
 #include "audiolistwidget.h"
 #include "avplayer.h"
+#include "captioneditor.h"
 #include "compilearguments.h"
 #include "compileprogress.h"
 #include "logcategories.h"
@@ -245,6 +246,11 @@ void Reelwright::on_photoListWidget_row_changed(int row)
         frame = album.beatCuts
                     ? (long long)std::ceil(render.transitionStartFrame(i))
                     : (long long)(i * render.slotFrames + secondToFrame(album.photoSeconds, renderParam.frameRate));
+    } else if (album.photos.at(i).isTitleCard()) {
+        // A card has no file to describe.
+        mediaInfo->setFileInfo(MediaInfoWidget::NoFile);
+        mediaInfo->setHtml();
+        frame = (long long)(render.photoStartFrame(i) + 0.5);
     } else {
         const ImageInfo& photo = album.photos.at(i);
         const QFileInfo file(photo.filePath);
@@ -363,6 +369,7 @@ void Reelwright::applyRenderParam()
     render.init(renderParam);
     player->init(renderParam);
     player->resize(size);
+    form->captionEditor->setFrameSize(QSize(renderParam.width, renderParam.height));
     onStoryBoardDataChanged();
     seek(int(player->currentFrame));
     // The compile's pictures, frames and encoder are gone, but the C library

@@ -234,6 +234,8 @@ public:
     void setWaitForFrames(bool wait) { m_waitForFrames = wait; }
 
     QSize frameSize() const { return QSize(frameWidth, frameHeight); }
+    // Where the widget shows the frame, in widget coordinates.
+    QRect shownFrameRect() const { return m_frameViewport; }
     bool flipsVertically() const { return m_flipVertical; }
     // Size of the picture textures in use: the frame's own (whatever lies
     // outside a picture is the textures' opaque black border).

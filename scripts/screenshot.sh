@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Takes docs/screenshot.png: the real program under Xvfb with a small album
-# of the sample media, imported through the program's own import dialogs.
+# of the sample media, imported through the program's own import dialogs,
+# with a caption on the photo shown and a title card before it.
 #
 # The album comes in through REELWRIGHT_DEV_ALBUM, a developer-only variable
 # (colon-separated files; see app/devalbum.h) that answers the window's
@@ -46,7 +47,7 @@ album=$media/flower.jpg:$media/raindrops.jpg:$media/bird-exif6.jpg:$media/clock-
 album=$album:$media/knolls-20s.ogg
 
 env TMPDIR="$scratch" XDG_CONFIG_HOME="$scratch/config" XDG_DATA_HOME="$scratch/data" LC_ALL=C LANGUAGE=en ALSOFT_DRIVERS=null \
-    REELWRIGHT_DEV_ALBUM="$album" \
+    REELWRIGHT_DEV_ALBUM="$album" REELWRIGHT_DEV_CAPTION="Spring in the garden" REELWRIGHT_DEV_TITLE="Our Year" \
     REELWRIGHT_SCRATCH="$scratch" REELWRIGHT_BUILD_DIR="$build" \
     xvfb-run -a -s "-screen 0 1280x800x24" "$0" --inside-xvfb
 

@@ -119,6 +119,14 @@ void PhotoListWidget::setImageForTrans(QListWidgetItem* item)
 
 void PhotoListWidget::setToolTip(const ImageInfo& info, QListWidgetItem* item)
 {
+    if (info.isTitleCard()) {
+        // A card is its text; the text is the user's, never markup.
+        const QString text =
+            info.caption.text.trimmed().toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br />"));
+        item->setToolTip(QStringLiteral("<nobr>") + tr("Title Card") + QStringLiteral("</nobr>") +
+                         (text.isEmpty() ? QString() : QStringLiteral("<br /><b>") + text + QStringLiteral("</b>")));
+        return;
+    }
     // File names come from outside: escaped, so markup in a name shows as
     // the characters it is made of.
     const QString name = QFileInfo(info.filePath).fileName().toHtmlEscaped();

@@ -12,6 +12,7 @@ std::unique_ptr<QObject> makeStartupTests();
 std::unique_ptr<QObject> makePreferencesTests();
 std::unique_ptr<QObject> makeAlbumWindowTests();
 std::unique_ptr<QObject> makeLaunchTests();
+std::unique_ptr<QObject> makeCaptionsTests();
 
 // What libavformat reads back from a compiled file.
 struct DecodedVideo {

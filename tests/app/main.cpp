@@ -21,6 +21,7 @@ int main(int argc, char** argv)
     suites.push_back(makePreferencesTests());
     suites.push_back(makeAlbumWindowTests());
     suites.push_back(makeLaunchTests());
+    suites.push_back(makeCaptionsTests());
 
     // TST_APP_SUITE=TestLaunch runs one suite, so its functions can be
     // named on the command line without the others failing to find them.

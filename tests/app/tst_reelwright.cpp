@@ -679,9 +679,10 @@ void TestReelwright::contextMenus_data()
     QTest::addColumn<QString>("items");
     QTest::newRow("photo item") << "on_photoListContextMenu" << true
                                 << "&Delete,&Clear,|,&Select All,|,Turn Left,Turn Right,Mirror,Flip,"
-                                   "Auto Rotate All Photos,Auto Rotate Photos While Importing,Restore,|,Sort By,|,"
-                                   "Move Left,Move Right";
-    QTest::newRow("photo strip") << "on_photoListContextMenu" << false << "&Clear,|,&Select All,|,Sort By";
+                                   "Auto Rotate All Photos,Auto Rotate Photos While Importing,Restore,|,"
+                                   "Insert &Title Card,Ca&ption...,|,Sort By,|,Move Left,Move Right";
+    QTest::newRow("photo strip") << "on_photoListContextMenu" << false
+                                 << "&Clear,|,&Select All,|,Insert &Title Card,|,Sort By";
     QTest::newRow("audio strip") << "on_audioListContextMenu" << false
                                  << "&Delete,&Clear,|,&Select All,|,Sort By,|,Move Left,Move Right";
 }

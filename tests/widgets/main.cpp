@@ -29,6 +29,7 @@ int main(int argc, char** argv)
     suites.push_back(makeStripDocumentTests());
     suites.push_back(makeStripDragRulesTests());
     suites.push_back(makeStripUndoTests());
+    suites.push_back(makeCaptionEditorTests());
 
     int failures = 0;
     for (const auto& suite : suites)

@@ -23,4 +23,7 @@ std::unique_ptr<QObject> makeStripDocumentTests();
 std::unique_ptr<QObject> makeStripDragRulesTests();
 std::unique_ptr<QObject> makeStripUndoTests();
 
+// Caption editor and dialog
+std::unique_ptr<QObject> makeCaptionEditorTests();
+
 QString mediaFile(const QString& name);
