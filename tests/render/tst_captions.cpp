@@ -29,13 +29,15 @@ QImage solid(QRgb colour, int width = Width, int height = Height)
     return image;
 }
 
-// Left half opaque yellow, right half white at half alpha (premultiplied).
+// The top quarter opaque cyan; below it the left half opaque yellow, the
+// right half white at half alpha (premultiplied). No turn or mirror of it
+// looks the same.
 QImage halves(int width, int height)
 {
     QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            image.setPixel(x, y, x < width / 2 ? 0xFFFFFF00u : 0x80808080u);
+            image.setPixel(x, y, y < height / 4 ? 0xFF00FFFFu : x < width / 2 ? 0xFFFFFF00u : 0x80808080u);
     return image;
 }
 
