@@ -358,6 +358,82 @@ void AlbumDocument::setFadeMs(int ms)
 }
 void AlbumDocument::setBeatCuts(bool on) { setFlag(&StoryBoardData::beatCuts, on, tr("Change Photos on the Beat")); }
 
+// ---- captions and title cards
+
+namespace {
+
+Caption tidied(Caption caption)
+{
+    caption.size = std::clamp(caption.size, Caption::MinSize, Caption::MaxSize);
+    caption.point = QPointF(std::clamp(caption.point.x(), 0.0, 1.0), std::clamp(caption.point.y(), 0.0, 1.0));
+    if (!caption.colour.isValid())
+        caption.colour = Qt::white;
+    return caption;
+}
+
+} // namespace
+
+void AlbumDocument::setCaption(int index, const Caption& caption, const QString& actionText)
+{
+    if (index < 0 || index >= m_album.photos.size())
+        return;
+    AlbumEdits::PhotoLook look = AlbumEdits::lookOf(m_album.photos.at(index));
+    look.caption = tidied(caption);
+    if (look == AlbumEdits::lookOf(m_album.photos.at(index)))
+        return;
+    const bool merging = actionText.isEmpty();
+    record(AlbumEdits::photoLooks(*this, {index}, {look}, merging, merging ? tr("Caption") : actionText));
+}
+
+void AlbumDocument::setCaptions(const QList<int>& indexes, const QList<Caption>& captions, const QString& actionText)
+{
+    QList<int> done;
+    QList<AlbumEdits::PhotoLook> looks;
+    for (qsizetype i = 0; i < indexes.size() && i < captions.size(); ++i) {
+        const int index = indexes.at(i);
+        if (index < 0 || index >= m_album.photos.size())
+            continue;
+        // A photo named again takes the last caption given for it.
+        if (const qsizetype seen = done.indexOf(index); seen >= 0) {
+            looks[seen].caption = tidied(captions.at(i));
+            continue;
+        }
+        AlbumEdits::PhotoLook look = AlbumEdits::lookOf(m_album.photos.at(index));
+        look.caption = tidied(captions.at(i));
+        done << index;
+        looks << look;
+    }
+    for (qsizetype i = done.size() - 1; i >= 0; --i) {
+        if (looks.at(i) == AlbumEdits::lookOf(m_album.photos.at(done.at(i)))) {
+            done.removeAt(i);
+            looks.removeAt(i);
+        }
+    }
+    if (done.isEmpty())
+        return;
+    record(AlbumEdits::photoLooks(*this, done, looks, false, actionText.isEmpty() ? tr("Captions") : actionText));
+}
+
+int AlbumDocument::insertTitleCard(int index, const QString& text)
+{
+    index = std::clamp(index, 0, int(m_album.photos.size()));
+    record(AlbumEdits::insertRun<AlbumEdits::PhotoList>(*this, index, {makeTitleCard(text)}, tr("Insert Title Card")));
+    return index;
+}
+
+void AlbumDocument::setCardColours(int index, const QColor& top, const QColor& bottom)
+{
+    if (index < 0 || index >= m_album.photos.size() || !m_album.photos.at(index).titleCard || !top.isValid() ||
+        !bottom.isValid())
+        return;
+    AlbumEdits::PhotoLook look = AlbumEdits::lookOf(m_album.photos.at(index));
+    look.cardTop = top;
+    look.cardBottom = bottom;
+    if (look == AlbumEdits::lookOf(m_album.photos.at(index)))
+        return;
+    record(AlbumEdits::photoLooks(*this, {index}, {look}, false, tr("Title Card Colours")));
+}
+
 // ---- the album as a file holds it
 
 AlbumContents AlbumDocument::contents() const { return albumContentsOf(m_album, m_output); }

@@ -255,6 +255,58 @@ private:
     QList<QVector<IMAGEPROC>> m_other; // the steps the photos do not have now
 };
 
+class LooksCommand : public Command
+{
+public:
+    LooksCommand(AlbumDocument& document, QList<int> indexes, QList<PhotoLook> looks, bool merging, const QString& text)
+        : Command(text)
+        , m_document(document)
+        , m_indexes(std::move(indexes))
+        , m_after(std::move(looks))
+        , m_merging(merging)
+    {
+        for (int index : m_indexes)
+            m_before << lookOf(PhotoList::of(m_document).at(index));
+    }
+
+    void redo() override { apply(m_after); }
+    void undo() override { apply(m_before); }
+    int id() const override { return m_merging ? 4 : -1; }
+
+    bool mergeWith(const QUndoCommand* other) override
+    {
+        const auto* same = static_cast<const LooksCommand*>(other);
+        if (other->id() != id() || other->text() != text() || same->m_indexes != m_indexes || m_indexes.size() != 1)
+            return false;
+        m_after = same->m_after;
+        setObsolete(m_after == m_before);
+        return true;
+    }
+
+private:
+    void apply(const QList<PhotoLook>& looks)
+    {
+        QList<ImageInfo>& photos = PhotoList::of(m_document);
+        for (qsizetype i = 0; i < m_indexes.size(); ++i) {
+            ImageInfo& photo = photos[m_indexes.at(i)];
+            photo.caption = looks.at(i).caption;
+            photo.cardTop = looks.at(i).cardTop;
+            photo.cardBottom = looks.at(i).cardBottom;
+            if (photo.titleCard)
+                drawCardThumbnail(photo);
+        }
+        for (int index : m_indexes)
+            emit m_document.photosChanged(index, 1);
+        emit m_document.changed();
+    }
+
+    AlbumDocument& m_document;
+    const QList<int> m_indexes;
+    QList<PhotoLook> m_before;
+    QList<PhotoLook> m_after;
+    const bool m_merging;
+};
+
 class TrimCommand : public Command
 {
 public:
@@ -482,6 +534,14 @@ QUndoCommand* photoSteps(AlbumDocument& document, QList<int> indexes, QList<QVec
                          const QString& text)
 {
     return new StepsCommand(document, std::move(indexes), std::move(steps), text);
+}
+
+PhotoLook lookOf(const ImageInfo& photo) { return PhotoLook{photo.caption, photo.cardTop, photo.cardBottom}; }
+
+QUndoCommand* photoLooks(AlbumDocument& document, QList<int> indexes, QList<PhotoLook> looks, bool merging,
+                         const QString& text)
+{
+    return new LooksCommand(document, std::move(indexes), std::move(looks), merging, text);
 }
 
 QUndoCommand* clipTrim(AlbumDocument& document, int index, double startTime, double endTime, const QString& text)

@@ -65,6 +65,23 @@ QUndoCommand* replaceAll(AlbumDocument& document, QList<typename List::Record> r
 // The photos of `indexes` (valid, no repeats) get `steps` (one list each).
 QUndoCommand* photoSteps(AlbumDocument& document, QList<int> indexes, QList<QVector<IMAGEPROC>> steps,
                          const QString& text);
+// What a caption edit changes of a photo: its caption and, for a title card,
+// its colours.
+struct PhotoLook {
+    Caption caption;
+    QColor cardTop;
+    QColor cardBottom;
+    bool operator==(const PhotoLook& other) const
+    {
+        return caption == other.caption && cardTop == other.cardTop && cardBottom == other.cardBottom;
+    }
+};
+PhotoLook lookOf(const ImageInfo& photo);
+// The photos of `indexes` (valid, no repeats) get `looks` (one each). With
+// `merging`, successive steps of the same single photo and name merge
+// (typing), and a run that ends where it began leaves no step.
+QUndoCommand* photoLooks(AlbumDocument& document, QList<int> indexes, QList<PhotoLook> looks, bool merging,
+                         const QString& text);
 QUndoCommand* clipTrim(AlbumDocument& document, int index, double startTime, double endTime, const QString& text);
 // The photo (or transition) duration; successive ones of the same name merge,
 // and a run that ends where it began leaves no step.

@@ -47,6 +47,10 @@ QString stepName(IMAGEPROC step)
 }
 
 constexpr const char* ZoomTranslate = "translate";
+
+// Caption places and backdrops, in the order of their enums.
+constexpr const char* PlaceNames[] = {"bottom", "top", "centre", "free"};
+constexpr const char* BackdropNames[] = {"none", "shadow", "outline", "band"};
 constexpr const char* ZoomRotate = "rotate";
 
 // ---- paths
@@ -114,12 +118,43 @@ QJsonObject zoomObject(const GLTransform& transform)
             {"values", QJsonArray{transform.value[0], transform.value[1], transform.value[2], transform.value[3]}}};
 }
 
+QString colourText(const QColor& colour)
+{
+    return colour.name(colour.alpha() == 255 ? QColor::HexRgb : QColor::HexArgb);
+}
+
+QJsonObject captionObject(const Caption& caption)
+{
+    return {
+        {"text", caption.text},
+        {"place", QLatin1String(PlaceNames[int(caption.place)])},
+        {"x", caption.point.x()},
+        {"y", caption.point.y()},
+        {"size", caption.size},
+        {"font", caption.family},
+        {"colour", colourText(caption.colour)},
+        {"backdrop", QLatin1String(BackdropNames[int(caption.backdrop)])},
+    };
+}
+
 QJsonObject photoObject(const ImageInfo& photo, const AlbumFolder& folder)
 {
     QJsonArray steps;
     for (IMAGEPROC step : photo.procs)
         steps.append(stepName(step));
-    return {
+    QJsonObject object{
+        {"steps", steps},
+        {"zoomStart", zoomObject(photo.fxStart)},
+        {"zoomEnd", zoomObject(photo.fxEnd)},
+    };
+    if (photo.caption != Caption())
+        object.insert(QLatin1String("caption"), captionObject(photo.caption));
+    if (photo.titleCard) {
+        object.insert(QLatin1String("card"),
+                      QJsonObject{{"top", colourText(photo.cardTop)}, {"bottom", colourText(photo.cardBottom)}});
+        return object;
+    }
+    const QJsonObject file{
         {"path", folder.stored(photo.filePath)},
         {"size", double(photo.fileSize)},
         {"modified", dateValue(photo.lastModified)},
@@ -130,10 +165,10 @@ QJsonObject photoObject(const ImageInfo& photo, const AlbumFolder& folder)
         {"exifMirror", photo.exifMirror},
         {"exifFlip", photo.exifFlip},
         {"exifRotation", photo.exifRotation},
-        {"steps", steps},
-        {"zoomStart", zoomObject(photo.fxStart)},
-        {"zoomEnd", zoomObject(photo.fxEnd)},
     };
+    for (auto it = file.begin(); it != file.end(); ++it)
+        object.insert(it.key(), it.value());
+    return object;
 }
 
 QJsonObject clipObject(const AudioInfo& clip, const AlbumFolder& folder)
@@ -162,8 +197,11 @@ QByteArray albumBytes(const QString& path, const AlbumContents& album)
 {
     const AlbumFolder folder(path);
     QJsonArray photos;
-    for (const ImageInfo& photo : album.photos)
+    bool cards = false;
+    for (const ImageInfo& photo : album.photos) {
         photos.append(photoObject(photo, folder));
+        cards = cards || photo.titleCard;
+    }
     QJsonArray clips;
     for (const AudioInfo& clip : album.clips)
         clips.append(clipObject(clip, folder));
@@ -186,7 +224,9 @@ QByteArray albumBytes(const QString& path, const AlbumContents& album)
         {"fileName", album.output.fileName},
     };
     const QJsonObject root{
-        {"format", AlbumFile::Format},
+        // A reader of format 1 would take a title card for a photo without a
+        // file; an album without cards stays readable by it.
+        {"format", cards ? AlbumFile::Format : AlbumFile::FormatWithoutCards},
         {"program", programName()},
         {"settings", settings},
         {"output", output},
@@ -357,6 +397,48 @@ GLTransform readZoom(const Fields& photo, const char* name)
     return transform;
 }
 
+QColor readColour(const Fields& fields, const char* name, const QColor& fallback)
+{
+    if (!fields.has(name))
+        return fallback;
+    const QString text = fields.text(name, true);
+    const QColor colour = QColor::fromString(text);
+    if (!text.startsWith(QLatin1Char('#')) || !colour.isValid())
+        Fields::fail(Text::tr("%1: \"%2\" is not a colour (#rrggbb or #aarrggbb): \"%3\".")
+                         .arg(fields.where(), QLatin1String(name), text));
+    return colour;
+}
+
+template <typename Enum, std::size_t N>
+Enum readName(const Fields& fields, const char* name, const char* const (&names)[N], Enum fallback)
+{
+    if (!fields.has(name))
+        return fallback;
+    const QString text = fields.text(name, true);
+    for (std::size_t i = 0; i < N; ++i)
+        if (text == QLatin1String(names[i]))
+            return Enum(i);
+    Fields::fail(Text::tr("%1: \"%2\" holds the unknown value \"%3\".").arg(fields.where(), QLatin1String(name), text));
+    return fallback;
+}
+
+Caption readCaption(const Fields& photo)
+{
+    Caption caption;
+    if (!photo.has("caption"))
+        return caption;
+    const Fields fields = photo.object("caption", QStringLiteral("%1, caption").arg(photo.where()), true);
+    caption.text = fields.text("text");
+    caption.place = readName(fields, "place", PlaceNames, caption.place);
+    caption.point =
+        QPointF(fields.number("x", 0.0, 1.0, caption.point.x()), fields.number("y", 0.0, 1.0, caption.point.y()));
+    caption.size = fields.number("size", Caption::MinSize, Caption::MaxSize, caption.size);
+    caption.family = fields.text("font");
+    caption.colour = readColour(fields, "colour", caption.colour);
+    caption.backdrop = readName(fields, "backdrop", BackdropNames, caption.backdrop);
+    return caption;
+}
+
 constexpr qint64 MaxFileSize = qint64(1) << 52;
 constexpr qint64 MaxPixels = 1 << 20; // a side of a photo
 constexpr double MaxClipSeconds = 1e7;
@@ -364,6 +446,17 @@ constexpr double MaxClipSeconds = 1e7;
 ImageInfo readPhoto(const Fields& fields, const AlbumFolder& folder)
 {
     ImageInfo photo;
+    photo.caption = readCaption(fields);
+    if (fields.has("card")) {
+        const Fields card = fields.object("card", QStringLiteral("%1, card").arg(fields.where()), true);
+        photo.titleCard = true;
+        photo.cardTop = readColour(card, "top", QColor(Qt::black));
+        photo.cardBottom = readColour(card, "bottom", photo.cardTop);
+        photo.fxStart = readZoom(fields, "zoomStart");
+        photo.fxEnd = readZoom(fields, "zoomEnd");
+        drawCardThumbnail(photo);
+        return photo;
+    }
     const QString path = fields.text("path", true);
     if (path.isEmpty())
         Fields::fail(Text::tr("%1: \"path\" is empty.").arg(fields.where()));
@@ -501,7 +594,8 @@ QStringList missingFilesOf(const AlbumContents& album)
             missing << path;
     };
     for (const ImageInfo& photo : album.photos)
-        check(photo.filePath);
+        if (!photo.titleCard)
+            check(photo.filePath);
     for (const AudioInfo& clip : album.clips)
         check(clip.filePath);
     return missing;

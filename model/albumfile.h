@@ -46,7 +46,11 @@ void applyAlbumContents(const AlbumContents& contents, StoryBoardData& album);
 
 namespace AlbumFile {
 
-inline constexpr int Format = 1;
+// The newest layout this program reads and writes: 2 adds title cards. An
+// album without title cards is written as format 1, which older programs
+// read (they drop the captions).
+inline constexpr int Format = 2;
+inline constexpr int FormatWithoutCards = 1;
 
 // The longest photo or transition an album may ask for: one day.
 inline constexpr qint32 MaxDurationMs = 24 * 3600 * 1000;

@@ -19,6 +19,7 @@ std::unique_ptr<QObject> makeAlbumUndoTests();
 std::unique_ptr<QObject> makeAlbumFileTests();
 std::unique_ptr<QObject> makeAnalysisTests();
 std::unique_ptr<QObject> makeLoudnessTests();
+std::unique_ptr<QObject> makeSubtitlesTests();
 
 QString mediaFile(const QString& name) { return sampleMediaFile(name); }
 
@@ -76,7 +77,7 @@ int main(int argc, char** argv)
         makeImageReaderTests(),   makeAudioReaderTests(),     makeInfoParserTests(),
         makeFfmpegPtrTests(),     makeAlbumDocumentTests(),   makeAlbumFileTests(),
         makeAlbumUndoTests(),     makeEmbeddedPreviewTests(), makeAnalysisTests(),
-        makeLoudnessTests()};
+        makeLoudnessTests(),      makeSubtitlesTests()};
     for (const auto& suite : suites)
         failures += QTest::qExec(suite.get(), argc, argv);
     return failures == 0 ? 0 : 1;

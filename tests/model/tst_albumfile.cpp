@@ -81,7 +81,8 @@ QString photoDifferences(const ImageInfo& a, const ImageInfo& b)
     return differing(FIELD(filePath), FIELD(width), FIELD(height), FIELD(depth), FIELD(suffix), FIELD(fileSize),
                      FIELD(lastModified), FIELD(exifMirror), FIELD(exifFlip), FIELD(exifRotation), FIELD(procs),
                      FIELD(imageType), std::pair{same(a.fxStart, b.fxStart), "fxStart"},
-                     std::pair{same(a.fxEnd, b.fxEnd), "fxEnd"});
+                     std::pair{same(a.fxEnd, b.fxEnd), "fxEnd"}, FIELD(caption), FIELD(titleCard), FIELD(cardTop),
+                     FIELD(cardBottom));
 }
 
 QString clipDifferences(const AudioInfo& a, const AudioInfo& b)
@@ -233,6 +234,54 @@ private slots:
         QVERIFY(jsonOf(file).value("program").toString().startsWith(QLatin1String("Reelwright")));
     }
 
+    // Captions in every place and style, text that reads right to left or
+    // looks like markup, and title cards come back as they were; an album
+    // with cards is format 2, and without them format 1 still (older
+    // programs read it and drop the captions).
+    void captionsAndCards()
+    {
+        const QString folder = path(QStringLiteral("captions"));
+        AlbumContents album = sampleAlbum(folder);
+        album.photos[0].caption = {.text = QStringLiteral("<b>Lake</b> & \"hills\"\nsecond line"),
+                                   .place = CaptionPlace::Top,
+                                   .size = 0.08,
+                                   .family = QStringLiteral("DejaVu Serif"),
+                                   .colour = QColor(255, 220, 0, 128),
+                                   .backdrop = CaptionBackdrop::Band};
+        album.photos[1].caption = {.text = QStringLiteral("שלום سلام 你好"),
+                                   .place = CaptionPlace::Free,
+                                   .point = QPointF(0.25, 0.875),
+                                   .backdrop = CaptionBackdrop::Outline};
+        album.photos[2].caption.place = CaptionPlace::Centre; // style without text is kept too
+        ImageInfo card = makeTitleCard(QStringLiteral("Summer 2024"));
+        card.cardTop = QColor(10, 20, 30);
+        card.fxEnd = {FxTranslate, {0.0f, 0.0f, 20.0f, 0.0f}};
+        album.photos.insert(1, card);
+
+        const QString file = folder + QStringLiteral("/cards.reelwright");
+        QString error;
+        QVERIFY2(AlbumFile::write(file, album, &error), qPrintable(error));
+        QCOMPARE(jsonOf(file).value("format").toInt(), 2);
+        const AlbumFile::ReadResult read = AlbumFile::read(file);
+        QVERIFY2(read.ok, qPrintable(read.error));
+        QVERIFY(read.missingFiles.isEmpty()); // a card has no file to miss
+        QCOMPARE(albumDifferences(read.album, album), QString());
+        QVERIFY(read.album.photos.at(1).filePath.isEmpty());
+        QVERIFY(!read.album.photos.at(1).thumbnail.isNull());
+        QCOMPARE(read.album.photos.at(1).thumbnail.pixelColor(0, 0), QColor(10, 20, 30));
+
+        const QString again = folder + QStringLiteral("/again.reelwright");
+        QVERIFY(AlbumFile::write(again, read.album, &error));
+        QCOMPARE(jsonOf(again), jsonOf(file));
+
+        album.photos.removeAt(1);
+        QVERIFY(AlbumFile::write(file, album, &error));
+        QCOMPARE(jsonOf(file).value("format").toInt(), 1);
+        const AlbumFile::ReadResult withoutCards = AlbumFile::read(file);
+        QVERIFY2(withoutCards.ok, qPrintable(withoutCards.error));
+        QCOMPARE(albumDifferences(withoutCards.album, album), QString());
+    }
+
     // A new album evens loudness out and fades out over 2 s; a file saved
     // before those settings keeps the sound it had, a fade only where its
     // old fade flag asked for one.
@@ -279,7 +328,7 @@ private slots:
     {
         const QString file = path(QStringLiteral("valid/extra.reelwright"));
         QVERIFY(writeBytes(file, spoilt({{"coverPhoto", QJsonObject{{"path", "x.jpg"}}},
-                                         {"photos.0.caption", "At the lake"},
+                                         {"photos.0.rating", "four stars"},
                                          {"photos.0.imageType", 5},
                                          {"settings.photoSeconds", 99.0},
                                          {"settings.randomTransitions", true},
@@ -376,7 +425,16 @@ private slots:
         row("cut short after the last brace but one", valid.left(valid.lastIndexOf('}')), "cut short");
         row("a list, not an album", "[1, 2, 3]", "has no \"format\"");
         row("some other JSON", "{\"name\": \"profile\"}", "has no \"format\"");
-        row("newer format", spoilt({{"format", 2}}), "newer version");
+        row("newer format", spoilt({{"format", AlbumFile::Format + 1}}), "newer version");
+        row("caption place unknown", spoilt({{"photos.1.caption", QJsonObject{{"place", "left"}}}}),
+            "photo 2, caption: \"place\" holds the unknown value \"left\"");
+        row("caption colour by name", spoilt({{"photos.0.caption", QJsonObject{{"colour", "red"}}}}), "not a colour");
+        row("caption colour damaged", spoilt({{"photos.0.caption", QJsonObject{{"colour", "#12345g"}}}}),
+            "not a colour");
+        row("caption too large", spoilt({{"photos.0.caption", QJsonObject{{"size", 0.5}}}}), "outside");
+        row("caption off the frame", spoilt({{"photos.0.caption", QJsonObject{{"x", 1.5}}}}), "outside");
+        row("caption text a number", spoilt({{"photos.0.caption", QJsonObject{{"text", 5}}}}), "\"text\" should be");
+        row("card colour damaged", spoilt({{"photos.0.card", QJsonObject{{"top", "#1234"}}}}), "photo 1, card");
         row("format as text", spoilt({{"format", "1"}}), "not a version number");
         row("format with a fraction", spoilt({{"format", 1.5}}), "not a version number");
         row("no settings", spoilt({{"settings", QJsonValue::Undefined}}), "\"settings\" is missing");

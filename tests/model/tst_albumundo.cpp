@@ -132,6 +132,28 @@ void applyEdit(AlbumDocument& document, const QString& edit)
         {"fadeMs", [&] { document.setFadeMs(n(1)); }},
         {"output", [&] { document.setOutput(output); }},
         {"rotateWhileImporting", [&] { document.setRotateWhileImporting(n(1) != 0); }},
+        // "caption 1 Hello there": the caption's text as typed so far.
+        {"caption",
+         [&] {
+             Caption caption = document.photos().value(n(1)).caption;
+             caption.text = words.mid(2).join(QLatin1Char(' '));
+             document.setCaption(n(1), caption);
+         }},
+        {"captionBand",
+         [&] {
+             Caption caption = document.photos().value(n(1)).caption;
+             caption.backdrop = CaptionBackdrop::Band;
+             document.setCaption(n(1), caption, AlbumDocument::tr("Caption Style"));
+         }},
+        {"captions",
+         [&] {
+             QList<Caption> captions;
+             for (int row : rows())
+                 captions << Caption{.text = QStringLiteral("line %1").arg(row)};
+             document.setCaptions(rows(), captions, AlbumDocument::tr("Import Captions"));
+         }},
+        {"titleCard", [&] { document.insertTitleCard(n(1), QStringLiteral("Summer")); }},
+        {"cardColours", [&] { document.setCardColours(n(1), QColor(200, 0, 0), QColor(0, 0, 200)); }},
         {"save", [&] { document.markSaved(); }},
         {"undo", [&] { history.undo(); }},
         {"redo", [&] { history.redo(); }},
@@ -205,6 +227,16 @@ private slots:
         row("fade spun back", "useZoom 0;fadeMs 2500;fadeMs 2000", 1, "ur");
         row("fade beyond the longest", "fadeMs 70000;fadeMs 60000", 1, "ur");
         row("spun back to the start", "photoMs 5100;photoMs 5000", 0, "");
+        // Typing a caption is one step per photo; a style change or a card
+        // colour is a step of its own; a card keeps its looks through moves.
+        row("typing", "caption 1 H;caption 1 Hi;caption 1 Hi there", 1, "urur");
+        row("typing on two photos", "caption 1 A;caption 2 B;caption 1 AB", 3, "uuurrr");
+        row("typed back to nothing", "caption 1 A;caption 1 ", 0, "");
+        row("style between typing", "caption 1 A;captionBand 1;caption 1 AB", 3, "uuurrru");
+        row("cards and captions",
+            "titleCard 1;caption 1 Welcome;cardColours 1;captions 0,2,0;movePhotos 1 1 3;cardColours 0;titleCard 9", 6,
+            "uuuuuurrrrrruurr");
+        row("colours of a photo are no step", "cardColours 0;cardColours 9", 0, "");
         row("spun back after another step", "mirror 0;photoMs 5100;photoMs 5000", 1, "ur");
     }
     void undoRedoSequences()
@@ -323,6 +355,10 @@ private slots:
             {"setClips", "Edit Audio"},
             {"trim 0 1 2", "Trim Audio"},
             {"output 1", "Output Settings"},
+            {"caption 0 Hello", "Caption"},
+            {"captions 0,1", "Import Captions"},
+            {"titleCard 2", "Insert Title Card"},
+            {"begin ;caption 0 A;captionBand 0;end", "Caption"},
             {"begin Import Audio;insertClips 0;insertClips 2;end", "Import Audio"},
             {"begin Import Photos;begin Move Photos;movePhotos 0 1 1;end;end", "Import Photos"},
             {"begin ;begin Move Photos;insertPhotos 2;end;removePhotos 0 1;end", "Move Photos"},
