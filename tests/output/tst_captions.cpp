@@ -3,6 +3,7 @@
 // once and decoded; the text shows where the caption's rectangle says and
 // nowhere else, fades with the transitions, and matches the preview.
 
+#include "albumfile.h"
 #include "avplayer.h"
 #include "avwritermanager.h"
 #include "caption.h"
@@ -10,6 +11,10 @@
 #include "outputtests.h"
 #include "storyboardrender.h"
 
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -101,6 +106,8 @@ class CompileCaptionTests : public QObject
     QList<int> m_aloneFrames;      // per photo, a frame it shows alone
     QList<int> m_transitionFrames; // per photo, the middle of the transition to the next
     int m_cardIndex = -1;
+    ZumProfileData m_profile;
+    QString m_profileFile;
 
     static Caption captionAt(CaptionPlace place, CaptionBackdrop backdrop)
     {
@@ -145,11 +152,22 @@ private slots:
         m_album.dissolveOnly = true;
         m_album.useZoom = false;
 
-        ZumProfileData profile;
+        ZumProfileData& profile = m_profile;
         profile.properties = {{"/ext_name", "avi"}, {"/name", "Captions"},   {"vcodec", "mjpeg"},
                               {"b", "20000000"},    {"acodec", "pcm_s16le"}, {"ar", "48000"},
                               {"ac", "2"},          {"s", "320x240"},        {"r", "25"}};
         renderParamsFromProfile(m_param, profile);
+        // The same profile as a file, for the command line.
+        QJsonObject properties;
+        for (auto it = profile.properties.cbegin(); it != profile.properties.cend(); ++it)
+            properties.insert(it.key(), it.value().toString());
+        QFile profileFile(m_dir.filePath(QStringLiteral("captions-profile.json")));
+        QVERIFY(profileFile.open(QIODevice::WriteOnly));
+        profileFile.write(
+            QJsonDocument(QJsonObject{{"name", "Captions"}, {"group", "general"}, {"properties", properties}})
+                .toJson());
+        profileFile.close();
+        m_profileFile = profileFile.fileName();
         QCOMPARE(QSize(m_param.width, m_param.height), QSize(Width, Height));
         QVERIFY(m_render.init(m_param));
         m_render.setStoryBoard(&m_album);
@@ -278,6 +296,91 @@ private slots:
         QVERIFY2(n >= 20, qPrintable(QString::number(n)));
         const double ratio = half / full;
         QVERIFY2(ratio > 0.3 && ratio < 0.7, qPrintable(QString::number(ratio)));
+    }
+
+    // An album file keeps its captions and title cards, and the command line
+    // compiles it to the very frames of the compile above.
+    void commandLineAlbum()
+    {
+        AlbumContents contents = albumContentsOf(m_album);
+        contents.output = {m_profileFile, QStringLiteral("general"), m_dir.filePath(QStringLiteral("album")),
+                           QStringLiteral("Captioned")};
+        const QString file = m_dir.filePath(QStringLiteral("captioned.reelwright"));
+        QString error;
+        QVERIFY2(AlbumFile::write(file, contents, &error), qPrintable(error));
+        QProcess process;
+        process.start(QStringLiteral(REELWRIGHT_APP_DIR "/reelwright-render"), {file, "-q"});
+        QVERIFY(process.waitForFinished(120000));
+        QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
+        const DecodedFile decoded = decodeFile(m_dir.filePath(QStringLiteral("album/Captioned.avi")));
+        QCOMPARE(decoded.videoFrames, m_decoded->videoFrames);
+        QVERIFY(decoded.frameChecksums == m_decoded->frameChecksums);
+    }
+
+    // --srt: each photo shows the entries that fall while it is on screen,
+    // in the default look; a photo without one shows no text.
+    void commandLineSubtitles()
+    {
+        const QString srt = m_dir.filePath(QStringLiteral("captions.srt"));
+        QFile file(srt);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        // Photo 0 from 0 to 0.4 s, photo 1 from 0.4 to 0.8 s.
+        file.write("1\r\n00:00:00,450 --> 00:00:00,750\r\nSecond <i>photo</i>\r\n\r\n");
+        file.close();
+        const QString photo = m_dir.filePath(QStringLiteral("plain.png"));
+        const QString folder = m_dir.filePath(QStringLiteral("srt"));
+        QProcess process;
+        process.start(QStringLiteral(REELWRIGHT_APP_DIR "/reelwright-render"),
+                      {photo, photo, "--photo-ms", "400", "--transition-ms", "0", "--no-zoom", "--srt", srt, "-p",
+                       m_profileFile, "-o", folder, "-n", "Subtitled", "-q"});
+        QVERIFY(process.waitForFinished(120000));
+        QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
+        const DecodedFile decoded = decodeFile(folder + QStringLiteral("/Subtitled.avi"), {5, 15});
+        QCOMPARE(decoded.videoFrames, 20);
+        Caption expected;
+        expected.text = QStringLiteral("Second photo");
+        const QRect rect = captionRect(expected, QSize(Width, Height));
+        const auto isWhite = [](QRgb pixel) { return std::min({qRed(pixel), qGreen(pixel), qBlue(pixel)}) > 190; };
+        const auto count = [&](const QImage& frame, bool inside) {
+            int n = 0;
+            const QRect grown = rect.adjusted(-3, -3, 3, 3);
+            for (int y = 0; y < frame.height(); ++y)
+                for (int x = 0; x < frame.width(); ++x)
+                    n += isWhite(frame.pixel(x, y)) && grown.contains(x, y) == inside;
+            return n;
+        };
+        QCOMPARE(count(decoded.frames.value(5), true) + count(decoded.frames.value(5), false), 0);
+        QVERIFY(count(decoded.frames.value(15), true) >= 40);
+        QCOMPARE(count(decoded.frames.value(15), false), 0);
+    }
+
+    void commandLineSubtitleErrors_data()
+    {
+        QTest::addColumn<QByteArray>("content"); // empty: no file
+        QTest::addColumn<QString>("message");
+        QTest::newRow("missing file") << QByteArray() << QStringLiteral("Subtitle file not found");
+        QTest::newRow("damaged times") << QByteArray("1\n00:00:01,000 --> soon\nText\n") << QStringLiteral("bad.srt");
+    }
+    void commandLineSubtitleErrors()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, message);
+        const QString srt = m_dir.filePath(QStringLiteral("bad.srt"));
+        QFile::remove(srt);
+        if (!content.isEmpty()) {
+            QFile file(srt);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content);
+        }
+        QProcess process;
+        process.start(QStringLiteral(REELWRIGHT_APP_DIR "/reelwright-render"),
+                      {m_dir.filePath(QStringLiteral("plain.png")), "--srt", srt, "-p", m_profileFile, "-o",
+                       m_dir.filePath(QStringLiteral("never")), "-q"});
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitCode(), 2);
+        const QString said = QString::fromLocal8Bit(process.readAllStandardError());
+        QVERIFY2(said.contains(message), qPrintable(said));
+        QVERIFY(!QFileInfo::exists(m_dir.filePath(QStringLiteral("never"))));
     }
 };
 
