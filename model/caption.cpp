@@ -116,15 +116,17 @@ TextBlock layOut(const Caption& caption, QSize frame)
         centre = QPointF(std::clamp(caption.point.x(), 0.0, 1.0) * W, std::clamp(caption.point.y(), 0.0, 1.0) * H);
         break;
     }
-    // A block that fits stays wholly inside the frame wherever it is put.
-    const auto keepInside = [](double c, double extent, double room) {
-        return extent >= room ? room / 2.0 : std::clamp(c, extent / 2.0, room - extent / 2.0);
+    // A block that fits stays wholly inside the frame wherever it is put,
+    // its shadow or outline too.
+    result.pad = std::ceil(result.pixelSize * 0.15) + 2.0;
+    const auto keepInside = [&](double c, double extent, double room) {
+        const double half = extent / 2.0 + result.pad;
+        return 2.0 * half >= room ? room / 2.0 : std::clamp(c, half, room - half);
     };
     centre.setX(keepInside(centre.x(), size.width(), W));
     centre.setY(keepInside(centre.y(), size.height(), H));
     result.block = QRectF(QPointF(centre.x() - size.width() / 2.0, centre.y() - size.height() / 2.0), size);
     result.glyphs = path.translated(result.block.left() - left, result.block.top());
-    result.pad = std::ceil(result.pixelSize * 0.15) + 2.0;
     return result;
 }
 

@@ -1,11 +1,9 @@
 #include "storyboard.h"
 
-#include "imagereader.h"
 #include "logcategories.h"
 
 #include <QDebug>
 #include <QDir>
-#include <QPainter>
 #include <QTransform>
 
 #include <cmath>
@@ -176,32 +174,4 @@ void applyImportZoomPath(ImageInfo& photo, int index)
         if (index & (1 << bit))
             std::swap(photo.fxStart.value[bit], photo.fxEnd.value[bit]);
     }
-}
-
-ImageInfo makeTitleCard(const QString& text)
-{
-    ImageInfo card;
-    card.titleCard = true;
-    card.cardTop = QColor(0x24, 0x3b, 0x6b);
-    card.cardBottom = QColor(0x0c, 0x12, 0x24);
-    card.caption.text = text;
-    card.caption.place = CaptionPlace::Centre;
-    card.caption.size = 0.1;
-    card.caption.backdrop = CaptionBackdrop::None;
-    // No zoom: the card's transforms stay at rest (GLTransform's default).
-    drawCardThumbnail(card);
-    return card;
-}
-
-void drawCardThumbnail(ImageInfo& card)
-{
-    const QSize size(ImageReader::ThumbnailWidth, ImageReader::ThumbnailHeight);
-    QImage thumbnail = paintCardBackground(card.cardTop, card.cardBottom, size);
-    const CaptionPicture text = paintCaption(card.caption, size);
-    if (!text.isEmpty()) {
-        QPainter painter(&thumbnail);
-        painter.drawImage(text.rect.topLeft(), text.image);
-    }
-    card.thumbnail = thumbnail;
-    card.thumbnailTurned = thumbnail;
 }

@@ -195,7 +195,7 @@ QVector<IMAGEPROC> exifSteps(const ImageInfo& info);
 // the two x, y and z values, so successive photos move eight ways.
 void applyImportZoomPath(ImageInfo& photo, int index);
 
-// A new title card showing `text` centred on the default gradient, without
+// (titlecard.cpp) A new title card showing `text` centred on the default gradient, without
 // zoom, with its thumbnail drawn.
 ImageInfo makeTitleCard(const QString& text);
 // Redraws a title card's thumbnails from its colours and text (both the same

@@ -23,6 +23,7 @@ std::unique_ptr<QObject> makeALStreamTests();
 std::unique_ptr<QObject> makeAVPlayerTests();
 std::unique_ptr<QObject> makePictureMemoryTests();
 std::unique_ptr<QObject> makeSoundShapingTests();
+std::unique_ptr<QObject> makeCaptionPaintTests();
 std::unique_ptr<QObject> makeCaptionRenderTests();
 
 QString mediaFile(const QString& name);
