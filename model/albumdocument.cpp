@@ -465,7 +465,7 @@ void AlbumDocument::fillPhotoDetails(const ImageInfo& probed)
 {
     for (int row = 0; row < m_album.photos.size(); ++row) {
         ImageInfo& photo = m_album.photos[row];
-        if (photo.filePath != probed.filePath)
+        if (photo.titleCard || photo.filePath != probed.filePath)
             continue;
         AlbumEdits::fillDetails(photo, probed);
         emit photosChanged(row, 1);

@@ -394,50 +394,30 @@ private:
     Duration m_after;
 };
 
-class FlagCommand : public Command
+// One album setting. A number merges with the next change of the same
+// setting (a spin box spun), and a run that ends where it began leaves no
+// step; a flag is a step of its own each time.
+template <typename Value>
+class SettingCommand : public Command
 {
 public:
-    FlagCommand(AlbumDocument& document, bool StoryBoardData::*field, bool on, const QString& text)
-        : Command(text)
-        , m_document(document)
-        , m_field(field)
-        , m_on(on)
-    {}
-
-    void redo() override { apply(m_on); }
-    void undo() override { apply(!m_on); }
-
-private:
-    void apply(bool on)
-    {
-        m_document.storyBoard()->*m_field = on;
-        emit m_document.settingsChanged();
-        emit m_document.changed();
-    }
-
-    AlbumDocument& m_document;
-    bool StoryBoardData::*const m_field;
-    const bool m_on;
-};
-
-class NumberCommand : public Command
-{
-public:
-    NumberCommand(AlbumDocument& document, qint32 StoryBoardData::*field, qint32 value, const QString& text)
+    SettingCommand(AlbumDocument& document, Value StoryBoardData::*field, Value value, bool merging,
+                   const QString& text)
         : Command(text)
         , m_document(document)
         , m_field(field)
         , m_before(document.data().*field)
         , m_after(value)
+        , m_merging(merging)
     {}
 
     void redo() override { apply(m_after); }
     void undo() override { apply(m_before); }
-    int id() const override { return 3; }
+    int id() const override { return m_merging ? 3 : -1; }
 
     bool mergeWith(const QUndoCommand* other) override
     {
-        const auto* same = static_cast<const NumberCommand*>(other);
+        const auto* same = static_cast<const SettingCommand*>(other);
         if (other->id() != id() || same->m_field != m_field)
             return false;
         m_after = same->m_after;
@@ -446,7 +426,7 @@ public:
     }
 
 private:
-    void apply(qint32 value)
+    void apply(Value value)
     {
         m_document.storyBoard()->*m_field = value;
         emit m_document.settingsChanged();
@@ -454,9 +434,10 @@ private:
     }
 
     AlbumDocument& m_document;
-    qint32 StoryBoardData::*const m_field;
-    const qint32 m_before;
-    qint32 m_after;
+    Value StoryBoardData::*const m_field;
+    const Value m_before;
+    Value m_after;
+    const bool m_merging;
 };
 
 class OutputCommand : public Command
@@ -556,12 +537,12 @@ QUndoCommand* duration(AlbumDocument& document, bool photo, qint32 ms, const QSt
 
 QUndoCommand* flag(AlbumDocument& document, bool StoryBoardData::*field, bool on, const QString& text)
 {
-    return new FlagCommand(document, field, on, text);
+    return new SettingCommand<bool>(document, field, on, false, text);
 }
 
 QUndoCommand* number(AlbumDocument& document, qint32 StoryBoardData::*field, qint32 value, const QString& text)
 {
-    return new NumberCommand(document, field, value, text);
+    return new SettingCommand<qint32>(document, field, value, true, text);
 }
 
 QUndoCommand* output(AlbumDocument& document, AlbumOutput& field, const AlbumOutput& value, const QString& text)

@@ -24,9 +24,12 @@ AlbumProbe::AlbumProbe(QObject* parent)
 
 AlbumProbe::~AlbumProbe() { cancel(); }
 
-void AlbumProbe::start(const QStringList& photoPaths)
+void AlbumProbe::start(const QStringList& paths)
 {
     cancel();
+    // Title cards have no file to read.
+    QStringList photoPaths = paths;
+    photoPaths.removeAll(QString());
     auto run = std::make_shared<Run>();
     run->total = int(photoPaths.size());
     m_run = run;

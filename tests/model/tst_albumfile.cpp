@@ -274,6 +274,19 @@ private slots:
         QVERIFY(AlbumFile::write(again, read.album, &error));
         QCOMPARE(jsonOf(again), jsonOf(file));
 
+        // The probe of an opened album reads no file for a card, and
+        // details of a file never land on one.
+        AlbumDocument document;
+        document.loadContents(read.album);
+        AlbumProbe probe;
+        QSignalSpy progress(&probe, &AlbumProbe::progress);
+        probe.start({QString(), QString()});
+        QTRY_COMPARE(progress.count(), 1);
+        QCOMPARE(progress.last(), (QVariantList{0, 0}));
+        const QImage cardThumbnail = document.photos().at(1).thumbnail;
+        document.fillPhotoDetails(ImageInfo());
+        QCOMPARE(document.photos().at(1).thumbnail, cardThumbnail);
+
         album.photos.removeAt(1);
         QVERIFY(AlbumFile::write(file, album, &error));
         QCOMPARE(jsonOf(file).value("format").toInt(), 1);
