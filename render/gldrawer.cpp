@@ -316,6 +316,22 @@ bool GLDrawer::createGLObjects()
         setUp(textures[i]);
     m_slotOpaque.assign(std::size_t(textureCount), true);
     m_slotContent.assign(std::size_t(textureCount), 0);
+    // Overlay textures get their storage from their first picture; one that
+    // was shown before a context change is uploaded again from the kept
+    // picture, so that its content id still holds.
+    m_overlayTextures = GLTextureSet(gl, OverlayCount);
+    m_overlayTextureSizes = {};
+    for (int i = 0; i < OverlayCount; ++i) {
+        gl->glBindTexture(GL_TEXTURE_2D, m_overlayTextures[i]);
+        gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        if (!m_overlayPictures[std::size_t(i)].isNull() && !uploadOverlay(i)) {
+            m_overlayPictures[std::size_t(i)] = QImage();
+            m_overlayContent[std::size_t(i)] = 0;
+        }
+    }
     displayList = GLDisplayList(gl);
     if (displayList.empty())
         return fail(QStringLiteral("no display list could be made"));
@@ -353,6 +369,8 @@ void GLDrawer::destroyGLObjects()
 {
     destroyPlanarObjects();
     textures.reset();
+    m_overlayTextures.reset();
+    m_overlayTextureSizes = {};
     displayList.reset();
     m_frameBuffer.reset();
     m_hasFrame = false;
@@ -375,6 +393,8 @@ void GLDrawer::onContextAboutToBeDestroyed()
     } else {
         // The names die with their context.
         textures.abandon();
+        m_overlayTextures.abandon();
+        m_overlayTextureSizes = {};
         displayList.abandon();
         m_frameBuffer.reset();
         m_lumaProgram.reset();
@@ -433,6 +453,9 @@ void GLDrawer::release()
     }
     wipeBuffer = {};
     m_keptFrame = {};
+    m_overlayPictures = {};
+    m_overlayContent = {};
+    m_overlayUploads = 0;
     m_active = false;
 }
 
@@ -520,6 +543,83 @@ void GLDrawer::bindWipeFrame(int slot, float progress, float softness, const uns
     upload(slot, wipeBuffer.data(), false);
 }
 
+void GLDrawer::bindOverlay(int index, const QImage& picture, quint64 contentId)
+{
+    if (!m_active || index < 0 || index >= OverlayCount)
+        return;
+    const auto i = std::size_t(index);
+    if (picture.isNull()) {
+        m_overlayPictures[i] = QImage();
+        m_overlayContent[i] = 0;
+        return;
+    }
+    if (contentId != 0 && m_overlayContent[i] == contentId && !m_overlayPictures[i].isNull())
+        return;
+    if (picture.width() > frameWidth || picture.height() > frameHeight) {
+        fail(QStringLiteral("a %1 x %2 overlay is larger than the %3 x %4 frame")
+                 .arg(picture.width())
+                 .arg(picture.height())
+                 .arg(frameWidth)
+                 .arg(frameHeight));
+        return;
+    }
+    m_overlayPictures[i] = picture.format() == QImage::Format_ARGB32_Premultiplied
+                               ? picture
+                               : picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    m_overlayContent[i] = 0;
+    if (!ensureContext() || !uploadOverlay(index)) {
+        m_overlayPictures[i] = QImage();
+        return;
+    }
+    m_overlayContent[i] = contentId;
+}
+
+bool GLDrawer::uploadOverlay(int index)
+{
+    QOpenGLFunctions_2_0* gl = m_gl;
+    const auto i = std::size_t(index);
+    const QImage& picture = m_overlayPictures[i];
+    if (!gl || m_overlayTextures.empty() || picture.isNull())
+        return false;
+    gl->glBindTexture(GL_TEXTURE_2D, m_overlayTextures[index]);
+    gl->glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    gl->glPixelStorei(GL_UNPACK_ROW_LENGTH, GLint(picture.bytesPerLine() / 4));
+    // ARGB32 pixels are 32-bit words 0xAARRGGBB: BGRA with the reversed
+    // packed type reads them on any byte order.
+    if (m_overlayTextureSizes[i] == picture.size()) {
+        gl->glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, picture.width(), picture.height(), GL_BGRA,
+                            GL_UNSIGNED_INT_8_8_8_8_REV, picture.constBits());
+    } else {
+        gl->glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, picture.width(), picture.height(), 0, GL_BGRA,
+                         GL_UNSIGNED_INT_8_8_8_8_REV, picture.constBits());
+        m_overlayTextureSizes[i] = picture.size();
+    }
+    gl->glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    gl->glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    gl->glBindTexture(GL_TEXTURE_2D, 0);
+    ++m_overlayUploads;
+    if (gl->glGetError() == GL_OUT_OF_MEMORY) {
+        m_overlayTextureSizes[i] = QSize();
+        return fail(QStringLiteral("not enough graphics memory for a %1 x %2 overlay")
+                        .arg(picture.width())
+                        .arg(picture.height()));
+    }
+    return true;
+}
+
+void GLDrawer::drawOverlay(int index, const QRect& rectInFrame, float opacity)
+{
+    if (!m_recording || index < 0 || index >= OverlayCount || rectInFrame.isEmpty() ||
+        m_overlayPictures[std::size_t(index)].isNull() || !(opacity > 0.0f)) // NaN too
+        return;
+    DrawCommand command;
+    command.overlay = true;
+    command.slot = index;
+    command.rect = rectInFrame;
+    command.opacity = std::min(opacity, 1.0f);
+    m_commands.push_back(command);
+}
+
 void GLDrawer::beginDraw()
 {
     m_commands.clear();
@@ -567,6 +667,11 @@ void GLDrawer::compileFrame()
     gl->glEnable(GL_TEXTURE_2D);
     bool onBackground = true;
     for (const DrawCommand& command : m_commands) {
+        if (command.overlay) {
+            compileOverlay(command);
+            onBackground = false;
+            continue;
+        }
         // Over opaque black an opaque photo blends to itself.
         if (onBackground && m_slotOpaque[std::size_t(command.slot)])
             gl->glDisable(GL_BLEND);
@@ -599,6 +704,51 @@ void GLDrawer::compileFrame()
     }
     gl->glEnable(GL_BLEND);
     gl->glEndList();
+}
+
+void GLDrawer::compileOverlay(const DrawCommand& command)
+{
+    QOpenGLFunctions_2_0* gl = m_gl;
+    const QSize pictureSize = m_overlayPictures[std::size_t(command.slot)].size();
+    // The quad in the photos' object coordinates: the frame spans
+    // +-width/2, +-height/2 around the origin with +y at the top of the
+    // picture (the projection turns it over for a flipped frame).
+    const float left = float(command.rect.x()) - float(frameWidth) / 2.0f;
+    const float right = left + float(command.rect.width());
+    const float top = float(frameHeight) / 2.0f - float(command.rect.y());
+    const float bottom = top - float(command.rect.height());
+    // Premultiplied pixels: the colour is already weighted by its alpha, and
+    // the opacity scales colour and alpha alike.
+    gl->glEnable(GL_BLEND);
+    gl->glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    gl->glDisable(GL_TEXTURE_GEN_S);
+    gl->glDisable(GL_TEXTURE_GEN_T);
+    const float o = command.opacity;
+    gl->glColor4f(o, o, o, o);
+    gl->glBindTexture(GL_TEXTURE_2D, m_overlayTextures[command.slot]);
+    // Texel for pixel where the picture is shown at its own size: sharp
+    // text, and exactly the pixels it was drawn with.
+    const GLint filter = pictureSize == command.rect.size() ? GL_NEAREST : GL_LINEAR;
+    gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+    gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+    gl->glBegin(GL_TRIANGLES);
+    gl->glTexCoord2f(0.0f, 0.0f);
+    gl->glVertex2f(left, top);
+    gl->glTexCoord2f(0.0f, 1.0f);
+    gl->glVertex2f(left, bottom);
+    gl->glTexCoord2f(1.0f, 1.0f);
+    gl->glVertex2f(right, bottom);
+    gl->glTexCoord2f(0.0f, 0.0f);
+    gl->glVertex2f(left, top);
+    gl->glTexCoord2f(1.0f, 1.0f);
+    gl->glVertex2f(right, bottom);
+    gl->glTexCoord2f(1.0f, 0.0f);
+    gl->glVertex2f(right, top);
+    gl->glEnd();
+    gl->glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    gl->glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    gl->glEnable(GL_TEXTURE_GEN_S);
+    gl->glEnable(GL_TEXTURE_GEN_T);
 }
 
 void GLDrawer::endDraw()

@@ -2,7 +2,8 @@
 // The OpenGL compositor: composes one output frame from at most two photo
 // pictures (the second blended over the first with a uniform or a
 // pattern-driven alpha), each moved, zoomed or turned by a GLTransform and
-// flipped by its imageType, at the exact output size.
+// flipped by its imageType, at the exact output size, with at most two
+// overlay pictures (captions) blended over them.
 //
 // How the frame is made and where it lives
 // ----------------------------------------
@@ -58,6 +59,7 @@
 // itself. Failures are reported by the bool results, errorString() and the
 // diagnostic log.
 
+#include <QImage>
 #include <QOpenGLWidget>
 #include <QRect>
 #include <QSize>
@@ -183,6 +185,25 @@ public:
     // Allocates `wipeBuffer` unless it exists.
     void prepareWipeBuffer();
 
+    // Overlays: pictures with their own alpha (captions) laid over the
+    // photos of the frame, in the order drawn. Each of the OverlayCount
+    // overlays has a texture of its picture's own size, not the frame's, so
+    // that a line of text costs only its own pixels.
+    static constexpr int OverlayCount = 2;
+    // Uploads `picture` (premultiplied ARGB, at most the frame's size) into
+    // the overlay's texture; a null picture empties the overlay. A non-zero
+    // `contentId` names the content as for bindFrame(): binding the same id
+    // again keeps the texture. The picture is kept (shared, not copied) so
+    // that the texture can be made again after a context change.
+    void bindOverlay(int index, const QImage& picture, quint64 contentId = 0);
+    // Adds the overlay's picture to the frame at `rectInFrame` (frame
+    // pixels, top-left origin, whichever way the frame is composed), its
+    // colour and alpha multiplied by `opacity` (0..1; 0 draws nothing).
+    void drawOverlay(int index, const QRect& rectInFrame, float opacity);
+    // How many overlay pictures have been uploaded since initialize(), for
+    // tests and benchmarks of the content ids.
+    int overlayUploads() const { return m_overlayUploads; }
+
     // Frees the GL objects and the wipe buffer. Subclasses that own more
     // extend it and call this one.
     virtual void release();
@@ -267,12 +288,15 @@ protected:
     std::array<std::array<float, 2>, 4> quad{};
 
 private:
-    // One photo quad of the frame being recorded.
+    // One photo quad, or one overlay, of the frame being recorded.
     struct DrawCommand {
         int slot = 0;
         int imageType = 0;
         bool hasTransform = false;
         GLTransform transform;
+        bool overlay = false; // `slot` is then the overlay's index
+        QRect rect;           // the overlay's place, top-left origin
+        float opacity = 1.0f;
     };
 
     bool ensureContext();
@@ -283,6 +307,8 @@ private:
     void applyFrameState();
     void compileFrame();
     void drawQuad();
+    void compileOverlay(const DrawCommand& command);
+    bool uploadOverlay(int index);
     void onContextAboutToBeDestroyed();
     bool fail(const QString& message);
     bool createPlanarObjects();
@@ -315,6 +341,13 @@ private:
     bool m_keptClearColour = false;
     QRect m_frameViewport;
     QString m_errorString;
+    // The overlays' textures and what they show; the pictures outlive a
+    // context change, the textures do not.
+    GLTextureSet m_overlayTextures;
+    std::array<QImage, OverlayCount> m_overlayPictures;
+    std::array<quint64, OverlayCount> m_overlayContent{};
+    std::array<QSize, OverlayCount> m_overlayTextureSizes;
+    int m_overlayUploads = 0;
     QMetaObject::Connection m_contextConnection;
     QSize m_textureSize;
     bool m_flipVertical = false;

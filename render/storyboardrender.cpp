@@ -36,7 +36,37 @@ constexpr double kFadeInSeconds = 0.5;
 // How often the preview looks whether a clip's loudness has been measured.
 constexpr int kGainPollMs = 100;
 
+// Captions kept drawn for the output size: those of a few photos around the
+// one on screen, so that stepping back and forth in the preview does not
+// draw them again.
+constexpr std::size_t kCaptionCacheEntries = 8;
+
 double clamp01(double value) { return std::clamp(value, 0.0, 1.0); }
+
+// Names of cached pictures and captions, unique across every renderer of the
+// process: a drawer may be handed pictures by more than one.
+std::atomic<quint64> s_lastSerial{0};
+
+// A title card's background as the renderer caches pictures: BGRA, bottom
+// row first, opaque.
+bool paintCard(const ImageInfo& card, AVPicture& picture, int width, int height)
+{
+    const QImage background =
+        paintCardBackground(card.cardTop, card.cardBottom, QSize(width, height)).convertToFormat(QImage::Format_ARGB32);
+    if (background.size() != QSize(width, height) || !picture.data[0])
+        return false;
+    for (int y = 0; y < height; ++y) {
+        const auto* source = reinterpret_cast<const QRgb*>(background.constScanLine(height - 1 - y));
+        quint8* target = picture.data[0] + std::ptrdiff_t(y) * picture.linesize[0];
+        for (int x = 0; x < width; ++x, target += 4) {
+            target[0] = quint8(qBlue(source[x]));
+            target[1] = quint8(qGreen(source[x]));
+            target[2] = quint8(qRed(source[x]));
+            target[3] = 255;
+        }
+    }
+    return true;
+}
 
 } // namespace
 
@@ -143,6 +173,8 @@ void StoryBoardRender::release()
     prefetcher.clear();
     pictureIndex.clear();
     pictureSerials.clear();
+    captionCache.clear();
+    captionPaintCount = 0;
     sourceCache.clear();
     patternCache.clear();
     sound.release();
@@ -163,7 +195,74 @@ RenderParam StoryBoardRender::renderParam() const
 
 QString StoryBoardRender::sourceKey(const ImageInfo& photo)
 {
+    // No file path starts with a NUL, so a card never meets a photo's key.
+    if (photo.isTitleCard())
+        return QChar(0) + QStringLiteral("card %1 %2")
+                              .arg(photo.cardTop.name(QColor::HexArgb), photo.cardBottom.name(QColor::HexArgb));
     return QStringLiteral("%1%2").arg(photo.filePath).arg(photo.imageType > 3 ? 1 : 0);
+}
+
+QString StoryBoardRender::captionKey(const Caption& caption, QSize frame)
+{
+    // The text last: whatever it holds cannot run into another field.
+    return QStringLiteral("%1x%2 %3 %4,%5 %6 %7 %8 %9|%10|%11")
+        .arg(frame.width())
+        .arg(frame.height())
+        .arg(int(caption.place))
+        .arg(caption.point.x(), 0, 'g', 17)
+        .arg(caption.point.y(), 0, 'g', 17)
+        .arg(caption.size, 0, 'g', 17)
+        .arg(int(caption.backdrop))
+        .arg(caption.colour.name(QColor::HexArgb))
+        .arg(caption.family.size())
+        .arg(caption.family, caption.text);
+}
+
+const CaptionPicture* StoryBoardRender::GetCaptionPicture(const Caption& caption)
+{
+    const CaptionEntry* entry = captionEntry(caption);
+    return entry ? &entry->picture : nullptr;
+}
+
+const StoryBoardRender::CaptionEntry* StoryBoardRender::captionEntry(const Caption& caption)
+{
+    if (caption.isEmpty() || width <= 0 || height <= 0)
+        return nullptr;
+    const QSize frame(width, height);
+    const QString key = captionKey(caption, frame);
+    auto it = captionCache.find(key);
+    if (it == captionCache.end()) {
+        if (captionCache.size() >= kCaptionCacheEntries) {
+            const auto oldest =
+                std::min_element(captionCache.begin(), captionCache.end(),
+                                 [](const auto& a, const auto& b) { return a.second.lastUse < b.second.lastUse; });
+            captionCache.erase(oldest);
+        }
+        CaptionEntry entry;
+        entry.picture = paintCaption(caption, frame);
+        entry.serial = ++s_lastSerial;
+        ++captionPaintCount;
+        it = captionCache.emplace(key, std::move(entry)).first;
+    }
+    it->second.lastUse = ++captionUses;
+    return it->second.picture.isEmpty() ? nullptr : &it->second;
+}
+
+void StoryBoardRender::drawCaption(GLDrawer* drawer, const ImageInfo& photo, int overlay, float opacity, qint64& drawNs)
+{
+    if (opacity <= 0.0f || photo.caption.isEmpty())
+        return;
+    clock.start();
+    const CaptionEntry* caption = captionEntry(photo.caption);
+    timings.loadNs += clock.nsecsElapsed();
+    if (!caption)
+        return;
+    clock.start();
+    drawer->bindOverlay(overlay, caption->picture.image, caption->serial);
+    timings.uploadNs += clock.nsecsElapsed();
+    clock.start();
+    drawer->drawOverlay(overlay, caption->picture.rect, opacity);
+    drawNs += clock.nsecsElapsed();
 }
 
 AVPicture* StoryBoardRender::GetCachedPicture(const QString& key)
@@ -209,10 +308,7 @@ AVPicture* StoryBoardRender::fetch(PictureCache& cache, const QString& key, cons
     }
     if (picture) {
         pictureIndex[key] = picture;
-        // Unique across every renderer of the process: a drawer may be
-        // handed pictures by more than one.
-        static std::atomic<quint64> lastSerial{0};
-        pictureSerials[key] = ++lastSerial;
+        pictureSerials[key] = ++s_lastSerial;
     }
     return picture;
 }
@@ -227,6 +323,11 @@ AVPicture* StoryBoardRender::GetSourcePicture(const ImageInfo& photo)
 {
     const bool turn = photo.imageType > 3;
     return fetch(sourceCache, sourceKey(photo), [&](FrameData& target) {
+        if (photo.isTitleCard()) {
+            if (!paintCard(photo, target.picture, width, height))
+                fillBlack(target);
+            return;
+        }
         if (!ImageReader::read(photo.filePath, target.picture, width, height, turn)) {
             // The photo was readable at import; say why it now shows black.
             WriteLog(QStringLiteral("StoryBoardRender: cannot read photo %s, drawn black\n"),
@@ -251,10 +352,24 @@ void StoryBoardRender::prefetchPhoto(const ImageInfo& photo)
     const QString key = sourceKey(photo);
     if (pictureIndex.count(key) || prefetcher.isRequested(key))
         return;
-    const QString path = photo.filePath;
-    const bool turn = photo.imageType > 3;
     const int w = width;
     const int h = height;
+    if (photo.isTitleCard()) {
+        // No file to read, but a 4K gradient is still worth drawing ahead.
+        ImageInfo card;
+        card.titleCard = true;
+        card.cardTop = photo.cardTop;
+        card.cardBottom = photo.cardBottom;
+        prefetcher.request(key, sourceCache.pictureBytes(w, h), [card, w, h]() -> std::shared_ptr<FrameData> {
+            auto picture = std::make_shared<FrameData>();
+            if (!picture->allocate(AV_PIX_FMT_BGRA, w, h))
+                return nullptr;
+            return paintCard(card, picture->picture, w, h) ? picture : nullptr;
+        });
+        return;
+    }
+    const QString path = photo.filePath;
+    const bool turn = photo.imageType > 3;
     prefetcher.request(key, sourceCache.pictureBytes(w, h), [path, turn, w, h]() -> std::shared_ptr<FrameData> {
         auto picture = std::make_shared<FrameData>();
         if (!picture->allocate(AV_PIX_FMT_BGRA, w, h))
@@ -388,6 +503,9 @@ void StoryBoardRender::seek(unsigned long frame, bool withAudio, GLDrawer* drawe
                 GLTransform fx;
                 fxData((T * F + s + 0.5) / span, photo, fx);
                 timed(drawNs, [&] { drawer->drawFrame(0, photo.imageType, &fx); });
+                // Each photo's caption keeps an overlay of its own (by the
+                // parity of its place), so a transition moves none.
+                drawCaption(drawer, photo, d % 2, 1.0f, drawNs);
             }
             prefetchAround(d, false);
         }
@@ -431,6 +549,10 @@ void StoryBoardRender::seek(unsigned long frame, bool withAudio, GLDrawer* drawe
                 drawer->drawFrame(0, outgoing.imageType, &fx1);
                 drawer->drawFrame(1, incoming.imageType, &fx2);
             });
+            // Captions cross-fade whatever the transition: a wiped caption
+            // would show half a word.
+            drawCaption(drawer, outgoing, d % 2, float(1.0 - h), drawNs);
+            drawCaption(drawer, incoming, (d + 1) % 2, float(h), drawNs);
         }
         prefetchAround(d, true);
     }

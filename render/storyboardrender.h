@@ -106,7 +106,17 @@ public:
     const PictureCache& patternPictureCache() const { return patternCache; }
     const PicturePrefetcher& picturePrefetcher() const { return prefetcher; }
 
+    // The cache key of a photo's picture; for a title card, of its colours.
     static QString sourceKey(const ImageInfo& photo);
+    // The key of a caption as drawn for a frame of `frame` pixels: equal
+    // keys give equal pictures.
+    static QString captionKey(const Caption& caption, QSize frame);
+    // The caption's picture for the output size, drawn on first use and kept
+    // with a serial that names it to the drawer; null for an empty caption.
+    const CaptionPicture* GetCaptionPicture(const Caption& caption);
+    int captionCacheSize() const { return int(captionCache.size()); }
+    // How many captions have been drawn since init(), for tests.
+    int captionPaints() const { return captionPaintCount; }
 
     int width = 0;
     int height = 0;
@@ -134,6 +144,8 @@ private:
     // of the buffer to byte `to`.
     void shapeSound(int from, int to);
     void fillBlack(FrameData& picture) const;
+    // Lays the photo's caption over the frame as overlay `overlay`.
+    void drawCaption(GLDrawer* drawer, const ImageInfo& photo, int overlay, float opacity, qint64& drawNs);
     void prefetchAround(int photoIndex, bool inTransition);
     void prefetchPhoto(const ImageInfo& photo);
     void prefetchPattern(const QString& path);
@@ -153,6 +165,17 @@ private:
     // texture that already shows it.
     std::map<QString, quint64> pictureSerials;
     quint64 pictureSerial(const QString& key) const;
+    // Captions drawn for the output size, by captionKey(); the least
+    // recently used goes when there are too many.
+    struct CaptionEntry {
+        CaptionPicture picture;
+        quint64 serial = 0;
+        quint64 lastUse = 0;
+    };
+    std::map<QString, CaptionEntry> captionCache;
+    const CaptionEntry* captionEntry(const Caption& caption);
+    quint64 captionUses = 0;
+    int captionPaintCount = 0;
     PicturePrefetcher prefetcher;
     int audioIndex = 0;
     AudioReader reader;

@@ -2,6 +2,11 @@
 // frame back as the compile loop does, and prints where the time goes:
 // picture loading (cache, prefetch hand-over or decode), upload, draw and
 // read-back; once over the whole album and once for transition frames alone.
+//
+//   bench_render [--captions]
+//
+// --captions gives every photo a two-line caption (a shadow, or a band on
+// every other photo), to see what captions add per frame.
 
 #include "gldrawer.h"
 #include "imagereader.h"
@@ -45,6 +50,7 @@ struct Totals {
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    const bool captions = QCoreApplication::arguments().contains(QStringLiteral("--captions"));
     ZuPref::setAppDir(QStringLiteral(REELWRIGHT_APP_DIR));
     QTemporaryDir dir;
     std::printf("making 6 photos of 4000x3000 ...\n");
@@ -58,6 +64,10 @@ int main(int argc, char* argv[])
         }
         photo.fxStart = {FxTranslate, {-25.0f, -12.5f, 50.0f, 0.0f}};
         photo.fxEnd = {FxTranslate, {25.0f, 12.5f, 100.0f, 0.0f}};
+        if (captions) {
+            photo.caption.text = QStringLiteral("Photo %1 of the walk\nby the river").arg(i + 1);
+            photo.caption.backdrop = i % 2 ? CaptionBackdrop::Band : CaptionBackdrop::Shadow;
+        }
         album.photos.append(photo);
     }
     std::printf("patterns: %d\n", int(album.patternFiles.size()));
@@ -96,7 +106,7 @@ int main(int argc, char* argv[])
             totals->worstFrame = std::max(totals->worstFrame, t.loadNs + t.uploadNs + t.drawNs + read);
         }
     }
-    std::printf("1280x720, 6 photos, 5 s + 1.5 s wipes, zoom on, %s\n",
+    std::printf("1280x720, 6 photos, 5 s + 1.5 s wipes, zoom on, %s, %s\n", captions ? "captions" : "no captions",
                 qPrintable(QOpenGLContext::currentContext()
                                ? QString::fromLatin1(reinterpret_cast<const char*>(
                                      QOpenGLContext::currentContext()->functions()->glGetString(GL_RENDERER)))

@@ -263,9 +263,9 @@ int main(int argc, char** argv)
         return 1;
     av_log_set_level(AV_LOG_ERROR);
     int failures = 0;
-    const std::unique_ptr<QObject> suites[] = {makeAVWriterTests(),        makeZircTests(),
-                                               makeCompileArgumentTests(), makeCompileTests(),
-                                               makeOutputSettingTests(),   makeCompileSoundTests()};
+    const std::unique_ptr<QObject> suites[] = {
+        makeAVWriterTests(),      makeZircTests(),         makeCompileArgumentTests(), makeCompileTests(),
+        makeOutputSettingTests(), makeCompileSoundTests(), makeCompileCaptionTests()};
     for (const auto& suite : suites)
         failures += QTest::qExec(suite.get(), argc, argv);
     return failures == 0 ? 0 : 1;

@@ -19,6 +19,7 @@ std::unique_ptr<QObject> makeCompileArgumentTests();
 std::unique_ptr<QObject> makeCompileTests();
 std::unique_ptr<QObject> makeOutputSettingTests();
 std::unique_ptr<QObject> makeCompileSoundTests();
+std::unique_ptr<QObject> makeCompileCaptionTests();
 
 RenderParam renderParam(int width, int height, double frameRate, int sampleRate, int channels);
 

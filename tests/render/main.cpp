@@ -173,8 +173,9 @@ int main(int argc, char** argv)
         return 1;
     int failures = 0;
     const std::unique_ptr<QObject> suites[] = {
-        makeGLDrawerTests(), makePatternTests(),       makeStoryBoardRenderTests(), makeALStreamTests(),
-        makeAVPlayerTests(), makePictureMemoryTests(), makeSoundShapingTests(),     makeCaptionPaintTests()};
+        makeGLDrawerTests(),     makePatternTests(),      makeStoryBoardRenderTests(),
+        makeALStreamTests(),     makeAVPlayerTests(),     makePictureMemoryTests(),
+        makeSoundShapingTests(), makeCaptionPaintTests(), makeCaptionRenderTests()};
     for (const auto& suite : suites)
         failures += QTest::qExec(suite.get(), argc, argv);
     return failures == 0 ? 0 : 1;

@@ -24,6 +24,7 @@ std::unique_ptr<QObject> makeAVPlayerTests();
 std::unique_ptr<QObject> makePictureMemoryTests();
 std::unique_ptr<QObject> makeSoundShapingTests();
 std::unique_ptr<QObject> makeCaptionPaintTests();
+std::unique_ptr<QObject> makeCaptionRenderTests();
 
 QString mediaFile(const QString& name);
 // The wipe pattern folder of the build's application folder.

@@ -12,8 +12,10 @@
 #include "compilearguments.h"
 #include "filesfromurls.h"
 #include "gldrawer.h"
+#include "beattiming.h"
 #include "photoimport.h"
 #include "storyboardrender.h"
+#include "subtitles.h"
 #include "systemmemory.h"
 #include "zu.h"
 #include "zupref.h"
@@ -162,6 +164,32 @@ void readAlbumFile(const QString& path, StoryBoardData& album, AlbumOutput& outp
     output = read.album.output;
 }
 
+QList<SubtitleEntry> readSubtitleFile(const QString& path)
+{
+    if (!QFileInfo(path).isFile())
+        throw Failure{QStringLiteral("Subtitle file not found: %1").arg(path), ExitUsage};
+    QList<SubtitleEntry> entries;
+    QString error;
+    if (!readSubtitles(path, entries, &error))
+        throw Failure{error, ExitUsage};
+    return entries;
+}
+
+// Each photo's caption text from the subtitles on screen while it shows
+// (none where no entry falls), its look kept; a title card keeps its own
+// text.
+void applySubtitles(StoryBoardData& album, const QList<SubtitleEntry>& entries, const AnalysisCache& cache)
+{
+    const BeatTimingInput input = beatTimingInput(album, cache);
+    const QVector<double> changes = album.beatCuts ? placePhotoChanges(input) : evenPhotoChanges(input);
+    const QStringList texts = captionsFromSubtitles(entries, changes, int(album.photos.size()));
+    for (int i = 0; i < album.photos.size(); ++i) {
+        ImageInfo& photo = album.photos[i];
+        if (!photo.isTitleCard())
+            photo.caption.text = texts.value(i);
+    }
+}
+
 ZumProfileData readProfile(const QString& name)
 {
     ZuProfileManager* manager = ZuProfileManager::instance();
@@ -223,6 +251,8 @@ int main(int argc, char* argv[])
         "reelwright-render ALBUM.reelwright [-o FOLDER] [-n NAME] [-p PROFILE] compiles a saved album with\n"
         "its own photos, sound, timing, profile, folder and name; -o, -n, -p, --loudness and --fade-ms given\n"
         "override the album's.\n"
+        "--srt FILE sets the photos' captions from a subtitle file: each photo shows the entries whose middle falls\n"
+        "while it is on screen (title cards keep their own text).\n"
         "Exit status: 0 done, 1 the compile failed, 2 the command line or its files cannot be used."));
     parser.addHelpOption();
     const QCommandLineOption audioOption({QStringLiteral("a"), QStringLiteral("audio")},
@@ -250,6 +280,10 @@ int main(int argc, char* argv[])
     const QCommandLineOption beatOption(
         QStringLiteral("beat"), QStringLiteral("Change photos on the beat: each change moves to the nearest beat of "
                                                "the music, by at most 40 % of the photo length (also for an album)."));
+    const QCommandLineOption srtOption(
+        QStringLiteral("srt"),
+        QStringLiteral("Captions from a subtitle file (.srt), one text per photo by time (also for an album)."),
+        QStringLiteral("FILE"));
     const QCommandLineOption profileOption({QStringLiteral("p"), QStringLiteral("profile")},
                                            QStringLiteral("Output profile name or profile file (default mpeg4h264)."),
                                            QStringLiteral("profile"), QStringLiteral("mpeg4h264"));
@@ -266,8 +300,8 @@ int main(int argc, char* argv[])
     const QCommandLineOption verboseOption(
         QStringLiteral("verbose"), QStringLiteral("Also print the encoder's own messages and the argument list."));
     parser.addOptions({audioOption, photoOption, transitionOption, dissolveOption, noZoomOption, loopOption, beatOption,
-                       loudnessOption, fadeOption, profileOption, listOption, folderOption, nameOption, quietOption,
-                       verboseOption});
+                       loudnessOption, fadeOption, srtOption, profileOption, listOption, folderOption, nameOption,
+                       quietOption, verboseOption});
     parser.addPositionalArgument(QStringLiteral("photos"),
                                  QStringLiteral("Photos or folders of photos, or one album file."),
                                  QStringLiteral("PHOTO|FOLDER...|ALBUM.reelwright"));
@@ -299,6 +333,7 @@ int main(int argc, char* argv[])
     QString baseName = parser.value(nameOption);
     const QStringList positional = parser.positionalArguments();
     const bool albumFile = positional.size() == 1 && AlbumFile::isAlbumFile(positional.first());
+    std::optional<QList<SubtitleEntry>> subtitles;
     try {
         AlbumOutput remembered;
         if (albumFile) {
@@ -340,6 +375,8 @@ int main(int argc, char* argv[])
 
         if (parser.isSet(beatOption))
             album.beatCuts = true;
+        if (parser.isSet(srtOption))
+            subtitles = readSubtitleFile(parser.value(srtOption));
 
         profile = readProfile(chosen(profileOption, remembered.profileUrl));
         renderParamsFromProfile(param, profile);
@@ -362,9 +399,9 @@ int main(int argc, char* argv[])
         printLine(stderr, QStringLiteral("reelwright-render: not enough memory for the sound buffer"));
         return ExitFailure;
     }
+    const AnalysisCache cache;
     if (album.beatCuts) {
         // Each song once; the cache makes a second compile of it instant.
-        const AnalysisCache cache;
         QStringList analysed;
         for (const AudioInfo& clip : std::as_const(album.audios)) {
             if (analysed.contains(clip.filePath))
@@ -376,6 +413,10 @@ int main(int argc, char* argv[])
         }
         render.setAnalysisCache(cache);
     }
+    // After the beats: the photo changes they move decide which photo an
+    // entry falls on.
+    if (subtitles)
+        applySubtitles(album, *subtitles, cache);
     render.setStoryBoard(&album);
     render.onStoryBoardDataChanged();
 
