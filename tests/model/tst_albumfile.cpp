@@ -251,6 +251,9 @@ private slots:
         album.photos[1].caption = {.text = QStringLiteral("שלום سلام 你好"),
                                    .place = CaptionPlace::Free,
                                    .point = QPointF(0.25, 0.875),
+                                   .size = Caption::DefaultSize,
+                                   .family = QString(),
+                                   .colour = Qt::white,
                                    .backdrop = CaptionBackdrop::Outline};
         album.photos[2].caption.place = CaptionPlace::Centre; // style without text is kept too
         ImageInfo card = makeTitleCard(QStringLiteral("Summer 2024"));

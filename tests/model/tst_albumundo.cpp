@@ -148,8 +148,10 @@ void applyEdit(AlbumDocument& document, const QString& edit)
         {"captions",
          [&] {
              QList<Caption> captions;
-             for (int row : rows())
-                 captions << Caption{.text = QStringLiteral("line %1").arg(row)};
+             for (int row : rows()) {
+                 captions << Caption();
+                 captions.last().text = QStringLiteral("line %1").arg(row);
+             }
              document.setCaptions(rows(), captions, AlbumDocument::tr("Import Captions"));
          }},
         {"titleCard", [&] { document.insertTitleCard(n(1), QStringLiteral("Summer")); }},

@@ -34,6 +34,17 @@ int countPixels(const CaptionPicture& picture, const std::function<bool(QRgb)>& 
     return count;
 }
 
+Caption caption(const QString& text, CaptionBackdrop backdrop = CaptionBackdrop::Shadow,
+                CaptionPlace place = CaptionPlace::Bottom, QPointF point = {0.5, 0.5})
+{
+    Caption made;
+    made.text = text;
+    made.backdrop = backdrop;
+    made.place = place;
+    made.point = point;
+    return made;
+}
+
 bool isDark(QRgb pixel) { return qAlpha(pixel) > 60 && qRed(pixel) < 40 && qGreen(pixel) < 40 && qBlue(pixel) < 40; }
 
 class CaptionPaintTest : public QObject
@@ -62,7 +73,8 @@ private slots:
         QFETCH(QPointF, point);
         QFETCH(QPointF, centre);
         QFETCH(double, tolerance);
-        Caption caption{.text = QStringLiteral("Lake at dawn\nJuly"), .place = CaptionPlace(place), .point = point};
+        const Caption caption =
+            ::caption(QStringLiteral("Lake at dawn\nJuly"), CaptionBackdrop::Shadow, CaptionPlace(place), point);
         QRectF shares[2];
         int i = 0;
         for (const QSize frame : {QSize(1280, 720), QSize(3840, 2160)}) {
@@ -96,10 +108,10 @@ private slots:
     void backdrops()
     {
         const QSize frame(640, 360);
-        Caption caption{.text = QStringLiteral("Readable"), .colour = QColor(255, 255, 0)};
         const auto picture = [&](CaptionBackdrop backdrop) {
-            caption.backdrop = backdrop;
-            return paintCaption(caption, frame);
+            Caption yellowText = caption(QStringLiteral("Readable"), backdrop);
+            yellowText.colour = QColor(255, 255, 0);
+            return paintCaption(yellowText, frame);
         };
         const auto yellow = [](QRgb p) { return qAlpha(p) > 200 && qRed(p) > 200 && qGreen(p) > 200 && qBlue(p) < 60; };
         const CaptionPicture none = picture(CaptionBackdrop::None);
@@ -138,28 +150,29 @@ private slots:
     {
         QFETCH(QString, text);
         const QSize frame(640, 360);
-        const CaptionPicture real = paintCaption(Caption{.text = text, .backdrop = CaptionBackdrop::None}, frame);
-        const CaptionPicture boxes = paintCaption(
-            Caption{.text = QString(text.size(), QChar(0xE000)), .backdrop = CaptionBackdrop::None}, frame);
+        const CaptionPicture real = paintCaption(caption(text, CaptionBackdrop::None), frame);
+        const CaptionPicture boxes =
+            paintCaption(caption(QString(text.size(), QChar(0xE000)), CaptionBackdrop::None), frame);
         QVERIFY(!real.isEmpty());
         QVERIFY(real.image != boxes.image);
         QVERIFY(countPixels(real, [](QRgb p) { return qAlpha(p) > 128; }) > 50);
 
         const auto width = [&](const QString& words) {
-            return inkRect(paintCaption(Caption{.text = words, .backdrop = CaptionBackdrop::None}, frame)).width();
+            return inkRect(paintCaption(caption(words, CaptionBackdrop::None), frame)).width();
         };
         QVERIFY(width(QStringLiteral("<b>x</b>")) > 4 * width(QStringLiteral("x")));
-        QVERIFY(paintCaption(Caption{.text = QStringLiteral(" \n\t ")}, frame).isEmpty());
+        QVERIFY(paintCaption(caption(QStringLiteral(" \n\t ")), frame).isEmpty());
     }
 
     // A line wider than the frame wraps rather than running off it.
     void longLinesWrap()
     {
         const QSize frame(320, 240);
-        const Caption caption{.text = QStringLiteral("a long line of words ").repeated(8), .place = CaptionPlace::Top};
-        const CaptionPicture picture = paintCaption(caption, frame);
+        const Caption wide =
+            caption(QStringLiteral("a long line of words ").repeated(8), CaptionBackdrop::Shadow, CaptionPlace::Top);
+        const CaptionPicture picture = paintCaption(wide, frame);
         QVERIFY(picture.rect.width() <= frame.width());
-        QVERIFY(picture.rect.height() > 3 * int(caption.size * frame.height()));
+        QVERIFY(picture.rect.height() > 3 * int(wide.size * frame.height()));
         QVERIFY(inkRect(picture).width() <= int(frame.width() * 0.92));
     }
 };
