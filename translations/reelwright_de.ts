@@ -132,7 +132,7 @@
         <translation>Audio importieren</translation>
     </message>
     <message>
-        <location filename="../widgets/photolistwidget.cpp" line="+285"/>
+        <location filename="../widgets/photolistwidget.cpp" line="+293"/>
         <location filename="../model/albumdocument.cpp" line="+8"/>
         <source>Delete Photos</source>
         <translation>Fotos löschen</translation>
@@ -276,6 +276,26 @@
     </message>
     <message>
         <location line="+26"/>
+        <source>Caption</source>
+        <translation>Bildtext</translation>
+    </message>
+    <message>
+        <location line="+29"/>
+        <source>Captions</source>
+        <translation>Bildtexte</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Insert Title Card</source>
+        <translation>Titelkarte einfügen</translation>
+    </message>
+    <message>
+        <location line="+14"/>
+        <source>Title Card Colours</source>
+        <translation>Farben der Titelkarte</translation>
+    </message>
+    <message>
+        <location line="+27"/>
         <source>Output Settings</source>
         <translation>Ausgabeeinstellungen</translation>
     </message>
@@ -283,7 +303,7 @@
 <context>
     <name>AlbumFile</name>
     <message>
-        <location filename="../model/albumfile.cpp" line="+224"/>
+        <location filename="../model/albumfile.cpp" line="+264"/>
         <source>%1: &quot;%2&quot; is missing.</source>
         <translation>%1: &quot;%2&quot; fehlt.</translation>
     </message>
@@ -350,7 +370,17 @@
         <translation>%1: &quot;values&quot; sollte 4 Zahlen enthalten.</translation>
     </message>
     <message>
-        <location line="+15"/>
+        <location line="+13"/>
+        <source>%1: &quot;%2&quot; is not a colour (#rrggbb or #aarrggbb): &quot;%3&quot;.</source>
+        <translation>%1: „%2“ ist keine Farbe (#rrggbb oder #aarrggbb): „%3“.</translation>
+    </message>
+    <message>
+        <location line="+14"/>
+        <source>%1: &quot;%2&quot; holds the unknown value &quot;%3&quot;.</source>
+        <translation>%1: „%2“ enthält den unbekannten Wert „%3“.</translation>
+    </message>
+    <message>
+        <location line="+41"/>
         <location line="+40"/>
         <source>%1: &quot;path&quot; is empty.</source>
         <translation>%1: &quot;path&quot; ist leer.</translation>
@@ -396,7 +426,7 @@
         <translation>Tonclip %1</translation>
     </message>
     <message>
-        <location line="+56"/>
+        <location line="+57"/>
         <source>it ends in the middle (cut short?)</source>
         <translation>es endet mittendrin (abgeschnitten?)</translation>
     </message>
@@ -544,6 +574,170 @@
         <location line="+5"/>
         <source>No sound could be decoded from %1</source>
         <translation>Aus %1 konnte kein Ton dekodiert werden</translation>
+    </message>
+</context>
+<context>
+    <name>CaptionDialog</name>
+    <message>
+        <location filename="../widgets/captiondialog.cpp" line="+30"/>
+        <source>Edit Caption</source>
+        <translation>Bildunterschrift bearbeiten</translation>
+    </message>
+    <message>
+        <location line="+30"/>
+        <source>Caption</source>
+        <translation>Bildunterschrift</translation>
+    </message>
+</context>
+<context>
+    <name>CaptionEditor</name>
+    <message>
+        <location filename="../widgets/captioneditor.ui" line="+14"/>
+        <source>Caption text</source>
+        <translation>Text der Bildunterschrift</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>File Name</source>
+        <translation>Dateiname</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Use the photo&apos;s file name as the caption</source>
+        <translation>Den Dateinamen des Fotos als Bildunterschrift verwenden</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Date Taken</source>
+        <translation>Aufnahmedatum</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Use the date the camera recorded in the photo (EXIF) as the caption</source>
+        <translation>Das von der Kamera im Foto gespeicherte Datum (EXIF) als Bildunterschrift verwenden</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Place</source>
+        <translation>Lage</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Height of a line of text, in percent of the frame height</source>
+        <translation>Höhe einer Textzeile in Prozent der Bildhöhe</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>Font</source>
+        <translation>Schrift</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>Text Colour</source>
+        <translation>Textfarbe</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Backdrop</source>
+        <translation>Hintergrund</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Card</source>
+        <translation>Tafel</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <location filename="../widgets/captioneditor.cpp" line="+256"/>
+        <source>Top</source>
+        <translation>Oben</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Colour at the top of the card</source>
+        <translation>Farbe am oberen Rand der Tafel</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <location filename="../widgets/captioneditor.cpp" line="-1"/>
+        <source>Bottom</source>
+        <translation>Unten</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Colour at the bottom of the card</source>
+        <translation>Farbe am unteren Rand der Tafel</translation>
+    </message>
+    <message>
+        <location filename="../widgets/captioneditor.cpp" line="-198"/>
+        <source>Caption Place</source>
+        <translation>Lage der Bildunterschrift</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>Caption Font</source>
+        <translation>Schrift der Bildunterschrift</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Caption Backdrop</source>
+        <translation>Hintergrund der Bildunterschrift</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <location line="+125"/>
+        <source>Caption Colour</source>
+        <translation>Farbe der Bildunterschrift</translation>
+    </message>
+    <message>
+        <location line="-122"/>
+        <source>Card Colour at the Top</source>
+        <translation>Farbe der Tafel oben</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Card Colour at the Bottom</source>
+        <translation>Farbe der Tafel unten</translation>
+    </message>
+    <message>
+        <location line="+135"/>
+        <source>Caption from File Name</source>
+        <translation>Bildunterschrift aus Dateiname</translation>
+    </message>
+    <message>
+        <location line="+14"/>
+        <source>Caption from Date Taken</source>
+        <translation>Bildunterschrift aus Aufnahmedatum</translation>
+    </message>
+    <message>
+        <location line="+26"/>
+        <source>Centre</source>
+        <translation>Mitte</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Free</source>
+        <translation>Frei</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>None</source>
+        <translation>Keiner</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Shadow</source>
+        <translation>Schatten</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Outline</source>
+        <translation>Umriss</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Band</source>
+        <translation>Band</translation>
     </message>
 </context>
 <context>
@@ -950,7 +1144,12 @@
 <context>
     <name>PhotoListWidget</name>
     <message>
-        <location filename="../widgets/photolistwidget.cpp" line="-381"/>
+        <location filename="../widgets/photolistwidget.cpp" line="-388"/>
+        <source>Title Card</source>
+        <translation>Titeltafel</translation>
+    </message>
+    <message>
+        <location line="+7"/>
         <source>Name</source>
         <translation>Name</translation>
     </message>
@@ -1060,25 +1259,25 @@
 <context>
     <name>Reelwright</name>
     <message>
-        <location filename="../app/reelwright.cpp" line="+76"/>
-        <location line="+351"/>
+        <location filename="../app/reelwright.cpp" line="+78"/>
+        <location line="+355"/>
         <source>&amp;Preferences...</source>
         <translation>&amp;Einstellungen …</translation>
     </message>
     <message>
-        <location line="-211"/>
-        <location line="+207"/>
+        <location line="-215"/>
+        <location line="+211"/>
         <source>Auto Rotate</source>
         <translation>Automatisch drehen</translation>
     </message>
     <message>
-        <location line="-206"/>
-        <location line="+207"/>
+        <location line="-210"/>
+        <location line="+211"/>
         <source>Auto Rotate All Photos</source>
         <translation>Alle Fotos automatisch drehen</translation>
     </message>
     <message>
-        <location filename="../app/reelwright_commands.cpp" line="+230"/>
+        <location filename="../app/reelwright_commands.cpp" line="+234"/>
         <source>Select one or more files</source>
         <translation>Eine oder mehrere Dateien auswählen</translation>
     </message>
@@ -1198,6 +1397,41 @@
         <source>Measuring loudness: %1 (%2 %)</source>
         <translation>Lautstärke wird gemessen: %1 (%2 %)</translation>
     </message>
+    <message>
+        <location filename="../app/reelwright_captions.cpp" line="+86"/>
+        <source>Title</source>
+        <translation>Titel</translation>
+    </message>
+    <message>
+        <location line="+31"/>
+        <source>The album has no photos to put captions on.</source>
+        <translation>Das Album hat keine Fotos, die Bildunterschriften bekommen könnten.</translation>
+    </message>
+    <message>
+        <location line="+17"/>
+        <source>Import Captions from Subtitles</source>
+        <translation>Bildunterschriften aus Untertiteln importieren</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Subtitles (*.srt)</source>
+        <translation>Untertitel (*.srt)</translation>
+    </message>
+    <message>
+        <location line="+30"/>
+        <source>%1 holds no captions for the photos of this album.</source>
+        <translation>%1 enthält keine Bildunterschriften für die Fotos dieses Albums.</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Import Captions</source>
+        <translation>Bildunterschriften importieren</translation>
+    </message>
+    <message>
+        <location line="+44"/>
+        <source>Move Caption</source>
+        <translation>Bildunterschrift verschieben</translation>
+    </message>
 </context>
 <context>
     <name>ReelwrightClass</name>
@@ -1257,30 +1491,30 @@
         <translation>Lautstärke</translation>
     </message>
     <message>
-        <location line="+14"/>
+        <location line="+23"/>
         <source>Length</source>
         <translation>Länge</translation>
     </message>
     <message>
         <location line="+2"/>
-        <location line="+190"/>
+        <location line="+198"/>
         <source>Album</source>
         <translation>Album</translation>
     </message>
     <message>
-        <location line="-189"/>
+        <location line="-197"/>
         <location line="+3"/>
         <source>00:00:00</source>
         <translation>00:00:00</translation>
     </message>
     <message>
         <location line="-1"/>
-        <location line="+191"/>
+        <location line="+199"/>
         <source>Audio</source>
         <translation>Audio</translation>
     </message>
     <message>
-        <location line="-185"/>
+        <location line="-193"/>
         <source>Album Settings</source>
         <translation>Albumeinstellungen</translation>
     </message>
@@ -1382,19 +1616,24 @@
         <translation>Audio bearbeiten</translation>
     </message>
     <message>
-        <location line="+9"/>
-        <location line="+481"/>
+        <location line="+4"/>
+        <source>Caption</source>
+        <translation>Bildunterschrift</translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <location line="+500"/>
         <source>Create Video File</source>
         <translation>Videodatei erstellen</translation>
     </message>
     <message>
-        <location line="-467"/>
-        <location line="+253"/>
+        <location line="-486"/>
+        <location line="+257"/>
         <source>Import Photo(s)</source>
         <translation>Foto(s) importieren</translation>
     </message>
     <message>
-        <location line="-244"/>
+        <location line="-248"/>
         <source>Import Photo Folder</source>
         <translation>Fotoordner importieren</translation>
     </message>
@@ -1410,53 +1649,53 @@
     </message>
     <message>
         <location line="+12"/>
-        <location line="+265"/>
+        <location line="+284"/>
         <source>Turn Left</source>
         <translation>Nach links drehen</translation>
     </message>
     <message>
-        <location line="-256"/>
-        <location line="+265"/>
+        <location line="-275"/>
+        <location line="+284"/>
         <source>Turn Right</source>
         <translation>Nach rechts drehen</translation>
     </message>
     <message>
-        <location line="-256"/>
-        <location line="+265"/>
+        <location line="-275"/>
+        <location line="+284"/>
         <source>Mirror</source>
         <translation>Spiegeln</translation>
     </message>
     <message>
-        <location line="-256"/>
-        <location line="+265"/>
+        <location line="-275"/>
+        <location line="+284"/>
         <source>Flip</source>
         <translation>Kippen</translation>
     </message>
     <message>
-        <location line="-256"/>
+        <location line="-275"/>
         <source>Auto Rotate</source>
         <translation>Automatisch drehen</translation>
     </message>
     <message>
         <location line="+9"/>
-        <location line="+272"/>
+        <location line="+291"/>
         <source>Restore</source>
         <translation>Zurücksetzen</translation>
     </message>
     <message>
-        <location line="-260"/>
-        <location line="+323"/>
+        <location line="-279"/>
+        <location line="+342"/>
         <source>Move Left</source>
         <translation>Nach links</translation>
     </message>
     <message>
-        <location line="-314"/>
-        <location line="+323"/>
+        <location line="-333"/>
+        <location line="+342"/>
         <source>Move Right</source>
         <translation>Nach rechts</translation>
     </message>
     <message>
-        <location line="-296"/>
+        <location line="-315"/>
         <source>&amp;File</source>
         <translation>&amp;Datei</translation>
     </message>
@@ -1466,7 +1705,7 @@
         <translation>&amp;Zuletzt geöffnet</translation>
     </message>
     <message>
-        <location line="+16"/>
+        <location line="+17"/>
         <source>&amp;Edit</source>
         <translation>&amp;Bearbeiten</translation>
     </message>
@@ -1476,7 +1715,7 @@
         <translation>Sortieren nach</translation>
     </message>
     <message>
-        <location line="+31"/>
+        <location line="+34"/>
         <source>&amp;Actions</source>
         <translation>&amp;Aktionen</translation>
     </message>
@@ -1549,6 +1788,21 @@
         <location line="+9"/>
         <source>Import &amp;Audio File(s)...</source>
         <translation>&amp;Audiodatei(en) importieren …</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Import Captions from &amp;Subtitles...</source>
+        <translation>Bildunterschriften aus &amp;Untertiteln importieren...</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Insert &amp;Title Card</source>
+        <translation>&amp;Titeltafel einfügen</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Ca&amp;ption...</source>
+        <translation>&amp;Bildunterschrift...</translation>
     </message>
     <message>
         <location line="+5"/>
@@ -1664,6 +1918,19 @@
         <location line="+8"/>
         <source>Stand &amp;By</source>
         <translation>&amp;Standby</translation>
+    </message>
+</context>
+<context>
+    <name>Subtitles</name>
+    <message>
+        <location filename="../model/subtitles.cpp" line="+66"/>
+        <source>The subtitle file %1 is damaged: line %2 should give an entry&apos;s times (00:00:01,000 --&gt; 00:00:04,000).</source>
+        <translation>Die Untertiteldatei %1 ist beschädigt: Zeile %2 sollte die Zeiten eines Eintrags angeben (00:00:01,000 --&gt; 00:00:04,000).</translation>
+    </message>
+    <message>
+        <location line="+32"/>
+        <source>The subtitle file %1 cannot be read: %2.</source>
+        <translation>Die Untertiteldatei %1 kann nicht gelesen werden: %2.</translation>
     </message>
 </context>
 <context>
