@@ -550,9 +550,14 @@ void StoryBoardRender::seek(unsigned long frame, bool withAudio, GLDrawer* drawe
                 drawer->drawFrame(1, incoming.imageType, &fx2);
             });
             // Captions cross-fade whatever the transition: a wiped caption
-            // would show half a word.
-            drawCaption(drawer, outgoing, d % 2, float(1.0 - h), drawNs);
-            drawCaption(drawer, incoming, (d + 1) % 2, float(h), drawNs);
+            // would show half a word. A caption both photos share stays
+            // as it is: two half-faded copies would dim it mid-way.
+            if (outgoing.caption == incoming.caption) {
+                drawCaption(drawer, outgoing, d % 2, 1.0f, drawNs);
+            } else {
+                drawCaption(drawer, outgoing, d % 2, float(1.0 - h), drawNs);
+                drawCaption(drawer, incoming, (d + 1) % 2, float(h), drawNs);
+            }
         }
         prefetchAround(d, true);
     }

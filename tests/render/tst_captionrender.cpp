@@ -366,32 +366,38 @@ private slots:
     }
 
     // The outgoing caption fades out and the incoming one in over the
-    // transition, whether it dissolves, wipes or cuts.
+    // transition, whether it dissolves, wipes or cuts; a caption both
+    // photos share stays as it is.
     void captionFadesWithTransition_data()
     {
+        QTest::addColumn<bool>("same");
         QTest::addColumn<bool>("wipe");
         QTest::addColumn<int>("transitionMs");
         QTest::addColumn<int>("frame");
         QTest::addColumn<double>("outgoing");
         QTest::addColumn<double>("incoming");
-        QTest::newRow("alone") << false << 400 << 5 << 1.0 << 0.0;
-        QTest::newRow("dissolve, start") << false << 400 << 10 << 1.0 << 0.0;
-        QTest::newRow("dissolve, middle") << false << 400 << 15 << 0.5 << 0.5;
-        QTest::newRow("dissolve, late") << false << 400 << 18 << 0.2 << 0.8;
-        QTest::newRow("wipe, middle") << true << 400 << 15 << 0.5 << 0.5;
-        QTest::newRow("wipe, early") << true << 400 << 12 << 0.8 << 0.2;
-        QTest::newRow("next photo alone") << false << 400 << 25 << 0.0 << 1.0;
-        QTest::newRow("cut") << false << 0 << 10 << 0.0 << 1.0;
+        QTest::newRow("alone") << false << false << 400 << 5 << 1.0 << 0.0;
+        QTest::newRow("dissolve, start") << false << false << 400 << 10 << 1.0 << 0.0;
+        QTest::newRow("dissolve, middle") << false << false << 400 << 15 << 0.5 << 0.5;
+        QTest::newRow("dissolve, late") << false << false << 400 << 18 << 0.2 << 0.8;
+        QTest::newRow("wipe, middle") << false << true << 400 << 15 << 0.5 << 0.5;
+        QTest::newRow("wipe, early") << false << true << 400 << 12 << 0.8 << 0.2;
+        QTest::newRow("next photo alone") << false << false << 400 << 25 << 0.0 << 1.0;
+        QTest::newRow("same caption, dissolve") << true << false << 400 << 15 << 1.0 << 1.0;
+        QTest::newRow("same caption, wipe") << true << true << 400 << 12 << 1.0 << 1.0;
+        QTest::newRow("cut") << false << false << 0 << 10 << 0.0 << 1.0;
     }
     void captionFadesWithTransition()
     {
+        QFETCH(bool, same);
         QFETCH(bool, wipe);
         QFETCH(int, transitionMs);
         QFETCH(int, frame);
         QFETCH(double, outgoing);
         QFETCH(double, incoming);
         const Caption first = caption(QStringLiteral("Going"), CaptionPlace::Bottom, CaptionBackdrop::None);
-        const Caption second = caption(QStringLiteral("Coming"), CaptionPlace::Top, CaptionBackdrop::None);
+        const Caption second =
+            same ? first : caption(QStringLiteral("Coming"), CaptionPlace::Top, CaptionBackdrop::None);
         StoryBoardData data = album({photo(first), photo(second)});
         data.transitionMs = transitionMs;
         data.transitionSeconds = transitionMs / 1000.0;
