@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStringDecoder>
 
 #include <exiv2/exiv2.hpp>
@@ -212,6 +213,33 @@ QString dateText(const QString& exifDate)
     return day.isValid() ? day.toString(QStringLiteral("yyyy-MM-dd")) : QString();
 }
 
+// What the photographer wrote about the photo: the EXIF description, else
+// the XMP one (its default language), else the IPTC caption. Cameras fill
+// the EXIF field with blanks or their own name; that says nothing.
+QString descriptionOf(const Exiv2::Image& image, const TagReader& tags)
+{
+    static const QStringList cameraNames{QStringLiteral("OLYMPUS DIGITAL CAMERA"), QStringLiteral("SONY DSC"),
+                                         QStringLiteral("DIGITAL CAMERA"), QStringLiteral("MINOLTA DIGITAL CAMERA"),
+                                         QStringLiteral("KONICA MINOLTA DIGITAL CAMERA")};
+    QString text = tags.text("Exif.Image.ImageDescription");
+    if (cameraNames.contains(text, Qt::CaseInsensitive))
+        text.clear();
+    if (text.isEmpty()) {
+        const Exiv2::XmpData& xmp = image.xmpData();
+        if (const auto it = xmp.findKey(Exiv2::XmpKey("Xmp.dc.description")); it != xmp.end() && it->count() > 0) {
+            // A language alternative reads as 'lang="x-default" text'.
+            static const QRegularExpression language(QStringLiteral(R"(^lang="[^"]*"\s*)"));
+            text = cleanText(it->toString()).remove(language);
+        }
+    }
+    if (text.isEmpty()) {
+        const Exiv2::IptcData& iptc = image.iptcData();
+        if (const auto it = iptc.findKey(Exiv2::IptcKey("Iptc.Application2.Caption")); it != iptc.end())
+            text = cleanText(it->toString());
+    }
+    return text;
+}
+
 } // namespace
 
 // Larger than any EXIF block can hold (one APP1 segment is at most 64 KB),
@@ -308,6 +336,7 @@ void ZumExifInfo::readTags(const Exiv2::Image& image)
     if (const auto balance = tags.integer("Exif.Photo.WhiteBalance"))
         m_properties[WhiteBalance] = whiteBalanceText(*balance);
     m_properties[OrientationText] = orientationText(m_orientation);
+    m_properties[Description] = descriptionOf(image, tags);
 
     const Exiv2::ExifThumbC thumbnail(exif);
     if (std::strcmp(thumbnail.mimeType(), "image/jpeg") == 0) {

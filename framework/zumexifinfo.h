@@ -36,7 +36,8 @@ public:
         MeteringMode = 13,          // "Spot", "Pattern", ...
         WhiteBalance = 14,          // "Auto", "Manual"
         OrientationText = 15,       // "Rotate 90° clockwise", ...
-        PropertyCount = 16
+        Description = 16,           // what the photographer wrote: EXIF, else XMP, else IPTC
+        PropertyCount = 17
     };
 
     explicit ZumExifInfo(const QString& path);

@@ -42,7 +42,7 @@ struct GLTransform {
     float value[4] = {0.0f, 0.0f, 0.0f, 0.0f};
 };
 
-constexpr int ExifPropertyCount = 16;
+constexpr int ExifPropertyCount = 17;
 
 // One photo of the album.
 struct ImageInfo {

@@ -277,22 +277,22 @@
     <message>
         <location line="+26"/>
         <source>Caption</source>
-        <translation>Bildtext</translation>
+        <translation>Bildunterschrift</translation>
     </message>
     <message>
         <location line="+29"/>
         <source>Captions</source>
-        <translation>Bildtexte</translation>
+        <translation>Bildunterschriften</translation>
     </message>
     <message>
         <location line="+6"/>
         <source>Insert Title Card</source>
-        <translation>Titelkarte einfügen</translation>
+        <translation>Titeltafel einfügen</translation>
     </message>
     <message>
         <location line="+14"/>
         <source>Title Card Colours</source>
-        <translation>Farben der Titelkarte</translation>
+        <translation>Farben der Titeltafel</translation>
     </message>
     <message>
         <location line="+27"/>
@@ -608,13 +608,13 @@
     </message>
     <message>
         <location line="+3"/>
-        <source>Date Taken</source>
-        <translation>Aufnahmedatum</translation>
+        <source>From the Photo</source>
+        <translation>Aus dem Foto</translation>
     </message>
     <message>
         <location line="+1"/>
-        <source>Use the date the camera recorded in the photo (EXIF) as the caption</source>
-        <translation>Das von der Kamera im Foto gespeicherte Datum (EXIF) als Bildunterschrift verwenden</translation>
+        <source>Use the description stored in the photo (EXIF, XMP or IPTC) as the caption, or else the date the camera recorded</source>
+        <translation>Die im Foto gespeicherte Beschreibung (EXIF, XMP oder IPTC) als Bildunterschrift verwenden, sonst das von der Kamera aufgezeichnete Datum</translation>
     </message>
     <message>
         <location line="+4"/>
@@ -648,7 +648,7 @@
     </message>
     <message>
         <location line="+5"/>
-        <location filename="../widgets/captioneditor.cpp" line="+256"/>
+        <location filename="../widgets/captioneditor.cpp" line="+264"/>
         <source>Top</source>
         <translation>Oben</translation>
     </message>
@@ -706,8 +706,8 @@
     </message>
     <message>
         <location line="+14"/>
-        <source>Caption from Date Taken</source>
-        <translation>Bildunterschrift aus Aufnahmedatum</translation>
+        <source>Caption from the Photo</source>
+        <translation>Bildunterschrift aus dem Foto</translation>
     </message>
     <message>
         <location line="+26"/>
@@ -2266,7 +2266,7 @@
 <context>
     <name>ZumExifInfo</name>
     <message>
-        <location filename="../framework/zumexifinfo.cpp" line="+139"/>
+        <location filename="../framework/zumexifinfo.cpp" line="+140"/>
         <location line="+25"/>
         <source>Auto</source>
         <translation>Automatisch</translation>
@@ -2398,7 +2398,7 @@
         <translation>Um 270° im Uhrzeigersinn gedreht</translation>
     </message>
     <message>
-        <location line="+102"/>
+        <location line="+129"/>
         <source>ISO %1</source>
         <translation>ISO %1</translation>
     </message>
@@ -2408,7 +2408,7 @@
         <translation>%1 mm</translation>
     </message>
     <message>
-        <location line="+35"/>
+        <location line="+36"/>
         <source>1/%1 s</source>
         <translation>1/%1 s</translation>
     </message>

@@ -17,6 +17,14 @@
 
 namespace {
 
+// What the photo says about itself: its description, or else when it was
+// taken. Plain text, as the caption is.
+QString exifText(const ImageInfo& photo)
+{
+    const QString description = photo.exifProperties[ZumExifInfo::Description].trimmed();
+    return description.isEmpty() ? photo.exifProperties[ZumExifInfo::DateTaken].trimmed() : description;
+}
+
 CaptionEditor::ColourDialogHook& colourDialogHook()
 {
     static CaptionEditor::ColourDialogHook hook;
@@ -164,7 +172,7 @@ void CaptionEditor::showCaption()
         showSwatch(f.cardBottomButton, photo->cardBottom);
     }
     f.fillFileName->setEnabled(photo && !card && !photo->filePath.isEmpty());
-    f.fillExif->setEnabled(photo && !card && !photo->exifProperties[ZumExifInfo::DateTaken].isEmpty());
+    f.fillExif->setEnabled(photo && !card && !exifText(*photo).isEmpty());
 }
 
 void CaptionEditor::apply(const Caption& caption, const QString& actionText)
@@ -223,12 +231,12 @@ void CaptionEditor::fillFromExif()
     const ImageInfo* photo = shownPhoto();
     if (!photo)
         return;
-    const QString taken = photo->exifProperties[ZumExifInfo::DateTaken].trimmed();
-    if (taken.isEmpty())
+    const QString text = exifText(*photo);
+    if (text.isEmpty())
         return;
     Caption changed = m_caption;
-    changed.text = taken;
-    apply(changed, tr("Caption from Date Taken"));
+    changed.text = text;
+    apply(changed, tr("Caption from the Photo"));
     showCaption();
 }
 

@@ -50,6 +50,71 @@ class ExifTest : public QObject
 private slots:
     void initTestCase() { QVERIFY(m_dir.isValid()); }
 
+    // The description comes from EXIF, else XMP, else IPTC; a camera's own
+    // name in the EXIF field counts as none; markup stays text.
+    void description_data()
+    {
+        QTest::addColumn<QString>("exif");
+        QTest::addColumn<QString>("xmp");
+        QTest::addColumn<QString>("iptc");
+        QTest::addColumn<QString>("description");
+        QTest::newRow("exif") << "Lake at dawn"
+                              << "Our lake"
+                              << "Harbour"
+                              << "Lake at dawn";
+        QTest::newRow("camera name, then xmp") << "OLYMPUS DIGITAL CAMERA  "
+                                               << "Our lake"
+                                               << ""
+                                               << "Our lake";
+        QTest::newRow("iptc only") << ""
+                                   << ""
+                                   << "Harbour \u00e0 Nice"
+                                   << "Harbour \u00e0 Nice";
+        QTest::newRow("markup") << "<b>Lake</b> & co"
+                                << ""
+                                << ""
+                                << "<b>Lake</b> & co";
+        QTest::newRow("none") << ""
+                              << ""
+                              << ""
+                              << "";
+    }
+    void description()
+    {
+        QFETCH(QString, exif);
+        QFETCH(QString, xmp);
+        QFETCH(QString, iptc);
+        QFETCH(QString, description);
+        const QString path = plainJpeg(QStringLiteral("described-%1.jpg").arg(QTest::currentDataTag()));
+        try {
+            auto image = Exiv2::ImageFactory::open(QFile::encodeName(path).toStdString());
+            image->readMetadata();
+            if (!exif.isEmpty()) {
+                Exiv2::ExifData tags;
+                tags["Exif.Image.ImageDescription"] = exif.toStdString();
+                image->setExifData(tags);
+            }
+            if (!xmp.isEmpty()) {
+                Exiv2::XmpData tags;
+                tags["Xmp.dc.description"] = ("lang=\"x-default\" " + xmp).toStdString();
+                image->setXmpData(tags);
+            }
+            if (!iptc.isEmpty()) {
+                Exiv2::IptcData tags;
+                tags["Iptc.Application2.Caption"] = iptc.toStdString();
+                image->setIptcData(tags);
+            }
+            image->writeMetadata();
+        } catch (const std::exception& error) {
+            QFAIL(error.what());
+        }
+        QCOMPARE(ZumExifInfo(path).property(ZumExifInfo::Description), description);
+        ImageInfo info;
+        info.filePath = path;
+        QVERIFY(ImageReader::parse(info));
+        QCOMPARE(info.exifProperties[ZumExifInfo::Description], description);
+    }
+
     void orientationCodes_data()
     {
         QTest::addColumn<int>("code");
@@ -159,6 +224,7 @@ private slots:
             exif["Exif.Photo.MeteringMode"] = uint16_t(5);
             exif["Exif.Photo.WhiteBalance"] = uint16_t(1);
             exif["Exif.Image.Orientation"] = uint16_t(8);
+            exif["Exif.Image.ImageDescription"] = std::string("Harbour at night");
         }));
         const ZumExifInfo exif(path);
         const QStringList expected = {"Testmaker",
@@ -176,10 +242,12 @@ private slots:
                                       "Fired, auto mode",
                                       "Pattern",
                                       "Manual",
-                                      QStringLiteral("Rotate 270° clockwise")};
+                                      QStringLiteral("Rotate 270° clockwise"),
+                                      "Harbour at night"};
+        QCOMPARE(expected.size(), ZumExifInfo::PropertyCount);
         for (int i = 0; i < ZumExifInfo::PropertyCount; ++i)
             QCOMPARE(exif.property(Property(i)), expected[i]);
-        QCOMPARE(exif.property(Property(16)), QString());
+        QCOMPARE(exif.property(Property(ZumExifInfo::PropertyCount)), QString());
         QCOMPARE(exif.property(Property(-1)), QString());
     }
 

@@ -225,6 +225,12 @@ private slots:
         QVERIFY(fill->isEnabled());
         QTest::mouseClick(fill, Qt::LeftButton);
         QCOMPARE(captionOf(2).text, QStringLiteral("2012-05-03 14:22:10"));
+        // A description the photo holds comes before its date.
+        dated.exifProperties[ZumExifInfo::Description] = QStringLiteral("<i>Lake</i> at dawn");
+        m_document->insertPhotos(3, {dated});
+        m_editor->setPhoto(3);
+        QTest::mouseClick(fill, Qt::LeftButton);
+        QCOMPARE(captionOf(3).text, QStringLiteral("<i>Lake</i> at dawn"));
     }
 
     void colourFromTheDialog()

@@ -15,10 +15,10 @@
 
 namespace {
 const char* const kPropertyLabels[ZumExifInfo::PropertyCount] = {
-    "Equipment make", "Camera model",  "Software",      "Compressed bits/pixel",
-    "Exposure time",  "F-number",      "Exposure mode", "Exposure bias",
-    "Max aperture",   "Date taken",    "ISO speed",     "Focal length",
-    "Flash",          "Metering mode", "White balance", "Orientation",
+    "Equipment make", "Camera model",  "Software",      "Compressed bits/pixel", "Exposure time",
+    "F-number",       "Exposure mode", "Exposure bias", "Max aperture",          "Date taken",
+    "ISO speed",      "Focal length",  "Flash",         "Metering mode",         "White balance",
+    "Orientation",    "Description",
 };
 
 bool writeFrame(const QString& photo, const ImageInfo& info, QSize size, const QString& target)
